@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/PreferencePane.h"
+
+#include <QObject>
+
+// The plug-in's root object: hands out the pane objects of `CatalogPreferenceController`.
+class CatalogPaneBundle : public QObject, public PreferencePaneBundle {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID PreferencePaneBundle_iid FILE "CatalogPane.json")
+    Q_INTERFACES(PreferencePaneBundle)
+
+public:
+    std::vector<std::unique_ptr<SS_PreferencePaneProtocol>> preferencePanes() override;
+};

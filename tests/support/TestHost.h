@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/HostServices.h"
+
+#include <QHash>
+#include <QVariant>
+
+// Host services for library tests: settings kept in memory, a settable system
+// version, and counters for the wait-monitor calls. Installs itself while alive.
+class TestHost : public HostServices {
+public:
+    TestHost();
+    ~TestHost() override;
+
+    int preferencesIntFor(int index) override;
+    void setPreferencesIntFor(int value, int index) override;
+    bool preferencesBOOLFor(int index) override;
+    void setPreferencesBOOLFor(bool value, int index) override;
+    QString preferencesStringFor(int index) override;
+    void setPreferencesStringFor(const QString& value, int index) override;
+    Size preferencesNSSizeFor(int index) override;
+    void setPreferencesNSSizeFor(Size value, int index) override;
+
+    uint32_t osSystemVersion() override { return systemVersion; }
+    QString accessPath(int code) override;
+    QString tempFolder() override;
+    QString fileSizeString(int64_t bytes) override;
+    const BezierPath* handlePath(int) override { return nullptr; }
+    void clearHandleGraphics() override { ++handleGraphicsCleared; }
+    QStringList installedTemplateCategories() override { return templateCategories; }
+    void resumeWaitMonitor() override { ++waitMonitorResumed; }
+    void suspendWaitMonitor() override { ++waitMonitorSuspended; }
+
+    uint32_t systemVersion = 0x1046;
+    QString masksPath;
+    QStringList templateCategories;
+    QHash<int, QVariant> settings;
+    int handleGraphicsCleared = 0;
+    int waitMonitorResumed = 0;
+    int waitMonitorSuspended = 0;
+
+private:
+    HostServices* _previous;
+};
