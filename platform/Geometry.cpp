@@ -59,7 +59,9 @@ Rect offsetRect(const Rect& r, float dx, float dy) {
     return {r.origin.x + dx, r.origin.y + dy, r.size.width, r.size.height};
 }
 
-bool pointInRect(const Point& p, const Rect& r) { return mouseInRect(p, r, false); }
+bool pointInRect(const Point& p, const Rect& r) {
+    return mouseInRect(p, r, false);
+}
 
 bool mouseInRect(const Point& p, const Rect& r, bool flipped) {
     if (p.x < r.minX() || p.x >= r.maxX())
@@ -69,7 +71,9 @@ bool mouseInRect(const Point& p, const Rect& r, bool flipped) {
     return p.y >= r.minY() && p.y < r.maxY();
 }
 
-Rect rectFromQt(const QRectF& r) { return Rect::fromQRectF(r); }
+Rect rectFromQt(const QRectF& r) {
+    return Rect::fromQRectF(r);
+}
 
 namespace {
 

@@ -13,9 +13,13 @@ HostServices::~HostServices() {
     gHost.compare_exchange_strong(self, nullptr);
 }
 
-HostServices* HostServices::current() { return gHost.load(); }
+HostServices* HostServices::current() {
+    return gHost.load();
+}
 
-void HostServices::install(HostServices* host) { gHost.store(host); }
+void HostServices::install(HostServices* host) {
+    gHost.store(host);
+}
 
 HostServices& host() {
     HostServices* h = gHost.load();

@@ -18,10 +18,18 @@ bool readQuoted(const QString& text, qsizetype& i, QString& out) {
         if (c == u'\\' && i < text.size()) {
             const QChar e = text[i++];
             switch (e.unicode()) {
-            case 'n': out += u'\n'; break;
-            case 'r': out += u'\r'; break;
-            case 't': out += u'\t'; break;
-            default: out += e; break;
+            case 'n':
+                out += u'\n';
+                break;
+            case 'r':
+                out += u'\r';
+                break;
+            case 't':
+                out += u'\t';
+                break;
+            default:
+                out += e;
+                break;
             }
             continue;
         }

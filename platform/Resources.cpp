@@ -22,7 +22,9 @@ QString prefixPath() {
 
 namespace Resources {
 
-QString libraryPath() { return prefixPath() + QStringLiteral("/lib"); }
+QString libraryPath() {
+    return prefixPath() + QStringLiteral("/lib");
+}
 
 QString sharePath() {
     if (!gShareOverride.isEmpty())
@@ -30,8 +32,12 @@ QString sharePath() {
     return prefixPath() + QStringLiteral("/share/lumisk");
 }
 
-QString preferencePanesPath() { return libraryPath() + QStringLiteral("/lumisk/PreferencePanes"); }
+QString preferencePanesPath() {
+    return libraryPath() + QStringLiteral("/lumisk/PreferencePanes");
+}
 
-void setSharePathForTesting(const QString& path) { gShareOverride = path; }
+void setSharePathForTesting(const QString& path) {
+    gShareOverride = path;
+}
 
 } // namespace Resources
