@@ -3,14 +3,14 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
-#include <QDebug>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringDecoder>
-#include <QStringList>
 #include <QThread>
 #include <QtEndian>
 #include <bit>
@@ -408,11 +408,11 @@ public:
             return true;
         }
         case Tag::Array: {
+            // No reserve: the count is only a promise until the elements are read.
             quint32 n;
-            if (!count(n, 1))
+            if (!count(n, 2))
                 return false;
             QVariantList list;
-            list.reserve(n);
             for (quint32 i = 0; i < n; ++i) {
                 QVariant element;
                 if (!value(element, depth + 1))
@@ -605,8 +605,8 @@ double leadingDouble(const QString& s) {
         }
     }
     double result = 0.0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), result);
-    (void)end;
+    const std::errc error =
+        std::from_chars(number.data(), number.data() + number.size(), result).ec;
     if (error == std::errc::result_out_of_range) {
         const bool negative = number.front() == '-';
         result = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
@@ -743,6 +743,13 @@ QString UserDefaults::standardFilePath() {
 
 UserDefaults::UserDefaults(const QString& filePath) : d(std::make_unique<Private>()) {
     d->path = filePath;
+    // The settings include the mail password, scrambled only: readable by the
+    // owner alone. Rewrites keep the permissions of the file they replace.
+    if (!QFileInfo::exists(filePath) && QDir().mkpath(QFileInfo(filePath).absolutePath())) {
+        QFile file(filePath);
+        (void)file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
     d->settings = std::make_unique<LockedSettings>(filePath, d->mutex);
 }
 

@@ -90,6 +90,9 @@ TEST(UserDefaults, EveryKindOfValueSurvivesIntoASecondStoreOverTheFile) {
         expectSamples(first);
     }
     EXPECT_TRUE(readFile(path).startsWith("LmskDefs"));
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                            QFileDevice::ReadOther | QFileDevice::WriteOther;
+    EXPECT_EQ(QFile::permissions(path) & others, QFileDevice::Permissions());
     UserDefaults second(path);
     expectSamples(second);
 }
