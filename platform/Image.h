@@ -43,3 +43,6 @@ private:
     bool _flipped = false;
     QByteArray _iccProfile;
 };
+
+// Exported: QVariant's equality of images needs it outside the library.
+LUMISK_PLATFORM_EXPORT bool operator==(const Image& a, const Image& b);
