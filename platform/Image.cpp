@@ -1,5 +1,7 @@
 #include "platform/Image.h"
 
+#include "platform/GraphicsContext.h"
+
 Image::Image(QImage pixels)
     : _pixels(std::move(pixels)), _size{float(_pixels.width()), float(_pixels.height())} {}
 
@@ -16,4 +18,20 @@ double Image::scaleY() const {
 bool operator==(const Image& a, const Image& b) {
     return a._size == b._size && a._flipped == b._flipped && a._iccProfile == b._iccProfile &&
            a._pixels == b._pixels;
+}
+
+Image Image::fromQImage(QImage pixels, double pixelsPerPoint) {
+    const double scale = pixelsPerPoint > 0 ? pixelsPerPoint : 1.0;
+    const Size size{float(pixels.width() / scale), float(pixels.height() / scale)};
+    return Image(std::move(pixels), size);
+}
+
+QImage Image::toQImage(QImage::Format format) const {
+    return _pixels.format() == format ? _pixels : _pixels.convertToFormat(format);
+}
+
+void Image::drawInRectFromRectOperationFraction(const Rect& destination, const Rect& source,
+                                                CompositingOperation op, float fraction) const {
+    if (GraphicsContext* context = GraphicsContext::currentContext())
+        context->drawImage(*this, destination, source, op, fraction);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Compositing.h"
 #include "platform/Geometry.h"
 #include "platform/PlatformExport.h"
 
@@ -16,6 +17,11 @@ public:
     // Size in points defaults to the pixel size.
     explicit Image(QImage pixels);
     Image(QImage pixels, Size sizeInPoints);
+    // Pixels rendered at a resolution: the size in points is the pixel size
+    // divided by pixelsPerPoint (300 dpi is 300/72 pixels per point).
+    static Image fromQImage(QImage pixels, double pixelsPerPoint);
+    // The pixels in the given format, top row first as stored.
+    QImage toQImage(QImage::Format format = QImage::Format_ARGB32_Premultiplied) const;
 
     bool isNull() const { return _pixels.isNull(); }
     const QImage& pixels() const { return _pixels; }
@@ -34,6 +40,12 @@ public:
     // Pixels per point along each axis; 1 for a picture at 72 dpi.
     double scaleX() const;
     double scaleY() const;
+
+    // Draws the part `source` (image points, origin at the lower left; the zero
+    // rectangle for the whole) into `destination` of the current graphics
+    // context; see GraphicsContext::drawImage.
+    void drawInRectFromRectOperationFraction(const Rect& destination, const Rect& source,
+                                             CompositingOperation op, float fraction) const;
 
     friend bool operator==(const Image& a, const Image& b);
 
