@@ -344,7 +344,106 @@ TextStorage decodeTextStorage(Unarchiver& coder) {
     return *storage;
 }
 
+namespace {
+
+Point finitePoint(Unarchiver& coder) {
+    const Point p = coder.decodePoint();
+    if (!std::isfinite(p.x) || !std::isfinite(p.y))
+        coder.fail(QStringLiteral("Path point is not finite"));
+    return p;
+}
+
+qint32 enumCode(Unarchiver& coder, qint32 last, const char* what) {
+    const qint32 code = coder.decodeInt32();
+    if (code < 0 || code > last)
+        coder.fail(QStringLiteral("Unknown %1 %2").arg(QLatin1String(what)).arg(code));
+    return code;
+}
+
+// An element takes at least its kind.
+constexpr int kMinElementBytes = 5;
+
+} // namespace
+
+void encodeBezierPath(Archiver& coder, const BezierPath& path) {
+    coder.encodeInt32(qint32(path.windingRule()));
+    coder.encodeFloat(path.lineWidth());
+    coder.encodeInt32(qint32(path.lineCapStyle()));
+    coder.encodeInt32(qint32(path.lineJoinStyle()));
+    coder.encodeFloat(path.miterLimit());
+    coder.encodeFloat(path.flatness());
+    coder.encodeCount(qsizetype(path.lineDash().size()));
+    for (float length : path.lineDash())
+        coder.encodeFloat(length);
+    coder.encodeFloat(path.lineDashPhase());
+    coder.encodeCount(qsizetype(path.elements().size()));
+    for (const BezierPath::Element& e : path.elements()) {
+        coder.encodeInt32(qint32(e.kind));
+        switch (e.kind) {
+        case BezierPathElement::MoveTo:
+        case BezierPathElement::LineTo:
+            coder.encodePoint(e.points[0]);
+            break;
+        case BezierPathElement::CurveTo:
+            for (const Point& p : e.points)
+                coder.encodePoint(p);
+            break;
+        case BezierPathElement::ClosePath:
+            break;
+        }
+    }
+}
+
+BezierPath decodeBezierPath(Unarchiver& coder) {
+    BezierPath path;
+    path.setWindingRule(WindingRule(enumCode(coder, 1, "winding rule")));
+    const float width = finiteFloat(coder, "Line width");
+    if (width < 0)
+        coder.fail(QStringLiteral("Negative line width"));
+    path.setLineWidth(width);
+    path.setLineCapStyle(LineCapStyle(enumCode(coder, 2, "line cap")));
+    path.setLineJoinStyle(LineJoinStyle(enumCode(coder, 2, "line join")));
+    path.setMiterLimit(finiteFloat(coder, "Miter limit"));
+    path.setFlatness(finiteFloat(coder, "Flatness"));
+    const qint32 dashCount = coder.decodeCount(5);
+    std::vector<float> dash;
+    dash.reserve(size_t(dashCount));
+    for (qint32 i = 0; i < dashCount; ++i) {
+        dash.push_back(finiteFloat(coder, "Dash length"));
+        if (dash.back() < 0)
+            coder.fail(QStringLiteral("Negative dash length"));
+    }
+    const float phase = finiteFloat(coder, "Dash phase");
+    path.setLineDashCountPhase(dash.data(), int(dash.size()), phase);
+    const qint32 count = coder.decodeCount(kMinElementBytes);
+    for (qint32 i = 0; i < count; ++i) {
+        const auto kind = BezierPathElement(enumCode(coder, 3, "path element"));
+        if (kind != BezierPathElement::MoveTo && !path.hasCurrentPoint())
+            coder.fail(QStringLiteral("Path segment without a current point"));
+        switch (kind) {
+        case BezierPathElement::MoveTo:
+            path.moveToPoint(finitePoint(coder));
+            break;
+        case BezierPathElement::LineTo:
+            path.lineToPoint(finitePoint(coder));
+            break;
+        case BezierPathElement::CurveTo: {
+            const Point control1 = finitePoint(coder);
+            const Point control2 = finitePoint(coder);
+            path.curveToPointControlPoint1ControlPoint2(finitePoint(coder), control1, control2);
+            break;
+        }
+        case BezierPathElement::ClosePath:
+            path.closePath();
+            break;
+        }
+    }
+    return path;
+}
+
 void registerPlatformValueClasses(ClassRegistry& registry) {
+    registry.registerValueClass<BezierPath>(QStringLiteral("BezierPath"), 0, encodeBezierPath,
+                                            decodeBezierPath);
     registry.registerValueClass<Color>(QStringLiteral("Color"), 0, encodeColor, decodeColor);
     registry.registerValueClass<Font>(QStringLiteral("Font"), 0, encodeFont, decodeFont);
     registry.registerValueClass<ShadowValue>(QStringLiteral("ShadowValue"), 0, encodeShadow,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/BezierPath.h"
 #include "platform/Color.h"
 #include "platform/Font.h"
 #include "platform/Image.h"
@@ -14,7 +15,7 @@ class ClassRegistry;
 
 // The archive forms of the platform's values. Each value is archived as a
 // value object ("Color", "Image", "ShadowValue", "Font", "PrintInfo",
-// "TextStorage") when it travels as a QVariant; the functions below write and
+// "TextStorage", "BezierPath") when it travels as a QVariant; the functions below write and
 // read the same body inline, for encoders that embed a value in their own part.
 // Decoders reject non-finite numbers and out-of-range codes (Unarchiver::fail).
 
@@ -41,3 +42,9 @@ LUMISK_PLATFORM_EXPORT PrintInfo decodePrintInfo(Unarchiver& coder);
 
 LUMISK_PLATFORM_EXPORT void encodeTextStorage(Archiver& coder, const TextStorage& text);
 LUMISK_PLATFORM_EXPORT TextStorage decodeTextStorage(Unarchiver& coder);
+
+// Elements with their points, winding rule, line width, cap, join, miter
+// limit, flatness and dash. Decoding rebuilds the path through its own
+// construction operations, so a decoded path is always well formed.
+LUMISK_PLATFORM_EXPORT void encodeBezierPath(Archiver& coder, const BezierPath& path);
+LUMISK_PLATFORM_EXPORT BezierPath decodeBezierPath(Unarchiver& coder);

@@ -182,10 +182,11 @@ void Archiver::writeArchivable(const ArchivableRef& object) {
         writeU32(known->second);
         return;
     }
-    auto info = ClassRegistry::shared().classOfObject(*object);
+    const Archivable& instance = *object;
+    auto info = ClassRegistry::shared().classOfObject(instance);
     if (!info)
         fail(QStringLiteral("Class %1 is not registered for archiving")
-                 .arg(QString::fromLatin1(typeid(*object).name())));
+                 .arg(QString::fromLatin1(typeid(instance).name())));
     _objectIndex.emplace(object.get(), _objectCount++);
     _inProgress.insert(object.get());
     writeTag(kObject);

@@ -193,6 +193,27 @@ TEST(ArchiverValuesTest, PrintInfoRoundTripsAndConvertsToPageLayout) {
     EXPECT_EQ(letter.bottomMargin(), 90.0f);
 }
 
+TEST(ArchiverValuesTest, BezierPathsKeepElementsAndLineSettings) {
+    BezierPath path =
+        BezierPath::bezierPathWithRoundedRectXRadiusYRadius(Rect(0, 0, 100, 50), 10, 5);
+    path.appendBezierPathWithOvalInRect(Rect(10, 10, 20, 30));
+    path.moveToPoint({1, 2});
+    path.lineToPoint({3, 4});
+    path.closePath();
+    path.lineToPoint({5, 6}); // starts a new subpath at the closed one's start
+    path.setLineWidth(2.5f);
+    path.setWindingRule(WindingRule::EvenOdd);
+    path.setLineCapStyle(LineCapStyle::Round);
+    path.setLineJoinStyle(LineJoinStyle::Bevel);
+    path.setMiterLimit(4);
+    const float dash[] = {2, 2, 5};
+    path.setLineDashCountPhase(dash, 3, 1);
+    const BezierPath back = roundTrip(path, QStringLiteral("bezierpath"));
+    EXPECT_EQ(back, path);
+    EXPECT_EQ(back.toQPainterPath(), path.toQPainterPath());
+    EXPECT_EQ(roundTrip(BezierPath(), QStringLiteral("bezierpath-empty")), BezierPath());
+}
+
 TextStorage sampleText() {
     TextAttributes heading;
     heading.font = Font(QStringLiteral("DejaVu Serif"), 24, QFont::Bold);
@@ -298,6 +319,11 @@ QByteArray size(float w, float h) {
     return b + f32(w).mid(1) + f32(h).mid(1);
 }
 
+QByteArray pt(float x, float y) {
+    QByteArray b(1, char(archive_format::kPoint));
+    return b + f32(x).mid(1) + f32(y).mid(1);
+}
+
 TEST(ArchiverValuesTest, DamagedValuesGiveNil) {
     const float nan = std::nanf("");
     // 1 x 1 pixel claims that need far more pixels than the data could inflate to.
@@ -334,6 +360,18 @@ TEST(ArchiverValuesTest, DamagedValuesGiveNil) {
          valueArchive("TextStorage", str("ab") + i32(1) + i32(3) + i32(0))},
         {"text run count too large",
          valueArchive("TextStorage", str("ab") + i32(0x7fffffff) + i32(3) + i32(0))},
+        {"path line without current point",
+         valueArchive("BezierPath", i32(0) + f32(1) + i32(0) + i32(0) + f32(10) + f32(0.6f) +
+                                        i32(0) + f32(0) + i32(1) + i32(1) + pt(1, 1))},
+        {"path unknown element",
+         valueArchive("BezierPath", i32(0) + f32(1) + i32(0) + i32(0) + f32(10) + f32(0.6f) +
+                                        i32(0) + f32(0) + i32(1) + i32(4) + pt(1, 1))},
+        {"path NaN point",
+         valueArchive("BezierPath", i32(0) + f32(1) + i32(0) + i32(0) + f32(10) + f32(0.6f) +
+                                        i32(0) + f32(0) + i32(1) + i32(0) + pt(nan, 1))},
+        {"path negative width",
+         valueArchive("BezierPath", i32(0) + f32(-1) + i32(0) + i32(0) + f32(10) + f32(0.6f) +
+                                        i32(0) + f32(0) + i32(0))},
         {"text unknown attribute",
          valueArchive("TextStorage", str("ab") + i32(1) + i32(2) + i32(64))},
     };
@@ -347,6 +385,11 @@ TEST(ArchiverValuesTest, DamagedValuesGiveNil) {
     EXPECT_TRUE(
         Unarchiver::unarchiveValue<Color>(valueArchive("Color", i32(2) + f32(0.5f) + f32(1)))
             .has_value());
+    EXPECT_TRUE(Unarchiver::unarchiveValue<BezierPath>(
+                    valueArchive("BezierPath", i32(0) + f32(1) + i32(0) + i32(0) + f32(10) +
+                                                   f32(0.6f) + i32(0) + f32(0) + i32(2) + i32(0) +
+                                                   pt(1, 1) + i32(1) + pt(2, 2)))
+                    .has_value());
     EXPECT_TRUE(Unarchiver::unarchiveValue<Image>(
                     valueArchive("Image", i32(1) + i32(1) + i32(QImage::Format_ARGB32) +
                                               size(1, 1) + flag(false) + dat("") + dat(tiny)))
