@@ -171,6 +171,23 @@ public:
     }
 };
 
+// Reads its parts with the typed object readers.
+class TestTypedHolder : public Archivable {
+public:
+    QVariant node;  // written as it is, read as a TestNode
+    QVariant value; // written as it is, read as a text
+    std::shared_ptr<TestNode> nodeBack;
+    void encodeWithCoder(Archiver& c) const override {
+        c.encodeObject(node);
+        c.encodeObject(value);
+    }
+    bool initWithCoder(Unarchiver& c) override {
+        nodeBack = c.decodeObjectOfClass<TestNode>();
+        c.decodeValue<QString>();
+        return true;
+    }
+};
+
 class ArchiverTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -182,6 +199,7 @@ protected:
         registry.registerClass<TestNilOnDecode>(QStringLiteral("TestNilOnDecode"));
         registry.registerClass<TestShortReader>(QStringLiteral("TestShortReader"));
         registry.registerClass<TestNested>(QStringLiteral("TestNested"));
+        registry.registerClass<TestTypedHolder>(QStringLiteral("TestTypedHolder"));
     }
 
     static std::shared_ptr<TestNode> node(const QString& name, QVariantList children = {}) {
@@ -312,6 +330,27 @@ TEST_F(ArchiverTest, SubclassWritesSuperclassPartFirstAndSeesItsVersion) {
     EXPECT_EQ(back->versionSeen, 3);
     // Decoded as its own class, not the base's.
     EXPECT_FALSE(Unarchiver::unarchiveObjectOfClass<TestScalars>(data));
+}
+
+TEST_F(ArchiverTest, TypedObjectReadsCheckTheClass) {
+    auto holder = std::make_shared<TestTypedHolder>();
+    holder->node = variantFromObject(node(QStringLiteral("n")));
+    holder->value = QStringLiteral("text");
+    auto back = Unarchiver::unarchiveObjectOfClass<TestTypedHolder>(Archiver::archivedData(holder));
+    ASSERT_TRUE(back);
+    ASSERT_TRUE(back->nodeBack);
+    EXPECT_EQ(back->nodeBack->name, QStringLiteral("n"));
+
+    holder->node = QVariant(); // nil is fine where an object may be absent
+    back = Unarchiver::unarchiveObjectOfClass<TestTypedHolder>(Archiver::archivedData(holder));
+    ASSERT_TRUE(back);
+    EXPECT_FALSE(back->nodeBack);
+
+    holder->node = variantFromObject(std::make_shared<TestBase>());
+    EXPECT_FALSE(Unarchiver::unarchiveObject(Archiver::archivedData(holder)).isValid());
+    holder->node = QVariant();
+    holder->value = 5;
+    EXPECT_FALSE(Unarchiver::unarchiveObject(Archiver::archivedData(holder)).isValid());
 }
 
 TEST_F(ArchiverTest, ObjectAnsweringNilDecodesToNilEverywhere) {
