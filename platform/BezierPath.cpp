@@ -437,10 +437,9 @@ QPen BezierPath::qPen(const QBrush& brush) const {
     }
     switch (_lineJoin) {
     case LineJoinStyle::Miter:
-        // Past the limit a miter falls back to a bevel. The limit counts the
-        // whole miter length in line widths; the pen's counts from the centre line.
+        // Past the limit (miter length over line width) a miter falls back to a bevel.
         pen.setJoinStyle(Qt::SvgMiterJoin);
-        pen.setMiterLimit(std::max(1.0f, _miterLimit) / 2.0);
+        pen.setMiterLimit(std::max(1.0f, _miterLimit));
         break;
     case LineJoinStyle::Round:
         pen.setJoinStyle(Qt::RoundJoin);

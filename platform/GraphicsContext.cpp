@@ -138,9 +138,11 @@ void GraphicsContext::draw(const QRectF& deviceBounds, CompositingOperation op,
         const ShadowValue& s = *_state.shadow;
         const QPointF offset = _deviceFromBase.map(QPointF(s.offset.width, s.offset.height)) -
                                _deviceFromBase.map(QPointF(0, 0));
-        const double blur = s.blurRadius * linearScale(_deviceFromBase);
-        ShadowRenderer(offset, blur, s.color, shadowRasterScale())
-            .render(_painter, deviceBounds.adjusted(-1, -1, 1, 1), paint);
+        if (!_shadowRenderer)
+            _shadowRenderer = std::make_unique<ShadowRenderer>();
+        const ShadowRenderer::Shadow device{offset, s.blurRadius * linearScale(_deviceFromBase),
+                                            s.color, shadowRasterScale()};
+        _shadowRenderer->render(_painter, deviceBounds.adjusted(-1, -1, 1, 1), device, paint);
     }
     Compositing::draw(_painter, op, deviceBounds.adjusted(-1, -1, 1, 1), paint);
 }

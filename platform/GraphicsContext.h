@@ -9,12 +9,14 @@
 #include <QColor>
 #include <QPainter>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class BezierPath;
 class Image;
 class Shading;
+class ShadowRenderer;
 
 enum class DestinationKind { Screen, Printer, Image };
 
@@ -135,4 +137,5 @@ private:
     QTransform _deviceFromBase;
     State _state;
     std::vector<State> _saved;
+    std::unique_ptr<ShadowRenderer> _shadowRenderer;
 };

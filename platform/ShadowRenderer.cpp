@@ -2,20 +2,21 @@
 
 #include <QImage>
 #include <QPaintDevice>
-#include <QPainterPath>
+#include <QPaintEngine>
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <vector>
 
 namespace {
 
 constexpr int kPasses = 3;
+// Rows of tinted shadow handed to the painter at a time.
+constexpr qint64 kBandPixels = qint64(1) << 20;
 
 // Box widths whose three passes approximate a Gaussian of the given sigma.
 std::array<int, kPasses> boxRadii(double sigma) {
     std::array<int, kPasses> radii{};
-    if (sigma < 0.25)
+    if (!(sigma >= 0.25))
         return radii;
     const double ideal = std::sqrt(12.0 * sigma * sigma / kPasses + 1.0);
     int lower = int(std::floor(ideal));
@@ -31,54 +32,60 @@ std::array<int, kPasses> boxRadii(double sigma) {
     return radii;
 }
 
+quint32 reciprocal(int r) {
+    return (1u << 24) / quint32(2 * r + 1);
+}
+
+uchar scaled(quint32 sum, quint32 inverse) {
+    return uchar((sum * inverse + (1u << 23)) >> 24);
+}
+
 void boxRow(const uchar* in, uchar* out, int n, int r) {
-    const int size = 2 * r + 1;
-    const quint32 scale = (1u << 24) / quint32(size);
+    const quint32 inverse = reciprocal(r);
     quint32 sum = 0;
     for (int i = 0; i < std::min(r, n); ++i)
         sum += in[i];
     for (int i = 0; i < n; ++i) {
         if (i + r < n)
             sum += in[i + r];
-        out[i] = uchar((sum * scale + (1u << 23)) >> 24);
+        out[i] = scaled(sum, inverse);
         if (i - r >= 0)
             sum -= in[i - r];
     }
 }
 
-void boxColumns(const uchar* in, uchar* out, int width, int height, qsizetype stride, int r,
-                std::vector<quint32>& sums) {
-    const int size = 2 * r + 1;
-    const quint32 scale = (1u << 24) / quint32(size);
+// One vertical pass in place; the rows still to be subtracted are kept in a
+// ring of r + 1 rows.
+void boxColumns(uchar* data, int width, int height, qsizetype stride, int r,
+                std::vector<quint32>& sums, std::vector<uchar>& ring) {
+    const quint32 inverse = reciprocal(r);
+    const int slots = r + 1;
+    ring.resize(size_t(slots) * size_t(width));
     std::fill(sums.begin(), sums.end(), 0u);
     for (int y = 0; y < std::min(r, height); ++y) {
-        const uchar* row = in + y * stride;
+        const uchar* row = data + y * stride;
         for (int x = 0; x < width; ++x)
             sums[size_t(x)] += row[x];
     }
     for (int y = 0; y < height; ++y) {
         if (y + r < height) {
-            const uchar* row = in + (y + r) * stride;
+            const uchar* row = data + (y + r) * stride;
             for (int x = 0; x < width; ++x)
                 sums[size_t(x)] += row[x];
         }
-        uchar* dst = out + y * stride;
+        uchar* line = data + y * stride;
+        std::copy_n(line, width, ring.data() + size_t(y % slots) * size_t(width));
         for (int x = 0; x < width; ++x)
-            dst[x] = uchar((sums[size_t(x)] * scale + (1u << 23)) >> 24);
+            line[x] = scaled(sums[size_t(x)], inverse);
         if (y - r >= 0) {
-            const uchar* row = in + (y - r) * stride;
+            const uchar* old = ring.data() + size_t((y - r) % slots) * size_t(width);
             for (int x = 0; x < width; ++x)
-                sums[size_t(x)] -= row[x];
+                sums[size_t(x)] -= old[x];
         }
     }
 }
 
 } // namespace
-
-ShadowRenderer::ShadowRenderer(QPointF deviceOffset, double deviceBlur, QColor color,
-                               double rasterScale)
-    : _offset(deviceOffset), _blur(std::max(0.0, deviceBlur)), _color(color),
-      _rasterScale(rasterScale > 0 ? rasterScale : 1.0) {}
 
 int ShadowRenderer::blurExtent(double sigma) {
     int extent = 0;
@@ -91,7 +98,6 @@ void ShadowRenderer::blurAlpha(uchar* data, int width, int height, qsizetype str
     if (width <= 0 || height <= 0)
         return;
     const auto radii = boxRadii(sigma);
-    std::vector<uchar> scratch(size_t(stride) * size_t(height));
     std::vector<uchar> row(static_cast<size_t>(width));
     for (int r : radii) {
         if (r <= 0)
@@ -103,22 +109,15 @@ void ShadowRenderer::blurAlpha(uchar* data, int width, int height, qsizetype str
         }
     }
     std::vector<quint32> sums(static_cast<size_t>(width));
-    uchar* a = data;
-    uchar* b = scratch.data();
-    for (int r : radii) {
-        if (r <= 0)
-            continue;
-        boxColumns(a, b, width, height, stride, r, sums);
-        std::swap(a, b);
-    }
-    if (a != data)
-        for (int y = 0; y < height; ++y)
-            std::copy_n(a + y * stride, width, data + y * stride);
+    std::vector<uchar> ring;
+    for (int r : radii)
+        if (r > 0)
+            boxColumns(data, width, height, stride, r, sums, ring);
 }
 
-void ShadowRenderer::render(QPainter& painter, const QRectF& deviceBounds,
-                            const std::function<void(QPainter&)>& paint) const {
-    if (_color.alpha() == 0 || deviceBounds.isEmpty() || !painter.device())
+void ShadowRenderer::render(QPainter& painter, const QRectF& deviceBounds, const Shadow& shadow,
+                            const std::function<void(QPainter&)>& paint) {
+    if (shadow.color.alpha() == 0 || deviceBounds.isEmpty() || !painter.device())
         return;
     const QTransform world = painter.worldTransform();
     QRectF visible(0, 0, painter.device()->width(), painter.device()->height());
@@ -127,73 +126,94 @@ void ShadowRenderer::render(QPainter& painter, const QRectF& deviceBounds,
         visible &= painter.clipBoundingRect();
         painter.setWorldTransform(world);
     }
-    const double sigma = _blur / 2;
-    double scale = _rasterScale;
+    const double sigma = std::max(0.0, shadow.blur) / 2;
+    double scale = shadow.rasterScale > 0 ? shadow.rasterScale : 1.0;
     QRect pixels;
-    double extent = 0;
     // Only drawing whose blurred, moved copy can land inside the clip matters.
     for (int attempt = 0; attempt < 4; ++attempt) {
-        extent = blurExtent(sigma * scale) / scale;
+        const double extent = blurExtent(sigma * scale) / scale;
         const QRectF reach =
-            visible.translated(-_offset).adjusted(-extent, -extent, extent, extent);
+            visible.translated(-shadow.offset).adjusted(-extent, -extent, extent, extent);
         const QRectF needed = deviceBounds & reach;
         if (needed.isEmpty())
             return;
-        const QRectF layer = needed.adjusted(-extent, -extent, extent, extent);
-        pixels = QRectF(layer.x() * scale, layer.y() * scale, layer.width() * scale,
-                        layer.height() * scale)
-                     .toAlignedRect();
+        const QRectF area = needed.adjusted(-extent, -extent, extent, extent);
+        pixels =
+            QRectF(area.x() * scale, area.y() * scale, area.width() * scale, area.height() * scale)
+                .toAlignedRect();
         const qint64 count = qint64(pixels.width()) * pixels.height();
-        if (count <= kMaxLayerPixels)
+        if (count <= kMaxMaskPixels)
             break;
-        scale *= std::sqrt(double(kMaxLayerPixels) / double(count)) * 0.99;
+        scale *= std::sqrt(double(kMaxMaskPixels) / double(count)) * 0.99;
     }
     if (pixels.isEmpty())
         return;
 
-    QImage layer(pixels.size(), QImage::Format_ARGB32_Premultiplied);
-    if (layer.isNull())
-        return;
-    layer.fill(Qt::transparent);
+    // The whole-pixel part of the offset moves the finished shadow; the rest
+    // moves the drawing inside the mask, so the shadow lands on whole pixels.
+    const QPointF shift = shadow.offset * scale;
+    const QPoint whole(int(std::lround(shift.x())), int(std::lround(shift.y())));
+    const QPointF part = shift - QPointF(whole);
+    const int w = pixels.width(), h = pixels.height();
+    const qsizetype stride = (w + 3) & ~3;
+    _mask.resize(size_t(stride) * size_t(h));
+    std::fill(_mask.begin(), _mask.end(), uchar(0));
     {
-        QPainter lp(&layer);
-        lp.setRenderHints(painter.renderHints());
-        lp.setWorldTransform(world * QTransform::fromScale(scale, scale) *
-                             QTransform::fromTranslate(-pixels.x(), -pixels.y()));
-        paint(lp);
+        QImage mask(_mask.data(), w, h, stride, QImage::Format_Alpha8);
+        QPainter mp(&mask);
+        mp.setRenderHints(painter.renderHints());
+        mp.setWorldTransform(
+            world * QTransform::fromScale(scale, scale) *
+            QTransform::fromTranslate(part.x() - pixels.x(), part.y() - pixels.y()));
+        paint(mp);
     }
+    blurAlpha(_mask.data(), w, h, stride, sigma * scale);
 
-    const int w = layer.width(), h = layer.height();
-    std::vector<uchar> alpha(size_t(w) * size_t(h));
-    for (int y = 0; y < h; ++y) {
-        const auto* src = reinterpret_cast<const quint32*>(layer.constScanLine(y));
-        uchar* dst = alpha.data() + size_t(y) * size_t(w);
-        for (int x = 0; x < w; ++x)
-            dst[x] = uchar(qAlpha(src[x]));
-    }
-    blurAlpha(alpha.data(), w, h, w, sigma * scale);
-
-    const QRgb tint = _color.rgba();
+    // Tinted pixels by coverage.
+    const QRgb tint = shadow.color.rgba();
     const quint32 ca = quint32(qAlpha(tint)), cr = quint32(qRed(tint)), cg = quint32(qGreen(tint)),
                   cb = quint32(qBlue(tint));
-    for (int y = 0; y < h; ++y) {
-        auto* dst = reinterpret_cast<quint32*>(layer.scanLine(y));
-        const uchar* src = alpha.data() + size_t(y) * size_t(w);
-        for (int x = 0; x < w; ++x) {
-            const quint32 a = (quint32(src[x]) * ca + 127) / 255;
-            dst[x] = qRgba(int((cr * a + 127) / 255), int((cg * a + 127) / 255),
-                           int((cb * a + 127) / 255), int(a));
-        }
+    std::array<quint32, 256> shade;
+    for (quint32 v = 0; v < 256; ++v) {
+        const quint32 a = (v * ca + 127) / 255;
+        shade[v] = qRgba(int((cr * a + 127) / 255), int((cg * a + 127) / 255),
+                         int((cb * a + 127) / 255), int(a));
     }
+    auto tintRows = [&](quint32* out, qsizetype outStride, int firstRow, int rows) {
+        for (int y = 0; y < rows; ++y) {
+            const uchar* src = _mask.data() + size_t(firstRow + y) * size_t(stride);
+            quint32* dst = out + y * outStride;
+            for (int x = 0; x < w; ++x)
+                dst[x] = shade[src[x]];
+        }
+    };
 
     const QPainter::CompositionMode mode = painter.compositionMode();
     const qreal opacity = painter.opacity();
     painter.setWorldTransform(QTransform());
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setOpacity(1.0);
-    const QRectF target(pixels.x() / scale + _offset.x(), pixels.y() / scale + _offset.y(),
-                        pixels.width() / scale, pixels.height() / scale);
-    painter.drawImage(target, layer);
+    const QPointF origin((pixels.x() + whole.x()) / scale, (pixels.y() + whole.y()) / scale);
+    const bool raster =
+        painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
+    if (raster && scale == 1.0) {
+        // Pixel for pixel: hand over bands, which keeps the tinted copy small.
+        const int bandRows = int(std::clamp<qint64>(kBandPixels / w, 1, h));
+        _band.resize(size_t(w) * size_t(bandRows));
+        for (int y = 0; y < h; y += bandRows) {
+            const int rows = std::min(bandRows, h - y);
+            tintRows(_band.data(), w, y, rows);
+            const QImage band(reinterpret_cast<const uchar*>(_band.data()), w, rows, w * 4,
+                              QImage::Format_ARGB32_Premultiplied);
+            painter.drawImage(origin + QPointF(0, y), band);
+        }
+    } else {
+        QImage layer(w, h, QImage::Format_ARGB32_Premultiplied);
+        if (!layer.isNull()) {
+            tintRows(reinterpret_cast<quint32*>(layer.bits()), layer.bytesPerLine() / 4, 0, h);
+            painter.drawImage(QRectF(origin, QSizeF(w / scale, h / scale)), layer);
+        }
+    }
     painter.setOpacity(opacity);
     painter.setCompositionMode(mode);
     painter.setWorldTransform(world);

@@ -286,8 +286,9 @@ TEST(DrawingBezierPath, SharpMitersFallBackToBevelsPastTheLimit) {
         canvas.context().strokePath(path);
         return canvas.at(98, 50);
     };
-    EXPECT_TRUE(blank(draw(10))); // 1 / sin(half the angle) is about 16
-    EXPECT_TRUE(inked(draw(40)));
+    // The miter would be 1 / sin(half the angle), about 16 line widths, long.
+    EXPECT_TRUE(blank(draw(12)));
+    EXPECT_TRUE(inked(draw(20)));
 }
 
 TEST(DrawingBezierPath, HairlineIsOneDevicePixel) {
