@@ -117,7 +117,9 @@ void ShadowRenderer::blurAlpha(uchar* data, int width, int height, qsizetype str
 
 void ShadowRenderer::render(QPainter& painter, const QRectF& deviceBounds, const Shadow& shadow,
                             const std::function<void(QPainter&)>& paint) {
-    if (shadow.color.alpha() == 0 || deviceBounds.isEmpty() || !painter.device())
+    if (shadow.color.alpha() == 0 || deviceBounds.isEmpty() || !painter.device() ||
+        !std::isfinite(shadow.offset.x()) || !std::isfinite(shadow.offset.y()) ||
+        !std::isfinite(shadow.blur))
         return;
     const QTransform world = painter.worldTransform();
     QRectF visible(0, 0, painter.device()->width(), painter.device()->height());
@@ -126,7 +128,7 @@ void ShadowRenderer::render(QPainter& painter, const QRectF& deviceBounds, const
         visible &= painter.clipBoundingRect();
         painter.setWorldTransform(world);
     }
-    const double sigma = std::max(0.0, shadow.blur) / 2;
+    const double sigma = std::clamp(shadow.blur / 2, 0.0, kMaxSigma);
     double scale = shadow.rasterScale > 0 ? shadow.rasterScale : 1.0;
     QRect pixels;
     // Only drawing whose blurred, moved copy can land inside the clip matters.
@@ -146,7 +148,7 @@ void ShadowRenderer::render(QPainter& painter, const QRectF& deviceBounds, const
             break;
         scale *= std::sqrt(double(kMaxMaskPixels) / double(count)) * 0.99;
     }
-    if (pixels.isEmpty())
+    if (pixels.isEmpty() || qint64(pixels.width()) * pixels.height() > kMaxMaskPixels)
         return;
 
     // The whole-pixel part of the offset moves the finished shadow; the rest

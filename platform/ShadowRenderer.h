@@ -37,6 +37,9 @@ public:
 
     // Masks are kept below this many pixels by lowering their resolution.
     static constexpr qint64 kMaxMaskPixels = qint64(64) * 1024 * 1024;
+    // The blur's standard deviation is held to this (device units), so absurd
+    // values cost neither unbounded memory nor time.
+    static constexpr double kMaxSigma = 512;
 
 private:
     std::vector<uchar> _mask;

@@ -195,6 +195,21 @@ TEST(DrawingShadow, PrinterContextsGetTheShadowAsAnImage) {
     EXPECT_TRUE(bytes.contains("/SMask"));
 }
 
+TEST(DrawingShadow, AbsurdShadowValuesStillDrawTheObject) {
+    DrawingTestCanvas canvas(100, 100);
+    GraphicsContext& ctx = canvas.context();
+    ctx.setShadow({{NAN, 5}, 2, Qt::black});
+    fillRect(ctx, {10, 10, 20, 20});
+    ctx.setShadow({{1e30f, 1e30f}, 4, Qt::black});
+    fillRect(ctx, {40, 10, 20, 20});
+    ctx.setShadow({{0, 0}, 1e9f, Qt::black});
+    fillRect(ctx, {70, 10, 20, 20});
+    EXPECT_TRUE(isRed(canvas.at(20, 20)));
+    EXPECT_TRUE(isRed(canvas.at(50, 20)));
+    EXPECT_TRUE(isRed(canvas.at(80, 20)));
+    EXPECT_TRUE(isClear(canvas.at(20, 35)));
+}
+
 TEST(DrawingShadow, BlurExtentGrowsWithSigmaAndZeroLeavesValues) {
     EXPECT_EQ(ShadowRenderer::blurExtent(0), 0);
     EXPECT_GT(ShadowRenderer::blurExtent(10), ShadowRenderer::blurExtent(2));
