@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+
+// The adjustments that turn a decoded photo into the picture the catalog hands out.
+
+// A new opaque 8-bit RGBA picture (Format_RGBX8888) of the 32-bit source's pixels,
+// sharpened by sharpness (0: none; 0 to 8, values outside are brought into that
+// range) and passed through one colour matrix of contrast, saturation and
+// brightness (1: none). The source is only read. Null when the picture cannot
+// be made.
+QImage ApplyPixelAdjustments(const QImage& source, float sharpness, float contrast,
+                             float saturation, float brightness);
+
+// Lowers the red of reddish pixels in the red-eye spots, in place. The array
+// holds rectangles of four native 32-bit floats (x, y, width, height): first
+// the frame the spots were marked in, then the spots, with y growing upward.
+// Does nothing with fewer than two items or a bitmap that is not 8-bit RGBA.
+void ApplyRedEyeCorrection(QImage& bitmap, const QList<QByteArray>& redEyeArray);

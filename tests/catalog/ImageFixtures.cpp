@@ -1,0 +1,96 @@
+#include "ImageFixtures.h"
+
+#include <QBuffer>
+#include <QColorSpace>
+#include <QFile>
+#include <QPainter>
+#include <cstdlib>
+#include <exiv2/exiv2.hpp>
+#include <lcms2.h>
+
+QImage quadrantImage(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    QPainter painter(&image);
+    const int w = width / 2, h = height / 2;
+    painter.fillRect(0, 0, w, h, kTopLeft);
+    painter.fillRect(w, 0, width - w, h, kTopRight);
+    painter.fillRect(0, h, w, height - h, kBottomLeft);
+    painter.fillRect(w, h, width - w, height - h, kBottomRight);
+    return image;
+}
+
+QImage solidImage(int width, int height, const QColor& color) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}
+
+QString writeImage(const QString& path, const QImage& image, const char* format) {
+    return image.save(path, format, 100) ? path : QString();
+}
+
+namespace {
+
+Exiv2::Image::AutoPtr openForWriting(const QString& path) {
+    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
+    image->readMetadata();
+    return image;
+}
+
+} // namespace
+
+bool addExif(const QString& path, const QString& make, const QImage& thumbnail) {
+    try {
+        Exiv2::Image::AutoPtr image = openForWriting(path);
+        Exiv2::ExifData exif = image->exifData();
+        exif["Exif.Image.Make"] = make.toStdString();
+        if (!thumbnail.isNull()) {
+            QByteArray jpeg;
+            QBuffer buffer(&jpeg);
+            buffer.open(QIODevice::WriteOnly);
+            thumbnail.save(&buffer, "jpeg", 95);
+            Exiv2::ExifThumb(exif).setJpegThumbnail(
+                reinterpret_cast<const Exiv2::byte*>(jpeg.constData()), long(jpeg.size()));
+        }
+        image->setExifData(exif);
+        image->writeMetadata();
+        return true;
+    } catch (const Exiv2::AnyError&) {
+        return false;
+    }
+}
+
+bool embedProfile(const QString& path, const QByteArray& profile) {
+    try {
+        Exiv2::Image::AutoPtr image = openForWriting(path);
+        Exiv2::DataBuf bytes(reinterpret_cast<const Exiv2::byte*>(profile.constData()),
+                             long(profile.size()));
+        image->setIccProfile(bytes);
+        image->writeMetadata();
+        return true;
+    } catch (const Exiv2::AnyError&) {
+        return false;
+    }
+}
+
+QByteArray adobeRGBProfile() {
+    return QColorSpace(QColorSpace::AdobeRgb).iccProfile();
+}
+
+QByteArray grayProfile() {
+    cmsToneCurve* curve = cmsBuildGamma(nullptr, 2.2);
+    cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), curve);
+    cmsFreeToneCurve(curve);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    QByteArray bytes(qsizetype(size), '\0');
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    return bytes;
+}
+
+bool near(QRgb pixel, const QColor& color, int tolerance) {
+    return std::abs(qRed(pixel) - color.red()) <= tolerance &&
+           std::abs(qGreen(pixel) - color.green()) <= tolerance &&
+           std::abs(qBlue(pixel) - color.blue()) <= tolerance;
+}

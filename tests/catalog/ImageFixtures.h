@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+// Small image files for the importer tests, made on the spot.
+
+inline const QColor kTopLeft(255, 0, 0);
+inline const QColor kTopRight(0, 255, 0);
+inline const QColor kBottomLeft(0, 0, 255);
+inline const QColor kBottomRight(255, 255, 0);
+
+// A picture whose four quadrants have the four colours above.
+QImage quadrantImage(int width, int height);
+QImage solidImage(int width, int height, const QColor& color);
+
+// Writes the picture in the format ("jpeg", "png", "tiff") and answers the path.
+QString writeImage(const QString& path, const QImage& image, const char* format);
+
+// Adds EXIF data to a written file: the camera make and, when not null, a JPEG thumbnail.
+bool addExif(const QString& path, const QString& make, const QImage& thumbnail = QImage());
+// Embeds an ICC profile in a written file.
+bool embedProfile(const QString& path, const QByteArray& profile);
+
+// The ICC profile of Adobe RGB (1998), whose primaries differ from sRGB's.
+QByteArray adobeRGBProfile();
+// A valid ICC profile of a grey colour space.
+QByteArray grayProfile();
+
+// Whether every channel of the pixel is within the tolerance of the colour.
+bool near(QRgb pixel, const QColor& color, int tolerance = 8);
