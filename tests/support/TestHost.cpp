@@ -1,5 +1,8 @@
 #include "support/TestHost.h"
 
+#include "platform/AffineTransform.h"
+#include "platform/BezierPath.h"
+
 #include <QDir>
 
 TestHost::TestHost() : _previous(HostServices::current()) { HostServices::install(this); }
@@ -28,3 +31,26 @@ QString TestHost::tempFolder() {
 }
 
 QString TestHost::fileSizeString(int64_t bytes) { return QString::number(bytes); }
+
+const BezierPath* TestHost::handlePath(int style) {
+    if (style < 0 || style > 2)
+        return nullptr;
+    std::unique_ptr<BezierPath>& slot = _handlePaths[size_t(style)];
+    if (!slot) {
+        const Rect square(-3, -3, 7, 7);
+        BezierPath path;
+        if (style == 1) {
+            path = BezierPath::bezierPathWithRect(square);
+            AffineTransform rotation;
+            rotation.rotateByDegrees(45);
+            path.transformUsingAffineTransform(rotation);
+        } else if (style == 2) {
+            path = BezierPath::bezierPathWithRect(square);
+            path.setLineWidth(2);
+        } else {
+            path = BezierPath::bezierPathWithOvalInRect(square);
+        }
+        slot = std::make_unique<BezierPath>(std::move(path));
+    }
+    return slot.get();
+}

@@ -4,6 +4,8 @@
 
 #include <QHash>
 #include <QVariant>
+#include <array>
+#include <memory>
 
 // Host services for library tests: settings kept in memory, a settable system
 // version, and counters for the wait-monitor calls. Installs itself while alive.
@@ -25,7 +27,9 @@ public:
     QString accessPath(int code) override;
     QString tempFolder() override;
     QString fileSizeString(int64_t bytes) override;
-    const BezierPath* handlePath(int) override { return nullptr; }
+    // Made once per style as the application makes them: a 7-point square
+    // around the origin as an oval (0), a diamond (1) or the square (2).
+    const BezierPath* handlePath(int style) override;
     void clearHandleGraphics() override { ++handleGraphicsCleared; }
     QStringList installedTemplateCategories() override { return templateCategories; }
     void resumeWaitMonitor() override { ++waitMonitorResumed; }
@@ -41,4 +45,5 @@ public:
 
 private:
     HostServices* _previous;
+    std::array<std::unique_ptr<BezierPath>, 3> _handlePaths;
 };

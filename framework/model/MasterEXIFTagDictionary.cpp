@@ -1,0 +1,47 @@
+#include "framework/model/MasterEXIFTagDictionary.h"
+
+#include "platform/PropertyList.h"
+#include "platform/Resources.h"
+
+#include <QDir>
+#include <QStringList>
+#include <mutex>
+#include <optional>
+
+namespace {
+
+std::mutex gTagFileMutex;
+std::optional<QVariantMap> gTagFile;
+
+std::optional<QVariantMap> tagFile() {
+    std::lock_guard lock(gTagFileMutex);
+    if (!gTagFile) {
+        const QString path = QDir(Resources::sharePath()).filePath(QLatin1String(kEXIFTagFileName));
+        const QVariant contents = PropertyList::readFromFile(path);
+        if (PropertyList::kindOf(contents) != PropertyList::Kind::Dictionary)
+            return std::nullopt;
+        gTagFile = contents.toMap();
+    }
+    return gTagFile;
+}
+
+} // namespace
+
+QVariant GetMasterEXIFTagDictionary() {
+    const std::optional<QVariantMap> file = tagFile();
+    if (!file)
+        return {};
+    static const QStringList kGroups = {QStringLiteral("0"), QStringLiteral("EXIF"),
+                                        QStringLiteral("File"), QStringLiteral("iPhoto"),
+                                        QStringLiteral("Template")};
+    QVariantMap result;
+    for (const QString& group : kGroups) {
+        const QVariant tags = file->value(group);
+        if (PropertyList::kindOf(tags) != PropertyList::Kind::Dictionary)
+            continue;
+        const QVariantMap map = tags.toMap();
+        for (auto it = map.cbegin(); it != map.cend(); ++it)
+            result.insert(QStringLiteral("%1-%2").arg(group, it.key()), it.value());
+    }
+    return result;
+}

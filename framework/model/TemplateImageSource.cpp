@@ -1,0 +1,3 @@
+#include "framework/model/TemplateImageSource.h"
+
+TemplateImageSource::~TemplateImageSource() = default;

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "framework/model/TemplateImageSource.h"
+
+#include <QHash>
+
+// An image source for page-object tests: one photograph per cell as set, the
+// rest fixed answers that tests change through the fields.
+class TestImageSource : public TemplateImageSource {
+public:
+    Image imageForCell(int32_t cell) override { return images.value(cell); }
+    Image hiresImageForCell(int32_t cell) override { return images.value(cell); }
+    Rect naturalImageBoundsForCell(int32_t cell) override {
+        const Image image = images.value(cell);
+        return image.isNull() ? kZeroRect
+                              : Rect(0, 0, float(image.pixelSize().width()),
+                                     float(image.pixelSize().height()));
+    }
+    Rect cropRectForCell(int32_t) override { return kZeroRect; }
+    Point offsetForCell(int32_t cell) override { return offsets.value(cell); }
+    void setOffsetForCell(Point offset, int32_t cell) override {
+        if (images.contains(cell))
+            offsets[cell] = offset;
+    }
+    int32_t scalingModeForCell(int32_t) override { return scalingMode; }
+    std::vector<std::shared_ptr<TMObject>> captionArrayForCell(int32_t) override { return {}; }
+    float preferredDPI() override { return 0; }
+    int32_t destinationDevice() override { return device; }
+    bool notificationsDisabled() override { return disabled; }
+    void setNotificationsDisabled(bool value) override { disabled = value; }
+    void colorMatchImage(Image&) override {}
+    QString editValueForField(int32_t) override { return QString(); }
+    QString propertyForCell(const QString&, int32_t) override { return QString(); }
+
+    QHash<int32_t, Image> images;
+    QHash<int32_t, Point> offsets;
+    int32_t scalingMode = ScalingModeFill;
+    int32_t device = 0;
+    bool disabled = false;
+};
