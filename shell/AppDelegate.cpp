@@ -1,0 +1,334 @@
+#include "shell/AppDelegate.h"
+
+#include "layout/ColorProfileHandle.h"
+#include "library/NewTemplateManager.h"
+#include "platform/AffineTransform.h"
+#include "platform/Archiver.h"
+#include "platform/BezierPath.h"
+#include "platform/LocalizedStrings.h"
+#include "platform/Resources.h"
+#include "platform/Unarchiver.h"
+#include "platform/UserDefaults.h"
+#include "shell/PreferenceTable.h"
+#include "shell/SystemEnvironment.h"
+#include "shell/URLResourceRetriever.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLocale>
+#include <QPixmap>
+#include <QStandardPaths>
+#include <QThread>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr char kMasksPathKey[] = "MASKS_PATH";
+constexpr char kByteValueTypeKey[] = "BYTE_VALUE_TYPE";
+constexpr char kKByteValueTypeKey[] = "KBYTE_VALUE_TYPE";
+constexpr char kMByteValueTypeKey[] = "MBYTE_VALUE_TYPE";
+constexpr char kAppleAquaColorVariantKey[] = "AppleAquaColorVariant";
+constexpr int kGraphiteColorVariant = 6;
+
+constexpr char kTempFolderName[] = "Vyx";
+constexpr char kImagesFolder[] = "/Images/";
+
+constexpr char kGrabImage[] = "Grab";
+constexpr char kResizeImage[] = "Resize";
+constexpr char kZoomArrowsImage[] = "ZoomArrows";
+constexpr const char* kHandleImages[3] = {"HandleSegment", "HandleControl", "HandleSelected"};
+constexpr char kTiffType[] = "tiff";
+
+constexpr int kCodeMasksPath = 1;
+constexpr int kFileSizeKiloByte = 1024;
+constexpr int kFileSizeMegaByte = 1024 * 1024;
+
+// The application's image of that name; any image type when none is given.
+QImage bundleImage(const QString& name, const QString& type = QString()) {
+    const QString base = Resources::sharePath() + QLatin1String(kImagesFolder) + name;
+    if (!type.isEmpty())
+        return QImage(base + QLatin1Char('.') + type);
+    for (const QByteArray& format : QImageReader::supportedImageFormats()) {
+        const QString path = base + QLatin1Char('.') + QString::fromLatin1(format);
+        if (QFileInfo::exists(path))
+            return QImage(path);
+    }
+    return QImage();
+}
+
+QCursor imageCursor(const char* name, int hotX, int hotY) {
+    return QCursor(QPixmap::fromImage(bundleImage(QString::fromLatin1(name))), hotX, hotY);
+}
+
+// A folder only this user can enter: made when missing, and refused when it is not a
+// real folder owned by the user (someone else may have made it first).
+bool makePrivateFolder(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    ::mkdir(native.constData(), 0700);
+    struct stat info {};
+    if (::lstat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != ::getuid())
+        return false;
+    if ((info.st_mode & 077) != 0 && ::chmod(native.constData(), 0700) != 0)
+        return false;
+    return true;
+}
+
+// The user's private place for temporary files: a folder of the user's own under the
+// system's temporary folder, or inside the user's cache when that can't be had safely.
+QString privateTempRoot() {
+    const QString shared =
+        QDir::tempPath() + QStringLiteral("/lumisk-") + QString::number(::getuid());
+    if (makePrivateFolder(shared))
+        return shared;
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    QDir().mkpath(cache);
+    const QString fallback = cache + QStringLiteral("/tmp");
+    makePrivateFolder(fallback);
+    return fallback;
+}
+
+} // namespace
+
+AppDelegate::AppDelegate(std::unique_ptr<SystemEnvironment> environment, UserDefaults* defaults)
+    : _environment(environment ? std::move(environment) : std::make_unique<SystemEnvironment>()),
+      _defaults(defaults ? *defaults : UserDefaults::standardUserDefaults()),
+      _settings(_defaults, *_environment), _urlRetriever(std::make_unique<URLResourceRetriever>()) {
+    recordMainAppThread();
+    HostServices::install(this);
+}
+
+AppDelegate::~AppDelegate() = default;
+
+// Settings store.
+
+int AppDelegate::preferencesIntFor(int index) {
+    return _settings.preferencesIntFor(index);
+}
+void AppDelegate::setPreferencesIntFor(int value, int index) {
+    _settings.setPreferencesIntFor(value, index);
+}
+bool AppDelegate::preferencesBOOLFor(int index) {
+    return _settings.preferencesBOOLFor(index);
+}
+void AppDelegate::setPreferencesBOOLFor(bool value, int index) {
+    _settings.setPreferencesBOOLFor(value, index);
+}
+QString AppDelegate::preferencesStringFor(int index) {
+    return _settings.preferencesStringFor(index);
+}
+void AppDelegate::setPreferencesStringFor(const QString& value, int index) {
+    _settings.setPreferencesStringFor(value, index);
+}
+Size AppDelegate::preferencesNSSizeFor(int index) {
+    return _settings.preferencesNSSizeFor(index);
+}
+void AppDelegate::setPreferencesNSSizeFor(Size value, int index) {
+    _settings.setPreferencesNSSizeFor(value, index);
+}
+void AppDelegate::initPreferences() {
+    _settings.initPreferences();
+}
+
+QList<std::shared_ptr<ColorProfileHandle>> AppDelegate::activeProfiles() {
+    ColorProfileHandle::registerArchivableClass();
+    QList<std::shared_ptr<ColorProfileHandle>> profiles;
+    const QByteArray data = _defaults.dataForKey(QString::fromLatin1(kActiveProfilesKey));
+    if (data.isNull())
+        return profiles;
+    QString error;
+    const QVariant list = Unarchiver::unarchiveObject(data, &error);
+    if (!error.isEmpty())
+        qWarning("The active profile list can't be read: %s", qPrintable(error));
+    for (const QVariant& item : list.toList())
+        if (auto handle = objectFromVariantAs<ColorProfileHandle>(item))
+            profiles.append(std::move(handle));
+    return profiles;
+}
+
+void AppDelegate::setActiveProfiles(const QList<std::shared_ptr<ColorProfileHandle>>& profiles) {
+    ColorProfileHandle::registerArchivableClass();
+    QVariantList list;
+    for (const std::shared_ptr<ColorProfileHandle>& handle : profiles)
+        list.append(variantFromObject(handle));
+    QString error;
+    const QByteArray data = Archiver::archivedData(QVariant(list), &error);
+    if (data.isNull()) {
+        qWarning("The active profile list can't be archived: %s", qPrintable(error));
+        return;
+    }
+    _defaults.setObjectForKey(data, QString::fromLatin1(kActiveProfilesKey));
+}
+
+// System.
+
+uint32_t AppDelegate::osSystemVersion() {
+    return _environment->systemVersion();
+}
+int AppDelegate::systemArchitecture() {
+    return _environment->processorCode();
+}
+int32_t AppDelegate::physicalRAM() {
+    return _environment->installedMemoryMB();
+}
+bool AppDelegate::isMainThread() const {
+    return QThread::currentThread() == _mainAppThread;
+}
+void AppDelegate::recordMainAppThread() {
+    _mainAppThread = QThread::currentThread();
+}
+
+QString AppDelegate::tempFolder() {
+    const QString path = privateTempRoot() + QLatin1Char('/') + QLatin1String(kTempFolderName);
+    makePrivateFolder(path); // a failure is ignored: the path is still the answer
+    return path;
+}
+
+QString AppDelegate::fileSizeString(int64_t bytes) {
+    const QLocale locale;
+    if (bytes == 0)
+        return QStringLiteral("--");
+    if (bytes < kFileSizeKiloByte)
+        return locale.toString(qlonglong(bytes)) +
+               localizedString(QString::fromLatin1(kByteValueTypeKey));
+    if (bytes < kFileSizeMegaByte)
+        return locale.toString(double(bytes) * (1.0 / kFileSizeKiloByte), 'f', 1) +
+               localizedString(QString::fromLatin1(kKByteValueTypeKey));
+    return locale.toString(double(bytes) * (1.0 / kFileSizeMegaByte), 'f', 1) +
+           localizedString(QString::fromLatin1(kMByteValueTypeKey));
+}
+
+QString AppDelegate::accessPath(int code) {
+    if (code == kCodeMasksPath)
+        return localizedString(QString::fromLatin1(kMasksPathKey));
+    return QString(QLatin1String(""));
+}
+
+QStringList AppDelegate::installedTemplateCategories() {
+    return NewTemplateManager::sharedTemplateManager()->templateCategories();
+}
+
+// Image fetches.
+
+Image AppDelegate::synchronousImageFetch(const QUrl& url) {
+    return _urlRetriever->synchronousImageFetch(url);
+}
+
+void AppDelegate::asynchronousImageFetchDataTagCompletionDelegate(
+    const QUrl& url, int32_t tag, std::shared_ptr<URLImageRetrievalDelegate> delegate) {
+    _urlRetriever->asynchronousImageFetchDataTagCompletionDelegate(url, tag, std::move(delegate));
+}
+
+// Cursors.
+
+const QCursor& AppDelegate::openHandCursor() {
+    if (!_openHandCursor) {
+        if (osSystemVersion() < 0x1030)
+            _openHandCursor = imageCursor(kGrabImage, 8, 8);
+        else
+            _openHandCursor = QCursor(Qt::OpenHandCursor);
+    }
+    return *_openHandCursor;
+}
+
+const QCursor& AppDelegate::crossArrowsCursor() {
+    if (!_crossArrowsCursor)
+        _crossArrowsCursor = imageCursor(kResizeImage, 8, 8);
+    return *_crossArrowsCursor;
+}
+
+const QCursor& AppDelegate::zoomArrowsCursor() {
+    if (!_zoomArrowsCursor)
+        _zoomArrowsCursor = imageCursor(kZoomArrowsImage, 10, 10);
+    return *_zoomArrowsCursor;
+}
+
+// Selection handles.
+
+const BezierPath* AppDelegate::handlePath(int style) {
+    if (style < 0 || style > 2)
+        return nullptr;
+    std::unique_ptr<BezierPath>& slot = _handlePaths[size_t(style)];
+    if (!slot) {
+        const Rect square(-3, -3, 7, 7);
+        BezierPath path;
+        switch (style) {
+        case 1: {
+            path = BezierPath::bezierPathWithRect(square);
+            AffineTransform rotation;
+            rotation.rotateByDegrees(45);
+            path.transformUsingAffineTransform(rotation);
+            break;
+        }
+        case 2:
+            path = BezierPath::bezierPathWithRect(square);
+            path.setLineWidth(2);
+            break;
+        default:
+            path = BezierPath::bezierPathWithOvalInRect(square);
+            break;
+        }
+        slot = std::make_unique<BezierPath>(std::move(path));
+    }
+    return slot.get();
+}
+
+Image AppDelegate::handleGraphic() {
+    return handleGraphic(0);
+}
+
+Image AppDelegate::handleGraphic(int kind) {
+    if (kind < 0 || kind > 2)
+        return Image();
+    if (!_handleGraphics[size_t(kind)].isNull())
+        return _handleGraphics[size_t(kind)];
+    const bool graphite = _defaults.integerForKey(QString::fromLatin1(kAppleAquaColorVariantKey)) ==
+                          kGraphiteColorVariant;
+    const QString name = QString::fromLatin1(kHandleImages[kind]) +
+                         (graphite ? QStringLiteral("6") : QStringLiteral("1"));
+    const QImage pixels = bundleImage(name, QString::fromLatin1(kTiffType));
+    if (pixels.isNull())
+        return Image();
+    const Image image(pixels);
+    setHandleStyleToGraphic(kind, image);
+    return image;
+}
+
+void AppDelegate::setHandleStyleToGraphic(int kind, const Image& image) {
+    if (kind < 0 || kind > 2)
+        return;
+    _handleGraphics[size_t(kind)] = image;
+}
+
+void AppDelegate::clearHandleGraphics() {
+    for (Image& image : _handleGraphics)
+        image = Image();
+}
+
+// Documents and network.
+
+Document* AppDelegate::findTargetDocument() {
+    return nullptr;
+}
+
+bool AppDelegate::internetConnected() {
+    const std::optional<uint32_t> flags =
+        _environment->reachabilityFlags(QString::fromLatin1(kMakerWebServerHost));
+    if (!flags)
+        return false;
+    return (*flags & SystemEnvironment::kReachable) &&
+           !(*flags & SystemEnvironment::kConnectionRequired);
+}
+
+// Wait-cursor monitor.
+
+void AppDelegate::resumeWaitMonitor() {
+    ++_waitMonitorNesting;
+}
+
+void AppDelegate::suspendWaitMonitor() {
+    if (_waitMonitorNesting > 0)
+        --_waitMonitorNesting;
+}

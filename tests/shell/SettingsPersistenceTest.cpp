@@ -1,0 +1,38 @@
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs the helper as a process of its own over the given home folder.
+int runHelper(const QString& home, const QString& mode, QString* errors) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(SETTINGS_PROCESS_HELPER), {mode});
+    if (!process.waitForFinished(60000))
+        return -1;
+    *errors = QString::fromLocal8Bit(process.readAllStandardError());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+} // namespace
+
+TEST(SettingsPersistence, ASecondProcessSeesWhatTheFirstStored) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    QString errors;
+    ASSERT_EQ(runHelper(home.path(), QStringLiteral("write"), &errors), 0) << errors.toStdString();
+    EXPECT_EQ(runHelper(home.path(), QStringLiteral("read"), &errors), 0) << errors.toStdString();
+
+    // And a process over another home sees none of it.
+    QTemporaryDir otherHome;
+    ASSERT_TRUE(otherHome.isValid());
+    EXPECT_NE(runHelper(otherHome.path(), QStringLiteral("read"), &errors), 0);
+}

@@ -1,0 +1,206 @@
+#include "shell/URLResourceRetriever.h"
+#include "LocalHttpServer.h"
+#include "shell/URLImageRetrievalDelegate.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray pngBytes(int width, int height, QColor colour) {
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(colour);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return data;
+}
+
+LocalHttpServer::Reply imageReply(const QByteArray& body) {
+    LocalHttpServer::Reply reply;
+    reply.contentType = "image/png";
+    reply.body = body;
+    return reply;
+}
+
+LocalHttpServer::Reply redirectTo(const QByteArray& location) {
+    LocalHttpServer::Reply reply;
+    reply.status = 302;
+    reply.location = location;
+    return reply;
+}
+
+struct Delivery {
+    Image image;
+    int32_t tag = 0;
+    bool onMainThread = false;
+};
+
+class RecordingDelegate : public URLImageRetrievalDelegate {
+public:
+    void imageRetrievedDataTag(const Image& image, int32_t tag) override {
+        deliveries.push_back({image, tag, QThread::currentThread() == qApp->thread()});
+    }
+    std::vector<Delivery> deliveries;
+};
+
+bool waitFor(const std::function<bool()>& done, int ms = 10000) {
+    QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+class URLResourceRetrieverTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.isListening());
+        server.setReply("/red.png", imageReply(pngBytes(30, 20, Qt::red)));
+        server.setReply("/blue.png", imageReply(pngBytes(5, 7, Qt::blue)));
+    }
+    QUrl url(const QByteArray& path) { return QUrl(QString::fromLatin1(server.url(path))); }
+
+    LocalHttpServer server;
+    URLResourceRetriever retriever;
+};
+
+} // namespace
+
+TEST_F(URLResourceRetrieverTest, SynchronousFetchDecodesTheImage) {
+    const Image image = retriever.synchronousImageFetch(url("/red.png"));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixelSize(), QSize(30, 20));
+    EXPECT_EQ(image.size(), (Size{30, 20}));
+    EXPECT_EQ(image.pixels().pixelColor(3, 3), QColor(Qt::red));
+}
+
+TEST_F(URLResourceRetrieverTest, FollowsRedirectsWithinTheLimit) {
+    server.setReply("/hop1", redirectTo("/hop2"));
+    server.setReply("/hop2", redirectTo(server.url("/blue.png")));
+    server.setReply("/loop", redirectTo("/loop"));
+
+    const Image image = retriever.synchronousImageFetch(url("/hop1"));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixelSize(), QSize(5, 7));
+
+    EXPECT_TRUE(retriever.synchronousImageFetch(url("/loop")).isNull());
+    EXPECT_EQ(server.requestCount("/loop"), retriever.limits().maxRedirects + 1);
+}
+
+TEST_F(URLResourceRetrieverTest, FailuresGiveNoImage) {
+    LocalHttpServer::Reply text;
+    text.contentType = "text/plain";
+    text.body = "not a picture";
+    server.setReply("/text", text);
+    LocalHttpServer::Reply serverError = imageReply(pngBytes(4, 4, Qt::red));
+    serverError.status = 500;
+    server.setReply("/error", serverError);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    server.setReply("/tofile", redirectTo("file://" + dir.path().toUtf8() + "/x.png"));
+
+    for (const QUrl& u : {url("/missing"), url("/text"), url("/error"), url("/tofile"),
+                          QUrl(QStringLiteral("http://127.0.0.1:1/none.png")),
+                          QUrl(QStringLiteral("gopher://127.0.0.1/x")), QUrl()}) {
+        SCOPED_TRACE(u.toString().toStdString());
+        EXPECT_TRUE(retriever.synchronousImageFetch(u).isNull());
+    }
+}
+
+TEST_F(URLResourceRetrieverTest, FileURLsAreRead) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("local.png"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(pngBytes(9, 3, Qt::green));
+    file.close();
+    const Image image = retriever.synchronousImageFetch(QUrl::fromLocalFile(path));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixelSize(), QSize(9, 3));
+}
+
+TEST_F(URLResourceRetrieverTest, SizeLimitIsKeptWithAndWithoutALength) {
+    const QByteArray big = pngBytes(200, 200, Qt::red);
+    server.setReply("/big", imageReply(big));
+    LocalHttpServer::Reply unannounced = imageReply(big);
+    unannounced.omitLength = true;
+    server.setReply("/big-unannounced", unannounced);
+
+    URLResourceRetriever::Limits limits = retriever.limits();
+    limits.maxBytes = big.size() - 1;
+    retriever.setLimits(limits);
+    EXPECT_TRUE(retriever.synchronousImageFetch(url("/big")).isNull());
+    EXPECT_TRUE(retriever.synchronousImageFetch(url("/big-unannounced")).isNull());
+
+    limits.maxBytes = big.size();
+    retriever.setLimits(limits);
+    EXPECT_FALSE(retriever.synchronousImageFetch(url("/big")).isNull());
+    EXPECT_FALSE(retriever.synchronousImageFetch(url("/big-unannounced")).isNull());
+}
+
+TEST_F(URLResourceRetrieverTest, ASilentServerTimesOut) {
+    LocalHttpServer::Reply silent;
+    silent.hang = true;
+    server.setReply("/silent", silent);
+    URLResourceRetriever::Limits limits = retriever.limits();
+    limits.timeoutSeconds = 1;
+    retriever.setLimits(limits);
+    EXPECT_TRUE(retriever.synchronousImageFetch(url("/silent")).isNull());
+}
+
+TEST_F(URLResourceRetrieverTest, AsynchronousResultsArriveOnTheMainThreadWithTheirTags) {
+    auto delegate = std::make_shared<RecordingDelegate>();
+    retriever.asynchronousImageFetchDataTagCompletionDelegate(url("/red.png"), 7, delegate);
+    retriever.asynchronousImageFetchDataTagCompletionDelegate(url("/missing"), -3, delegate);
+    retriever.asynchronousImageFetchDataTagCompletionDelegate(url("/blue.png"), 1 << 30, delegate);
+    // Nothing is delivered until the main thread's event loop turns.
+    EXPECT_TRUE(delegate->deliveries.empty());
+    ASSERT_TRUE(waitFor([&] { return delegate->deliveries.size() == 3; }));
+
+    std::map<int32_t, Delivery> byTag;
+    for (const Delivery& d : delegate->deliveries) {
+        EXPECT_TRUE(d.onMainThread);
+        byTag[d.tag] = d;
+    }
+    ASSERT_EQ(byTag.size(), 3u);
+    EXPECT_EQ(byTag[7].image.pixelSize(), QSize(30, 20));
+    EXPECT_TRUE(byTag[-3].image.isNull());
+    EXPECT_EQ(byTag[1 << 30].image.pixelSize(), QSize(5, 7));
+}
+
+TEST_F(URLResourceRetrieverTest, DelegateIsKeptAliveUntilDelivery) {
+    std::weak_ptr<RecordingDelegate> watch;
+    {
+        auto delegate = std::make_shared<RecordingDelegate>();
+        watch = delegate;
+        retriever.asynchronousImageFetchDataTagCompletionDelegate(url("/red.png"), 1, delegate);
+    }
+    ASSERT_TRUE(waitFor([&] {
+        auto d = watch.lock();
+        return !d || !d->deliveries.empty();
+    }));
+    waitFor([&] { return watch.expired(); }, 2000);
+    EXPECT_TRUE(watch.expired());
+}
+
+TEST_F(URLResourceRetrieverTest, DestroyingTheRetrieverCancelsRunningFetches) {
+    LocalHttpServer::Reply silent;
+    silent.hang = true;
+    server.setReply("/silent", silent);
+    auto delegate = std::make_shared<RecordingDelegate>();
+    {
+        URLResourceRetriever own;
+        own.asynchronousImageFetchDataTagCompletionDelegate(url("/silent"), 5, delegate);
+        ASSERT_TRUE(waitFor([&] { return server.requestCount("/silent") == 1; }));
+    } // would wait out the two-minute timeout if the fetch were not cancelled
+    ASSERT_TRUE(waitFor([&] { return delegate->deliveries.size() == 1; }));
+    EXPECT_EQ(delegate->deliveries[0].tag, 5);
+    EXPECT_TRUE(delegate->deliveries[0].image.isNull());
+}
