@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/PaletteController.h"
+
+// The shared template manager window.
+class TemplateManagerWindowController : public PaletteController {
+public:
+    static TemplateManagerWindowController* sharedTemplateManagerController();
+
+protected:
+    QPoint defaultOrigin(const QRect& visibleFrame, const QSize& frameSize) const override;
+    // The window serves no document: it shows whenever it is activated.
+    bool canShow() const override;
+
+private:
+    friend class PaletteController;
+    TemplateManagerWindowController();
+};

@@ -1,0 +1,3 @@
+#include "platform/FloatingPalette.h"
+
+FloatingPalette::~FloatingPalette() = default;
