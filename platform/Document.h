@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/PlatformExport.h"
+#include "platform/PrintInfo.h"
 
 #include <QList>
 #include <QObject>
@@ -36,6 +37,10 @@ public:
     // Made on first use; lives as long as the document.
     UndoManager* undoManager();
 
+    // The document's page set-up; a copy of the shared one at first.
+    const PrintInfo& printInfo() const { return _printInfo; }
+    virtual void setPrintInfo(const PrintInfo& printInfo) { _printInfo = printInfo; }
+
     const QList<WindowController*>& windowControllers() const { return _windowControllers; }
     // The document takes the controller over and becomes its document.
     void addWindowController(WindowController* controller);
@@ -47,5 +52,6 @@ private:
     QString _fileType;
     int _changeCount = 0;
     std::unique_ptr<UndoManager> _undoManager;
+    PrintInfo _printInfo = PrintInfo::sharedPrintInfo();
     QList<WindowController*> _windowControllers;
 };

@@ -1,6 +1,8 @@
 #include "platform/PrintInfo.h"
 
+#include <QLocale>
 #include <QPageSize>
+#include <QPrinterInfo>
 #include <algorithm>
 
 void PrintInfo::setOrientation(Orientation orientation) {
@@ -40,4 +42,21 @@ PrintInfo PrintInfo::fromPageLayout(const QPageLayout& layout) {
     PrintInfo info;
     info.setFromPageLayout(layout);
     return info;
+}
+
+PrintInfo& PrintInfo::sharedPrintInfo() {
+    static PrintInfo shared = [] {
+        PrintInfo info;
+        QPageSize paper;
+        if (const QPrinterInfo printer = QPrinterInfo::defaultPrinter(); !printer.isNull())
+            paper = printer.defaultPageSize();
+        if (!paper.isValid())
+            paper = QPageSize(QLocale().measurementSystem() == QLocale::ImperialUSSystem
+                                  ? QPageSize::Letter
+                                  : QPageSize::A4);
+        info.setPaperName(paper.name());
+        info.setPaperSize(Size::fromQSizeF(paper.size(QPageSize::Point)));
+        return info;
+    }();
+    return shared;
 }

@@ -51,6 +51,11 @@ public:
     void setFromPageLayout(const QPageLayout& layout);
     static PrintInfo fromPageLayout(const QPageLayout& layout);
 
+    // The process-wide page set-up that documents start from (main thread):
+    // the default printer's paper, or without a printer the paper of the
+    // user's region.
+    static PrintInfo& sharedPrintInfo();
+
     friend bool operator==(const PrintInfo&, const PrintInfo&) = default;
 
 private:

@@ -1,0 +1,109 @@
+#include "framework/editor/TM_TemplateView.h"
+
+#include "framework/editor/TemplateEditorController.h"
+#include "framework/model/TMUtilities.h"
+#include "framework/model/TemplateDocument.h"
+#include "platform/AffineTransform.h"
+#include "platform/BezierPath.h"
+#include "platform/GraphicsContext.h"
+#include "platform/ImageFocus.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Frames the inside of the rectangle with a line of one point in the fill colour.
+void frameRect(GraphicsContext& context, const Rect& rect) {
+    BezierPath frame = BezierPath::bezierPathWithRect(rect);
+    frame.appendBezierPathWithRect(insetRect(rect, 1, 1));
+    frame.setWindingRule(WindingRule::EvenOdd);
+    context.fillPath(frame);
+}
+
+} // namespace
+
+TM_TemplateView::TM_TemplateView(const Rect& frame, QWidget* parent) : View(parent) {
+    setGeometry(int(std::lround(frame.minX())), int(std::lround(frame.minY())),
+                int(std::ceil(frame.width())), int(std::ceil(frame.height())));
+    setBoundsSize(frame.size);
+}
+
+TM_TemplateView::~TM_TemplateView() = default;
+
+TemplateDocument* TM_TemplateView::document() const {
+    return _myDocument;
+}
+
+void TM_TemplateView::setDocument(TemplateDocument* document) {
+    _myDocument = document;
+}
+
+TemplateEditorController* TM_TemplateView::mainController() const {
+    return _myMainController;
+}
+
+void TM_TemplateView::setMainController(TemplateEditorController* controller) {
+    _myMainController = controller;
+}
+
+void TM_TemplateView::drawRect(const Rect& dirtyRect) {
+    GraphicsContext* context = GraphicsContext::currentContext();
+    if (!context)
+        return;
+    context->saveGraphicsState();
+    context->setFillColor(Qt::white);
+    context->rectFill(dirtyRect);
+    context->restoreGraphicsState();
+
+    if (!_myDocument)
+        return;
+    // A canvas of no editor window tells its objects no resolution.
+    const float zoom = _myMainController ? _myMainController->zoomFactor() : 0.0f;
+    for (const TMObjectRef& object : _myDocument->objects()) {
+        if (!intersectsRect(object->visibleFrame(), dirtyRect))
+            continue;
+        object->setDestinationDPI(72.0f * zoom);
+        object->drawObject(true);
+    }
+    context->setColor(Qt::black);
+}
+
+Image TM_TemplateView::renderTemplateProxyInRect(const Rect& rect) {
+    const Rect b = bounds();
+    if (rect.isEmpty() || b.isEmpty())
+        return {};
+    Image image;
+    image.setSize(rect.size);
+    image.setFlipped(true);
+    ImageFocus focus(image);
+    GraphicsContext* context = focus.context();
+    if (!context)
+        return {};
+
+    const float sx = rect.width() / b.width();
+    const float sy = rect.height() / b.height();
+    context->saveGraphicsState();
+    AffineTransform toProxy;
+    toProxy.translateXByYBy(rect.minX() - b.minX(), rect.minY() - b.minY());
+    toProxy.scaleXByYBy(sx, sy);
+    context->concat(toProxy);
+
+    const QList<TMObjectRef> objects = _myDocument ? _myDocument->objects() : QList<TMObjectRef>();
+    for (const TMObjectRef& object : objects) {
+        object->setDestinationDPI(72.0f * std::min(sx, sy));
+        object->setDrawingThumbnail(true);
+        object->recache();
+    }
+    drawRect(b);
+    for (const TMObjectRef& object : objects) {
+        object->setDestinationDPI(0);
+        object->setDrawingThumbnail(false);
+        object->recache();
+    }
+
+    context->restoreGraphicsState();
+    frameRect(*context, rect);
+    focus.unlockFocus();
+    return TMFlipImage(image);
+}
