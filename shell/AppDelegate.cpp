@@ -20,6 +20,7 @@
 #include <QPixmap>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -95,7 +96,8 @@ QString privateTempRoot() {
 AppDelegate::AppDelegate(std::unique_ptr<SystemEnvironment> environment, UserDefaults* defaults)
     : _environment(environment ? std::move(environment) : std::make_unique<SystemEnvironment>()),
       _defaults(defaults ? *defaults : UserDefaults::standardUserDefaults()),
-      _settings(_defaults, *_environment), _urlRetriever(std::make_unique<URLResourceRetriever>()) {
+      _settings(_defaults, *_environment), _urlRetriever(std::make_unique<URLResourceRetriever>()),
+      _resources(_defaults, _environment->systemVersion()) {
     recordMainAppThread();
     HostServices::install(this);
 }
@@ -324,11 +326,22 @@ bool AppDelegate::internetConnected() {
 
 // Wait-cursor monitor.
 
+void AppDelegate::startWaitMonitor() {
+    _waitMonitor.startWaitMonitor();
+}
+
+void AppDelegate::stopWaitMonitor() {
+    _waitMonitor.stopWaitMonitor();
+}
+
 void AppDelegate::resumeWaitMonitor() {
-    ++_waitMonitorNesting;
+    _waitMonitor.resumeWaitMonitor();
 }
 
 void AppDelegate::suspendWaitMonitor() {
-    if (_waitMonitorNesting > 0)
-        --_waitMonitorNesting;
+    _waitMonitor.suspendWaitMonitor();
+}
+
+void AppDelegate::clearWaitCursor() {
+    _waitMonitor.clearWaitCursor();
 }

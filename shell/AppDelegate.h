@@ -2,8 +2,10 @@
 
 #include "platform/HostServices.h"
 #include "platform/Image.h"
+#include "shell/ResourceInstaller.h"
 #include "shell/SettingsStore.h"
 #include "shell/SystemEnvironment.h"
+#include "shell/WaitCursorMonitor.h"
 
 #include <QCursor>
 #include <QList>
@@ -16,6 +18,8 @@ class BezierPath;
 class ColorProfileHandle;
 class Document;
 class QThread;
+class QTimer;
+class QWidget;
 class URLImageRetrievalDelegate;
 class URLResourceRetriever;
 class UserDefaults;
@@ -96,15 +100,72 @@ public:
     Document* findTargetDocument();
     bool internetConnected();
 
-    // Long work on the main thread is announced between these. Without a running
-    // wait-cursor monitor only the nesting of the calls is kept.
+    // Wait-cursor monitor. Long work on the main thread is announced between
+    // resumeWaitMonitor and suspendWaitMonitor; clearWaitCursor is a sign of life.
+    void startWaitMonitor();
+    void stopWaitMonitor();
     void resumeWaitMonitor() override;
     void suspendWaitMonitor() override;
-    int waitMonitorNesting() const { return _waitMonitorNesting; }
+    void clearWaitCursor();
+    WaitCursorMonitor& waitCursorMonitor() { return _waitMonitor; }
+
+    // Start-up and shutdown. The program runs the application through
+    // applicationMain, which calls the others in the platform's order.
+    int applicationMain(const QStringList& paths);
+    void applicationWillFinishLaunching();
+    void applicationDidFinishLaunching();
+    // Folders only. Before launch completes a folder is held back (the last one
+    // wins) unless a catalog window is at hand to take it.
+    bool applicationOpenFile(const QString& path);
+    bool applicationShouldOpenUntitledFile();
+    bool applicationShouldHandleReopenHasVisibleWindows(bool visibleWindows);
+    void applicationDidBecomeActive();
+    void applicationWillTerminate();
+    bool launchComplete() const { return _launchComplete; }
+    QString pendingFolder() const { return _pendingFolder; }
+    QTimer* heartbeatTimer() const { return _heartbeatTimer.get(); }
+
+    // The user's folders and the shipped resources.
+    void createLocalPaths();
+    void installResourcesOfKindFromFolderToPath(const QString& kind, const QString& folder,
+                                                const QString& path);
+    void mergeContentsOfPathToPathDeleteOldApps(const QString& source, const QString& destination,
+                                                bool deleteOldApps);
+    void convertTemplateInfoCache();
+    // Starts the program at the path; false when there is none or it can't start.
+    bool launchApplicationInBackground(const QString& path, bool inBackground);
+
+    // Menu actions.
+    void resetPalettes();
+    void newCatalogDocument();
+    void newTemplateDocument();
+    void showTemplateManager();
+
+    // The 5 s tick on the main thread.
+    void heartbeat();
 
     SettingsStore& settingsStore() { return _settings; }
 
+protected:
+    // The main window: the active window unless it is a palette or a dialog.
+    virtual QWidget* mainWindow() const;
+    // Hands a folder to a window's catalog; false when the window shows no catalog.
+    virtual bool receivePathInWindow(QWidget* window, const QString& path);
+
 private:
+    void restorePalettes();
+    void storePalettes();
+    // Waiting for the subsystems that provide them (see the definitions).
+    void initFileAttributeGlobals();
+    void installServicesProvider();
+    void startAutomaticChecks();
+    void installAboutItemAction();
+    void constructScriptsMenu();
+    void synchronizeTemplateInfoCache();
+    bool placeColorPanel();
+    void orderFrontColorPanel();
+    bool colorPanelIsVisible() const;
+
     std::unique_ptr<SystemEnvironment> _environment;
     UserDefaults& _defaults;
     SettingsStore _settings;
@@ -115,5 +176,9 @@ private:
     std::optional<QCursor> _crossArrowsCursor;
     std::array<Image, 3> _handleGraphics;
     std::array<std::unique_ptr<BezierPath>, 3> _handlePaths;
-    int _waitMonitorNesting = 0;
+    ResourceInstaller _resources;
+    WaitCursorMonitor _waitMonitor;
+    bool _launchComplete = false;
+    QString _pendingFolder;
+    std::unique_ptr<QTimer> _heartbeatTimer;
 };

@@ -1,4 +1,7 @@
+#include "shell/AppDelegate.h"
+
 #include <QApplication>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <csignal>
 #include <sys/socket.h>
@@ -41,5 +44,13 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("Lumisk"));
     QApplication::setQuitOnLastWindowClosed(false);
     quitOnSignals(app);
-    return QApplication::exec();
+
+    // Folders named on the command line are handed to the application as it starts.
+    QStringList paths;
+    const QStringList arguments = QApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        paths << QFileInfo(arguments[i]).absoluteFilePath();
+
+    AppDelegate delegate;
+    return delegate.applicationMain(paths);
 }

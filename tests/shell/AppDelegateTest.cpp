@@ -278,12 +278,14 @@ TEST_F(AppDelegateTest, InternetConnectedByReachabilityFlags) {
     EXPECT_EQ(environment->askedHost, QString::fromLatin1(kMakerWebServerHost));
 }
 
-TEST_F(AppDelegateTest, WaitMonitorCallsNest) {
+TEST_F(AppDelegateTest, WaitMonitorCallsReachTheMonitor) {
+    delegate->startWaitMonitor();
+    EXPECT_TRUE(delegate->waitCursorMonitor().isRunning());
+    EXPECT_TRUE(delegate->waitCursorMonitor().isSuspended());
     delegate->resumeWaitMonitor();
-    delegate->resumeWaitMonitor();
-    EXPECT_EQ(delegate->waitMonitorNesting(), 2);
-    delegate->suspendWaitMonitor();
-    delegate->suspendWaitMonitor();
-    delegate->suspendWaitMonitor();
-    EXPECT_EQ(delegate->waitMonitorNesting(), 0);
+    EXPECT_FALSE(delegate->waitCursorMonitor().isSuspended());
+    HostServices::current()->suspendWaitMonitor();
+    EXPECT_TRUE(delegate->waitCursorMonitor().isSuspended());
+    delegate->stopWaitMonitor();
+    EXPECT_FALSE(delegate->waitCursorMonitor().isRunning());
 }

@@ -1,0 +1,307 @@
+// The application delegate's start-up, its answers to the application, and its
+// ordered end.
+#include "shell/AppDelegate.h"
+
+#include "framework/editor/GeometryController.h"
+#include "framework/editor/InspectorController.h"
+#include "framework/editor/ToolPaletteController.h"
+#include "framework/inspectors/VQGradientFillPanel.h"
+#include "library/TemplateManagerWindowController.h"
+#include "photoview/PhotoInfoWindowController.h"
+#include "photoview/PixelAdjusterController.h"
+#include "platform/Document.h"
+#include "platform/FloatingPalette.h"
+#include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
+#include "platform/WindowController.h"
+#include "shell/PreferenceIndex.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+
+// Palette memory: "YES" or "NO" texts.
+constexpr char kShowEnhancerKey[] = "_show_enhancer";
+constexpr char kShowInfoKey[] = "_show_info";
+constexpr char kShowTemplateManagerKey[] = "_show_templateManager";
+constexpr char kShowInspectorKey[] = "_show_inspector";
+constexpr char kShowGeometryKey[] = "_show_geometry";
+constexpr char kShowColorPanelKey[] = "_show_color_panel";
+constexpr char kShowGradientKey[] = "_show_gradient";
+constexpr char kColorPanelInitedKey[] = "_color_panel_inited";
+
+constexpr char kIcScriptMissingMessage[] = "Could not auto install IC Script";
+constexpr char kTemplateExtension[] = "vyxTemplate";
+constexpr char kMaskExtension[] = "jpg";
+constexpr char kBridgeExtension[] = "txt";
+constexpr char kTemplatesFolder[] = "Templates";
+constexpr char kMasksFolder[] = "Masks";
+constexpr char kBridgesFolder[] = "Mail Bridges";
+
+constexpr int kHeartbeatInterval = 5000; // ms
+constexpr uint32_t kPantherVersion = 0x1030;
+
+QString str(const char* text) {
+    return QString::fromLatin1(text);
+}
+
+} // namespace
+
+// Running.
+
+int AppDelegate::applicationMain(const QStringList& paths) {
+    applicationWillFinishLaunching();
+    for (const QString& path : paths)
+        if (!applicationOpenFile(path) && !QFileInfo(path).isDir())
+            qWarning("Not a folder, not opened: %s", qPrintable(path));
+
+    // Lives while the loop runs, so nothing reaches the delegate after it.
+    QObject running;
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &running,
+                     [this] { applicationWillTerminate(); });
+    QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &running,
+                     [this](Qt::ApplicationState state) {
+                         if (state == Qt::ApplicationActive)
+                             applicationDidBecomeActive();
+                     });
+    const bool openedFolders = !paths.isEmpty();
+    QTimer::singleShot(0, &running, [this, openedFolders] {
+        applicationDidFinishLaunching();
+        if (!openedFolders && applicationShouldOpenUntitledFile())
+            newCatalogDocument();
+    });
+    return QApplication::exec();
+}
+
+void AppDelegate::applicationWillFinishLaunching() {
+    recordMainAppThread();
+    initFileAttributeGlobals();
+    // The URL retriever is made with the delegate and kept for its life.
+    initPreferences();
+    createLocalPaths();
+    _resources.installSharedResources();
+    convertTemplateInfoCache();
+    PhotoInfoWindowController::sharedPhotoInfoController();
+    PixelAdjusterController::sharedPixelAdjusterController();
+    TemplateManagerWindowController::sharedTemplateManagerController();
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    installServicesProvider();
+    if (!_resources.installImageCaptureScript()) {
+        QApplication::beep();
+        qWarning("%s", kIcScriptMissingMessage);
+    }
+    _resources.installScripts();
+
+    _launchComplete = true;
+    startWaitMonitor();
+
+    if (!_pendingFolder.isEmpty()) {
+        const QString folder = _pendingFolder;
+        _pendingFolder.clear();
+        applicationOpenFile(folder);
+    }
+
+    restorePalettes();
+
+    _heartbeatTimer = std::make_unique<QTimer>();
+    _heartbeatTimer->setInterval(kHeartbeatInterval);
+    _heartbeatTimer->callOnTimeout([this] { heartbeat(); });
+    _heartbeatTimer->start();
+
+    startAutomaticChecks();
+
+    if (osSystemVersion() < kPantherVersion) {
+        const QString helper = ResourceInstaller::bundleResourcePath() + QLatin1Char('/') +
+                               ResourceInstaller::localizedPath(FolderKeys::kHelperAppName);
+        if (QFileInfo::exists(helper))
+            launchApplicationInBackground(helper, true);
+    }
+
+    if (QGuiApplication::applicationState() == Qt::ApplicationActive)
+        installAboutItemAction();
+}
+
+bool AppDelegate::applicationOpenFile(const QString& path) {
+    if (!QFileInfo(path).isDir())
+        return false;
+    QWidget* window = mainWindow();
+    if (!window) {
+        if (!_launchComplete) {
+            // Delivered when launch completes. A folder that finds a window now is
+            // delivered now and not kept, so that it arrives once.
+            _pendingFolder = path;
+            return false;
+        }
+        newCatalogDocument();
+        Document* target = findTargetDocument();
+        if (target && !target->windowControllers().isEmpty())
+            window = target->windowControllers().first()->window();
+    }
+    if (!window)
+        return false;
+    return receivePathInWindow(window, path);
+}
+
+bool AppDelegate::applicationShouldOpenUntitledFile() {
+    return preferencesBOOLFor(PrefAppNewDocumentOnActivate);
+}
+
+bool AppDelegate::applicationShouldHandleReopenHasVisibleWindows(bool visibleWindows) {
+    return visibleWindows || preferencesBOOLFor(PrefAppNewDocumentOnActivate);
+}
+
+void AppDelegate::applicationDidBecomeActive() {
+    constructScriptsMenu();
+}
+
+void AppDelegate::applicationWillTerminate() {
+    // Qt keeps no drag pasteboard between drags, so there is nothing to clear.
+    stopWaitMonitor();
+    if (_heartbeatTimer)
+        _heartbeatTimer->stop();
+    storePalettes();
+    synchronizeTemplateInfoCache();
+}
+
+QWidget* AppDelegate::mainWindow() const {
+    QWidget* window = QApplication::activeWindow();
+    return window && window->windowType() == Qt::Window ? window : nullptr;
+}
+
+bool AppDelegate::receivePathInWindow(QWidget*, const QString&) {
+    // Only a catalog window takes folders; catalog windows take over here.
+    return false;
+}
+
+// The user's folders and the shipped resources.
+
+void AppDelegate::createLocalPaths() {
+    _resources.createLocalPaths();
+}
+
+void AppDelegate::installResourcesOfKindFromFolderToPath(const QString& kind, const QString& folder,
+                                                         const QString& path) {
+    _resources.installResourcesOfKindFromFolderToPath(kind, folder, path);
+}
+
+void AppDelegate::mergeContentsOfPathToPathDeleteOldApps(const QString& source,
+                                                         const QString& destination,
+                                                         bool deleteOldApps) {
+    _resources.mergeContentsOfPathToPathDeleteOldApps(source, destination, deleteOldApps);
+}
+
+void AppDelegate::convertTemplateInfoCache() {
+    _resources.convertTemplateInfoCache();
+}
+
+bool AppDelegate::launchApplicationInBackground(const QString& path, bool) {
+    // A window manager decides about focus: the program is just started.
+    const QFileInfo program(path);
+    if (!program.isFile() || !program.isExecutable())
+        return false;
+    return QProcess::startDetached(program.absoluteFilePath(), {});
+}
+
+// Palettes.
+
+void AppDelegate::restorePalettes() {
+    const auto wanted = [this](const char* key) { return _defaults.boolForKey(str(key)); };
+    const auto absentOrWanted = [this, &wanted](const char* key) {
+        return !_defaults.objectForKey(str(key)).isValid() || wanted(key);
+    };
+    if (wanted(kShowEnhancerKey))
+        PixelAdjusterController::sharedPixelAdjusterController()->activate();
+    if (wanted(kShowInfoKey))
+        PhotoInfoWindowController::sharedPhotoInfoController()->activate();
+    if (wanted(kShowTemplateManagerKey))
+        showTemplateManager();
+    ToolPaletteController::sharedToolPaletteController()->activate();
+    if (absentOrWanted(kShowInspectorKey))
+        InspectorController::sharedInspectorController()->activate();
+    if (absentOrWanted(kShowGeometryKey))
+        GeometryController::sharedGeometryController()->activate();
+    if (!wanted(kColorPanelInitedKey) && placeColorPanel())
+        _defaults.setObjectForKey(QStringLiteral("YES"), str(kColorPanelInitedKey));
+    if (wanted(kShowColorPanelKey))
+        orderFrontColorPanel();
+    if (wanted(kShowGradientKey))
+        VQGradientFillPanel::sharedGradientFillPanelController()->activate();
+}
+
+void AppDelegate::storePalettes() {
+    const auto store = [this](const char* key, bool shown) {
+        _defaults.setObjectForKey(shown ? QStringLiteral("YES") : QStringLiteral("NO"), str(key));
+    };
+    const auto closeAndStore = [&store](PaletteController* palette, bool shown, const char* key) {
+        if (shown)
+            palette->close();
+        store(key, shown);
+    };
+    PixelAdjusterController* enhancer = PixelAdjusterController::sharedPixelAdjusterController();
+    closeAndStore(enhancer, enhancer->isActivated(), kShowEnhancerKey);
+    PhotoInfoWindowController* info = PhotoInfoWindowController::sharedPhotoInfoController();
+    closeAndStore(info, info->isActivated(), kShowInfoKey);
+    TemplateManagerWindowController* manager =
+        TemplateManagerWindowController::sharedTemplateManagerController();
+    closeAndStore(manager, manager->window()->isVisible(), kShowTemplateManagerKey);
+
+    store(kShowInspectorKey, InspectorController::sharedInspectorController()->isActivated());
+    store(kShowGeometryKey, GeometryController::sharedGeometryController()->isActivated());
+    store(kShowGradientKey,
+          VQGradientFillPanel::sharedGradientFillPanelController()->isActivated());
+    store(kShowColorPanelKey, colorPanelIsVisible());
+}
+
+void AppDelegate::resetPalettes() {
+    NotificationCenter::defaultCenter().postNotificationName(str(kResetAllPalettesNotification));
+    placeColorPanel();
+}
+
+void AppDelegate::showTemplateManager() {
+    TemplateManagerWindowController::sharedTemplateManagerController()->activate();
+}
+
+// What the subsystems that aren't there yet will do from here. Each is called at
+// its place in start-up, activation or quit, and does nothing until then.
+
+// The photo catalog's file-attribute globals (its lock and the time zone offset).
+void AppDelegate::initFileAttributeGlobals() {}
+
+// The Services provider that adds images to catalogs.
+void AppDelegate::installServicesProvider() {}
+
+// The automatic application-update and template-exchange checks (settings 50, 40).
+void AppDelegate::startAutomaticChecks() {}
+
+// The About item's action: the splash panel.
+void AppDelegate::installAboutItemAction() {}
+
+// The Scripts menu over the user's scripts folder.
+void AppDelegate::constructScriptsMenu() {}
+
+// The template info cache writes itself when it was changed.
+void AppDelegate::synchronizeTemplateInfoCache() {}
+
+// The platform's shared colour panel: placed at the top right of the screen the
+// first time, shown again when it was open at quit. False: no panel to place.
+bool AppDelegate::placeColorPanel() {
+    return false;
+}
+void AppDelegate::orderFrontColorPanel() {}
+bool AppDelegate::colorPanelIsVisible() const {
+    return false;
+}
+
+// New documents through the document controller, once the catalog and template
+// document types are registered with it.
+void AppDelegate::newCatalogDocument() {}
+void AppDelegate::newTemplateDocument() {}
+
+// Update checks, the update notice and the colour panel's opacity run here.
+void AppDelegate::heartbeat() {}

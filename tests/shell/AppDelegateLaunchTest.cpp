@@ -1,0 +1,320 @@
+#include "FakeEnvironment.h"
+#include "framework/editor/GeometryController.h"
+#include "framework/editor/InspectorController.h"
+#include "framework/editor/ToolPaletteController.h"
+#include "framework/inspectors/VQGradientFillPanel.h"
+#include "library/TemplateManagerWindowController.h"
+#include "photoview/PhotoInfoWindowController.h"
+#include "photoview/PixelAdjusterController.h"
+#include "platform/NotificationCenter.h"
+#include "platform/PropertyList.h"
+#include "platform/Resources.h"
+#include "platform/UserDefaults.h"
+#include "shell/AppDelegate.h"
+#include "shell/PreferenceIndex.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString home(const QString& relative) {
+    return QDir::homePath() + QLatin1Char('/') + relative;
+}
+
+void writeFile(const QString& path, const QByteArray& contents) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(contents);
+}
+
+// A delegate whose main window and catalog windows the test provides.
+class TestDelegate : public AppDelegate {
+public:
+    TestDelegate(UserDefaults* defaults)
+        : AppDelegate(std::make_unique<FakeEnvironment>(), defaults) {}
+
+    QWidget* window = nullptr;
+    bool windowShowsCatalog = true;
+    QStringList received;
+
+protected:
+    QWidget* mainWindow() const override { return window; }
+    bool receivePathInWindow(QWidget* target, const QString& path) override {
+        EXPECT_EQ(target, window);
+        received << path;
+        return windowShowsCatalog;
+    }
+};
+
+// A temporary HOME (from the test main), a fixture share folder and a defaults file.
+class AppDelegateLaunchTest : public ::testing::Test {
+protected:
+    AppDelegateLaunchTest() : defaults(home(QStringLiteral("defaults.plist"))) {
+        Resources::setSharePathForTesting(share.path());
+        writeFile(share.filePath(QStringLiteral("Templates/Wedding.vyxTemplate")), "wedding");
+        writeFile(share.filePath(QStringLiteral("Masks/Heart.jpg")), "heart");
+        writeFile(share.filePath(QStringLiteral("Mail Bridges/Mail.txt")), "bridge");
+        writeFile(share.filePath(QStringLiteral("Scripts/Backup.scpt")), "script");
+        writeFile(share.filePath(QStringLiteral("Open in Lumisk.sh")), "#!/bin/sh\n");
+        folderA = home(QStringLiteral("Pictures/A"));
+        folderB = home(QStringLiteral("Pictures/B"));
+        QDir().mkpath(folderA);
+        QDir().mkpath(folderB);
+        delegate = std::make_unique<TestDelegate>(&defaults);
+    }
+    ~AppDelegateLaunchTest() override {
+        delegate.reset();
+        Resources::setSharePathForTesting(QString());
+    }
+
+    void launch() {
+        delegate->applicationWillFinishLaunching();
+        delegate->applicationDidFinishLaunching();
+    }
+    QVariant stored(const char* key) const {
+        return defaults.objectForKey(QString::fromLatin1(key));
+    }
+
+    QTemporaryDir share;
+    UserDefaults defaults;
+    std::unique_ptr<TestDelegate> delegate;
+    QString folderA, folderB;
+    QWidget catalogWindow;
+};
+
+} // namespace
+
+TEST_F(AppDelegateLaunchTest, LaunchPreparesAFreshAccount) {
+    const QVariantMap cache{{QStringLiteral("Wedding"), QStringLiteral("cached")}};
+    defaults.setObjectForKey(cache, QStringLiteral("VyxTemplateCache"));
+
+    delegate->applicationWillFinishLaunching();
+    const QString user = home(QStringLiteral(".local/share/Lumisk"));
+    EXPECT_EQ(QFileInfo(user + QStringLiteral("/Templates/Wedding.vyxTemplate")).size(), 7);
+    EXPECT_TRUE(QFileInfo::exists(user + QStringLiteral("/Masks/Heart.jpg")));
+    EXPECT_TRUE(QFileInfo::exists(user + QStringLiteral("/Mail Bridges/Mail.txt")));
+    EXPECT_EQ(
+        PropertyList::readFromFile(user + QStringLiteral("/Templates/TemplateInfoCache.plist")),
+        QVariant(cache));
+    EXPECT_FALSE(stored("VyxTemplateCache").isValid());
+    // The settings are brought up to date before anything reads them.
+    EXPECT_TRUE(defaults.objectForKey(QStringLiteral("prefPreferencesInitializedkey")).isValid());
+    // Scripts wait for launch to complete.
+    EXPECT_FALSE(QFileInfo::exists(user + QStringLiteral("/Scripts")));
+    EXPECT_FALSE(delegate->launchComplete());
+    EXPECT_FALSE(delegate->waitCursorMonitor().isRunning());
+
+    delegate->applicationDidFinishLaunching();
+    EXPECT_TRUE(delegate->launchComplete());
+    EXPECT_EQ(QFileInfo(user + QStringLiteral("/Scripts/Backup.scpt")).size(), 6);
+    EXPECT_TRUE(
+        QFileInfo::exists(user + QStringLiteral("/Image Capture Scripts/Open in Lumisk.sh")));
+    EXPECT_TRUE(delegate->waitCursorMonitor().isRunning());
+    EXPECT_TRUE(delegate->waitCursorMonitor().isSuspended());
+    ASSERT_NE(delegate->heartbeatTimer(), nullptr);
+    EXPECT_TRUE(delegate->heartbeatTimer()->isActive());
+    EXPECT_EQ(delegate->heartbeatTimer()->interval(), 5000);
+    EXPECT_FALSE(delegate->heartbeatTimer()->isSingleShot());
+}
+
+TEST_F(AppDelegateLaunchTest, TwoFoldersBeforeLaunchOpenOnlyTheSecond) {
+    delegate->applicationWillFinishLaunching();
+    EXPECT_FALSE(delegate->applicationOpenFile(folderA));
+    EXPECT_FALSE(delegate->applicationOpenFile(folderB));
+    EXPECT_EQ(delegate->pendingFolder(), folderB);
+    EXPECT_TRUE(delegate->received.isEmpty());
+
+    delegate->window = &catalogWindow;
+    delegate->applicationDidFinishLaunching();
+    EXPECT_EQ(delegate->received, QStringList(folderB));
+    EXPECT_TRUE(delegate->pendingFolder().isEmpty());
+}
+
+TEST_F(AppDelegateLaunchTest, AFolderWithAWindowAtHandArrivesOnce) {
+    delegate->window = &catalogWindow;
+    delegate->applicationWillFinishLaunching();
+    EXPECT_TRUE(delegate->applicationOpenFile(folderA));
+    EXPECT_EQ(delegate->received, QStringList(folderA));
+    delegate->applicationDidFinishLaunching();
+    EXPECT_EQ(delegate->received, QStringList(folderA));
+}
+
+TEST_F(AppDelegateLaunchTest, OnlyFoldersAreAccepted) {
+    const QString file = home(QStringLiteral("Pictures/photo.jpg"));
+    writeFile(file, "jpeg");
+    delegate->window = &catalogWindow;
+    launch();
+
+    EXPECT_FALSE(delegate->applicationOpenFile(file));
+    EXPECT_FALSE(delegate->applicationOpenFile(home(QStringLiteral("Pictures/none"))));
+    EXPECT_TRUE(delegate->received.isEmpty());
+    // After launch a folder goes to the window at once.
+    EXPECT_TRUE(delegate->applicationOpenFile(folderA));
+    EXPECT_EQ(delegate->received, QStringList(folderA));
+    // A window that shows no catalog refuses it.
+    delegate->windowShowsCatalog = false;
+    EXPECT_FALSE(delegate->applicationOpenFile(folderB));
+    // Without any window (and no catalog windows to make) nothing takes it.
+    delegate->window = nullptr;
+    delegate->received.clear();
+    EXPECT_FALSE(delegate->applicationOpenFile(folderA));
+    EXPECT_TRUE(delegate->received.isEmpty());
+    EXPECT_TRUE(delegate->pendingFolder().isEmpty());
+}
+
+TEST_F(AppDelegateLaunchTest, AFileBeforeLaunchIsNotHeldBack) {
+    const QString file = home(QStringLiteral("Pictures/photo.jpg"));
+    writeFile(file, "jpeg");
+    delegate->applicationWillFinishLaunching();
+    EXPECT_FALSE(delegate->applicationOpenFile(folderA));
+    EXPECT_FALSE(delegate->applicationOpenFile(file));
+    EXPECT_EQ(delegate->pendingFolder(), folderA);
+}
+
+TEST_F(AppDelegateLaunchTest, UntitledAndReopenAnswers) {
+    for (bool setting : {true, false}) {
+        delegate->setPreferencesBOOLFor(setting, PrefAppNewDocumentOnActivate);
+        EXPECT_EQ(delegate->applicationShouldOpenUntitledFile(), setting);
+        EXPECT_TRUE(delegate->applicationShouldHandleReopenHasVisibleWindows(true));
+        EXPECT_EQ(delegate->applicationShouldHandleReopenHasVisibleWindows(false), setting);
+    }
+}
+
+TEST_F(AppDelegateLaunchTest, QuitStoresThePalettesAndEnds) {
+    launch();
+    PixelAdjusterController* enhancer = PixelAdjusterController::sharedPixelAdjusterController();
+    TemplateManagerWindowController* manager =
+        TemplateManagerWindowController::sharedTemplateManagerController();
+    enhancer->activate();
+    delegate->showTemplateManager();
+    ASSERT_TRUE(manager->window()->isVisible());
+    InspectorController::sharedInspectorController()->close();
+    VQGradientFillPanel::sharedGradientFillPanelController()->activate();
+
+    delegate->applicationWillTerminate();
+
+    const auto text = [this](const char* key) { return stored(key).toString().toStdString(); };
+    EXPECT_EQ(text("_show_enhancer"), "YES");
+    EXPECT_EQ(text("_show_info"), "NO");
+    EXPECT_EQ(text("_show_templateManager"), "YES");
+    EXPECT_EQ(text("_show_inspector"), "NO");
+    EXPECT_EQ(text("_show_geometry"), "YES");
+    EXPECT_EQ(text("_show_gradient"), "YES");
+    EXPECT_EQ(text("_show_color_panel"), "NO");
+    // Values are texts, not flags.
+    EXPECT_EQ(stored("_show_enhancer").typeId(), QMetaType::QString);
+
+    EXPECT_FALSE(enhancer->isActivated());
+    EXPECT_FALSE(manager->window()->isVisible());
+    EXPECT_TRUE(VQGradientFillPanel::sharedGradientFillPanelController()->isActivated());
+    EXPECT_FALSE(delegate->waitCursorMonitor().isRunning());
+    EXPECT_FALSE(delegate->heartbeatTimer()->isActive());
+
+    // Written through to the file.
+    defaults.synchronize();
+    UserDefaults reread(defaults.filePath());
+    EXPECT_EQ(reread.objectForKey(QStringLiteral("_show_templateManager")).toString(),
+              QStringLiteral("YES"));
+}
+
+TEST_F(AppDelegateLaunchTest, ResetPalettesPostsTheResetNotification) {
+    int posts = 0;
+    const void* sender = &posts;
+    NotificationCenter::defaultCenter().addObserver(&posts, QStringLiteral("ResetAllPalettes"),
+                                                    nullptr, [&](const Notification& n) {
+                                                        ++posts;
+                                                        sender = n.object();
+                                                    });
+    delegate->resetPalettes();
+    NotificationCenter::defaultCenter().removeObserver(&posts);
+    EXPECT_EQ(posts, 1);
+    EXPECT_EQ(sender, nullptr);
+}
+
+TEST_F(AppDelegateLaunchTest, ApplicationMainRunsTheWholeLife) {
+    delegate->window = &catalogWindow;
+    QTimer::singleShot(50, qApp, [] { QCoreApplication::quit(); });
+    const QString file = home(QStringLiteral("Pictures/photo.jpg"));
+    writeFile(file, "jpeg");
+
+    EXPECT_EQ(delegate->applicationMain({folderA, file}), 0);
+
+    EXPECT_TRUE(delegate->launchComplete());
+    EXPECT_EQ(delegate->received, QStringList(folderA));
+    // The ordered end ran as the loop ended.
+    EXPECT_FALSE(delegate->waitCursorMonitor().isRunning());
+    EXPECT_EQ(stored("_show_inspector").toString(), QStringLiteral("YES"));
+}
+
+// Palette memory at launch: which keys open which palettes.
+struct PaletteKeys {
+    const char* name;
+    std::vector<std::pair<const char*, const char*>> keys;
+    bool enhancer, info, manager, inspector, geometry, gradient;
+};
+
+class PaletteMemoryTest : public AppDelegateLaunchTest,
+                          public ::testing::WithParamInterface<PaletteKeys> {};
+
+TEST_P(PaletteMemoryTest, LaunchShowsRememberedPalettes) {
+    const PaletteKeys& c = GetParam();
+    for (const auto& [key, value] : c.keys)
+        defaults.setObjectForKey(QString::fromLatin1(value), QString::fromLatin1(key));
+
+    launch();
+
+    EXPECT_EQ(PixelAdjusterController::sharedPixelAdjusterController()->isActivated(), c.enhancer);
+    EXPECT_EQ(PhotoInfoWindowController::sharedPhotoInfoController()->isActivated(), c.info);
+    EXPECT_EQ(
+        TemplateManagerWindowController::sharedTemplateManagerController()->window()->isVisible(),
+        c.manager);
+    EXPECT_TRUE(ToolPaletteController::sharedToolPaletteController()->isActivated());
+    EXPECT_EQ(InspectorController::sharedInspectorController()->isActivated(), c.inspector);
+    EXPECT_EQ(GeometryController::sharedGeometryController()->isActivated(), c.geometry);
+    EXPECT_EQ(VQGradientFillPanel::sharedGradientFillPanelController()->isActivated(), c.gradient);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, PaletteMemoryTest,
+    ::testing::Values(PaletteKeys{"FirstLaunch", {}, false, false, false, true, true, false},
+                      PaletteKeys{"InspectorAndGeometryNO",
+                                  {{"_show_inspector", "NO"}, {"_show_geometry", "NO"}},
+                                  false,
+                                  false,
+                                  false,
+                                  false,
+                                  false,
+                                  false},
+                      PaletteKeys{"AllYES",
+                                  {{"_show_enhancer", "YES"},
+                                   {"_show_info", "YES"},
+                                   {"_show_templateManager", "YES"},
+                                   {"_show_inspector", "YES"},
+                                   {"_show_geometry", "YES"},
+                                   {"_show_gradient", "YES"}},
+                                  true,
+                                  true,
+                                  true,
+                                  true,
+                                  true,
+                                  true},
+                      PaletteKeys{"AllNO",
+                                  {{"_show_enhancer", "NO"},
+                                   {"_show_info", "NO"},
+                                   {"_show_templateManager", "NO"},
+                                   {"_show_gradient", "NO"}},
+                                  false,
+                                  false,
+                                  false,
+                                  true,
+                                  true,
+                                  false}),
+    [](const ::testing::TestParamInfo<PaletteKeys>& info) { return std::string(info.param.name); });
