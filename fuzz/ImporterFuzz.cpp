@@ -17,10 +17,16 @@ namespace {
 // Pictures are drawn small: scaled decoding keeps the work per input bounded.
 constexpr int kDrawSide = 48;
 
+// The file the inputs are written to, removed when the run ends.
+struct InputFile {
+    QString path;
+    ~InputFile() { QFile::remove(path); }
+};
+
 const QString& inputPath() {
-    static const QString path = QDir::temp().filePath(
-        QStringLiteral("importer-fuzz-%1").arg(QCoreApplication::applicationPid()));
-    return path;
+    static const InputFile file{QDir::temp().filePath(
+        QStringLiteral("importer-fuzz-%1").arg(QCoreApplication::applicationPid()))};
+    return file.path;
 }
 
 void drawCurrentImage(GraphicsImporter& importer, bool matchColors) {
