@@ -153,7 +153,12 @@ QString ResourceInstaller::imageCaptureScriptsPath() const {
 }
 
 void ResourceInstaller::createLocalPaths() {
-    makeSureFolder(expandTilde(localizedPath(FolderKeys::kAppSupportPath)));
+    // The data folder is where the rest begins: a new account may not have it, nor
+    // the folder that holds it.
+    const QString appSupport = expandTilde(localizedPath(FolderKeys::kAppSupportPath));
+    makeSureFolder(appSupport);
+    if (!isFolder(appSupport))
+        QDir().mkpath(appSupport);
 
     const QString userPath = expandTilde(localizedPath(FolderKeys::kUserPath));
     if (!isFolder(userPath)) {

@@ -98,7 +98,7 @@ TEST_F(ResourceInstallerTest, FreshAccount) {
     writeFile(shipped(QStringLiteral("Masks/Heart.jpg")), "heart");
     writeFile(shipped(QStringLiteral("Masks/Heart.JPG.png")), "not a mask");
     writeFile(shipped(QStringLiteral("Mail Bridges/Mail.txt")), "bridge");
-    QDir(home(QStringLiteral(".local/share"))).removeRecursively();
+    QDir(home(QStringLiteral(".local"))).removeRecursively();
 
     installer.createLocalPaths();
     installer.installSharedResources();
