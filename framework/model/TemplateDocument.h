@@ -108,6 +108,14 @@ public:
     void setPrintInfo(const PrintInfo& printInfo) override;
     void setupPageFromPrintInfo();
 
+    // Template files (TemplateDocumentFile.cpp), only of kTemplateDocumentType.
+    // Writing replaces the file only once all of it was written; reading takes
+    // the binary generation and the older property-list one. On NO the reason
+    // goes to *error.
+    bool writeToFileOfType(const QString& path, const QString& type, QString* error = nullptr);
+    bool readFromFileOfType(const QString& path, const QString& type, QString* error = nullptr);
+    bool readVersion1FromFile(const QString& path, QString* error = nullptr);
+
     // Named images; unknown names answer nothing and change nothing.
     Image getImageWithName(const QString& name);
     QByteArray getSourceDataWithName(const QString& name) const;

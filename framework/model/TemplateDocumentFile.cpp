@@ -1,0 +1,480 @@
+// Reading and writing of template files: the binary generation, written and
+// read, and the older property-list generation, read only.
+#include "framework/model/TemplateDocument.h"
+#include "framework/model/TemplateFileFormat.h"
+
+#include "platform/Archiver.h"
+#include "platform/Color.h"
+#include "platform/HostServices.h"
+#include "platform/Image.h"
+#include "platform/PrintInfo.h"
+#include "platform/PropertyList.h"
+#include "platform/Unarchiver.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSaveFile>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Keys of the older generation's root dictionary.
+constexpr char kV1NameKey[] = "name";
+constexpr char kV1CategoryKey[] = "category";
+constexpr char kV1CreatorKey[] = "creator";
+constexpr char kV1DescriptionKey[] = "description";
+constexpr char kV1PageDescKey[] = "pageDesc";
+constexpr char kV1ImageFilesKey[] = "image files";
+constexpr char kV1ImageNameKey[] = "name";
+constexpr char kV1ImageDataKey[] = "data";
+constexpr char kV1ObjectsKey[] = "objects";
+constexpr char kV1ShowMarginKey[] = "showMargin";
+constexpr char kV1SnapGridKey[] = "snapGrid";
+constexpr char kV1ShowGridKey[] = "showGrid";
+constexpr char kV1GridSpacingKey[] = "gridSpacing";
+constexpr char kV1GridColorKey[] = "gridColor";
+constexpr char kV1PrintInfoKey[] = "printInfo";
+
+// The older generation's object kinds and the classes that read them.
+struct Version1Kind {
+    const char* kind;
+    const char* className;
+};
+constexpr Version1Kind kVersion1Kinds[] = {
+    {"photo", "TMPhotoObject"}, {"rectangle", "TMRectangleObject"}, {"oval", "TMOvalObject"},
+    {"line", "TMLineObject"},   {"image", "TMImageObject"},         {"text", "TMTextObject"},
+};
+
+QString key(const char* name) {
+    return QString::fromLatin1(name);
+}
+
+QString version1ClassForKind(const QString& kind) {
+    for (const Version1Kind& entry : kVersion1Kinds)
+        if (kind == QLatin1String(entry.kind))
+            return key(entry.className);
+    return {};
+}
+
+void setError(QString* error, const QString& reason) {
+    if (error)
+        *error = reason;
+}
+
+template <class T> bool holds(const QVariant& value) {
+    return value.metaType() == QMetaType::fromType<T>();
+}
+
+// Booleans of the older generation; integers are taken too.
+std::optional<bool> flagValue(const QVariant& value) {
+    if (holds<bool>(value))
+        return value.toBool();
+    if (holds<qlonglong>(value) || holds<qulonglong>(value) || holds<int>(value))
+        return value.toLongLong() != 0;
+    return std::nullopt;
+}
+
+// Grid lines per inch for a spacing in points, truncated toward zero; nothing
+// when the quotient is no number at all.
+std::optional<int32_t> divisionsForSpacing(const QVariant& value) {
+    if (!holds<double>(value) && !holds<float>(value) && !holds<qlonglong>(value) &&
+        !holds<int>(value))
+        return std::nullopt;
+    const double divisions = std::trunc(72.0 / value.toDouble());
+    if (!std::isfinite(divisions))
+        return std::nullopt;
+    constexpr double lowest = std::numeric_limits<int32_t>::min();
+    constexpr double highest = std::numeric_limits<int32_t>::max();
+    return int32_t(std::clamp(divisions, lowest, highest));
+}
+
+// Holds the document's saving mark and the wait monitor for the length of a save.
+class SaveScope {
+public:
+    SaveScope(bool& saveInProgress) : _saveInProgress(saveInProgress) {
+        _saveInProgress = true;
+        if (HostServices* host = HostServices::current())
+            host->resumeWaitMonitor();
+    }
+    ~SaveScope() {
+        if (HostServices* host = HostServices::current())
+            host->suspendWaitMonitor();
+        _saveInProgress = false;
+    }
+    SaveScope(const SaveScope&) = delete;
+    SaveScope& operator=(const SaveScope&) = delete;
+
+private:
+    bool& _saveInProgress;
+};
+
+// Resumes the wait monitor while alive.
+class WaitScope {
+public:
+    WaitScope() {
+        if (HostServices* host = HostServices::current())
+            host->resumeWaitMonitor();
+    }
+    ~WaitScope() {
+        if (HostServices* host = HostServices::current())
+            host->suspendWaitMonitor();
+    }
+    WaitScope(const WaitScope&) = delete;
+    WaitScope& operator=(const WaitScope&) = delete;
+};
+
+// Writes records one after the other and remembers the first failure.
+class RecordWriter {
+public:
+    explicit RecordWriter(QIODevice& device) : _device(device) {}
+
+    bool ok() const { return _reason.isEmpty(); }
+    QString reason() const { return _reason; }
+
+    void writeBytes(const QByteArray& bytes) {
+        if (!ok())
+            return;
+        if (_device.write(bytes) != bytes.size())
+            fail(_device.errorString());
+    }
+
+    // Writes the record at the current position and answers that position
+    // (0 after a failure).
+    uint32_t writeRecord(uint32_t tag, const QVariant& payload) {
+        if (!ok())
+            return 0;
+        const qint64 position = _device.pos();
+        if (position <= 0 || position > qint64(std::numeric_limits<uint32_t>::max())) {
+            fail(QStringLiteral("The template is too large for its file format."));
+            return 0;
+        }
+        QString reason;
+        const QByteArray archive = Archiver::archivedData(payload, &reason);
+        if (archive.isNull()) {
+            fail(QStringLiteral("A part of the template cannot be stored: %1").arg(reason));
+            return 0;
+        }
+        if (qint64(archive.size()) > qint64(std::numeric_limits<uint32_t>::max())) {
+            fail(QStringLiteral("The template is too large for its file format."));
+            return 0;
+        }
+        ObjectHeader header{kObjectHeaderTag,
+                            kTemplateMagicVARN,
+                            kTemplateMagicVXTM,
+                            tag,
+                            tag == kRecordPage ? 1 : 0,
+                            uint32_t(archive.size()),
+                            {0, 0}};
+        SwapObjectHeaderHostToBig(&header);
+        writeBytes(QByteArray(reinterpret_cast<const char*>(&header), sizeof header));
+        writeBytes(archive);
+        return ok() ? uint32_t(position) : 0;
+    }
+
+    void fail(const QString& reason) {
+        if (ok())
+            _reason = reason.isEmpty() ? QStringLiteral("The file could not be written.") : reason;
+    }
+
+private:
+    QIODevice& _device;
+    QString _reason;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Writing
+
+bool TemplateDocument::writeToFileOfType(const QString& path, const QString& type, QString* error) {
+    if (type != QLatin1String(kTemplateDocumentType)) {
+        setError(error, QStringLiteral("Templates are not written as \"%1\".").arg(type));
+        return false;
+    }
+    SaveScope saving(_saveInProgress);
+    numberObjects();
+
+    // The old file stays as it is until the new one is complete.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        setError(error, file.errorString());
+        return false;
+    }
+
+    if (_thumbnailGenMode == 0)
+        autoGenerateThumbnail();
+
+    RecordWriter writer(file);
+    writer.writeBytes(QByteArray(qsizetype(kTemplateHeaderAreaSize), '\0'));
+
+    HeaderPrefixRec prefix{kTemplateFormatVersion,
+                           kTemplateFormatVersion,
+                           kTemplateMagicVARN,
+                           kTemplateMagicVXTM,
+                           _changeVersion,
+                           kTemplateFormatVersion,
+                           int32_t(_thumbnailGenMode),
+                           0};
+    HeaderOffsetsRec offsets{};
+    using Word = HeaderOffsetsRec::Word;
+    const auto writeText = [&](Word word, uint32_t tag, const QString& text) {
+        if (!text.isNull())
+            offsets.word[word] = writer.writeRecord(tag, text);
+    };
+
+    offsets.word[Word::Modified] =
+        writer.writeRecord(kRecordModified, QDateTime::currentDateTimeUtc());
+    writeText(Word::Name, kRecordName, _name);
+    writeText(Word::DocumentID, kRecordDocumentID, _documentID);
+    writeText(Word::Creator, kRecordCreator, _creator);
+    writeText(Word::Category, kRecordCategory, _category);
+    writeText(Word::Description, kRecordDescription, _description);
+    writeText(Word::Copyright, kRecordCopyright, _copyright);
+    if (_page)
+        offsets.word[Word::PageDescription] =
+            writer.writeRecord(kRecordPageDescription, _page->dictRepresentation());
+    offsets.word[Word::PrintInfo] =
+        writer.writeRecord(kRecordPrintInfo, QVariant::fromValue(printInfo()));
+    if (!_thumbnailProxy.isNull())
+        offsets.word[Word::Thumbnail] =
+            writer.writeRecord(kRecordThumbnail, QVariant::fromValue(_thumbnailProxy));
+
+    // Images that no object uses stay in memory but are not stored.
+    const QStringList unused = listUnusedImages();
+    QVariantList namedImages;
+    for (auto it = _namedImages.cbegin(); it != _namedImages.cend() && writer.ok(); ++it) {
+        if (unused.contains(it.key()) || (!it->src && !it->img))
+            continue;
+        QVariantMap entry;
+        entry.insert(key(kNamedImageNameKey), it.key());
+        QString reason;
+        QByteArray archive;
+        if (it->src) {
+            archive = Archiver::archivedData(*it->src, &reason);
+            entry.insert(key(kNamedImageSourceDataKey), archive);
+        } else {
+            archive = Archiver::archivedValue(*it->img, &reason);
+            entry.insert(key(kNamedImageDataKey), archive);
+        }
+        if (archive.isNull())
+            writer.fail(
+                QStringLiteral("The image \"%1\" cannot be stored: %2").arg(it.key(), reason));
+        namedImages.append(entry);
+    }
+    offsets.word[Word::NamedImages] = writer.writeRecord(kRecordNamedImages, namedImages);
+
+    QVariantList page;
+    page.reserve(_objects.size());
+    for (const TMObjectRef& object : std::as_const(_objects))
+        page.append(object->dictRepresentation());
+    offsets.word[Word::Page] = writer.writeRecord(kRecordPage, page);
+    offsets.word[Word::PageCount] = 1;
+
+    SwapHeaderPrefixRecHostToBig(&prefix);
+    SwapHeaderOffsetsRecHostToBig(&offsets);
+    if (writer.ok() && !file.seek(0))
+        writer.fail(file.errorString());
+    writer.writeBytes(QByteArray(reinterpret_cast<const char*>(&prefix), sizeof prefix));
+    writer.writeBytes(QByteArray(reinterpret_cast<const char*>(&offsets), sizeof offsets));
+
+    if (!writer.ok()) {
+        file.cancelWriting();
+        setError(error, writer.reason());
+        return false;
+    }
+    if (!file.commit()) {
+        setError(error, file.errorString());
+        return false;
+    }
+    notifyDocumentSaved();
+    ++gSaveCount;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Reading
+
+bool TemplateDocument::readFromFileOfType(const QString& path, const QString& type,
+                                          QString* error) {
+    if (type != QLatin1String(kTemplateDocumentType)) {
+        setError(error, QStringLiteral("Templates are not read as \"%1\".").arg(type));
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        setError(error, file.errorString());
+        return false;
+    }
+
+    const std::optional<HeaderPrefixRec> prefix = TemplateFile::readHeaderPrefix(file);
+    if (!prefix || !TemplateFile::hasTemplateMagics(*prefix)) {
+        file.close();
+        WaitScope waiting;
+        return readVersion1FromFile(path, error);
+    }
+    if (prefix->minReaderVersion > kTemplateFormatVersion) {
+        TemplateFile::showFileFormatAlert();
+        setError(error, QStringLiteral("The template needs a newer version to be opened."));
+        return false;
+    }
+    const std::optional<HeaderOffsetsRec> offsets = TemplateFile::readHeaderOffsets(file);
+    if (!offsets) {
+        setError(error, QStringLiteral("The template file is damaged: its header is cut short."));
+        return false;
+    }
+
+    WaitScope waiting;
+    _changeVersion = prefix->changeVersion;
+    _thumbnailGenMode = int8_t(uint8_t(prefix->thumbnailMode & 0xFF));
+
+    using Word = HeaderOffsetsRec::Word;
+    // The root object of a record; nil for a record that is missing, does not
+    // fit in the file, or does not unarchive.
+    const auto record = [&](Word word, uint32_t tag) -> QVariant {
+        const std::optional<QByteArray> payload =
+            TemplateFile::readRecordPayload(file, offsets->word[word], tag);
+        return payload ? Unarchiver::unarchiveObject(*payload) : QVariant();
+    };
+    const auto readText = [&](Word word, uint32_t tag, QString& field) {
+        const QVariant text = record(word, tag);
+        if (holds<QString>(text))
+            field = text.toString();
+    };
+
+    readText(Word::Name, kRecordName, _name);
+    readText(Word::DocumentID, kRecordDocumentID, _documentID);
+    readText(Word::Creator, kRecordCreator, _creator);
+    readText(Word::Category, kRecordCategory, _category);
+    readText(Word::Description, kRecordDescription, _description);
+    readText(Word::Copyright, kRecordCopyright, _copyright);
+
+    // Before the page: a stored page replaces the size and name the paper gave it.
+    if (const QVariant info = record(Word::PrintInfo, kRecordPrintInfo); holds<PrintInfo>(info))
+        setPrintInfo(info.value<PrintInfo>());
+    if (const QVariant page = record(Word::PageDescription, kRecordPageDescription);
+        holds<QVariantMap>(page))
+        _page = PageDesc::newPageDescWithRepresentation(page.toMap());
+    if (const QVariant thumbnail = record(Word::Thumbnail, kRecordThumbnail);
+        holds<Image>(thumbnail))
+        _thumbnailProxy = thumbnail.value<Image>();
+
+    _namedImages.clear();
+    const QVariantList namedImages = record(Word::NamedImages, kRecordNamedImages).toList();
+    for (const QVariant& item : namedImages) {
+        const QVariantMap entry = item.toMap();
+        const QVariant name = entry.value(key(kNamedImageNameKey));
+        if (!holds<QString>(name))
+            continue;
+        NamedImage image;
+        if (entry.contains(key(kNamedImageSourceDataKey))) {
+            const QVariant source = Unarchiver::unarchiveObject(
+                entry.value(key(kNamedImageSourceDataKey)).toByteArray());
+            if (holds<QByteArray>(source))
+                image.src = source.toByteArray();
+        } else if (entry.contains(key(kNamedImageDataKey))) {
+            image.img = Unarchiver::unarchiveValue<Image>(
+                entry.value(key(kNamedImageDataKey)).toByteArray());
+        }
+        _namedImages.insert(name.toString(), image);
+    }
+
+    _objects.clear();
+    const QVariantList objects = record(Word::Page, kRecordPage).toList();
+    for (const QVariant& item : objects) {
+        if (!holds<QVariantMap>(item))
+            continue;
+        const QVariantMap representation = item.toMap();
+        const QString kind = representation.value(key(kKindKey)).toString();
+        if (const TMObjectRef object =
+                TMObject::newTemplateObjectOfKindWithRepresentation(kind, representation))
+            addObject(object);
+    }
+
+    file.close();
+    _page->setParentDocument(this);
+    _fromFile = true;
+    updateChangeCount(ChangeCleared);
+    return true;
+}
+
+bool TemplateDocument::readVersion1FromFile(const QString& path, QString* error) {
+    QString reason;
+    const QVariant root = PropertyList::readFromFile(path, &reason);
+    // Anything else is no template of any generation.
+    if (!holds<QVariantMap>(root)) {
+        setError(error, QStringLiteral("The file is not a template: %1")
+                            .arg(reason.isEmpty() ? QStringLiteral("no dictionary") : reason));
+        return false;
+    }
+    const QVariantMap file = root.toMap();
+    _objects.clear();
+    _namedImages.clear();
+
+    const auto readText = [&](const char* name, QString& field) {
+        const QVariant text = file.value(key(name));
+        if (holds<QString>(text))
+            field = text.toString();
+    };
+    readText(kV1NameKey, _name);
+    readText(kV1CategoryKey, _category);
+    readText(kV1CreatorKey, _creator);
+    readText(kV1DescriptionKey, _description);
+
+    bool pageReplaced = false;
+    if (const QVariant page = file.value(key(kV1PageDescKey)); holds<QVariantMap>(page)) {
+        _page = PageDesc::newPageDescWithRepresentation(page.toMap());
+        pageReplaced = true;
+    }
+
+    for (const QVariant& item : file.value(key(kV1ImageFilesKey)).toList()) {
+        const QVariantMap entry = item.toMap();
+        const QVariant name = entry.value(key(kV1ImageNameKey));
+        if (!holds<QString>(name))
+            continue;
+        NamedImage image;
+        image.img =
+            Unarchiver::unarchiveValue<Image>(entry.value(key(kV1ImageDataKey)).toByteArray());
+        _namedImages.insert(name.toString(), image);
+    }
+
+    for (const QVariant& item : file.value(key(kV1ObjectsKey)).toList()) {
+        if (!holds<QVariantMap>(item))
+            continue;
+        const QVariantMap representation = item.toMap();
+        const QString className =
+            version1ClassForKind(representation.value(key(kKindKey)).toString());
+        if (className.isEmpty())
+            continue;
+        if (const TMObjectRef object =
+                TMObject::newTemplateObjectOfKindWithRepresentation(className, representation))
+            addObject(object);
+    }
+
+    if (const std::optional<bool> flag = flagValue(file.value(key(kV1ShowMarginKey))))
+        _page->setShowsMargin(*flag);
+    if (const std::optional<bool> flag = flagValue(file.value(key(kV1SnapGridKey))))
+        _page->setSnapsToGrid(*flag);
+    if (const std::optional<bool> flag = flagValue(file.value(key(kV1ShowGridKey))))
+        _page->setShowsGrid(*flag);
+    if (const std::optional<int32_t> divisions =
+            divisionsForSpacing(file.value(key(kV1GridSpacingKey))))
+        _page->setGridDivisions(*divisions);
+    if (const QVariant color = file.value(key(kV1GridColorKey)); holds<QByteArray>(color))
+        if (const std::optional<Color> gridColor =
+                Unarchiver::unarchiveValue<Color>(color.toByteArray()))
+            _page->setGridColor(*gridColor);
+    // Read last: the page takes the paper size of this print info.
+    if (const QVariant info = file.value(key(kV1PrintInfoKey)); holds<QByteArray>(info))
+        if (const std::optional<PrintInfo> printInfo =
+                Unarchiver::unarchiveValue<PrintInfo>(info.toByteArray()))
+            setPrintInfo(*printInfo);
+
+    // A page read from the file gets its document, so that its notices reach the editor.
+    if (pageReplaced)
+        _page->setParentDocument(this);
+    _fromFile = true;
+    updateChangeCount(ChangeDone);
+    return true;
+}

@@ -1,0 +1,147 @@
+#include "framework/model/TemplateFileFormat.h"
+
+#include <QBuffer>
+#include <QtEndian>
+#include <cstring>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray bigEndianWords(std::initializer_list<uint32_t> words) {
+    QByteArray bytes;
+    for (uint32_t word : words) {
+        char big[4];
+        qToBigEndian(word, big);
+        bytes.append(big, 4);
+    }
+    return bytes;
+}
+
+template <class Record> Record recordFromBytes(const QByteArray& bytes) {
+    Record record;
+    EXPECT_EQ(bytes.size(), qsizetype(sizeof record));
+    std::memcpy(&record, bytes.constData(), sizeof record);
+    return record;
+}
+
+template <class Record> QByteArray bytesOf(const Record& record) {
+    return QByteArray(reinterpret_cast<const char*>(&record), sizeof record);
+}
+
+QByteArray objectHeader(uint32_t tag, uint32_t length) {
+    return bigEndianWords(
+        {kObjectHeaderTag, kTemplateMagicVARN, kTemplateMagicVXTM, tag, 0, length, 0, 0});
+}
+
+std::optional<QByteArray> payloadIn(QByteArray file, uint32_t offset, uint32_t tag) {
+    QBuffer device(&file);
+    device.open(QIODevice::ReadOnly);
+    return TemplateFile::readRecordPayload(device, offset, tag);
+}
+
+} // namespace
+
+TEST(TemplateFileFormat, FourCharacterCodesSpellTheirBytesInFileOrder) {
+    EXPECT_EQ(bigEndianWords({kObjectHeaderTag}), QByteArray("OBJH"));
+    EXPECT_EQ(bigEndianWords({kRecordDescription}), QByteArray("DESC"));
+    EXPECT_EQ(bigEndianWords({kRecordCreator}), QByteArray("DCR8"));
+}
+
+TEST(TemplateFileFormat, SwappersConvertEveryWordBothWays) {
+    const QByteArray prefixBytes = bigEndianWords(
+        {512, 513, kTemplateMagicVARN, kTemplateMagicVXTM, 0x0123, 0xFFFFFFFF, 0x80, 7});
+    HeaderPrefixRec prefix = recordFromBytes<HeaderPrefixRec>(prefixBytes);
+    SwapHeaderPrefixRecBigToHost(&prefix);
+    EXPECT_EQ(prefix.headerVersion, 512);
+    EXPECT_EQ(prefix.formatVersion, 513);
+    EXPECT_EQ(prefix.magic1, kTemplateMagicVARN);
+    EXPECT_EQ(prefix.magic2, kTemplateMagicVXTM);
+    EXPECT_EQ(prefix.changeVersion, 0x0123);
+    EXPECT_EQ(prefix.minReaderVersion, -1);
+    EXPECT_EQ(prefix.thumbnailMode, 0x80);
+    EXPECT_EQ(prefix.reserved, 7);
+    SwapHeaderPrefixRecHostToBig(&prefix);
+    EXPECT_EQ(bytesOf(prefix), prefixBytes);
+
+    QByteArray offsetBytes;
+    for (uint32_t word = 0; word < HeaderOffsetsRec::WordCount; ++word)
+        offsetBytes += bigEndianWords({0x01020300u + word});
+    HeaderOffsetsRec offsets = recordFromBytes<HeaderOffsetsRec>(offsetBytes);
+    SwapHeaderOffsetsRecBigToHost(&offsets);
+    for (uint32_t word = 0; word < HeaderOffsetsRec::WordCount; ++word)
+        EXPECT_EQ(offsets.word[word], 0x01020300u + word) << "word " << word;
+    SwapHeaderOffsetsRecHostToBig(&offsets);
+    EXPECT_EQ(bytesOf(offsets), offsetBytes);
+
+    const QByteArray headerBytes = objectHeader(kRecordPage, 0x00ABCDEF);
+    ObjectHeader header = recordFromBytes<ObjectHeader>(headerBytes);
+    SwapObjectHeaderBigToHost(&header);
+    EXPECT_EQ(header.headerTag, kObjectHeaderTag);
+    EXPECT_EQ(header.tag, kRecordPage);
+    EXPECT_EQ(header.length, 0x00ABCDEFu);
+    SwapObjectHeaderHostToBig(&header);
+    EXPECT_EQ(bytesOf(header), headerBytes);
+}
+
+TEST(TemplateFileFormat, HeaderRecordsAreReadOnlyWhenTheyFit) {
+    QByteArray file =
+        bigEndianWords({512, 512, kTemplateMagicVARN, kTemplateMagicVXTM, 512, 512, 0, 0});
+    QBuffer device(&file);
+    device.open(QIODevice::ReadOnly);
+    const std::optional<HeaderPrefixRec> prefix = TemplateFile::readHeaderPrefix(device);
+    ASSERT_TRUE(prefix);
+    EXPECT_TRUE(TemplateFile::hasTemplateMagics(*prefix));
+    // 32 bytes hold the prefix but not the offsets behind it.
+    EXPECT_FALSE(TemplateFile::readHeaderOffsets(device));
+
+    QByteArray shortFile = file.left(31);
+    QBuffer shortDevice(&shortFile);
+    shortDevice.open(QIODevice::ReadOnly);
+    EXPECT_FALSE(TemplateFile::readHeaderPrefix(shortDevice));
+}
+
+TEST(TemplateFileFormat, RecordsThatDoNotFitAreMissing) {
+    const QByteArray lead(100, 'x');
+    const QByteArray payload("payload bytes");
+    const QByteArray file = lead + objectHeader(kRecordName, uint32_t(payload.size())) + payload;
+    const uint32_t at = uint32_t(lead.size());
+
+    EXPECT_EQ(payloadIn(file, at, kRecordName), payload);
+    // An empty payload right at the end of the file is there.
+    const QByteArray empty = lead + objectHeader(kRecordName, 0);
+    EXPECT_EQ(payloadIn(empty, at, kRecordName), QByteArray());
+
+    struct Case {
+        const char* what;
+        QByteArray file;
+        uint32_t offset;
+        uint32_t tag;
+    };
+    const Case cases[] = {
+        {"offset 0", file, 0, kRecordName},
+        {"another tag", file, at, kRecordCreator},
+        {"header past the end", file, uint32_t(file.size() - 31), kRecordName},
+        {"offset far past the end", file, 0xFFFFFFF0u, kRecordName},
+        {"payload one byte short", file.chopped(1), at, kRecordName},
+        {"length of 4 GB", lead + objectHeader(kRecordName, 0xFFFFFFFFu) + payload, at,
+         kRecordName},
+    };
+    for (const Case& c : cases)
+        EXPECT_FALSE(payloadIn(c.file, c.offset, c.tag)) << c.what;
+}
+
+TEST(TemplateFileFormat, AlertHookReceivesTheLocalizedTexts) {
+    QString title;
+    QString message;
+    TemplateFile::setFileFormatAlertHook([&](const QString& t, const QString& m) {
+        title = t;
+        message = m;
+    });
+    TemplateFile::showFileFormatAlert();
+    TemplateFile::setFileFormatAlertHook({});
+    // The texts come from the framework's table, not the bare keys.
+    EXPECT_FALSE(title.isEmpty());
+    EXPECT_NE(title, QLatin1String(kFileFormatTitleKey));
+    EXPECT_FALSE(message.isEmpty());
+    EXPECT_NE(message, QLatin1String(kFileFormatMessageKey));
+}
