@@ -116,8 +116,12 @@ void GraphicsImporter::loadMetadata() {
     initializeExiv2();
     try {
         // A file object of its own, so that the path is never taken for a URL.
+        // exiv2 0.27 hands its objects over in std::auto_ptr.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
         Exiv2::BasicIo::AutoPtr io(new Exiv2::FileIo(QFile::encodeName(_path).toStdString()));
         Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(io);
+#pragma GCC diagnostic pop
         if (!image.get())
             return;
         image->readMetadata();
