@@ -254,18 +254,25 @@ TEST_F(AppDelegateLaunchTest, ApplicationMainRunsTheWholeLife) {
     EXPECT_EQ(stored("_show_inspector").toString(), QStringLiteral("YES"));
 }
 
-// Palette memory at launch: which keys open which palettes.
+// Palette memory at launch: which keys open which palettes. Settings of an older
+// level are brought up first, and level 130 asks for the template manager once.
 struct PaletteKeys {
     const char* name;
+    int settingsLevel;
     std::vector<std::pair<const char*, const char*>> keys;
     bool enhancer, info, manager, inspector, geometry, gradient;
 };
+
+void PrintTo(const PaletteKeys& keys, std::ostream* os) {
+    *os << keys.name;
+}
 
 class PaletteMemoryTest : public AppDelegateLaunchTest,
                           public ::testing::WithParamInterface<PaletteKeys> {};
 
 TEST_P(PaletteMemoryTest, LaunchShowsRememberedPalettes) {
     const PaletteKeys& c = GetParam();
+    defaults.setIntegerForKey(c.settingsLevel, QStringLiteral("prefPreferencesInitializedkey"));
     for (const auto& [key, value] : c.keys)
         defaults.setObjectForKey(QString::fromLatin1(value), QString::fromLatin1(key));
 
@@ -284,8 +291,10 @@ TEST_P(PaletteMemoryTest, LaunchShowsRememberedPalettes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, PaletteMemoryTest,
-    ::testing::Values(PaletteKeys{"FirstLaunch", {}, false, false, false, true, true, false},
+    ::testing::Values(PaletteKeys{"FirstLaunch", 0, {}, false, false, true, true, true, false},
+                      PaletteKeys{"NothingStored", 144, {}, false, false, false, true, true, false},
                       PaletteKeys{"InspectorAndGeometryNO",
+                                  144,
                                   {{"_show_inspector", "NO"}, {"_show_geometry", "NO"}},
                                   false,
                                   false,
@@ -294,6 +303,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   false,
                                   false},
                       PaletteKeys{"AllYES",
+                                  144,
                                   {{"_show_enhancer", "YES"},
                                    {"_show_info", "YES"},
                                    {"_show_templateManager", "YES"},
@@ -307,6 +317,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   true,
                                   true},
                       PaletteKeys{"AllNO",
+                                  144,
                                   {{"_show_enhancer", "NO"},
                                    {"_show_info", "NO"},
                                    {"_show_templateManager", "NO"},
