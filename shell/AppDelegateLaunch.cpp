@@ -12,9 +12,9 @@
 #include "platform/Document.h"
 #include "platform/FloatingPalette.h"
 #include "platform/NotificationCenter.h"
+#include "platform/PreferenceIndex.h"
 #include "platform/UserDefaults.h"
 #include "platform/WindowController.h"
-#include "shell/PreferenceIndex.h"
 
 #include <QApplication>
 #include <QFileInfo>

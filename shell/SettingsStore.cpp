@@ -1,9 +1,9 @@
 #include "shell/SettingsStore.h"
 
 #include "platform/LocalizedStrings.h"
+#include "platform/PreferenceIndex.h"
 #include "platform/UserDefaults.h"
 #include "shell/PasswordScrambling.h"
-#include "shell/PreferenceIndex.h"
 #include "shell/PreferenceTable.h"
 #include "shell/SystemEnvironment.h"
 

@@ -10,9 +10,9 @@
 #include "platform/LocalizedStrings.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationQueue.h"
+#include "platform/PreferenceIndex.h"
 #include "platform/PrintInfo.h"
 #include "platform/UndoManager.h"
-#include "shell/PreferenceIndex.h"
 
 #include <QApplication>
 #include <QBuffer>

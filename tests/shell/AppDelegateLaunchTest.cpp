@@ -7,11 +7,11 @@
 #include "photoview/PhotoInfoWindowController.h"
 #include "photoview/PixelAdjusterController.h"
 #include "platform/NotificationCenter.h"
+#include "platform/PreferenceIndex.h"
 #include "platform/PropertyList.h"
 #include "platform/Resources.h"
 #include "platform/UserDefaults.h"
 #include "shell/AppDelegate.h"
-#include "shell/PreferenceIndex.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "FakeEnvironment.h"
 #include "layout/ColorProfileHandle.h"
+#include "platform/PreferenceIndex.h"
 #include "platform/UserDefaults.h"
 #include "shell/AppDelegate.h"
 #include "shell/PasswordScrambling.h"
-#include "shell/PreferenceIndex.h"
 #include "shell/PreferenceTable.h"
 
 #include <QTemporaryDir>
