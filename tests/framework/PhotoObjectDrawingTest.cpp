@@ -451,3 +451,43 @@ TEST_F(PhotoCell, OnScreenTheRenderingIsKeptUntilRecached) {
     drawOnScreen();
     EXPECT_FALSE(cell->cachedImage());
 }
+
+TEST_F(PhotoCell, AnAbsurdResolutionRendersNothingInsteadOfExhaustingMemory) {
+    source.device = 1;
+    source.dpi = 1e7f;
+    Page page(60, 110, DestinationKind::Image);
+    draw(page);
+    EXPECT_TRUE(source.matched.empty());
+    EXPECT_COLOUR(page, 25, 50, kWhite);
+    // A sound resolution afterwards renders again.
+    source.dpi = 144;
+    Page again(60, 110, DestinationKind::Image);
+    draw(again);
+    ASSERT_EQ(source.matched.size(), 1u);
+    EXPECT_EQ(source.matched[0].pixelSize(), QSize(100, 200));
+    EXPECT_COLOUR(again, 25, 50, kGreen);
+}
+
+TEST(PhotoCellPlaceholder, ALabelTooWideForTheCellShrinksUntilItFits) {
+    TestHost host;
+    TMPhotoObjectRef cell = TMPhotoObject::newTemplateObjectWithOriginSize({0, 0}, {40, 60});
+    cell->setPhotoNumber(1);
+    Page page(50, 70, DestinationKind::Screen);
+    cell->drawObject(false);
+    const QImage pixels = page.pixels();
+    int left = 40, right = -1, top = 60, bottom = -1;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 40; ++x)
+            if (pixels.pixelColor(x, y).value() < 110) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    ASSERT_GE(right, left);
+    // At 24 points the label would run across the whole cell and be some 17
+    // pixels high; shrunk it fits the width with room to spare.
+    EXPECT_GE(left, 1);
+    EXPECT_LE(right, 38);
+    EXPECT_LT(bottom - top, 12);
+}
