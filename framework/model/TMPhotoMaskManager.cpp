@@ -28,8 +28,10 @@ constexpr char kDefaultMaskName[] = "Oval";
 } // namespace
 
 TMPhotoMaskManager* TMPhotoMaskManager::sharedManager() {
-    if (!gSharedPhotoMaskManager)
-        gSharedPhotoMaskManager = new TMPhotoMaskManager; // lives as long as the process
+    if (!gSharedPhotoMaskManager) {
+        static TMPhotoMaskManager manager;
+        gSharedPhotoMaskManager = &manager;
+    }
     return gSharedPhotoMaskManager;
 }
 
