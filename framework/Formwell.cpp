@@ -1,4 +1,11 @@
-#include "FormwellExport.h"
+#include "framework/Formwell.h"
 
-// The framework's bundle name, under which its string table is looked up.
-FORMWELL_EXPORT const char* FormwellBundleName() { return "Formwell"; }
+#include "platform/LocalizedStrings.h"
+
+QString frameworkString(const QString& key) {
+    return localizedString(key, QStringLiteral("Formwell"));
+}
+
+QString frameworkString(const char* key) {
+    return frameworkString(QString::fromLatin1(key));
+}

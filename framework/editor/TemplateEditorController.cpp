@@ -1,4 +1,5 @@
 #include "framework/editor/TemplateEditorController.h"
+#include "framework/Formwell.h"
 
 #include "framework/editor/TM_TemplateView.h"
 #include "framework/model/TemplateDocument.h"
@@ -12,16 +13,10 @@
 #include <QPushButton>
 #include <QScrollArea>
 
-FORMWELL_EXPORT const char* FormwellBundleName();
-
 namespace {
 
 QString key(const char* name) {
     return QString::fromLatin1(name);
-}
-
-QString frameworkString(const QString& name) {
-    return localizedString(name, key(FormwellBundleName()));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "framework/model/PageDesc.h"
+#include "framework/Formwell.h"
 
 #include "framework/model/TMUtilities.h"
 #include "framework/model/TemplateDocument.h"
@@ -16,8 +17,6 @@
 
 #include <array>
 #include <optional>
-
-FORMWELL_EXPORT const char* FormwellBundleName();
 
 namespace {
 
@@ -254,7 +253,7 @@ void PageDesc::setDictRepresentation(const QVariantMap& rep) {
         setGuideColor(*color);
 
     if (registered)
-        undo->setActionName(localizedString(key(kPageInfoActionKey), key(FormwellBundleName())));
+        undo->setActionName(frameworkString(kPageInfoActionKey));
 }
 
 PageDescRef PageDesc::copy() const {

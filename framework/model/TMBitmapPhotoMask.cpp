@@ -1,4 +1,5 @@
 #include "framework/model/TMBitmapPhotoMask.h"
+#include "framework/Formwell.h"
 
 #include "framework/model/TMObject.h"
 #include "framework/model/TMPhotoMaskCanvas.h"

@@ -1,4 +1,5 @@
 #include "framework/model/TMObject.h"
+#include "framework/Formwell.h"
 
 #include "framework/model/ShadowAccessors.h"
 #include "framework/model/TMUtilities.h"
@@ -21,8 +22,6 @@
 #include <cmath>
 #include <limits>
 
-FORMWELL_EXPORT const char* FormwellBundleName();
-
 namespace {
 
 [[maybe_unused]] const bool kRegistered = [] {
@@ -35,10 +34,6 @@ constexpr uint32_t kLastSystemWithoutShadows = 0x102F;
 
 QString key(const char* name) {
     return QString::fromLatin1(name);
-}
-
-QString frameworkString(const char* name) {
-    return localizedString(key(name), QString::fromLatin1(FormwellBundleName()));
 }
 
 QString newUniqueID() {

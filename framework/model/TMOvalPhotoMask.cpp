@@ -1,4 +1,5 @@
 #include "framework/model/TMOvalPhotoMask.h"
+#include "framework/Formwell.h"
 
 #include "framework/model/TMPhotoMaskCanvas.h"
 #include "platform/Archiver.h"

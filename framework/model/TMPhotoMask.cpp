@@ -1,4 +1,5 @@
 #include "framework/model/TMPhotoMask.h"
+#include "framework/Formwell.h"
 
 #include "framework/model/TMObject.h"
 #include "platform/Archiver.h"
@@ -7,8 +8,6 @@
 #include "platform/NotificationQueue.h"
 #include "platform/Unarchiver.h"
 #include "platform/UndoManager.h"
-
-FORMWELL_EXPORT const char* FormwellBundleName();
 
 namespace {
 
@@ -132,8 +131,4 @@ std::optional<double> TMPhotoMask::numberForKey(const QVariantMap& dictionary, c
     default:
         return std::nullopt;
     }
-}
-
-QString TMPhotoMask::frameworkString(const char* key) {
-    return localizedString(QString::fromLatin1(key), QString::fromLatin1(FormwellBundleName()));
 }

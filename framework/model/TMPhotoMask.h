@@ -110,8 +110,6 @@ protected:
     // missing key or another kind of value.
     static std::optional<double> numberForKey(const QVariantMap& dictionary, const char* key);
 
-    static QString frameworkString(const char* key);
-
 private:
     TMObject* _parentObject = nullptr;
     // A change notification is queued without holding the mask.

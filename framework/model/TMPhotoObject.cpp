@@ -1,4 +1,5 @@
 #include "framework/model/TMPhotoObject.h"
+#include "framework/Formwell.h"
 
 #include "framework/model/TMBitmapPhotoMask.h"
 #include "framework/model/TMPhotoMaskManager.h"
@@ -23,8 +24,6 @@
 #include <algorithm>
 #include <cmath>
 
-FORMWELL_EXPORT const char* FormwellBundleName();
-
 namespace {
 
 [[maybe_unused]] const bool kRegistered = [] {
@@ -42,10 +41,6 @@ constexpr float kVisibleFrameGrowth = 72.0f;
 
 QString key(const char* name) {
     return QString::fromLatin1(name);
-}
-
-QString frameworkString(const char* name) {
-    return localizedString(key(name), QString::fromLatin1(FormwellBundleName()));
 }
 
 QColor controlShadowColor() {

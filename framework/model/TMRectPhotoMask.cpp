@@ -1,4 +1,5 @@
 #include "framework/model/TMRectPhotoMask.h"
+#include "framework/Formwell.h"
 
 #include "framework/model/TMGeometry.h"
 #include "framework/model/TMPhotoMaskCanvas.h"

@@ -1,4 +1,5 @@
 #include "framework/model/TemplateDocument.h"
+#include "framework/Formwell.h"
 
 #include "framework/editor/GeometryController.h"
 #include "framework/editor/InspectorController.h"
@@ -28,8 +29,6 @@ FORMWELL_EXPORT int32_t gNewDcoumentCount = 0;
 FORMWELL_EXPORT int32_t gSaveCount = 0;
 FORMWELL_EXPORT int32_t gPrintCount = 0;
 
-FORMWELL_EXPORT const char* FormwellBundleName();
-
 namespace {
 
 // Change version 2.0.0, for settings that give none.
@@ -39,10 +38,6 @@ constexpr float kThumbnailSide = 96.0f;
 
 QString key(const char* name) {
     return QString::fromLatin1(name);
-}
-
-QString frameworkString(const char* name) {
-    return localizedString(key(name), key(FormwellBundleName()));
 }
 
 // Null and empty texts differ, as a missing property and an empty one do.

@@ -1,4 +1,5 @@
 #include "framework/model/TemplateFileFormat.h"
+#include "framework/Formwell.h"
 
 #include "platform/LocalizedStrings.h"
 
@@ -8,8 +9,6 @@
 #include <QMutex>
 #include <QtEndian>
 #include <cstring>
-
-FORMWELL_EXPORT const char* FormwellBundleName();
 
 namespace {
 
@@ -115,9 +114,8 @@ void setFileFormatAlertHook(AlertHook hook) {
 }
 
 void showFileFormatAlert() {
-    const QString bundle = QString::fromLatin1(FormwellBundleName());
-    const QString title = localizedString(QString::fromLatin1(kFileFormatTitleKey), bundle);
-    const QString message = localizedString(QString::fromLatin1(kFileFormatMessageKey), bundle);
+    const QString title = frameworkString(kFileFormatTitleKey);
+    const QString message = frameworkString(kFileFormatMessageKey);
     AlertHook hook;
     {
         QMutexLocker locker(&gAlertHookLock);
