@@ -21,11 +21,20 @@ void frameRect(GraphicsContext& context, const Rect& rect) {
     context.fillPath(frame);
 }
 
+// A widget coordinate for a page length: pages read from files may be of any
+// size, widgets are not.
+int widgetCoordinate(double value) {
+    if (!std::isfinite(value))
+        return 0;
+    return int(std::clamp(value, double(-QWIDGETSIZE_MAX), double(QWIDGETSIZE_MAX)));
+}
+
 } // namespace
 
 TM_TemplateView::TM_TemplateView(const Rect& frame, QWidget* parent) : View(parent) {
-    setGeometry(int(std::lround(frame.minX())), int(std::lround(frame.minY())),
-                int(std::ceil(frame.width())), int(std::ceil(frame.height())));
+    setGeometry(
+        widgetCoordinate(std::round(frame.minX())), widgetCoordinate(std::round(frame.minY())),
+        widgetCoordinate(std::ceil(frame.width())), widgetCoordinate(std::ceil(frame.height())));
     setBoundsSize(frame.size);
 }
 

@@ -743,3 +743,21 @@ TEST_F(TemplateFileTest, FailedWriteLeavesThePreviousFile) {
     ASSERT_TRUE(reopened.readFromFileOfType(target, kType));
     EXPECT_EQ(reopened.docName(), str("First"));
 }
+
+TEST_F(TemplateFileTest, PagesOfAnySizeAreSavedWithTheirThumbnail) {
+    // Found by fuzzing: a page far larger than any window made the thumbnail's
+    // canvas overflow its widget geometry.
+    for (const float side : {1e15f, 6e16f, 1e30f}) {
+        TemplateDocument document;
+        document.addObject(TMObject::newTemplateObjectWithOriginSize({72, 72}, {144, 108}));
+        document.pageDesc()->setPageSize({side, side / 2});
+        const QString target = path("huge.vyxTemplate");
+        ASSERT_TRUE(document.writeToFileOfType(target, kType)) << side;
+        const QVariant thumbnail = parseTemplate(target).payload("POXY");
+        ASSERT_EQ(thumbnail.metaType(), QMetaType::fromType<Image>()) << side;
+        EXPECT_EQ(thumbnail.value<Image>().size().width, 96) << side;
+        TemplateDocument reopened;
+        ASSERT_TRUE(reopened.readFromFileOfType(target, kType));
+        EXPECT_EQ(reopened.pageDesc()->pageSize().width, side);
+    }
+}
