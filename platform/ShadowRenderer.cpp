@@ -12,6 +12,9 @@ namespace {
 constexpr int kPasses = 3;
 // Rows of tinted shadow handed to the painter at a time.
 constexpr qint64 kBandPixels = qint64(1) << 20;
+// Mask pixels are addressed with ints; drawing that lies farther out than
+// this (a huge offset or object) casts no shadow that a device could show.
+constexpr double kMaxPixelCoordinate = double(1 << 29);
 
 // Box widths whose three passes approximate a Gaussian of the given sigma.
 std::array<int, kPasses> boxRadii(double sigma) {
@@ -140,9 +143,13 @@ void ShadowRenderer::render(QPainter& painter, const QRectF& deviceBounds, const
         if (needed.isEmpty())
             return;
         const QRectF area = needed.adjusted(-extent, -extent, extent, extent);
-        pixels =
-            QRectF(area.x() * scale, area.y() * scale, area.width() * scale, area.height() * scale)
-                .toAlignedRect();
+        const QRectF scaled(area.x() * scale, area.y() * scale, area.width() * scale,
+                            area.height() * scale);
+        if (!(std::max({std::fabs(scaled.left()), std::fabs(scaled.right()),
+                        std::fabs(scaled.top()), std::fabs(scaled.bottom())}) <=
+              kMaxPixelCoordinate))
+            return;
+        pixels = scaled.toAlignedRect();
         const qint64 count = qint64(pixels.width()) * pixels.height();
         if (count <= kMaxMaskPixels)
             break;

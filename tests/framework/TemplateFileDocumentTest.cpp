@@ -761,3 +761,26 @@ TEST_F(TemplateFileTest, PagesOfAnySizeAreSavedWithTheirThumbnail) {
         EXPECT_EQ(reopened.pageDesc()->pageSize().width, side);
     }
 }
+
+TEST_F(TemplateFileTest, ObjectsFarOffThePageAreSavedWithTheirThumbnail) {
+    // Found by fuzzing: a huge object whose shadow lies beyond any pixel
+    // address broke the shadow's mask while the thumbnail was drawn.
+    TemplateDocument document;
+    int built = 0;
+    for (const char* name : kPageObjectClasses) {
+        TMObjectRef object = TMObject::newTemplateObjectOfKind(str(name));
+        if (!object)
+            continue;
+        ++built;
+        object->initWithCenterSize({3e9f, -2e9f}, {1e10f, 1e10f});
+        object->setShadowEnabled(true);
+        object->setShadow(ShadowValue{{-4e12f, 7e11f}, 3, QColor(0, 0, 0, 128)});
+        document.addObject(object);
+    }
+    ASSERT_GT(built, 0);
+    const QString target = path("far.vyxTemplate");
+    ASSERT_TRUE(document.writeToFileOfType(target, kType));
+    const QVariant thumbnail = parseTemplate(target).payload("POXY");
+    ASSERT_EQ(thumbnail.metaType(), QMetaType::fromType<Image>());
+    EXPECT_FALSE(thumbnail.value<Image>().isNull());
+}
