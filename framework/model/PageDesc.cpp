@@ -136,19 +136,8 @@ void PageDesc::applyUnitTag(int32_t tag) {
     _pointsPerUnit = unit->pointsPerUnit;
 }
 
-void PageDesc::initWithRepresentation(const QVariantMap& rep) {
-    if (const QVariant* v = pointsPerUnitValue(rep))
-        _pointsPerUnit = v->toFloat();
-    if (const QVariant* v = value(rep, kPageDescAutoSizeKey))
-        _autoPageSize = v->toBool();
-    if (const QVariant* v = value(rep, kPageDescHeightKey))
-        _height = v->toFloat();
-    if (const QVariant* v = value(rep, kPageDescWidthKey))
-        _width = v->toFloat();
-    if (const QVariant* v = value(rep, kPageDescFlippedKey))
-        _flipped = v->toInt() != 0;
-    if (const QVariant* v = value(rep, kPageDescNameKey))
-        setName(v->toString());
+// Unit, grid and guide settings, each applied through its setter when present.
+void PageDesc::applyDisplaySettings(const QVariantMap& rep) {
     if (const QVariant* v = value(rep, kPageDescDisplayUnitKey))
         setDisplayUnit(v->toString());
     if (const QVariant* v = value(rep, kPageDescGridDivisionsKey))
@@ -167,6 +156,22 @@ void PageDesc::initWithRepresentation(const QVariantMap& rep) {
         setShowsGuides(v->toBool());
     if (const std::optional<Color> color = colorValue(rep, kPageDescGuideColorKey))
         setGuideColor(*color);
+}
+
+void PageDesc::initWithRepresentation(const QVariantMap& rep) {
+    if (const QVariant* v = pointsPerUnitValue(rep))
+        _pointsPerUnit = v->toFloat();
+    if (const QVariant* v = value(rep, kPageDescAutoSizeKey))
+        _autoPageSize = v->toBool();
+    if (const QVariant* v = value(rep, kPageDescHeightKey))
+        _height = v->toFloat();
+    if (const QVariant* v = value(rep, kPageDescWidthKey))
+        _width = v->toFloat();
+    if (const QVariant* v = value(rep, kPageDescFlippedKey))
+        _flipped = v->toInt() != 0;
+    if (const QVariant* v = value(rep, kPageDescNameKey))
+        setName(v->toString());
+    applyDisplaySettings(rep);
     if (const QVariant* v = value(rep, kPageDescHorizontalGuidesKey))
         _hGuides = v->toList();
     if (const QVariant* v = value(rep, kPageDescVerticalGuidesKey))
@@ -233,24 +238,7 @@ void PageDesc::setDictRepresentation(const QVariantMap& rep) {
     if (changed)
         dynamicsChanged();
 
-    if (const QVariant* v = value(rep, kPageDescDisplayUnitKey))
-        setDisplayUnit(v->toString());
-    if (const QVariant* v = value(rep, kPageDescGridDivisionsKey))
-        setGridDivisions(v->toInt());
-    if (const QVariant* v = value(rep, kPageDescShowMarginsKey))
-        setShowsMargin(v->toBool());
-    if (const QVariant* v = value(rep, kPageDescSnapGridKey))
-        setSnapsToGrid(v->toBool());
-    if (const QVariant* v = value(rep, kPageDescShowGridKey))
-        setShowsGrid(v->toBool());
-    if (const std::optional<Color> color = colorValue(rep, kPageDescGridColorKey))
-        setGridColor(*color);
-    if (const QVariant* v = value(rep, kPageDescSnapGuidesKey))
-        setSnapsToGuides(v->toBool());
-    if (const QVariant* v = value(rep, kPageDescShowGuidesKey))
-        setShowsGuides(v->toBool());
-    if (const std::optional<Color> color = colorValue(rep, kPageDescGuideColorKey))
-        setGuideColor(*color);
+    applyDisplaySettings(rep);
 
     if (registered)
         undo->setActionName(frameworkString(kPageInfoActionKey));

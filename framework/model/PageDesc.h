@@ -142,6 +142,7 @@ public:
 private:
     void initWithRepresentation(const QVariantMap& representation);
     void applyUnitTag(int32_t tag);
+    void applyDisplaySettings(const QVariantMap& representation);
     void post(const char* name);
 
     float _pointsPerUnit = 72;
