@@ -88,7 +88,6 @@ public:
         info.factory = [] { return std::static_pointer_cast<Archivable>(create<T>()); };
         ClassRegistry::shared().add(std::move(info));
     }
-    static bool isTemplateObjectKind(const QString& kind);
     // A new object of the class registered for the kind; null for an unknown kind.
     static TMObjectRef newTemplateObjectOfKind(const QString& kind);
     static TMObjectRef newTemplateObjectOfKindWithRepresentation(const QString& kind,
