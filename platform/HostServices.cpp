@@ -1,5 +1,7 @@
 #include "platform/HostServices.h"
 
+#include "platform/AffineTransform.h"
+#include "platform/BezierPath.h"
 #include "platform/Exception.h"
 
 #include <atomic>
@@ -27,4 +29,21 @@ HostServices& host() {
         Exception::raise(QString::fromLatin1(kInternalInconsistencyException),
                          QStringLiteral("no host services installed"));
     return *h;
+}
+
+BezierPath makeSelectionHandlePath(int style) {
+    const Rect square(-3, -3, 7, 7);
+    if (style == 1) {
+        BezierPath path = BezierPath::bezierPathWithRect(square);
+        AffineTransform rotation;
+        rotation.rotateByDegrees(45);
+        path.transformUsingAffineTransform(rotation);
+        return path;
+    }
+    if (style == 2) {
+        BezierPath path = BezierPath::bezierPathWithRect(square);
+        path.setLineWidth(2);
+        return path;
+    }
+    return BezierPath::bezierPathWithOvalInRect(square);
 }

@@ -45,3 +45,7 @@ public:
 
 // Shorthand for the installed host; asking before one is installed is a programming error.
 LUMISK_PLATFORM_EXPORT HostServices& host();
+
+// The outline behind `handlePath`: a 7-point square centred on the origin, drawn
+// as a circle (style 0), a diamond (1) or a square of line width 2 (2).
+LUMISK_PLATFORM_EXPORT BezierPath makeSelectionHandlePath(int style);

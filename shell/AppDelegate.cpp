@@ -2,7 +2,6 @@
 
 #include "layout/ColorProfileHandle.h"
 #include "library/NewTemplateManager.h"
-#include "platform/AffineTransform.h"
 #include "platform/Archiver.h"
 #include "platform/BezierPath.h"
 #include "platform/LocalizedStrings.h"
@@ -254,25 +253,7 @@ const BezierPath* AppDelegate::handlePath(int style) {
         return nullptr;
     std::unique_ptr<BezierPath>& slot = _handlePaths[size_t(style)];
     if (!slot) {
-        const Rect square(-3, -3, 7, 7);
-        BezierPath path;
-        switch (style) {
-        case 1: {
-            path = BezierPath::bezierPathWithRect(square);
-            AffineTransform rotation;
-            rotation.rotateByDegrees(45);
-            path.transformUsingAffineTransform(rotation);
-            break;
-        }
-        case 2:
-            path = BezierPath::bezierPathWithRect(square);
-            path.setLineWidth(2);
-            break;
-        default:
-            path = BezierPath::bezierPathWithOvalInRect(square);
-            break;
-        }
-        slot = std::make_unique<BezierPath>(std::move(path));
+        slot = std::make_unique<BezierPath>(makeSelectionHandlePath(style));
     }
     return slot.get();
 }

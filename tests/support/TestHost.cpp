@@ -1,28 +1,47 @@
 #include "support/TestHost.h"
 
-#include "platform/AffineTransform.h"
 #include "platform/BezierPath.h"
 
 #include <QDir>
 
-TestHost::TestHost() : _previous(HostServices::current()) { HostServices::install(this); }
+TestHost::TestHost() : _previous(HostServices::current()) {
+    HostServices::install(this);
+}
 
-TestHost::~TestHost() { HostServices::install(_previous); }
+TestHost::~TestHost() {
+    HostServices::install(_previous);
+}
 
-int TestHost::preferencesIntFor(int index) { return settings.value(index).toInt(); }
-void TestHost::setPreferencesIntFor(int value, int index) { settings[index] = value; }
-bool TestHost::preferencesBOOLFor(int index) { return settings.value(index).toBool(); }
-void TestHost::setPreferencesBOOLFor(bool value, int index) { settings[index] = value; }
-QString TestHost::preferencesStringFor(int index) { return settings.value(index).toString(); }
-void TestHost::setPreferencesStringFor(const QString& value, int index) { settings[index] = value; }
+int TestHost::preferencesIntFor(int index) {
+    return settings.value(index).toInt();
+}
+void TestHost::setPreferencesIntFor(int value, int index) {
+    settings[index] = value;
+}
+bool TestHost::preferencesBOOLFor(int index) {
+    return settings.value(index).toBool();
+}
+void TestHost::setPreferencesBOOLFor(bool value, int index) {
+    settings[index] = value;
+}
+QString TestHost::preferencesStringFor(int index) {
+    return settings.value(index).toString();
+}
+void TestHost::setPreferencesStringFor(const QString& value, int index) {
+    settings[index] = value;
+}
 
 Size TestHost::preferencesNSSizeFor(int index) {
     return Size::fromQSizeF(settings.value(index).toSizeF());
 }
 
-void TestHost::setPreferencesNSSizeFor(Size value, int index) { settings[index] = value.toQSizeF(); }
+void TestHost::setPreferencesNSSizeFor(Size value, int index) {
+    settings[index] = value.toQSizeF();
+}
 
-QString TestHost::accessPath(int code) { return code == 1 ? masksPath : QString(); }
+QString TestHost::accessPath(int code) {
+    return code == 1 ? masksPath : QString();
+}
 
 QString TestHost::tempFolder() {
     const QString path = QDir::tempPath() + QStringLiteral("/Vyx");
@@ -30,27 +49,16 @@ QString TestHost::tempFolder() {
     return path;
 }
 
-QString TestHost::fileSizeString(int64_t bytes) { return QString::number(bytes); }
+QString TestHost::fileSizeString(int64_t bytes) {
+    return QString::number(bytes);
+}
 
 const BezierPath* TestHost::handlePath(int style) {
     if (style < 0 || style > 2)
         return nullptr;
     std::unique_ptr<BezierPath>& slot = _handlePaths[size_t(style)];
     if (!slot) {
-        const Rect square(-3, -3, 7, 7);
-        BezierPath path;
-        if (style == 1) {
-            path = BezierPath::bezierPathWithRect(square);
-            AffineTransform rotation;
-            rotation.rotateByDegrees(45);
-            path.transformUsingAffineTransform(rotation);
-        } else if (style == 2) {
-            path = BezierPath::bezierPathWithRect(square);
-            path.setLineWidth(2);
-        } else {
-            path = BezierPath::bezierPathWithOvalInRect(square);
-        }
-        slot = std::make_unique<BezierPath>(std::move(path));
+        slot = std::make_unique<BezierPath>(makeSelectionHandlePath(style));
     }
     return slot.get();
 }
