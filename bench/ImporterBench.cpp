@@ -3,7 +3,7 @@
 // one core: taskset -c 0 bench/ImporterBench
 #include "catalog/Importer.h"
 #include "catalog/PixelAdjustments.h"
-#include "platform/HostServices.h"
+#include "platform/foundation/HostServices.h"
 
 #include <QDir>
 #include <QElapsedTimer>

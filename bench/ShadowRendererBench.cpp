@@ -1,10 +1,10 @@
 // Cost of drop shadows at output resolution: a 1000 x 1000 point object on a
 // page rendered at 300 dpi, with the page objects' default shadow (blur 6
 // points, offset 10 points at minus 45 degrees, black at 75 %).
-#include "platform/BezierPath.h"
-#include "platform/GraphicsContext.h"
-#include "platform/Image.h"
-#include "platform/ShadowRenderer.h"
+#include "platform/graphics/BezierPath.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/ShadowRenderer.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,9 +1,9 @@
 #include "catalog/Importer.h"
 
 #include "catalog/PixelAdjustments.h"
-#include "platform/ColorMatching.h"
-#include "platform/GraphicsImporter.h"
-#include "platform/HostServices.h"
+#include "platform/foundation/HostServices.h"
+#include "platform/imaging/ColorMatching.h"
+#include "platform/imaging/GraphicsImporter.h"
 #include "utilities/GeometryUtilities.h"
 #include "utilities/OffscreenUtilities.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Geometry.h"
-#include "platform/Image.h"
+#include "platform/foundation/Geometry.h"
+#include "platform/graphics/Image.h"
 #include "utilities/GWorld.h"
 
 #include <QByteArray>

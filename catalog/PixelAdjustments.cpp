@@ -1,6 +1,6 @@
 #include "catalog/PixelAdjustments.h"
 
-#include "platform/Geometry.h"
+#include "platform/foundation/Geometry.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "framework/Formwell.h"
 
-#include "platform/LocalizedStrings.h"
+#include "platform/foundation/LocalizedStrings.h"
 
 QString frameworkString(const QString& key) {
     return localizedString(key, QStringLiteral("Formwell"));

@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes, as an image file, to the graphics importer: the Qt
 // image readers, exiv2's metadata, thumbnail and profile readers, and colour
 // matching with whatever profile the file embeds.
-#include "platform/ColorMatching.h"
-#include "platform/GraphicsImporter.h"
+#include "platform/imaging/ColorMatching.h"
+#include "platform/imaging/GraphicsImporter.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the property-list reader; whatever it accepts must
 // also write out and read back.
-#include "platform/PropertyList.h"
+#include "platform/foundation/PropertyList.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the unarchiver. Anything that decodes must archive
 // again, and that archive must decode and archive to the same bytes.
-#include "platform/Archiver.h"
-#include "platform/ClassRegistry.h"
-#include "platform/Unarchiver.h"
+#include "platform/archiving/Archiver.h"
+#include "platform/archiving/ClassRegistry.h"
+#include "platform/archiving/Unarchiver.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 #include "layout/ColorProfileHandle.h"
 
-#include "platform/Archiver.h"
-#include "platform/ClassRegistry.h"
-#include "platform/Unarchiver.h"
+#include "platform/archiving/Archiver.h"
+#include "platform/archiving/ClassRegistry.h"
+#include "platform/archiving/Unarchiver.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Archivable.h"
+#include "platform/archiving/Archivable.h"
 
 #include <QString>
 #include <QVariantMap>

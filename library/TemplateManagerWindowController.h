@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PaletteController.h"
+#include "platform/ui/PaletteController.h"
 
 // The shared template manager window.
 class TemplateManagerWindowController : public PaletteController {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PaletteController.h"
+#include "platform/ui/PaletteController.h"
 
 // The shared photo information palette of the catalog windows.
 class PhotoInfoWindowController : public PaletteController {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PaletteController.h"
+#include "platform/ui/PaletteController.h"
 
 // The shared enhancement palette of the catalog windows.
 class PixelAdjusterController : public PaletteController {

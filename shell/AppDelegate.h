@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/HostServices.h"
-#include "platform/Image.h"
+#include "platform/foundation/HostServices.h"
+#include "platform/graphics/Image.h"
 #include "shell/ResourceInstaller.h"
 #include "shell/SettingsStore.h"
 #include "shell/SystemEnvironment.h"

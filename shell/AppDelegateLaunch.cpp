@@ -9,12 +9,12 @@
 #include "library/TemplateManagerWindowController.h"
 #include "photoview/PhotoInfoWindowController.h"
 #include "photoview/PixelAdjusterController.h"
-#include "platform/Document.h"
-#include "platform/FloatingPalette.h"
-#include "platform/NotificationCenter.h"
-#include "platform/PreferenceIndex.h"
-#include "platform/UserDefaults.h"
-#include "platform/WindowController.h"
+#include "platform/documents/Document.h"
+#include "platform/documents/WindowController.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/PreferenceIndex.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/FloatingPalette.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "shell/SettingsStore.h"
 
-#include "platform/LocalizedStrings.h"
-#include "platform/PreferenceIndex.h"
-#include "platform/UserDefaults.h"
+#include "platform/foundation/LocalizedStrings.h"
+#include "platform/foundation/PreferenceIndex.h"
+#include "platform/foundation/UserDefaults.h"
 #include "shell/PasswordScrambling.h"
 #include "shell/PreferenceTable.h"
 #include "shell/SystemEnvironment.h"

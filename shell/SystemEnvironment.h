@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Geometry.h"
+#include "platform/foundation/Geometry.h"
 
 #include <QString>
 #include <cstdint>

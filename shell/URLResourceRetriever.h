@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Image.h"
+#include "platform/graphics/Image.h"
 
 #include <QThreadPool>
 #include <QUrl>

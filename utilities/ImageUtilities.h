@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Image.h"
+#include "platform/graphics/Image.h"
 
 // New pictures made by drawing a whole picture, turned, into a fresh unflipped
 // picture. A flipped source shows upside down when drawn, so it is turned as it

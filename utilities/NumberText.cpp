@@ -1,6 +1,6 @@
 #include "utilities/NumberText.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/foundation/UserDefaults.h"
 
 #include <QLocale>
 

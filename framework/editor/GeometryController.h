@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "platform/PaletteController.h"
+#include "platform/ui/PaletteController.h"
 
 // The shared Geometry palette of the template editor windows.
 class FORMWELL_EXPORT GeometryController : public PaletteController {

@@ -3,10 +3,10 @@
 #include "framework/editor/TemplateEditorController.h"
 #include "framework/model/TMUtilities.h"
 #include "framework/model/TemplateDocument.h"
-#include "platform/AffineTransform.h"
-#include "platform/BezierPath.h"
-#include "platform/GraphicsContext.h"
-#include "platform/ImageFocus.h"
+#include "platform/graphics/AffineTransform.h"
+#include "platform/graphics/BezierPath.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/ImageFocus.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "platform/Geometry.h"
-#include "platform/Image.h"
-#include "platform/View.h"
+#include "platform/documents/View.h"
+#include "platform/foundation/Geometry.h"
+#include "platform/graphics/Image.h"
 
 #include <QPointer>
 

@@ -3,9 +3,9 @@
 
 #include "framework/editor/TM_TemplateView.h"
 #include "framework/model/TemplateDocument.h"
-#include "platform/Format.h"
-#include "platform/LocalizedStrings.h"
-#include "platform/NotificationCenter.h"
+#include "platform/foundation/Format.h"
+#include "platform/foundation/LocalizedStrings.h"
+#include "platform/foundation/NotificationCenter.h"
 
 #include <QMainWindow>
 #include <QMessageBox>

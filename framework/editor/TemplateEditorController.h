@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "platform/WindowController.h"
+#include "platform/documents/WindowController.h"
 
 #include <QPointer>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "platform/PaletteController.h"
+#include "platform/ui/PaletteController.h"
 
 // The shared tool palette of the template editor windows.
 class FORMWELL_EXPORT ToolPaletteController : public PaletteController {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "platform/PaletteController.h"
+#include "platform/ui/PaletteController.h"
 
 // The shared gradient fill panel of the template editor.
 class FORMWELL_EXPORT VQGradientFillPanel : public PaletteController {

@@ -1,6 +1,6 @@
 #include "framework/model/GenericDocument.h"
 
-#include "platform/WindowController.h"
+#include "platform/documents/WindowController.h"
 
 GenericDocument::GenericDocument() = default;
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "platform/Document.h"
+#include "platform/documents/Document.h"
 
 // The document base shared by template and catalog documents.
 class FORMWELL_EXPORT GenericDocument : public Document {

@@ -1,7 +1,7 @@
 #include "framework/model/MasterEXIFTagDictionary.h"
 
-#include "platform/PropertyList.h"
-#include "platform/Resources.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/Resources.h"
 
 #include <QDir>
 #include <QStringList>

@@ -3,17 +3,17 @@
 
 #include "framework/model/TMUtilities.h"
 #include "framework/model/TemplateDocument.h"
-#include "platform/ArchivedValues.h"
-#include "platform/Archiver.h"
-#include "platform/Format.h"
-#include "platform/HostServices.h"
-#include "platform/LocalizedStrings.h"
-#include "platform/NotificationCenter.h"
-#include "platform/NotificationQueue.h"
-#include "platform/PreferenceIndex.h"
-#include "platform/PrintInfo.h"
-#include "platform/Unarchiver.h"
-#include "platform/UndoManager.h"
+#include "platform/archiving/ArchivedValues.h"
+#include "platform/archiving/Archiver.h"
+#include "platform/archiving/Unarchiver.h"
+#include "platform/foundation/Format.h"
+#include "platform/foundation/HostServices.h"
+#include "platform/foundation/LocalizedStrings.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/NotificationQueue.h"
+#include "platform/foundation/PreferenceIndex.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/printing/PrintInfo.h"
 
 #include <array>
 #include <optional>

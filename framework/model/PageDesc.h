@@ -1,8 +1,8 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "platform/Color.h"
-#include "platform/Geometry.h"
+#include "platform/foundation/Geometry.h"
+#include "platform/graphics/Color.h"
 
 #include <QPointer>
 #include <QString>

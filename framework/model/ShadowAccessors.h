@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "platform/ShadowValue.h"
+#include "platform/graphics/ShadowValue.h"
 
 // A shadow's offset as a direction and a length.
 

@@ -5,11 +5,11 @@
 #include "framework/model/TMPhotoMaskCanvas.h"
 #include "framework/model/TMUtilities.h"
 #include "framework/model/TemplateDocument.h"
-#include "platform/Archiver.h"
-#include "platform/GraphicsContext.h"
-#include "platform/GraphicsImporter.h"
-#include "platform/HostServices.h"
-#include "platform/Unarchiver.h"
+#include "platform/archiving/Archiver.h"
+#include "platform/archiving/Unarchiver.h"
+#include "platform/foundation/HostServices.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/imaging/GraphicsImporter.h"
 
 #include <QDebug>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "framework/FormwellExport.h"
 #include "framework/model/TMPhotoMask.h"
-#include "platform/Image.h"
+#include "platform/graphics/Image.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #include "framework/model/TMGeometry.h"
 
-#include "platform/AffineTransform.h"
+#include "platform/graphics/AffineTransform.h"
 
 #include <algorithm>
 #include <cmath>

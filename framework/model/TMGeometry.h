@@ -1,8 +1,8 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "platform/BezierPath.h"
-#include "platform/Geometry.h"
+#include "platform/foundation/Geometry.h"
+#include "platform/graphics/BezierPath.h"
 
 // Whole-point rounding, halves away from zero, each component on its own.
 FORMWELL_EXPORT Point TMIntegralPoint(Point point);

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "platform/Archivable.h"
-#include "platform/BezierPath.h"
-#include "platform/ClassRegistry.h"
-#include "platform/Geometry.h"
-#include "platform/ShadowValue.h"
+#include "platform/archiving/Archivable.h"
+#include "platform/archiving/ClassRegistry.h"
+#include "platform/foundation/Geometry.h"
+#include "platform/graphics/BezierPath.h"
+#include "platform/graphics/ShadowValue.h"
 
 #include <QByteArray>
 #include <QPointer>

@@ -2,8 +2,8 @@
 #include "framework/Formwell.h"
 
 #include "framework/model/TMPhotoMaskCanvas.h"
-#include "platform/Archiver.h"
-#include "platform/Unarchiver.h"
+#include "platform/archiving/Archiver.h"
+#include "platform/archiving/Unarchiver.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 #include "framework/Formwell.h"
 
 #include "framework/model/TMObject.h"
-#include "platform/Archiver.h"
-#include "platform/Document.h"
-#include "platform/LocalizedStrings.h"
-#include "platform/NotificationQueue.h"
-#include "platform/Unarchiver.h"
-#include "platform/UndoManager.h"
+#include "platform/archiving/Archiver.h"
+#include "platform/archiving/Unarchiver.h"
+#include "platform/documents/Document.h"
+#include "platform/foundation/LocalizedStrings.h"
+#include "platform/foundation/NotificationQueue.h"
+#include "platform/foundation/UndoManager.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "platform/Archivable.h"
-#include "platform/ClassRegistry.h"
-#include "platform/Geometry.h"
+#include "platform/archiving/Archivable.h"
+#include "platform/archiving/ClassRegistry.h"
+#include "platform/foundation/Geometry.h"
 
 #include <QString>
 #include <QVariant>

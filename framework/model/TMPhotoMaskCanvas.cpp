@@ -1,8 +1,8 @@
 #include "framework/model/TMPhotoMaskCanvas.h"
 
-#include "platform/Color.h"
-#include "platform/GraphicsContext.h"
-#include "platform/ImageFocus.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/ImageFocus.h"
 
 #include <algorithm>
 #include <cmath>

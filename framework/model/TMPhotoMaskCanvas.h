@@ -1,9 +1,9 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "platform/BezierPath.h"
-#include "platform/Geometry.h"
-#include "platform/Image.h"
+#include "platform/foundation/Geometry.h"
+#include "platform/graphics/BezierPath.h"
+#include "platform/graphics/Image.h"
 
 #include <functional>
 #include <memory>

@@ -3,7 +3,7 @@
 #include "framework/FormwellExport.h"
 #include "framework/model/TMObject.h"
 #include "framework/model/TMPhotoMask.h"
-#include "platform/Image.h"
+#include "platform/graphics/Image.h"
 
 #include <cstdint>
 #include <memory>

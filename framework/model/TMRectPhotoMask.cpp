@@ -3,8 +3,8 @@
 
 #include "framework/model/TMGeometry.h"
 #include "framework/model/TMPhotoMaskCanvas.h"
-#include "platform/Archiver.h"
-#include "platform/Unarchiver.h"
+#include "platform/archiving/Archiver.h"
+#include "platform/archiving/Unarchiver.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include "framework/model/GenericDocument.h"
 #include "framework/model/PageDesc.h"
 #include "framework/model/TMObject.h"
-#include "platform/Image.h"
+#include "platform/graphics/Image.h"
 
 #include <QByteArray>
 #include <QList>

@@ -3,13 +3,13 @@
 #include "framework/model/TemplateDocument.h"
 #include "framework/model/TemplateFileFormat.h"
 
-#include "platform/Archiver.h"
-#include "platform/Color.h"
-#include "platform/HostServices.h"
-#include "platform/Image.h"
-#include "platform/PrintInfo.h"
-#include "platform/PropertyList.h"
-#include "platform/Unarchiver.h"
+#include "platform/archiving/Archiver.h"
+#include "platform/archiving/Unarchiver.h"
+#include "platform/foundation/HostServices.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Image.h"
+#include "platform/printing/PrintInfo.h"
 
 #include <QDateTime>
 #include <QFile>

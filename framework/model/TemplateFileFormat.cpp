@@ -1,7 +1,7 @@
 #include "framework/model/TemplateFileFormat.h"
 #include "framework/Formwell.h"
 
-#include "platform/LocalizedStrings.h"
+#include "platform/foundation/LocalizedStrings.h"
 
 #include <QApplication>
 #include <QIODevice>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "platform/Geometry.h"
-#include "platform/Image.h"
+#include "platform/foundation/Geometry.h"
+#include "platform/graphics/Image.h"
 
 #include <QString>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PreferencePane.h"
+#include "platform/ui/PreferencePane.h"
 
 #include <QObject>
 

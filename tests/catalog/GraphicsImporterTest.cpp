@@ -1,4 +1,4 @@
-#include "platform/GraphicsImporter.h"
+#include "platform/imaging/GraphicsImporter.h"
 
 #include "ImageFixtures.h"
 

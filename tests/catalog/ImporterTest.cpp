@@ -1,10 +1,10 @@
 #include "catalog/Importer.h"
 
 #include "ImageFixtures.h"
-#include "platform/ColorMatching.h"
-#include "platform/GraphicsImporter.h"
-#include "platform/UserData.h"
-#include "platform/UserDefaults.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/imaging/ColorMatching.h"
+#include "platform/imaging/GraphicsImporter.h"
+#include "platform/imaging/UserData.h"
 #include "support/TestHost.h"
 
 #include <QFile>

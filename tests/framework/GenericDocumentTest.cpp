@@ -1,6 +1,6 @@
 #include "framework/model/GenericDocument.h"
-#include "platform/UndoManager.h"
-#include "platform/WindowController.h"
+#include "platform/documents/WindowController.h"
+#include "platform/foundation/UndoManager.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -1,9 +1,9 @@
 #include "framework/model/PageDesc.h"
 #include "framework/model/TemplateDocument.h"
-#include "platform/Archiver.h"
-#include "platform/NotificationCenter.h"
-#include "platform/PrintInfo.h"
-#include "platform/UndoManager.h"
+#include "platform/archiving/Archiver.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/printing/PrintInfo.h"
 #include "support/TestHost.h"
 
 #include <QCoreApplication>

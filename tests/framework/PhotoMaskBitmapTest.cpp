@@ -1,8 +1,8 @@
 #include "framework/model/TMBitmapPhotoMask.h"
 #include "framework/model/TMPhotoObject.h"
 #include "framework/model/TemplateDocument.h"
-#include "platform/Image.h"
-#include "platform/ImageFocus.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/ImageFocus.h"
 #include "support/TestHost.h"
 
 #include <QDir>

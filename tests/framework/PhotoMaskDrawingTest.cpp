@@ -1,8 +1,8 @@
 #include "framework/model/TMOvalPhotoMask.h"
 #include "framework/model/TMRectPhotoMask.h"
-#include "platform/GraphicsContext.h"
-#include "platform/Image.h"
-#include "platform/ImageFocus.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/ImageFocus.h"
 #include "support/TestHost.h"
 
 #include <QImage>

@@ -4,11 +4,11 @@
 #include "framework/model/TMPhotoMaskManager.h"
 #include "framework/model/TMPhotoObject.h"
 #include "framework/model/TMRectPhotoMask.h"
-#include "platform/Archiver.h"
-#include "platform/GraphicsContext.h"
-#include "platform/NotificationCenter.h"
-#include "platform/Unarchiver.h"
-#include "platform/UndoManager.h"
+#include "platform/archiving/Archiver.h"
+#include "platform/archiving/Unarchiver.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/graphics/GraphicsContext.h"
 #include "support/TestHost.h"
 
 #include <QCoreApplication>

@@ -2,8 +2,8 @@
 #include "framework/model/TMOvalPhotoMask.h"
 #include "framework/model/TMPhotoObject.h"
 #include "framework/model/TemplateImageSource.h"
-#include "platform/ColorMatching.h"
-#include "platform/GraphicsContext.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/imaging/ColorMatching.h"
 #include "support/TestHost.h"
 
 #include <QDir>

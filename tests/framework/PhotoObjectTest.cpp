@@ -4,9 +4,9 @@
 #include "framework/model/TMPhotoObject.h"
 #include "framework/model/TMRectPhotoMask.h"
 #include "framework/model/TemplateDocument.h"
-#include "platform/Archiver.h"
-#include "platform/NotificationCenter.h"
-#include "platform/UndoManager.h"
+#include "platform/archiving/Archiver.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UndoManager.h"
 #include "support/TestHost.h"
 
 #include <QCoreApplication>

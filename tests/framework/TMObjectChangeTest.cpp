@@ -1,7 +1,7 @@
 #include "framework/model/GenericDocument.h"
 #include "framework/model/TMObject.h"
-#include "platform/NotificationCenter.h"
-#include "platform/UndoManager.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UndoManager.h"
 #include "support/TestHost.h"
 
 #include <QCoreApplication>

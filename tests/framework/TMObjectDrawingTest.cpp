@@ -1,9 +1,9 @@
 #include "TestImageSource.h"
 #include "framework/model/TMObject.h"
-#include "platform/GraphicsContext.h"
-#include "platform/Image.h"
-#include "platform/ImageFocus.h"
-#include "platform/View.h"
+#include "platform/documents/View.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/ImageFocus.h"
 #include "support/TestHost.h"
 
 #include <QImage>

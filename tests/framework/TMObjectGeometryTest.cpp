@@ -1,5 +1,5 @@
 #include "framework/model/TMObject.h"
-#include "platform/View.h"
+#include "platform/documents/View.h"
 #include "support/TestHost.h"
 
 #include <cmath>

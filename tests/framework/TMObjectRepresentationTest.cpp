@@ -1,6 +1,6 @@
 #include "framework/model/TMObject.h"
-#include "platform/Archiver.h"
-#include "platform/Unarchiver.h"
+#include "platform/archiving/Archiver.h"
+#include "platform/archiving/Unarchiver.h"
 #include "support/TestHost.h"
 
 #include <QRegularExpression>

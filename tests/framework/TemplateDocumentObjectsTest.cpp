@@ -1,5 +1,5 @@
 #include "framework/model/TemplateDocument.h"
-#include "platform/NotificationCenter.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "support/TestHost.h"
 
 #include <QBuffer>

@@ -3,10 +3,10 @@
 #include "framework/editor/InspectorController.h"
 #include "framework/editor/TM_TemplateView.h"
 #include "framework/editor/TemplateEditorController.h"
-#include "platform/DocumentController.h"
-#include "platform/NotificationCenter.h"
-#include "platform/PrintInfo.h"
-#include "platform/UndoManager.h"
+#include "platform/documents/DocumentController.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/printing/PrintInfo.h"
 #include "support/TestHost.h"
 
 #include <QAbstractButton>

@@ -1,6 +1,6 @@
 #include "framework/editor/TM_TemplateView.h"
 #include "framework/model/TemplateDocument.h"
-#include "platform/GraphicsContext.h"
+#include "platform/graphics/GraphicsContext.h"
 #include "support/TestHost.h"
 
 #include <QColor>

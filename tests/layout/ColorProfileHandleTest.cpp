@@ -1,6 +1,6 @@
 #include "layout/ColorProfileHandle.h"
-#include "platform/Archiver.h"
-#include "platform/Unarchiver.h"
+#include "platform/archiving/Archiver.h"
+#include "platform/archiving/Unarchiver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "platform/PreferencePane.h"
-#include "platform/Resources.h"
+#include "platform/foundation/Resources.h"
+#include "platform/ui/PreferencePane.h"
 
 #include <QJsonObject>
 #include <QPluginLoader>
@@ -13,7 +13,9 @@ struct PaneCase {
     const char* principalClass;
 };
 
-void PrintTo(const PaneCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PaneCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PaneLoading : public ::testing::TestWithParam<PaneCase> {};
 
@@ -23,8 +25,10 @@ TEST_P(PaneLoading, LoadsFromItsBundleFolderWithItsIdentity) {
                              .arg(Resources::preferencePanesPath(), QLatin1String(c.name));
     QPluginLoader loader(path);
     const QJsonObject meta = loader.metaData().value(QStringLiteral("MetaData")).toObject();
-    EXPECT_EQ(meta.value(QStringLiteral("CFBundleIdentifier")).toString(), QLatin1String(c.identifier));
-    EXPECT_EQ(meta.value(QStringLiteral("NSPrincipalClass")).toString(), QLatin1String(c.principalClass));
+    EXPECT_EQ(meta.value(QStringLiteral("CFBundleIdentifier")).toString(),
+              QLatin1String(c.identifier));
+    EXPECT_EQ(meta.value(QStringLiteral("NSPrincipalClass")).toString(),
+              QLatin1String(c.principalClass));
 
     QObject* root = loader.instance();
     ASSERT_NE(root, nullptr) << loader.errorString().toStdString();

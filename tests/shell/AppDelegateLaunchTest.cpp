@@ -6,11 +6,11 @@
 #include "library/TemplateManagerWindowController.h"
 #include "photoview/PhotoInfoWindowController.h"
 #include "photoview/PixelAdjusterController.h"
-#include "platform/NotificationCenter.h"
-#include "platform/PreferenceIndex.h"
-#include "platform/PropertyList.h"
-#include "platform/Resources.h"
-#include "platform/UserDefaults.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/PreferenceIndex.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/Resources.h"
+#include "platform/foundation/UserDefaults.h"
 #include "shell/AppDelegate.h"
 
 #include <QApplication>

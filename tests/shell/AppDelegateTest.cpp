@@ -1,9 +1,9 @@
 #include "shell/AppDelegate.h"
 #include "FakeEnvironment.h"
-#include "platform/BezierPath.h"
-#include "platform/LocalizedStrings.h"
-#include "platform/Resources.h"
-#include "platform/UserDefaults.h"
+#include "platform/foundation/LocalizedStrings.h"
+#include "platform/foundation/Resources.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/BezierPath.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "shell/ResourceInstaller.h"
 
-#include "platform/LocalizedStrings.h"
-#include "platform/PropertyList.h"
-#include "platform/Resources.h"
-#include "platform/UserDefaults.h"
+#include "platform/foundation/LocalizedStrings.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/Resources.h"
+#include "platform/foundation/UserDefaults.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,6 +1,6 @@
 // Writes settings through the application delegate and ends ("write"), or checks
 // that they are there ("read"). Run twice, as two processes over one home folder.
-#include "platform/PreferenceIndex.h"
+#include "platform/foundation/PreferenceIndex.h"
 #include "shell/AppDelegate.h"
 
 #include <QApplication>

@@ -5,8 +5,8 @@
 #include "library/TemplateManagerWindowController.h"
 #include "photoview/PhotoInfoWindowController.h"
 #include "photoview/PixelAdjusterController.h"
-#include "platform/Notification.h"
-#include "platform/NotificationCenter.h"
+#include "platform/foundation/Notification.h"
+#include "platform/foundation/NotificationCenter.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "support/TestHost.h"
 
-#include "platform/BezierPath.h"
+#include "platform/graphics/BezierPath.h"
 
 #include <QDir>
 

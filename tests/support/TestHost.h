@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/HostServices.h"
+#include "platform/foundation/HostServices.h"
 
 #include <QHash>
 #include <QVariant>

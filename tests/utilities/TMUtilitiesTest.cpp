@@ -1,7 +1,7 @@
 // Built against Formwell alone: every name here must come from the framework.
 #include "framework/model/TMUtilities.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/foundation/UserDefaults.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>

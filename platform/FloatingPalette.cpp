@@ -1,3 +1,0 @@
-#include "platform/FloatingPalette.h"
-
-FloatingPalette::~FloatingPalette() = default;

@@ -1,0 +1,98 @@
+#include "platform/documents/View.h"
+
+#include "platform/graphics/AffineTransform.h"
+#include "platform/graphics/GraphicsContext.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+struct FocusEntry {
+    View* view;
+    GraphicsContext* context;
+};
+
+// Views drawing on this thread, innermost last.
+thread_local std::vector<FocusEntry> tFocusViews;
+
+} // namespace
+
+View::View(QWidget* parent) : QWidget(parent) {}
+
+View::~View() = default;
+
+Rect View::frame() const {
+    const QRect g = geometry();
+    return {float(g.x()), float(g.y()), float(g.width()), float(g.height())};
+}
+
+Rect View::bounds() const {
+    return {_boundsOrigin, Size{float(width() / _scaleX), float(height() / _scaleY)}};
+}
+
+void View::setBoundsOrigin(Point origin) {
+    _boundsOrigin = origin;
+    update();
+}
+
+void View::setBoundsSize(Size size) {
+    if (!(size.width > 0) || !(size.height > 0) || width() <= 0 || height() <= 0)
+        return;
+    _scaleX = width() / double(size.width);
+    _scaleY = height() / double(size.height);
+    update();
+}
+
+void View::setNeedsDisplayInRect(const Rect& rect) {
+    update(widgetRectFromBounds(rect).toAlignedRect());
+}
+
+void View::setNeedsDisplay(bool flag) {
+    if (flag)
+        update();
+}
+
+QRectF View::widgetRectFromBounds(const Rect& rect) const {
+    const double x = (rect.minX() - _boundsOrigin.x) * _scaleX;
+    const double w = rect.width() * _scaleX;
+    const double h = rect.height() * _scaleY;
+    const double y = isFlipped() ? (rect.minY() - _boundsOrigin.y) * _scaleY
+                                 : height() - (rect.maxY() - _boundsOrigin.y) * _scaleY;
+    return {x, y, w, h};
+}
+
+Point View::boundsPointFromWidget(const QPointF& point) const {
+    const double y = isFlipped() ? point.y() : height() - point.y();
+    return {float(point.x() / _scaleX + _boundsOrigin.x), float(y / _scaleY + _boundsOrigin.y)};
+}
+
+View* View::focusView() {
+    if (tFocusViews.empty())
+        return nullptr;
+    const FocusEntry& top = tFocusViews.back();
+    return top.context == GraphicsContext::currentContext() ? top.view : nullptr;
+}
+
+void View::drawRect(const Rect&) {}
+
+void View::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const Rect b = bounds();
+    GraphicsContext context(painter, b.size, DestinationKind::Screen, isFlipped(), QRectF(rect()));
+    AffineTransform toBounds;
+    toBounds.translateXByYBy(-b.minX(), -b.minY());
+    context.concat(toBounds);
+    GraphicsContext::Focus focus(context);
+    struct FocusViewScope {
+        FocusViewScope(View* v, GraphicsContext* c) { tFocusViews.push_back({v, c}); }
+        ~FocusViewScope() { tFocusViews.pop_back(); }
+    } scope(this, &context);
+    const QRectF dirty = event->rect();
+    const Point a = boundsPointFromWidget(dirty.topLeft());
+    const Point c = boundsPointFromWidget(dirty.bottomRight());
+    drawRect({std::min(a.x, c.x), std::min(a.y, c.y), std::abs(c.x - a.x), std::abs(c.y - a.y)});
+}

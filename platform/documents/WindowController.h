@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/foundation/PlatformExport.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+class Document;
+
+// Manages one window of a document. It owns its window (destroyed with it);
+// its document owns it while it is on the document's list.
+class LUMISK_PLATFORM_EXPORT WindowController : public QObject {
+    Q_OBJECT
+
+public:
+    explicit WindowController(QWidget* window = nullptr);
+    ~WindowController() override;
+
+    QWidget* window() const { return _window; }
+    // Takes the window over; a previous window is destroyed.
+    void setWindow(QWidget* window);
+
+    // Not owned; set by the document that lists the controller.
+    Document* document() const { return _document; }
+    void setDocument(Document* document) { _document = document; }
+
+    // Shows the window, brings it to the front and makes it the active one.
+    void showWindow();
+
+private:
+    QPointer<QWidget> _window;
+    QPointer<Document> _document;
+};

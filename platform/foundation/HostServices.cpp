@@ -1,0 +1,49 @@
+#include "platform/foundation/HostServices.h"
+
+#include "platform/foundation/Exception.h"
+#include "platform/graphics/AffineTransform.h"
+#include "platform/graphics/BezierPath.h"
+
+#include <atomic>
+
+namespace {
+std::atomic<HostServices*> gHost{nullptr};
+}
+
+HostServices::~HostServices() {
+    HostServices* self = this;
+    gHost.compare_exchange_strong(self, nullptr);
+}
+
+HostServices* HostServices::current() {
+    return gHost.load();
+}
+
+void HostServices::install(HostServices* host) {
+    gHost.store(host);
+}
+
+HostServices& host() {
+    HostServices* h = gHost.load();
+    if (!h)
+        Exception::raise(QString::fromLatin1(kInternalInconsistencyException),
+                         QStringLiteral("no host services installed"));
+    return *h;
+}
+
+BezierPath makeSelectionHandlePath(int style) {
+    const Rect square(-3, -3, 7, 7);
+    if (style == 1) {
+        BezierPath path = BezierPath::bezierPathWithRect(square);
+        AffineTransform rotation;
+        rotation.rotateByDegrees(45);
+        path.transformUsingAffineTransform(rotation);
+        return path;
+    }
+    if (style == 2) {
+        BezierPath path = BezierPath::bezierPathWithRect(square);
+        path.setLineWidth(2);
+        return path;
+    }
+    return BezierPath::bezierPathWithOvalInRect(square);
+}

@@ -1,0 +1,3 @@
+#include "platform/ui/FloatingPalette.h"
+
+FloatingPalette::~FloatingPalette() = default;

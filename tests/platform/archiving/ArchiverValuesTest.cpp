@@ -1,0 +1,399 @@
+#include "platform/archiving/ArchiveFormat.h"
+#include "platform/archiving/ArchivedValues.h"
+#include "platform/archiving/Archiver.h"
+#include "platform/archiving/Unarchiver.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPageSize>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QtEndian>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+void saveSeed(const QString& name, const QByteArray& archive) {
+    const QByteArray dir = qgetenv("LUMISK_FUZZ_SEED_DIR");
+    if (dir.isEmpty() || archive.isEmpty())
+        return;
+    QDir().mkpath(QString::fromLocal8Bit(dir));
+    QFile file(QString::fromLocal8Bit(dir) + QLatin1Char('/') + name);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(archive);
+}
+
+template <class T> T roundTrip(const T& value, const QString& seedName) {
+    QString error;
+    const QByteArray data = Archiver::archivedValue(value, &error);
+    EXPECT_FALSE(data.isNull()) << qPrintable(error);
+    saveSeed(seedName, data);
+    const std::optional<T> back = Unarchiver::unarchiveValue<T>(data, &error);
+    EXPECT_TRUE(back.has_value()) << qPrintable(error);
+    return back.value_or(T());
+}
+
+QImage testPixels(QImage::Format format, int w, int h) {
+    QImage image(w, h, QImage::Format_ARGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgba(x * 37 % 256, y * 91 % 256, (x ^ y) % 256, 255 - x));
+    return image.convertToFormat(format);
+}
+
+TEST(ArchiverValuesTest, ColorsKeepSpaceComponentsAndAlpha) {
+    const Color cases[] = {
+        Color::calibratedRGB(0.1f, 0.2f, 0.3f, 0.4f),
+        Color::deviceRGB(1, 0, 0.5f),
+        Color::calibratedWhite(0.5f, 0.75f),
+        Color::deviceWhite(1),
+        Color::deviceCMYK(0.1f, 0.2f, 0.3f, 0.4f, 0.9f),
+        Color::clearColor(),
+    };
+    int i = 0;
+    for (const Color& c : cases) {
+        const Color back = roundTrip(c, QStringLiteral("color-%1").arg(i++));
+        EXPECT_EQ(back, c);
+        EXPECT_EQ(back.colorSpace(), c.colorSpace());
+    }
+    // As part of a dictionary, the way page objects keep them.
+    const QVariantMap dict{{QStringLiteral("stroke_color"), QVariant::fromValue(cases[0])}};
+    const QByteArray data = Archiver::archivedData(dict);
+    saveSeed(QStringLiteral("color-in-dictionary"), data);
+    EXPECT_EQ(Unarchiver::unarchiveObject(data)
+                  .toMap()
+                  .value(QStringLiteral("stroke_color"))
+                  .value<Color>(),
+              cases[0]);
+}
+
+TEST(ArchiverValuesTest, ColorsConvertToAndFromQColor) {
+    EXPECT_EQ(Color::calibratedWhite(1, 0.5f).toQColor(), QColor::fromRgbF(1, 1, 1, 0.5f));
+    EXPECT_EQ(Color::calibratedRGB(1, 0, 0).toQColor(), QColor(Qt::red));
+    const QColor cmyk = Color::deviceCMYK(0, 1, 1, 0).toQColor();
+    EXPECT_EQ(cmyk.spec(), QColor::Cmyk);
+    EXPECT_EQ(cmyk.toRgb(), QColor(Qt::red));
+    EXPECT_EQ(Color::fromQColor(cmyk).colorSpace(), Color::Space::DeviceCMYK);
+    EXPECT_EQ(Color::deviceCMYK(0, 0, 0, 1).redComponent(), 0.0f);
+    const Color fromQt = Color::fromQColor(QColor(0, 128, 255, 64));
+    EXPECT_EQ(fromQt.colorSpace(), Color::Space::CalibratedRGB);
+    EXPECT_EQ(fromQt.toQColor(), QColor(0, 128, 255, 64));
+    // Components are clamped like the platform's.
+    EXPECT_EQ(Color::calibratedRGB(2, -1, std::nanf(""), 5), Color::calibratedRGB(1, 0, 0, 1));
+}
+
+TEST(ArchiverValuesTest, ImagesKeepPixelsSizeFlipAndProfile) {
+    struct Case {
+        const char* name;
+        QImage::Format format;
+        int w, h;
+    };
+    const Case cases[] = {
+        {"argb32", QImage::Format_ARGB32, 17, 9},
+        {"rgb32", QImage::Format_RGB32, 3, 40},
+        {"premultiplied", QImage::Format_ARGB32_Premultiplied, 5, 5},
+        {"rgb888", QImage::Format_RGB888, 7, 3},
+        {"gray8", QImage::Format_Grayscale8, 9, 2},
+        {"gray16", QImage::Format_Grayscale16, 4, 4},
+        {"rgba64", QImage::Format_RGBA64, 3, 3},
+        {"one-pixel", QImage::Format_ARGB32, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Image image(testPixels(c.format, c.w, c.h), Size{c.w * 0.24f, c.h * 0.24f});
+        image.setFlipped(true);
+        image.setIccProfile(QByteArray("profile bytes"));
+        const Image back = roundTrip(image, QStringLiteral("image-%1").arg(c.name));
+        EXPECT_EQ(back.pixels().format(), c.format);
+        EXPECT_EQ(back, image);
+    }
+    // Formats without an archive form of their own keep every colour.
+    QImage indexed = testPixels(QImage::Format_RGB32, 8, 8)
+                         .convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    const Image back = roundTrip(Image(indexed), QStringLiteral("image-indexed"));
+    ASSERT_EQ(back.pixelSize(), indexed.size());
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(back.pixels().pixel(x, y), indexed.pixel(x, y));
+    // No picture at all.
+    EXPECT_TRUE(roundTrip(Image(), QStringLiteral("image-null")).isNull());
+}
+
+TEST(ArchiverValuesTest, LargeUniformImageStaysSmallAndRoundTrips) {
+    QImage pixels(1000, 1000, QImage::Format_RGB32);
+    pixels.fill(Qt::white);
+    const Image image(pixels, Size{240, 240});
+    const QByteArray data = Archiver::archivedValue(image);
+    EXPECT_LT(data.size(), 20000);
+    EXPECT_EQ(Unarchiver::unarchiveValue<Image>(data), image);
+}
+
+TEST(ArchiverValuesTest, ShadowsFontsAndDates) {
+    ShadowValue shadow;
+    shadow.offset = {3.535534f, -3.535534f};
+    shadow.blurRadius = 6;
+    shadow.color = QColor::fromRgbF(0, 0, 0, 0.75f);
+    EXPECT_EQ(roundTrip(shadow, QStringLiteral("shadow")), shadow);
+    EXPECT_EQ(roundTrip(ShadowValue(), QStringLiteral("shadow-default")), ShadowValue());
+
+    const Font font(QStringLiteral("DejaVu Sans"), 14.5f, QFont::Bold, true);
+    const Font fontBack = roundTrip(font, QStringLiteral("font"));
+    EXPECT_EQ(fontBack, font);
+    EXPECT_TRUE(fontBack.isBold());
+    const QFont qfont = fontBack.toQFont();
+    EXPECT_EQ(qfont.family(), QStringLiteral("DejaVu Sans"));
+    EXPECT_DOUBLE_EQ(qfont.pointSizeF(), 14.5);
+    EXPECT_TRUE(qfont.italic());
+    EXPECT_EQ(qfont.weight(), QFont::Bold);
+    EXPECT_EQ(Font::fromQFont(qfont), font);
+    EXPECT_EQ(Font::systemFontOfSize(14).pointSize(), 14.0f);
+
+    const QDateTime date = QDateTime::fromMSecsSinceEpoch(1700000000000, Qt::UTC);
+    const QByteArray data = Archiver::archivedData(date);
+    saveSeed(QStringLiteral("date"), data);
+    EXPECT_EQ(Unarchiver::unarchiveObject(data).toDateTime(), date);
+}
+
+TEST(ArchiverValuesTest, PrintInfoRoundTripsAndConvertsToPageLayout) {
+    PrintInfo info;
+    EXPECT_EQ(info.paperSize(), (Size{612, 792}));
+    info.setPaperName(QStringLiteral("A4"));
+    info.setPaperSize({595, 842});
+    info.setOrientation(PrintInfo::Orientation::Landscape);
+    EXPECT_EQ(info.paperSize(), (Size{842, 595}));
+    info.setLeftMargin(10);
+    info.setRightMargin(20);
+    info.setTopMargin(30);
+    info.setBottomMargin(0);
+    info.setScalingFactor(0.5f);
+    info.setHorizontallyCentered(false);
+    info.setPrintSettings({{QStringLiteral("copies"), 2}, {QStringLiteral("dpi"), 300.0}});
+    const PrintInfo back = roundTrip(info, QStringLiteral("printinfo"));
+    EXPECT_EQ(back, info);
+    EXPECT_EQ(back.printSettings().value(QStringLiteral("copies")).typeId(), QMetaType::Int);
+
+    const QPageLayout layout = info.toPageLayout();
+    EXPECT_EQ(layout.orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(layout.fullRect(QPageLayout::Point).size(), QSizeF(842, 595));
+    EXPECT_EQ(layout.margins(QPageLayout::Point), QMarginsF(10, 30, 20, 0));
+
+    PrintInfo fromLayout = PrintInfo::fromPageLayout(layout);
+    EXPECT_EQ(fromLayout.paperSize(), info.paperSize());
+    EXPECT_EQ(fromLayout.orientation(), info.orientation());
+    EXPECT_EQ(fromLayout.leftMargin(), 10.0f);
+    EXPECT_EQ(fromLayout.topMargin(), 30.0f);
+    EXPECT_EQ(fromLayout.paperName(), QStringLiteral("A4"));
+
+    // A layout made by Qt's own page sizes.
+    const PrintInfo letter = PrintInfo::fromPageLayout(QPageLayout(
+        QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(72, 90, 72, 90)));
+    EXPECT_EQ(letter.paperSize(), (Size{612, 792}));
+    EXPECT_EQ(letter.bottomMargin(), 90.0f);
+}
+
+TEST(ArchiverValuesTest, BezierPathsKeepElementsAndLineSettings) {
+    BezierPath path =
+        BezierPath::bezierPathWithRoundedRectXRadiusYRadius(Rect(0, 0, 100, 50), 10, 5);
+    path.appendBezierPathWithOvalInRect(Rect(10, 10, 20, 30));
+    path.moveToPoint({1, 2});
+    path.lineToPoint({3, 4});
+    path.closePath();
+    path.lineToPoint({5, 6}); // starts a new subpath at the closed one's start
+    path.setLineWidth(2.5f);
+    path.setWindingRule(WindingRule::EvenOdd);
+    path.setLineCapStyle(LineCapStyle::Round);
+    path.setLineJoinStyle(LineJoinStyle::Bevel);
+    path.setMiterLimit(4);
+    const float dash[] = {2, 2, 5};
+    path.setLineDashCountPhase(dash, 3, 1);
+    const BezierPath back = roundTrip(path, QStringLiteral("bezierpath"));
+    EXPECT_EQ(back, path);
+    EXPECT_EQ(back.toQPainterPath(), path.toQPainterPath());
+    EXPECT_EQ(roundTrip(BezierPath(), QStringLiteral("bezierpath-empty")), BezierPath());
+}
+
+TextStorage sampleText() {
+    TextAttributes heading;
+    heading.font = Font(QStringLiteral("DejaVu Serif"), 24, QFont::Bold);
+    heading.foregroundColor = Color::calibratedRGB(0.2f, 0.4f, 0.6f);
+    heading.paragraphStyle = ParagraphStyle{ParagraphStyle::Center, 0, 1.5f, 0};
+    TextAttributes body;
+    body.font = Font(QStringLiteral("DejaVu Sans"), 12, QFont::Normal, true);
+    body.paragraphStyle = ParagraphStyle{ParagraphStyle::Right, 2, 0, 0};
+    body.kern = 1.5f;
+    body.baselineOffset = -2;
+    ShadowValue shadow;
+    shadow.blurRadius = 4;
+    body.shadow = shadow;
+    TextStorage text(QStringLiteral("Title\nBody text"), body);
+    text.setAttributes(0, 6, heading);
+    return text;
+}
+
+TEST(ArchiverValuesTest, TextStorageKeepsCharactersAndRuns) {
+    const TextStorage text = sampleText();
+    ASSERT_EQ(text.runs().size(), 2u);
+    EXPECT_EQ(roundTrip(text, QStringLiteral("text")), text);
+    EXPECT_EQ(roundTrip(TextStorage(), QStringLiteral("text-empty")), TextStorage());
+
+    // Editing: new characters take the attributes of the first replaced one.
+    TextStorage edited = text;
+    edited.replaceCharacters(6, 4, QStringLiteral("Plain"));
+    EXPECT_EQ(edited.string(), QStringLiteral("Title\nPlain text"));
+    EXPECT_EQ(edited.attributesAtIndex(8), text.attributesAtIndex(8));
+    edited.setString(QStringLiteral("All new"));
+    EXPECT_EQ(edited.runs().size(), 1u);
+    EXPECT_EQ(edited.attributesAtIndex(0), text.attributesAtIndex(0));
+    edited.modifyAttributes(0, 3, [](TextAttributes& a) { a.kern = 2; });
+    EXPECT_EQ(edited.runs().size(), 2u);
+    EXPECT_EQ(edited.attributesAtIndex(2).kern, 2.0f);
+    EXPECT_FALSE(edited.attributesAtIndex(3).kern);
+    edited.modifyAttributes(0, edited.length(), [](TextAttributes& a) { a.kern.reset(); });
+    EXPECT_EQ(edited.runs().size(), 1u);
+    EXPECT_FALSE(TextStorage::fromRuns(QStringLiteral("abc"), {{2, {}}}).has_value());
+}
+
+TEST(ArchiverValuesTest, TextStorageConvertsToAndFromTextDocument) {
+    const TextStorage text = sampleText();
+    auto document = text.toTextDocument();
+    EXPECT_EQ(document->toPlainText(), text.string());
+    EXPECT_EQ(document->blockCount(), 2);
+    const QTextBlock title = document->begin();
+    EXPECT_EQ(title.blockFormat().alignment(), Qt::AlignHCenter);
+    const QTextCharFormat titleFormat = title.begin().fragment().charFormat();
+    EXPECT_EQ(titleFormat.fontWeight(), QFont::Bold);
+    EXPECT_DOUBLE_EQ(titleFormat.fontPointSize(), 24);
+    EXPECT_EQ(titleFormat.foreground().color(), Color::calibratedRGB(0.2f, 0.4f, 0.6f).toQColor());
+    const QTextBlock body = title.next();
+    EXPECT_EQ(body.blockFormat().alignment(), Qt::AlignRight | Qt::AlignAbsolute);
+    EXPECT_DOUBLE_EQ(body.begin().fragment().charFormat().fontLetterSpacing(), 1.5);
+
+    EXPECT_EQ(TextStorage::fromTextDocument(*document), text);
+
+    // A document edited in Qt comes back with Qt's values.
+    QTextCursor cursor(document.get());
+    cursor.movePosition(QTextCursor::End);
+    QTextCharFormat red;
+    red.setForeground(QColor(Qt::red));
+    cursor.insertText(QStringLiteral("!"), red);
+    const TextStorage back = TextStorage::fromTextDocument(*document);
+    EXPECT_EQ(back.string(), text.string() + QLatin1Char('!'));
+    EXPECT_EQ(back.attributesAtIndex(back.length() - 1).foregroundColor,
+              Color::calibratedRGB(1, 0, 0));
+}
+
+QByteArray u32(quint32 v) {
+    QByteArray b(4, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
+QByteArray valueArchive(const char* className, const QByteArray& body) {
+    using namespace archive_format;
+    const QByteArray name(className);
+    return QByteArray(kMagic, 4) + u32(kVersion) + char(kValueObject) + u32(kNewClass) +
+           u32(quint32(name.size())) + name + QByteArray(4, '\0') + body + char(kObjectEnd);
+}
+
+QByteArray i32(qint32 v) {
+    return char(archive_format::kInt32) + u32(quint32(v));
+}
+QByteArray f32(float f) {
+    quint32 bits;
+    std::memcpy(&bits, &f, 4);
+    return char(archive_format::kFloat) + u32(bits);
+}
+QByteArray str(const QByteArray& s) {
+    return char(archive_format::kString) + u32(quint32(s.size())) + s;
+}
+QByteArray dat(const QByteArray& s) {
+    return char(archive_format::kData) + u32(quint32(s.size())) + s;
+}
+QByteArray flag(bool b) {
+    return QByteArray(1, char(archive_format::kBool)) + char(b ? 1 : 0);
+}
+QByteArray size(float w, float h) {
+    QByteArray b(1, char(archive_format::kSize));
+    return b + f32(w).mid(1) + f32(h).mid(1);
+}
+
+QByteArray pt(float x, float y) {
+    QByteArray b(1, char(archive_format::kPoint));
+    return b + f32(x).mid(1) + f32(y).mid(1);
+}
+
+TEST(ArchiverValuesTest, DamagedValuesGiveNil) {
+    const float nan = std::nanf("");
+    // 1 x 1 pixel claims that need far more pixels than the data could inflate to.
+    const QByteArray tiny = qCompress(QByteArray(4, '\0')).mid(4);
+    struct Case {
+        const char* name;
+        QByteArray data;
+    };
+    const Case cases[] = {
+        {"unknown colour space", valueArchive("Color", i32(9) + f32(0) + f32(1))},
+        {"colour NaN", valueArchive("Color", i32(2) + f32(nan) + f32(1))},
+        {"colour missing alpha", valueArchive("Color", i32(0) + f32(0) + f32(0) + f32(0))},
+        {"font size zero", valueArchive("Font", str("A") + f32(0) + i32(400) + flag(false))},
+        {"font weight", valueArchive("Font", str("A") + f32(12) + i32(5000) + flag(false))},
+        {"shadow blur negative",
+         valueArchive("ShadowValue", size(1, 1) + f32(-1) + i32(2) + f32(0) + f32(1))},
+        {"image huge claim",
+         valueArchive("Image", i32(65536) + i32(65536) + i32(QImage::Format_ARGB32) + size(1, 1) +
+                                   flag(false) + dat("") + dat(tiny))},
+        {"image bad format",
+         valueArchive("Image", i32(1) + i32(1) + i32(QImage::Format_Indexed8) + size(1, 1) +
+                                   flag(false) + dat("") + dat(tiny))},
+        {"image short pixels",
+         valueArchive("Image", i32(2) + i32(1) + i32(QImage::Format_ARGB32) + size(1, 1) +
+                                   flag(false) + dat("") + dat(tiny))},
+        {"image extra pixels",
+         valueArchive("Image", i32(1) + i32(1) + i32(QImage::Format_Grayscale8) + size(1, 1) +
+                                   flag(false) + dat("") + dat(tiny))},
+        {"image garbage pixels",
+         valueArchive("Image", i32(1) + i32(1) + i32(QImage::Format_ARGB32) + size(1, 1) +
+                                   flag(false) + dat("") + dat("garbage"))},
+        {"print info orientation", valueArchive("PrintInfo", str("A4") + size(1, 1) + i32(7))},
+        {"text runs past the end",
+         valueArchive("TextStorage", str("ab") + i32(1) + i32(3) + i32(0))},
+        {"text run count too large",
+         valueArchive("TextStorage", str("ab") + i32(0x7fffffff) + i32(3) + i32(0))},
+        {"path line without current point",
+         valueArchive("BezierPath", i32(0) + f32(1) + i32(0) + i32(0) + f32(10) + f32(0.6f) +
+                                        i32(0) + f32(0) + i32(1) + i32(1) + pt(1, 1))},
+        {"path unknown element",
+         valueArchive("BezierPath", i32(0) + f32(1) + i32(0) + i32(0) + f32(10) + f32(0.6f) +
+                                        i32(0) + f32(0) + i32(1) + i32(4) + pt(1, 1))},
+        {"path NaN point",
+         valueArchive("BezierPath", i32(0) + f32(1) + i32(0) + i32(0) + f32(10) + f32(0.6f) +
+                                        i32(0) + f32(0) + i32(1) + i32(0) + pt(nan, 1))},
+        {"path negative width",
+         valueArchive("BezierPath", i32(0) + f32(-1) + i32(0) + i32(0) + f32(10) + f32(0.6f) +
+                                        i32(0) + f32(0) + i32(0))},
+        {"text unknown attribute",
+         valueArchive("TextStorage", str("ab") + i32(1) + i32(2) + i32(64))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QString error;
+        EXPECT_FALSE(Unarchiver::unarchiveObject(c.data, &error).isValid());
+        EXPECT_FALSE(error.isEmpty());
+    }
+    // The same builders make sound archives, so the cases above fail for their damage.
+    EXPECT_TRUE(
+        Unarchiver::unarchiveValue<Color>(valueArchive("Color", i32(2) + f32(0.5f) + f32(1)))
+            .has_value());
+    EXPECT_TRUE(Unarchiver::unarchiveValue<BezierPath>(
+                    valueArchive("BezierPath", i32(0) + f32(1) + i32(0) + i32(0) + f32(10) +
+                                                   f32(0.6f) + i32(0) + f32(0) + i32(2) + i32(0) +
+                                                   pt(1, 1) + i32(1) + pt(2, 2)))
+                    .has_value());
+    EXPECT_TRUE(Unarchiver::unarchiveValue<Image>(
+                    valueArchive("Image", i32(1) + i32(1) + i32(QImage::Format_ARGB32) +
+                                              size(1, 1) + flag(false) + dat("") + dat(tiny)))
+                    .has_value());
+}
+
+} // namespace
