@@ -35,6 +35,17 @@ mode_t modeOf(const QString& path) {
     return info.st_mode & 07777;
 }
 
+// The user's folder under the system's temporary folder, with nothing standing
+// there yet (an earlier case may have made it or planted a link).
+QString clearedSharedTempRoot() {
+    const QString path = QDir::tempPath() + QStringLiteral("/lumisk-") + QString::number(getuid());
+    if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink())
+        QDir(path).removeRecursively();
+    else
+        QFile::remove(path);
+    return path;
+}
+
 void writeImage(const QString& path, QColor colour) {
     QImage image(9, 9, QImage::Format_ARGB32);
     image.fill(colour);
@@ -124,6 +135,7 @@ TEST_F(AppDelegateTest, MainThread) {
 }
 
 TEST_F(AppDelegateTest, TempFolderIsPrivateToTheUser) {
+    clearedSharedTempRoot();
     const QString path = delegate->tempFolder();
     EXPECT_EQ(QFileInfo(path).fileName(), QStringLiteral("Vyx"));
     EXPECT_TRUE(path.startsWith(QDir::tempPath() + QLatin1Char('/')));
@@ -147,8 +159,7 @@ TEST_F(AppDelegateTest, TempFolderShunsAPlantedLink) {
     // Someone else placed a link where the user's folder belongs.
     QTemporaryDir elsewhere;
     ASSERT_TRUE(elsewhere.isValid());
-    const QString planted =
-        QDir::tempPath() + QStringLiteral("/lumisk-") + QString::number(getuid());
+    const QString planted = clearedSharedTempRoot();
     ASSERT_TRUE(QFile::link(elsewhere.path(), planted));
     const QString path = delegate->tempFolder();
     EXPECT_EQ(QFileInfo(path).fileName(), QStringLiteral("Vyx"));
