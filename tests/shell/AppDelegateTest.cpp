@@ -169,11 +169,6 @@ TEST_F(AppDelegateTest, TempFolderShunsAPlantedLink) {
     EXPECT_EQ(modeOf(path), 0700u);
 }
 
-TEST_F(AppDelegateTest, InstalledTemplateCategoriesAreThoseOfTheLibrary) {
-    // No template is installed yet, so there is no category.
-    EXPECT_EQ(delegate->installedTemplateCategories(), QStringList());
-}
-
 TEST_F(AppDelegateTest, Cursors) {
     const QCursor& hand = delegate->openHandCursor();
     EXPECT_EQ(hand.shape(), Qt::OpenHandCursor);
@@ -269,10 +264,6 @@ TEST_F(AppDelegateTest, HandleGraphicsFollowTheAppearanceAfterClearing) {
     EXPECT_TRUE(delegate->handleGraphic(0).isNull());
 
     Resources::setSharePathForTesting(QString());
-}
-
-TEST_F(AppDelegateTest, NoTargetDocumentWithoutCatalogDocuments) {
-    EXPECT_EQ(delegate->findTargetDocument(), nullptr);
 }
 
 TEST_F(AppDelegateTest, InternetConnectedByReachabilityFlags) {
