@@ -22,7 +22,8 @@ constexpr qint64 kMaxWorldBytes = qint64(1) << 30;
 
 // The last decoded world and what it was decoded for. A hit must give the same
 // picture as a new decode, so the colour-matching flag is part of the key and
-// the profile the pixels are in is kept with them.
+// the profile the pixels are in is kept with them; for a colour-matched world
+// that is the display profile it was matched to, which the user may change.
 struct CachedWorld {
     GWorldPtr world;
     QString path;
@@ -138,7 +139,8 @@ Size Importer::size() {
     return _naturalBounds;
 }
 
-GWorldPtr Importer::decodeWorld(Size requested, QByteArray& profile, Size& natural) {
+GWorldPtr Importer::decodeWorld(Size requested, const QByteArray& display, QByteArray& profile,
+                                Size& natural) {
     const std::optional<QRect> bounds = _gi->naturalBounds();
     if (!bounds)
         return nullptr;
@@ -154,7 +156,7 @@ GWorldPtr Importer::decodeWorld(Size requested, QByteArray& profile, Size& natur
     const bool importerMatches = host().osSystemVersion() > kLastSystemWithoutImporterMatching;
     if (importerMatches) {
         if (_useColorSync)
-            _gi->setDestinationColorProfile(defaultDisplayProfile());
+            _gi->setDestinationColorProfile(display);
         else
             _gi->setFlags(GraphicsImporter::kDontUseColorMatching);
     }
@@ -184,7 +186,6 @@ GWorldPtr Importer::decodeWorld(Size requested, QByteArray& profile, Size& natur
         return nullptr;
 
     if (_useColorSync) {
-        const QByteArray display = defaultDisplayProfile();
         if (!importerMatches)
             matchPixels(world->pixels(), profile.isEmpty() ? defaultRGBProfile() : profile,
                         display);
@@ -198,15 +199,18 @@ Image Importer::getImageWithSize(Size requested) {
     std::lock_guard lock(decodeLock());
     _hadColorSync = false;
     CachedWorld& cache = cachedWorld();
+    // Read once per request, so that the decode and the cache see the same one.
+    const QByteArray display = _useColorSync ? defaultDisplayProfile() : QByteArray();
     GWorldPtr world;
     QByteArray profile;
     Size natural;
     if (cache.world && cache.path == _filePath && cache.requested == requested &&
-        cache.rotation == _rotationAngle && cache.colorMatched == _useColorSync) {
+        cache.rotation == _rotationAngle && cache.colorMatched == _useColorSync &&
+        (!_useColorSync || cache.profile == display)) {
         world = cache.world;
         profile = cache.profile;
     } else {
-        world = decodeWorld(requested, profile, natural);
+        world = decodeWorld(requested, display, profile, natural);
         if (!world)
             return {};
     }

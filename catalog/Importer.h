@@ -76,8 +76,10 @@ public:
 
 private:
     Importer(std::unique_ptr<GraphicsImporter> importer, QString path);
-    // Decodes into a new world for the request; the profile its pixels are in.
-    GWorldPtr decodeWorld(Size requested, QByteArray& profile, Size& natural);
+    // Decodes into a new world for the request, colour-matched to the display
+    // profile when asked to; the profile its pixels are in.
+    GWorldPtr decodeWorld(Size requested, const QByteArray& display, QByteArray& profile,
+                          Size& natural);
     Image drawThumbnail(Size requested);
 
     std::unique_ptr<GraphicsImporter> _gi;

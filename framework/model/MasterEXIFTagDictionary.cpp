@@ -11,16 +11,20 @@
 namespace {
 
 std::mutex gTagFileMutex;
+// The file last read and where it was read from: another resources folder is
+// another file.
+QString gTagFilePath;
 std::optional<QVariantMap> gTagFile;
 
 std::optional<QVariantMap> tagFile() {
+    const QString path = QDir(Resources::sharePath()).filePath(QLatin1String(kEXIFTagFileName));
     std::lock_guard lock(gTagFileMutex);
-    if (!gTagFile) {
-        const QString path = QDir(Resources::sharePath()).filePath(QLatin1String(kEXIFTagFileName));
+    if (!gTagFile || gTagFilePath != path) {
         const QVariant contents = PropertyList::readFromFile(path);
         if (PropertyList::kindOf(contents) != PropertyList::Kind::Dictionary)
             return std::nullopt;
         gTagFile = contents.toMap();
+        gTagFilePath = path;
     }
     return gTagFile;
 }

@@ -77,16 +77,35 @@ QByteArray adobeRGBProfile() {
     return QColorSpace(QColorSpace::AdobeRgb).iccProfile();
 }
 
-QByteArray grayProfile() {
-    cmsToneCurve* curve = cmsBuildGamma(nullptr, 2.2);
-    cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), curve);
-    cmsFreeToneCurve(curve);
+namespace {
+
+// The bytes of a profile, which is closed.
+QByteArray savedProfile(cmsHPROFILE profile) {
     cmsUInt32Number size = 0;
     cmsSaveProfileToMem(profile, nullptr, &size);
     QByteArray bytes(qsizetype(size), '\0');
     cmsSaveProfileToMem(profile, bytes.data(), &size);
     cmsCloseProfile(profile);
     return bytes;
+}
+
+} // namespace
+
+QByteArray wideGamutProfile() {
+    const cmsCIExyY white{0.3127, 0.3290, 1.0};
+    const cmsCIExyYTRIPLE primaries{{0.708, 0.292, 1.0}, {0.170, 0.797, 1.0}, {0.131, 0.046, 1.0}};
+    cmsToneCurve* curve = cmsBuildGamma(nullptr, 2.2);
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsFreeToneCurve(curve);
+    return savedProfile(profile);
+}
+
+QByteArray grayProfile() {
+    cmsToneCurve* curve = cmsBuildGamma(nullptr, 2.2);
+    cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), curve);
+    cmsFreeToneCurve(curve);
+    return savedProfile(profile);
 }
 
 bool near(QRgb pixel, const QColor& color, int tolerance) {

@@ -26,6 +26,8 @@ bool embedProfile(const QString& path, const QByteArray& profile);
 
 // The ICC profile of Adobe RGB (1998), whose primaries differ from sRGB's.
 QByteArray adobeRGBProfile();
+// An RGB ICC profile with wider primaries than Adobe RGB's (those of BT.2020).
+QByteArray wideGamutProfile();
 // A valid ICC profile of a grey colour space.
 QByteArray grayProfile();
 

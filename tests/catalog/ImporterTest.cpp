@@ -29,8 +29,8 @@ protected:
         return importer->getImageWithSize(size);
     }
 
-    void useDisplayProfile(const QByteArray& profile) {
-        QFile file(path("display.icc"));
+    void useDisplayProfile(const QByteArray& profile, const char* name = "display.icc") {
+        QFile file(path(QString::fromLatin1(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(profile);
         file.close();
@@ -198,6 +198,24 @@ TEST_F(ImporterTest, ColourMatchingToTheDisplayProfile) {
     const Image early = decode(file, Size{40, 30}, 0, 1.0f, true);
     EXPECT_TRUE(near(early.pixels().pixel(5, 5), QColor(pixel), 1));
     EXPECT_EQ(early.iccProfile(), adobeRGBProfile());
+}
+
+TEST_F(ImporterTest, AChangedDisplayProfileIsDecodedAgain) {
+    useDisplayProfile(adobeRGBProfile());
+    const QString file = writeImage(path("red.png"), solidImage(40, 30, Qt::red), "png");
+    const Image adobe = decode(file, Size{40, 30}, 0, 1.0f, true);
+    ASSERT_EQ(adobe.iccProfile(), adobeRGBProfile());
+
+    // The user picks another display profile; the file is not touched.
+    ASSERT_TRUE(isRGBProfile(wideGamutProfile()));
+    useDisplayProfile(wideGamutProfile(), "wide.icc");
+    const Image changed = decode(file, Size{40, 30}, 0, 1.0f, true);
+    Importer::flushCachedGWorld(file);
+    const Image fresh = decode(file, Size{40, 30}, 0, 1.0f, true);
+    EXPECT_EQ(changed, fresh);
+    EXPECT_EQ(changed.iccProfile(), wideGamutProfile());
+    EXPECT_FALSE(near(changed.pixels().pixel(5, 5), QColor(adobe.pixels().pixel(5, 5)), 4))
+        << std::hex << changed.pixels().pixel(5, 5);
 }
 
 TEST_F(ImporterTest, EmbeddedProfileTravelsWithThePicture) {

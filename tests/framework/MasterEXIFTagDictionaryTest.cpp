@@ -15,8 +15,6 @@ QVariantMap entry(const QString& name) {
 
 } // namespace
 
-// Each test runs in a process of its own, so the table is not yet read.
-
 TEST(MasterEXIFTagDictionary, FlattensTheGroupsAndRetriesUntilFound) {
     QTemporaryDir share;
     ASSERT_TRUE(share.isValid());

@@ -331,6 +331,7 @@ TEST(PageDesc, EqualityIgnoresTheGuides) {
 
 TEST(PageDesc, ConvertsBetweenPointsAndDisplayUnits) {
     TestHost host;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     const struct {
         const char* unit;
         const char* text;

@@ -84,6 +84,7 @@ const std::vector<Property> kProperties = {
 TEST(TemplateDocument, PropertiesDefaultFromTheSettings) {
     TestHost host;
     useTemplateSettings(host);
+    gNewDcoumentCount = 0; // as at launch
     TemplateDocument first;
     EXPECT_TRUE(InspectorController::sharedInspectorController()->isActivated());
     EXPECT_TRUE(GeometryController::sharedGeometryController()->isActivated());
@@ -235,6 +236,7 @@ TEST(TemplateDocument, PageSetupUndoesWithThePageSize) {
 
 TEST(TemplateDocument, IsRegisteredUnderItsDocumentType) {
     TestHost host;
+    gNewDcoumentCount = 0; // as at launch
     DocumentController& controller = DocumentController::sharedDocumentController();
     EXPECT_TRUE(controller.documentTypes().contains(str("Vyx Template Document")));
     EXPECT_EQ(controller.typeFromFileExtension(str("vyxTemplate")), str("Vyx Template Document"));

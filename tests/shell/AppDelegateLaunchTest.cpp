@@ -12,6 +12,7 @@
 #include "platform/foundation/Resources.h"
 #include "platform/foundation/UserDefaults.h"
 #include "shell/AppDelegate.h"
+#include "support/TestHome.h"
 
 #include <QApplication>
 #include <QDir>
@@ -54,10 +55,22 @@ protected:
     }
 };
 
-// A temporary HOME (from the test main), a fixture share folder and a defaults file.
+// The shared palettes as a new process has them: none wanted.
+void closeSharedPalettes() {
+    PixelAdjusterController::sharedPixelAdjusterController()->close();
+    PhotoInfoWindowController::sharedPhotoInfoController()->close();
+    TemplateManagerWindowController::sharedTemplateManagerController()->close();
+    InspectorController::sharedInspectorController()->close();
+    GeometryController::sharedGeometryController()->close();
+    ToolPaletteController::sharedToolPaletteController()->close();
+    VQGradientFillPanel::sharedGradientFillPanelController()->close();
+}
+
+// A fresh account (HOME of its own), a fixture share folder and a defaults file.
 class AppDelegateLaunchTest : public ::testing::Test {
 protected:
     AppDelegateLaunchTest() : defaults(home(QStringLiteral("defaults.plist"))) {
+        closeSharedPalettes();
         Resources::setSharePathForTesting(share.path());
         writeFile(share.filePath(QStringLiteral("Templates/Wedding.vyxTemplate")), "wedding");
         writeFile(share.filePath(QStringLiteral("Masks/Heart.jpg")), "heart");
@@ -83,6 +96,7 @@ protected:
         return defaults.objectForKey(QString::fromLatin1(key));
     }
 
+    TestHome account;
     QTemporaryDir share;
     UserDefaults defaults;
     std::unique_ptr<TestDelegate> delegate;

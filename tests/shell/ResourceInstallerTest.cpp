@@ -4,6 +4,7 @@
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Resources.h"
 #include "platform/foundation/UserDefaults.h"
+#include "support/TestHome.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -54,8 +55,8 @@ QString home(const QString& relative) {
     return QDir::homePath() + QLatin1Char('/') + relative;
 }
 
-// A temporary HOME (from the test main) and a fixture share folder standing in for
-// what the application ships.
+// A fresh account (HOME of its own) and a fixture share folder standing in for what
+// the application ships.
 class ResourceInstallerTest : public ::testing::Test {
 protected:
     ResourceInstallerTest()
@@ -67,6 +68,7 @@ protected:
 
     QString shipped(const QString& relative) const { return share.filePath(relative); }
 
+    TestHome account;
     QTemporaryDir share;
     UserDefaults defaults;
     ResourceInstaller installer;

@@ -36,6 +36,7 @@ TEST(NumberText, LocalizeDecimalString) {
 }
 
 TEST(NumberText, DecimalSeparatorComesFromTheLocaleWhenNotSet) {
+    UserDefaults::standardUserDefaults().removeObjectForKey(QStringLiteral("NSDecimalSeparator"));
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(UTLocalizeDecimalString(QStringLiteral("1.5")), QStringLiteral("1,5"));
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
@@ -102,6 +103,9 @@ TEST(NumberText, PaperSizeStr) {
 }
 
 TEST(NumberText, MeasurementUnitComesFromTheLocaleWhenNotSet) {
+    UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    defaults.removeObjectForKey(QStringLiteral("AppleMeasurementUnits"));
+    defaults.removeObjectForKey(QStringLiteral("NSMeasurementUnit"));
     setDefault("NSDecimalSeparator", ".");
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(UTPaperSizeStr(595, 842), QStringLiteral("21.0 x 29.7 cm"));
