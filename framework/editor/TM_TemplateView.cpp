@@ -1,6 +1,7 @@
 #include "framework/editor/TM_TemplateView.h"
 
 #include "framework/editor/TemplateEditorController.h"
+#include "framework/model/TMRenderPass.h"
 #include "framework/model/TMUtilities.h"
 #include "framework/model/TemplateDocument.h"
 #include "platform/graphics/AffineTransform.h"
@@ -57,6 +58,19 @@ void TM_TemplateView::setMainController(TemplateEditorController* controller) {
 }
 
 void TM_TemplateView::drawRect(const Rect& dirtyRect) {
+    // The screen's resolution follows the editor's zoom; a canvas of no editor
+    // window tells its objects none.
+    const float zoom = _myMainController ? _myMainController->zoomFactor() : 0.0f;
+    TMRenderPass pass(documentObjects(), TMRenderState{.destinationDPI = 72.0f * zoom},
+                      TMRenderPass::Renderings::Keep);
+    drawPageInRect(dirtyRect);
+}
+
+QList<TMObjectRef> TM_TemplateView::documentObjects() const {
+    return _myDocument ? _myDocument->objects() : QList<TMObjectRef>();
+}
+
+void TM_TemplateView::drawPageInRect(const Rect& dirtyRect) {
     GraphicsContext* context = GraphicsContext::currentContext();
     if (!context)
         return;
@@ -65,15 +79,9 @@ void TM_TemplateView::drawRect(const Rect& dirtyRect) {
     context->rectFill(dirtyRect);
     context->restoreGraphicsState();
 
-    if (!_myDocument)
-        return;
-    // A canvas of no editor window tells its objects no resolution.
-    const float zoom = _myMainController ? _myMainController->zoomFactor() : 0.0f;
-    for (const TMObjectRef& object : _myDocument->objects()) {
-        if (!intersectsRect(object->visibleFrame(), dirtyRect))
-            continue;
-        object->setDestinationDPI(72.0f * zoom);
-        object->drawObject(true);
+    for (const TMObjectRef& object : documentObjects()) {
+        if (intersectsRect(object->visibleFrame(), dirtyRect))
+            object->drawObject(true);
     }
     context->setColor(Qt::black);
 }
@@ -97,20 +105,15 @@ Image TM_TemplateView::renderTemplateProxyInRect(const Rect& rect) {
     toProxy.translateXByYBy(rect.minX() - b.minX(), rect.minY() - b.minY());
     toProxy.scaleXByYBy(sx, sy);
     context->concat(toProxy);
-
-    const QList<TMObjectRef> objects = _myDocument ? _myDocument->objects() : QList<TMObjectRef>();
-    for (const TMObjectRef& object : objects) {
-        object->setDestinationDPI(72.0f * std::min(sx, sy));
-        object->setDrawingThumbnail(true);
-        object->recache();
+    {
+        // The scale is in the transform, which shadows do not follow: the
+        // objects scale theirs by the resolution.
+        TMRenderPass pass(
+            documentObjects(),
+            TMRenderState{.destinationDPI = 72.0f * std::min(sx, sy), .drawingThumbnail = true},
+            TMRenderPass::Renderings::Drop);
+        drawPageInRect(b);
     }
-    drawRect(b);
-    for (const TMObjectRef& object : objects) {
-        object->setDestinationDPI(0);
-        object->setDrawingThumbnail(false);
-        object->recache();
-    }
-
     context->restoreGraphicsState();
     frameRect(*context, rect);
     focus.unlockFocus();

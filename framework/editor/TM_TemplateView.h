@@ -1,19 +1,21 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
+#include "framework/model/TMObject.h"
 #include "platform/documents/View.h"
 #include "platform/foundation/Geometry.h"
 #include "platform/graphics/Image.h"
 
+#include <QList>
 #include <QPointer>
 
 class TemplateDocument;
 class TemplateEditorController;
 
 // The canvas on which the page of a template is drawn: flipped, its bounds
-// the page in points. Without an editor window controller (the private
-// canvases made for the thumbnail) it draws at zoom 0, which tells the
-// objects no resolution.
+// the page in points. On screen it tells its objects 72 dpi times the editor's
+// zoom, or no resolution (0) without an editor window controller; the proxy
+// tells them its own scale. Each drawing pass sets that state in one place.
 class FORMWELL_EXPORT TM_TemplateView : public View {
     Q_OBJECT
 
@@ -31,13 +33,18 @@ public:
     void setMainController(TemplateEditorController* controller);
 
     // The whole bounds stretched into a new image of the rectangle's size
-    // (origin 0, 0), every object drawn as a thumbnail, framed by one point.
+    // (origin 0, 0), framed by one point; every object drawn as a thumbnail
+    // at 72 dpi times the smaller scale, its renderings dropped before and after.
     Image renderTemplateProxyInRect(const Rect& rect);
 
 protected:
     void drawRect(const Rect& dirtyRect) override;
 
 private:
+    QList<TMObjectRef> documentObjects() const;
+    // The page and the objects in it, drawn with the render state the pass set.
+    void drawPageInRect(const Rect& dirtyRect);
+
     QPointer<TemplateDocument> _myDocument;
     QPointer<TemplateEditorController> _myMainController;
 };

@@ -410,7 +410,9 @@ void TMObject::setGeometry(const QVariantMap& geometry) {
     assertViewBounds();
     changeMade();
     setNeedsDisplay();
-    if (this->size() != size)
+    // Undo and redo of a resize come here: a rendering kept for the old size
+    // would be stretched into the new one.
+    if (sizeChanges || this->size() != size)
         recache();
 }
 

@@ -51,13 +51,16 @@ QString TMOvalPhotoMask::name() const {
     return frameworkString("OVAL_MASK");
 }
 
-void TMOvalPhotoMask::setFeatherPct(float feather) {
-    if (feather == _featherPct)
+void TMOvalPhotoMask::setFeatherPct(float value) {
+    // A negative feather would clear the whole photograph, one above 1 would
+    // not survive saving.
+    const std::optional<float> feather = heldFraction(value);
+    if (!feather || *feather == _featherPct)
         return;
     registerUndo([old = _featherPct](
                      TMPhotoMask& self) { static_cast<TMOvalPhotoMask&>(self).setFeatherPct(old); },
                  kFeatherActionKey);
-    _featherPct = feather;
+    _featherPct = *feather;
     changeMade();
 }
 

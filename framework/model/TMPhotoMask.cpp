@@ -9,6 +9,9 @@
 #include "platform/foundation/NotificationQueue.h"
 #include "platform/foundation/UndoManager.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr float kScreenDPI = 72.0f;
@@ -131,4 +134,10 @@ std::optional<double> TMPhotoMask::numberForKey(const QVariantMap& dictionary, c
     default:
         return std::nullopt;
     }
+}
+
+std::optional<float> TMPhotoMask::heldFraction(float value) {
+    if (std::isnan(value))
+        return std::nullopt;
+    return std::clamp(value, 0.0f, 1.0f);
 }

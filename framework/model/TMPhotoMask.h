@@ -109,6 +109,9 @@ protected:
     // A number of the dictionary (integer, real or boolean); nothing for a
     // missing key or another kind of value.
     static std::optional<double> numberForKey(const QVariantMap& dictionary, const char* key);
+    // A fraction given to a setter, held to 0 to 1, the range archives are read in;
+    // nothing for not-a-number.
+    static std::optional<float> heldFraction(float value);
 
 private:
     TMObject* _parentObject = nullptr;

@@ -65,25 +65,29 @@ QString TMRectPhotoMask::name() const {
     return frameworkString("RECT_MASK");
 }
 
-void TMRectPhotoMask::setFeatherPct(float feather) {
-    if (feather == _featherPct)
+void TMRectPhotoMask::setFeatherPct(float value) {
+    // A negative feather would clear the whole photograph, one above 1 would
+    // not survive saving.
+    const std::optional<float> feather = heldFraction(value);
+    if (!feather || *feather == _featherPct)
         return;
     registerUndo([old = _featherPct](
                      TMPhotoMask& self) { static_cast<TMRectPhotoMask&>(self).setFeatherPct(old); },
                  kFeatherActionKey);
-    _featherPct = feather;
+    _featherPct = *feather;
     changeMade();
 }
 
-void TMRectPhotoMask::setCornerRadius(float radius) {
-    if (radius == _cornerRadius)
+void TMRectPhotoMask::setCornerRadius(float value) {
+    const std::optional<float> radius = heldFraction(value);
+    if (!radius || *radius == _cornerRadius)
         return;
     registerUndo(
         [old = _cornerRadius](TMPhotoMask& self) {
             static_cast<TMRectPhotoMask&>(self).setCornerRadius(old);
         },
         kCornersActionKey);
-    _cornerRadius = radius;
+    _cornerRadius = *radius;
     changeMade();
 }
 

@@ -20,10 +20,11 @@ public:
     bool initWithCoder(Unarchiver& coder) override;
     QString name() const override;
 
-    // 0 (a hard edge) to 1; undoable.
+    // 0 (a hard edge) to 1; undoable. Values beyond are held to the range,
+    // not-a-number is ignored.
     float featherPct() const { return _featherPct; }
     void setFeatherPct(float feather);
-    // 0 to 1; undoable.
+    // 0 to 1, held as the feather; undoable.
     float cornerRadius() const { return _cornerRadius; }
     void setCornerRadius(float radius);
 

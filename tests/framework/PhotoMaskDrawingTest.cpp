@@ -151,3 +151,22 @@ TEST(PhotoMaskDrawing, SmallFeatherGivesAnInvisibleOutlineThenTheSolidShape) {
     EXPECT_LT(soft.alpha(2, 50), 200);
     EXPECT_EQ(soft.alpha(4, 50), 255);
 }
+
+TEST(PhotoMaskDrawing, ANegativeFeatherKeepsThePhotographAsAHardEdgeDoes) {
+    TestHost host;
+    Drawn hard(120, 80);
+    oval(0)->applyMasktoRect(Rect(0, 0, 120, 80));
+    Drawn ovalNegative(120, 80);
+    oval(-0.4f)->applyMasktoRect(Rect(0, 0, 120, 80));
+    Drawn hardRect(120, 80);
+    rect(0, 0.2f)->applyMasktoRect(Rect(0, 0, 120, 80));
+    Drawn rectNegative(120, 80);
+    rect(-1, 0.2f)->applyMasktoRect(Rect(0, 0, 120, 80));
+    for (int y = 0; y < 80; y += 3)
+        for (int x = 0; x < 120; x += 3) {
+            ASSERT_EQ(ovalNegative.alpha(x, y), hard.alpha(x, y)) << x << "," << y;
+            ASSERT_EQ(rectNegative.alpha(x, y), hardRect.alpha(x, y)) << x << "," << y;
+        }
+    EXPECT_EQ(ovalNegative.alpha(30, 40), 255);
+    EXPECT_EQ(rectNegative.alpha(10, 40), 255);
+}

@@ -264,6 +264,53 @@ TEST_F(PhotoMaskSetters, RectangleAndBitmapSettersNameTheirActions) {
     EXPECT_FALSE(undo->canUndo());
 }
 
+TEST_F(PhotoMaskSetters, FeatherAndCornerRadiusAreHeldToTheirRange) {
+    // What the setters keep is what a saved template reads back.
+    struct Case {
+        float given;
+        float kept;
+    };
+    const Case cases[] = {{-0.5f, 0.0f}, {-INFINITY, 0.0f}, {0.3f, 0.3f},
+                          {1.0f, 1.0f},  {1.5f, 1.0f},      {INFINITY, 1.0f}};
+    for (const Case& c : cases) {
+        auto ovalMask = TMPhotoMask::create<TMOvalPhotoMask>();
+        ovalMask->setFeatherPct(0.5f);
+        ovalMask->setFeatherPct(c.given);
+        EXPECT_EQ(ovalMask->featherPct(), c.kept) << c.given;
+        EXPECT_EQ(roundTrip<TMOvalPhotoMask>(ovalMask)->featherPct(), c.kept) << c.given;
+
+        auto rectMask = TMPhotoMask::create<TMRectPhotoMask>();
+        rectMask->setFeatherPct(0.5f);
+        rectMask->setCornerRadius(0.5f);
+        rectMask->setFeatherPct(c.given);
+        rectMask->setCornerRadius(c.given);
+        EXPECT_EQ(rectMask->featherPct(), c.kept) << c.given;
+        EXPECT_EQ(rectMask->cornerRadius(), c.kept) << c.given;
+        auto back = roundTrip<TMRectPhotoMask>(rectMask);
+        EXPECT_EQ(back->featherPct(), c.kept) << c.given;
+        EXPECT_EQ(back->cornerRadius(), c.kept) << c.given;
+    }
+
+    // Not a number changes nothing; a value held to the current one registers nothing.
+    ASSERT_TRUE(oval);
+    Counter maskChanged(kPhotoMaskChangedNofity, static_cast<const TMPhotoMask*>(oval.get()));
+    oval->setFeatherPct(std::nanf(""));
+    oval->setFeatherPct(-2.0f);
+    EXPECT_EQ(oval->featherPct(), 0.0f);
+    EXPECT_FALSE(undo->canUndo());
+    EXPECT_EQ(maskChanged.posted(), 0);
+
+    // Undo gives back the value the mask had, not the one asked for.
+    undo->beginUndoGrouping();
+    oval->setFeatherPct(7.0f);
+    undo->endUndoGrouping();
+    EXPECT_EQ(oval->featherPct(), 1.0f);
+    ASSERT_TRUE(undo->undo());
+    EXPECT_EQ(oval->featherPct(), 0.0f);
+    ASSERT_TRUE(undo->redo());
+    EXPECT_EQ(oval->featherPct(), 1.0f);
+}
+
 TEST_F(PhotoMaskSetters, AChangeDropsTheCellsRendering) {
     cell->setSize({40, 40});
     // A draw on screen keeps the rendering.

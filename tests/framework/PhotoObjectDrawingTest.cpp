@@ -1,7 +1,9 @@
+#include "framework/model/GenericDocument.h"
 #include "framework/model/TMBitmapPhotoMask.h"
 #include "framework/model/TMOvalPhotoMask.h"
 #include "framework/model/TMPhotoObject.h"
 #include "framework/model/TemplateImageSource.h"
+#include "platform/foundation/UndoManager.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/imaging/ColorMatching.h"
 #include "support/TestHost.h"
@@ -450,6 +452,50 @@ TEST_F(PhotoCell, OnScreenTheRenderingIsKeptUntilRecached) {
     cell->setInResize(true);
     drawOnScreen();
     EXPECT_FALSE(cell->cachedImage());
+}
+
+TEST_F(PhotoCell, UndoAndRedoOfAResizeRedrawTheCellAtItsSize) {
+    GenericDocument document;
+    cell->setParentDocument(&document);
+    UndoManager* undo = document.undoManager();
+    const auto drawOnScreen = [](const TMPhotoObjectRef& c) {
+        Page page(210, 110, DestinationKind::Screen);
+        c->drawObject(false);
+        return page.pixels();
+    };
+    const auto freshCell = [&](Size size) {
+        TMPhotoObjectRef fresh = TMPhotoObject::newTemplateObjectWithOriginSize({0, 0}, size);
+        fresh->setPhotoNumber(1);
+        fresh->setImageSource(&source);
+        return drawOnScreen(fresh);
+    };
+    drawOnScreen(cell);
+    ASSERT_TRUE(cell->cachedImage());
+
+    // The editor's drag of the right edge out to 200 points: it records the
+    // geometry first, the cell renders anew while the drag lasts and keeps
+    // its rendering once the drag is over.
+    undo->beginUndoGrouping();
+    undo->registerUndo(cell.get(), [c = cell, g = cell->geometry()] { c->setGeometry(g); });
+    undo->endUndoGrouping();
+    cell->setInResize(true);
+    cell->resizeByMovingKnobToPoint(5, {200, 50});
+    drawOnScreen(cell);
+    cell->setInResize(false);
+    const QImage wide = drawOnScreen(cell);
+    ASSERT_EQ(cell->size(), (Size{200, 100}));
+    EXPECT_EQ(wide, freshCell({200, 100}));
+
+    ASSERT_TRUE(undo->undo());
+    ASSERT_EQ(cell->size(), (Size{50, 100}));
+    const QImage undone = drawOnScreen(cell);
+    EXPECT_EQ(undone, freshCell({50, 100}));
+    // The narrow cell shows the middle of the photograph, not the squeezed wide one.
+    EXPECT_TRUE(near(undone.pixelColor(5, 50), kGreen)) << text(undone.pixelColor(5, 50));
+
+    ASSERT_TRUE(undo->redo());
+    ASSERT_EQ(cell->size(), (Size{200, 100}));
+    EXPECT_EQ(drawOnScreen(cell), freshCell({200, 100}));
 }
 
 TEST_F(PhotoCell, AnAbsurdResolutionRendersNothingInsteadOfExhaustingMemory) {

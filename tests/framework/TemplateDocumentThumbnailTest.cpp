@@ -1,4 +1,6 @@
+#include "TestImageSource.h"
 #include "framework/editor/TM_TemplateView.h"
+#include "framework/editor/TemplateEditorController.h"
 #include "framework/model/TemplateDocument.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "support/TestHost.h"
@@ -26,6 +28,9 @@ public:
         context->restoreGraphicsState();
         ++draws;
         thumbnailWhileDrawing = drawingThumbnail();
+        dpiWhileDrawing = destinationDPI();
+        sourceWhileDrawing = imageSource();
+        offscreenWhileDrawing = isRenderingOffscreen();
     }
     void recache() override {
         ++recaches;
@@ -36,6 +41,9 @@ public:
     int draws = 0;
     int recaches = 0;
     bool thumbnailWhileDrawing = false;
+    float dpiWhileDrawing = -1;
+    TemplateImageSource* sourceWhileDrawing = nullptr;
+    bool offscreenWhileDrawing = false;
     std::vector<float> dpiAtRecache;
 };
 
@@ -94,6 +102,8 @@ TEST(TemplateDocumentThumbnail, LetterPageGivesA96PointProxyOfItsObjects) {
     for (const auto& block : {red, blue}) {
         EXPECT_EQ(block->draws, 1);
         EXPECT_TRUE(block->thumbnailWhileDrawing);
+        // Drawn at the thumbnail's resolution, not the screen's.
+        EXPECT_EQ(block->dpiWhileDrawing, float(int32_t(72.0f * (96.0f / 792.0f))));
         EXPECT_FALSE(block->drawingThumbnail());
         EXPECT_EQ(block->destinationDPI(), 0);
         ASSERT_EQ(block->dpiAtRecache.size(), 2u);
@@ -141,6 +151,50 @@ TEST(TemplateDocumentThumbnail, ProxyStretchesTheWholeBoundsIntoTheRectangle) {
     EXPECT_TRUE(isColor(pixels, 25, 25, Qt::red));
     EXPECT_TRUE(isColor(pixels, 75, 25, Qt::white));
     EXPECT_EQ(block->dpiAtRecache.front(), 6);
+    EXPECT_EQ(block->dpiWhileDrawing, 6);
 
     EXPECT_TRUE(canvas.renderTemplateProxyInRect({0, 0, 0, 10}).isNull());
+}
+
+TEST(TemplateDocumentThumbnail, EachDrawingPassGivesTheObjectsBackTheirOwnState) {
+    TestHost host;
+    TemplateDocument document;
+    auto block = Block::make({0, 0, 300, 600}, Qt::red);
+    document.addObject(block);
+    // State some other drawer left behind.
+    TestImageSource source;
+    block->setImageSource(&source);
+    block->setDestinationDPI(300);
+    block->setIsRenderingOffscreen(true);
+    const auto expectOwnState = [&] {
+        EXPECT_EQ(block->imageSource(), &source);
+        EXPECT_EQ(block->destinationDPI(), 300);
+        EXPECT_TRUE(block->isRenderingOffscreen());
+        EXPECT_FALSE(block->drawingThumbnail());
+    };
+
+    TM_TemplateView canvas({0, 0, 600, 600});
+    canvas.setDocument(&document);
+    ASSERT_FALSE(canvas.renderTemplateProxyInRect({0, 0, 100, 50}).isNull());
+    EXPECT_EQ(block->dpiWhileDrawing, 6);
+    EXPECT_TRUE(block->thumbnailWhileDrawing);
+    EXPECT_EQ(block->sourceWhileDrawing, nullptr);
+    EXPECT_FALSE(block->offscreenWhileDrawing);
+    expectOwnState();
+
+    // On screen: no resolution without an editor window, 72 dpi at its 100 %.
+    const QImage shot = canvas.grab().toImage();
+    EXPECT_TRUE(isColor(shot, 10, 10, Qt::red));
+    EXPECT_EQ(block->draws, 2);
+    EXPECT_EQ(block->dpiWhileDrawing, 0);
+    EXPECT_FALSE(block->thumbnailWhileDrawing);
+    EXPECT_EQ(block->sourceWhileDrawing, nullptr);
+    expectOwnState();
+
+    TemplateEditorController controller;
+    canvas.setMainController(&controller);
+    canvas.grab();
+    EXPECT_EQ(block->draws, 3);
+    EXPECT_EQ(block->dpiWhileDrawing, 72);
+    expectOwnState();
 }

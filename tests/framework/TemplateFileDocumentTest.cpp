@@ -1,3 +1,4 @@
+#include "framework/model/TMPhotoObject.h"
 #include "framework/model/TemplateDocument.h"
 #include "framework/model/TemplateFileFormat.h"
 #include "platform/archiving/ArchivedValues.h"
@@ -16,6 +17,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -783,4 +785,47 @@ TEST_F(TemplateFileTest, ObjectsFarOffThePageAreSavedWithTheirThumbnail) {
     const QVariant thumbnail = parseTemplate(target).payload("POXY");
     ASSERT_EQ(thumbnail.metaType(), QMetaType::fromType<Image>());
     EXPECT_FALSE(thumbnail.value<Image>().isNull());
+}
+
+TEST_F(TemplateFileTest, TheSavedThumbnailShowsShadowsAtItsOwnScale) {
+    // A 200-point photo cell in a letter page: the saved thumbnail is 75
+    // pixels wide, 96 / 792 pixels a point. The cell's shadow, 10 points off
+    // and blurred by 6, reaches less than 2 pixels beyond the cell there; at
+    // screen size it would reach 13.
+    const auto savedThumbnail = [this](bool shadow) {
+        TemplateDocument document;
+        TMPhotoObjectRef cell =
+            TMPhotoObject::newTemplateObjectWithOriginSize({206, 150}, {200, 200});
+        cell->setShadowEnabled(shadow);
+        document.addObject(cell);
+        const QString target = path("shadow.vyxTemplate");
+        EXPECT_TRUE(document.writeToFileOfType(target, kType));
+        const QVariant stored = parseTemplate(target).payload("POXY");
+        EXPECT_EQ(stored.metaType(), QMetaType::fromType<Image>());
+        return stored.value<Image>().toQImage();
+    };
+    const QImage plain = savedThumbnail(false);
+    const QImage shaded = savedThumbnail(true);
+    ASSERT_EQ(plain.size(), QSize(75, 96));
+    ASSERT_EQ(shaded.size(), plain.size());
+
+    // The pixels the cell touches, top row first.
+    const QRect cell(QPoint(24, 18), QPoint(49, 42));
+    int darkened = 0;
+    int reach = 0;
+    for (int y = 0; y < plain.height(); ++y)
+        for (int x = 0; x < plain.width(); ++x) {
+            const QColor a = plain.pixelColor(x, y);
+            const QColor b = shaded.pixelColor(x, y);
+            if (std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                    std::abs(a.blue() - b.blue()) <=
+                12)
+                continue;
+            ++darkened;
+            const int beyond =
+                std::max({cell.left() - x, x - cell.right(), cell.top() - y, y - cell.bottom(), 0});
+            reach = std::max(reach, beyond);
+        }
+    EXPECT_GT(darkened, 0);
+    EXPECT_LE(reach, 2);
 }
