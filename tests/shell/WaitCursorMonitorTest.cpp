@@ -1,9 +1,12 @@
 #include "shell/WaitCursorMonitor.h"
 
+#include "platform/ui/X11WaitCursor.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QTest>
 #include <QWidget>
 #include <atomic>
@@ -368,6 +371,21 @@ struct Sample {
     bool normal;
 };
 
+// A window with a cursor of its own that notes where the pointer moves.
+class TrackingWindow : public QWidget {
+public:
+    TrackingWindow() {
+        setCursor(Qt::IBeamCursor);
+        setMouseTracking(true);
+    }
+    std::vector<QPoint> moves;
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override {
+        moves.push_back(event->position().toPoint());
+    }
+};
+
 // The monitor with the system's ticks and its thread, and a window under the
 // pointer, on the test's own X server.
 class WaitCursorOnDisplayTest : public ::testing::Test {
@@ -381,21 +399,25 @@ protected:
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         watch = probe.watchCursorImage(QPoint(600, 450));
+        probe.warpPointer(QPoint(700, 50));
+        const CursorImage root = probe.cursorImage();
         probe.warpPointer(window.mapToGlobal(window.rect().center()));
         // The application sets its cursor as the pointer comes in.
         QTest::qWait(200);
         normal = probe.cursorImage();
         ASSERT_FALSE(watch.pixels.empty());
         ASSERT_NE(watch, normal);
+        // The window's own cursor, which the wait cursor must give back.
+        ASSERT_NE(root, normal);
         monitor.startWaitMonitor();
         ASSERT_TRUE(monitor.showsCursorFromItsThread());
     }
     void TearDown() override { monitor.stopWaitMonitor(); }
 
-    // Blocks the GUI thread for `work` between resume and suspend, as long work
-    // does, then lets it run its event loop for 0.5 s; meanwhile another thread
-    // reads the cursor every 10 ms.
-    std::vector<Sample> samplesAround(std::chrono::milliseconds work) {
+    // Blocks the GUI thread for `work`, announced between resume and suspend as
+    // long work is, then lets it run its event loop for 0.5 s; meanwhile another
+    // thread reads the cursor every 10 ms.
+    std::vector<Sample> samplesAround(std::chrono::milliseconds work, bool announced = true) {
         std::vector<Sample> samples;
         std::atomic<bool> sampling{true};
         const Clock::time_point start = Clock::now();
@@ -410,9 +432,11 @@ protected:
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
             }
         });
-        monitor.resumeWaitMonitor();
+        if (announced)
+            monitor.resumeWaitMonitor();
         std::this_thread::sleep_for(work);
-        monitor.suspendWaitMonitor();
+        if (announced)
+            monitor.suspendWaitMonitor();
         workEndMs =
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
         QTest::qWait(500);
@@ -422,7 +446,7 @@ protected:
     }
 
     DisplayProbe probe;
-    QWidget window;
+    TrackingWindow window;
     CursorImage watch, normal;
     WaitCursorMonitor monitor;
     long long workEndMs = 0;
@@ -463,12 +487,34 @@ TEST_F(WaitCursorOnDisplayTest, WorkOfLessThanASecondShowsNothing) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(WaitCursorOnDisplayTest, SuspendedWorkShowsNothing) {
-    monitor.resumeWaitMonitor();
-    monitor.suspendWaitMonitor();
-    QElapsedTimer timer;
-    timer.start();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    EXPECT_EQ(probe.cursorImage(), normal);
+TEST_F(WaitCursorOnDisplayTest, UnannouncedWorkShowsNothing) {
+    // The monitor starts suspended.
+    const std::vector<Sample> samples = samplesAround(std::chrono::milliseconds(1500), false);
+
+    ASSERT_FALSE(samples.empty());
+    for (const Sample& s : samples)
+        EXPECT_TRUE(s.normal) << s.ms << " ms";
     EXPECT_FALSE(monitor.cursorShown());
+}
+
+// The wait cursor is shown over the windows, not in them: the pointer's moves
+// still reach the window beneath, to be handled once the work is done.
+TEST_F(WaitCursorOnDisplayTest, PointerEventsReachTheWindowUnderTheWaitCursor) {
+    std::unique_ptr<X11WaitCursor> waitCursor = X11WaitCursor::open();
+    ASSERT_NE(waitCursor, nullptr);
+    waitCursor->show(X11WaitCursor::applicationWindows());
+    ASSERT_TRUE(waitCursor->isShown());
+    QTest::qWait(100);
+    EXPECT_EQ(probe.cursorImage(), watch);
+
+    window.moves.clear();
+    probe.warpPointer(window.mapToGlobal(QPoint(40, 30)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.moves.empty(); }, 2000));
+    EXPECT_EQ(window.moves.back(), QPoint(40, 30));
+    EXPECT_EQ(probe.cursorImage(), watch);
+
+    waitCursor->hide();
+    EXPECT_FALSE(waitCursor->isShown());
+    QTest::qWait(100);
+    EXPECT_EQ(probe.cursorImage(), normal);
 }
