@@ -153,7 +153,15 @@ protected:
     virtual bool receivePathInWindow(QWidget* window, const QString& path);
 
 private:
+    // Which palettes are open, as the palette memory records it.
+    struct PaletteStates {
+        bool enhancer = false, info = false, templateManager = false, inspector = false,
+             geometry = false, gradient = false, colorPanel = false;
+    };
+    PaletteStates currentPaletteStates() const;
     void restorePalettes();
+    // Stores the states taken as quitting began, if it began through the
+    // application, else the current ones.
     void storePalettes();
     // Waiting for the subsystems that provide them (see the definitions).
     void initFileAttributeGlobals();
@@ -181,4 +189,5 @@ private:
     bool _launchComplete = false;
     QString _pendingFolder;
     std::unique_ptr<QTimer> _heartbeatTimer;
+    std::optional<PaletteStates> _palettesAtQuit;
 };

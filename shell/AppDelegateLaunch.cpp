@@ -21,6 +21,7 @@
 #include <QProcess>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 
 namespace {
 
@@ -49,6 +50,34 @@ QString str(const char* text) {
     return QString::fromLatin1(text);
 }
 
+// Hears the application's quit request before the application closes its
+// windows, and whether a window refused to close and so cancelled the quit.
+class QuitRequestFilter : public QObject {
+public:
+    QuitRequestFilter(std::function<void()> willQuit, std::function<void()> quitCancelled)
+        : _willQuit(std::move(willQuit)), _quitCancelled(std::move(quitCancelled)) {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != qApp || event->type() != QEvent::Quit || _forwarding)
+            return false;
+        _willQuit();
+        _forwarding = true;
+        QCoreApplication::sendEvent(qApp, event);
+        _forwarding = false;
+        if (!event->isAccepted())
+            _quitCancelled();
+        return true;
+    }
+
+private:
+    std::function<void()> _willQuit;
+    std::function<void()> _quitCancelled;
+    bool _forwarding = false;
+};
+
 } // namespace
 
 // Running.
@@ -63,6 +92,10 @@ int AppDelegate::applicationMain(const QStringList& paths) {
     QObject running;
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &running,
                      [this] { applicationWillTerminate(); });
+    // The application closes every window before the loop ends: the palettes are
+    // looked at while they are still as the user left them.
+    QuitRequestFilter quitRequests([this] { _palettesAtQuit = currentPaletteStates(); },
+                                   [this] { _palettesAtQuit.reset(); });
     QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &running,
                      [this](Qt::ApplicationState state) {
                          if (state == Qt::ApplicationActive)
@@ -234,7 +267,23 @@ void AppDelegate::restorePalettes() {
         VQGradientFillPanel::sharedGradientFillPanelController()->activate();
 }
 
+AppDelegate::PaletteStates AppDelegate::currentPaletteStates() const {
+    PaletteStates states;
+    states.enhancer = PixelAdjusterController::sharedPixelAdjusterController()->isActivated();
+    states.info = PhotoInfoWindowController::sharedPhotoInfoController()->isActivated();
+    states.templateManager =
+        TemplateManagerWindowController::sharedTemplateManagerController()->window()->isVisible();
+    states.inspector = InspectorController::sharedInspectorController()->isActivated();
+    states.geometry = GeometryController::sharedGeometryController()->isActivated();
+    states.gradient = VQGradientFillPanel::sharedGradientFillPanelController()->isActivated();
+    states.colorPanel = colorPanelIsVisible();
+    return states;
+}
+
 void AppDelegate::storePalettes() {
+    // A quit through the application has closed the windows by now.
+    const PaletteStates states = _palettesAtQuit.value_or(currentPaletteStates());
+    _palettesAtQuit.reset();
     const auto store = [this](const char* key, bool shown) {
         _defaults.setObjectForKey(shown ? QStringLiteral("YES") : QStringLiteral("NO"), str(key));
     };
@@ -243,19 +292,17 @@ void AppDelegate::storePalettes() {
             palette->close();
         store(key, shown);
     };
-    PixelAdjusterController* enhancer = PixelAdjusterController::sharedPixelAdjusterController();
-    closeAndStore(enhancer, enhancer->isActivated(), kShowEnhancerKey);
-    PhotoInfoWindowController* info = PhotoInfoWindowController::sharedPhotoInfoController();
-    closeAndStore(info, info->isActivated(), kShowInfoKey);
-    TemplateManagerWindowController* manager =
-        TemplateManagerWindowController::sharedTemplateManagerController();
-    closeAndStore(manager, manager->window()->isVisible(), kShowTemplateManagerKey);
+    closeAndStore(PixelAdjusterController::sharedPixelAdjusterController(), states.enhancer,
+                  kShowEnhancerKey);
+    closeAndStore(PhotoInfoWindowController::sharedPhotoInfoController(), states.info,
+                  kShowInfoKey);
+    closeAndStore(TemplateManagerWindowController::sharedTemplateManagerController(),
+                  states.templateManager, kShowTemplateManagerKey);
 
-    store(kShowInspectorKey, InspectorController::sharedInspectorController()->isActivated());
-    store(kShowGeometryKey, GeometryController::sharedGeometryController()->isActivated());
-    store(kShowGradientKey,
-          VQGradientFillPanel::sharedGradientFillPanelController()->isActivated());
-    store(kShowColorPanelKey, colorPanelIsVisible());
+    store(kShowInspectorKey, states.inspector);
+    store(kShowGeometryKey, states.geometry);
+    store(kShowGradientKey, states.gradient);
+    store(kShowColorPanelKey, states.colorPanel);
 }
 
 void AppDelegate::resetPalettes() {

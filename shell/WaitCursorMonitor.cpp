@@ -17,6 +17,7 @@ WaitCursorMonitor::WaitCursorMonitor(TickSource ticks)
 
 WaitCursorMonitor::~WaitCursorMonitor() {
     stopWaitMonitor();
+    _display.reset();
     // The queued request dies with this object: put the cursor back here.
     if (_cursorShown && QApplication::instance() &&
         QApplication::instance()->thread() == QThread::currentThread()) {
@@ -37,6 +38,8 @@ void WaitCursorMonitor::startWaitMonitor() {
     _waitCursorIsOn = false;
     _waitMonitorSuspended = false;
     _waitMonitorShouldRun = true;
+    if (!_display)
+        _display = X11WaitCursor::open();
     clearWaitCursor();
     suspendWaitMonitor();
     _thread = std::thread(&WaitCursorMonitor::waitMonitorThread, this);
@@ -66,8 +69,16 @@ void WaitCursorMonitor::resumeWaitMonitor() {
 }
 
 void WaitCursorMonitor::clearWaitCursor() {
+    // Only the GUI thread may look at the windows, and only while it is free.
+    const bool onGuiThread = QCoreApplication::instance() &&
+                             QCoreApplication::instance()->thread() == QThread::currentThread();
+    std::vector<X11WaitCursor::WindowId> windows;
+    if (_display && onGuiThread)
+        windows = X11WaitCursor::applicationWindows();
     std::lock_guard<std::recursive_mutex> lock(_waitMonitorLock);
     _baseWaitTick = _ticks();
+    if (_display && onGuiThread)
+        _windows = std::move(windows);
 }
 
 void WaitCursorMonitor::monitorPass() {
@@ -96,13 +107,22 @@ void WaitCursorMonitor::waitMonitorThread() {
 
 void WaitCursorMonitor::displayWaitCursor(bool on) {
     _waitCursorIsOn = on;
+    if (_display) {
+        if (on)
+            _display->show(_windows);
+        else
+            _display->hide();
+        _cursorShown = on;
+        return;
+    }
     // Queued even on the GUI thread, so the cursor changes in one place only.
     QMetaObject::invokeMethod(
         this, [this] { applyCursor(); }, Qt::QueuedConnection);
 }
 
 void WaitCursorMonitor::applyCursor() {
-    const bool wanted = _waitCursorIsOn;
+    // Work that ended before the GUI thread got here wants no cursor any more.
+    const bool wanted = _waitCursorIsOn && !_waitMonitorSuspended;
     if (wanted == _cursorShown)
         return;
     if (wanted)

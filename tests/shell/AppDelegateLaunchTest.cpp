@@ -15,6 +15,7 @@
 #include "support/TestHome.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -343,3 +344,103 @@ INSTANTIATE_TEST_SUITE_P(
                                   true,
                                   false}),
     [](const ::testing::TestParamInfo<PaletteKeys>& info) { return std::string(info.param.name); });
+
+namespace {
+
+// A window with unsaved work whose owner says "Cancel" while `refuse` is set.
+class RefusingWindow : public QWidget {
+public:
+    bool refuse = true;
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        if (refuse)
+            event->ignore();
+        else
+            QWidget::closeEvent(event);
+    }
+};
+
+// The shared palettes outlive a delegate: each case starts with all of them closed.
+void closeSharedPalettes() {
+    PixelAdjusterController::sharedPixelAdjusterController()->close();
+    PhotoInfoWindowController::sharedPhotoInfoController()->close();
+    TemplateManagerWindowController::sharedTemplateManagerController()->close();
+    InspectorController::sharedInspectorController()->close();
+    GeometryController::sharedGeometryController()->close();
+    VQGradientFillPanel::sharedGradientFillPanelController()->close();
+}
+
+} // namespace
+
+// Qt closes the windows as quitting begins, before the loop ends: what was open
+// when the user quit is what opens at the next launch.
+TEST_F(AppDelegateLaunchTest, PalettesOpenWhenTheLoopQuitsAreStoredAsOpen) {
+    closeSharedPalettes();
+    defaults.setIntegerForKey(144, QStringLiteral("prefPreferencesInitializedkey"));
+    defaults.setObjectForKey(QStringLiteral("NO"), QStringLiteral("_show_templateManager"));
+    defaults.setObjectForKey(QStringLiteral("YES"), QStringLiteral("_show_enhancer"));
+    defaults.setObjectForKey(QStringLiteral("NO"), QStringLiteral("_show_info"));
+    defaults.setObjectForKey(QStringLiteral("YES"), QStringLiteral("_show_gradient"));
+    defaults.setObjectForKey(QStringLiteral("YES"), QStringLiteral("_show_inspector"));
+    defaults.setObjectForKey(QStringLiteral("NO"), QStringLiteral("_show_geometry"));
+    TemplateManagerWindowController* manager =
+        TemplateManagerWindowController::sharedTemplateManagerController();
+    QWidget* managerWindow = manager->window();
+    bool shownAtQuit = false;
+    QTimer::singleShot(50, qApp, [&] {
+        // The user opens the template manager and closes the gradient panel, then quits.
+        delegate->showTemplateManager();
+        VQGradientFillPanel::sharedGradientFillPanelController()->close();
+        shownAtQuit = managerWindow->isVisible();
+        QCoreApplication::quit();
+    });
+
+    EXPECT_EQ(delegate->applicationMain({}), 0);
+
+    ASSERT_TRUE(shownAtQuit);
+    EXPECT_FALSE(managerWindow->isVisible());
+    const auto text = [this](const char* key) { return stored(key).toString().toStdString(); };
+    EXPECT_EQ(text("_show_templateManager"), "YES");
+    EXPECT_EQ(text("_show_enhancer"), "YES");
+    EXPECT_EQ(text("_show_info"), "NO");
+    EXPECT_EQ(text("_show_gradient"), "NO");
+    EXPECT_EQ(text("_show_inspector"), "YES");
+    EXPECT_EQ(text("_show_geometry"), "NO");
+
+    // The next launch opens it again.
+    delegate = std::make_unique<TestDelegate>(&defaults);
+    launch();
+    EXPECT_TRUE(managerWindow->isVisible());
+    EXPECT_TRUE(PixelAdjusterController::sharedPixelAdjusterController()->isActivated());
+    EXPECT_FALSE(VQGradientFillPanel::sharedGradientFillPanelController()->isActivated());
+}
+
+// A quit that a window cancels leaves the application running, and the palettes it
+// saw are not what the application ends with.
+TEST_F(AppDelegateLaunchTest, ACancelledQuitDoesNotDecideThePaletteMemory) {
+    closeSharedPalettes();
+    defaults.setIntegerForKey(144, QStringLiteral("prefPreferencesInitializedkey"));
+    defaults.setObjectForKey(QStringLiteral("YES"), QStringLiteral("_show_templateManager"));
+    TemplateManagerWindowController* manager =
+        TemplateManagerWindowController::sharedTemplateManagerController();
+    RefusingWindow unsaved;
+    bool shownAtQuit = false;
+    bool runningAfterCancel = false;
+    QTimer::singleShot(50, qApp, [&] {
+        unsaved.show();
+        shownAtQuit = manager->window()->isVisible();
+        QCoreApplication::quit();
+        runningAfterCancel = unsaved.isVisible();
+        // The user closes the template manager; the application then ends
+        // without asking the windows.
+        manager->close();
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    });
+
+    EXPECT_EQ(delegate->applicationMain({}), 0);
+
+    EXPECT_TRUE(shownAtQuit);
+    EXPECT_TRUE(runningAfterCancel);
+    EXPECT_EQ(stored("_show_templateManager").toString(), QStringLiteral("NO"));
+}
