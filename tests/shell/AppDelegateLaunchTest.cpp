@@ -361,16 +361,6 @@ protected:
     }
 };
 
-// The shared palettes outlive a delegate: each case starts with all of them closed.
-void closeSharedPalettes() {
-    PixelAdjusterController::sharedPixelAdjusterController()->close();
-    PhotoInfoWindowController::sharedPhotoInfoController()->close();
-    TemplateManagerWindowController::sharedTemplateManagerController()->close();
-    InspectorController::sharedInspectorController()->close();
-    GeometryController::sharedGeometryController()->close();
-    VQGradientFillPanel::sharedGradientFillPanelController()->close();
-}
-
 } // namespace
 
 // Qt closes the windows as quitting begins, before the loop ends: what was open
