@@ -76,9 +76,9 @@ public:
     void registerDefaults(const QVariantMap& registrationDictionary);
 
     // Writes pending changes and reads what other processes wrote. Runs by
-    // itself from the application's event loop after a change, when the
-    // application object goes away and when the store does. False when the
-    // file could not be locked, read or written; the changes stay pending.
+    // itself from the application's event loop after a change and when the
+    // store goes away. False when the file could not be locked, read or
+    // written; the changes stay pending.
     bool synchronize();
 
     // The copy a damaged file was set aside as since the last call, or a
@@ -87,6 +87,6 @@ public:
 
 private:
     struct Private;
-    // Shared with the queued automatic syncs, which must not outlive it.
+    // Held weakly by the queued automatic syncs, which skip a store that is gone.
     std::shared_ptr<Private> d;
 };
