@@ -11,10 +11,12 @@
 #include "photoview/PixelAdjusterController.h"
 #include "platform/documents/Document.h"
 #include "platform/documents/WindowController.h"
+#include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PreferenceIndex.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/FloatingPalette.h"
+#include "platform/ui/ModalAlert.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -36,6 +38,10 @@ constexpr char kShowGradientKey[] = "_show_gradient";
 constexpr char kColorPanelInitedKey[] = "_color_panel_inited";
 
 constexpr char kIcScriptMissingMessage[] = "Could not auto install IC Script";
+constexpr char kSettingsSetAsideTitle[] = "Your settings could not be read";
+constexpr char kSettingsSetAsideMessage[] =
+    "The settings file was damaged. It has been kept as %1, and Lumisk starts with the "
+    "standard settings.";
 constexpr char kTemplateExtension[] = "vyxTemplate";
 constexpr char kMaskExtension[] = "jpg";
 constexpr char kBridgeExtension[] = "txt";
@@ -126,7 +132,7 @@ void AppDelegate::applicationWillFinishLaunching() {
 void AppDelegate::applicationDidFinishLaunching() {
     installServicesProvider();
     if (!_resources.installImageCaptureScript()) {
-        QApplication::beep();
+        ModalAlert::beep();
         qWarning("%s", kIcScriptMissingMessage);
     }
     _resources.installScripts();
@@ -158,6 +164,13 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     if (QGuiApplication::applicationState() == Qt::ApplicationActive)
         installAboutItemAction();
+
+    // A damaged settings file is found when the settings are first read, before
+    // launch; the user hears of it once, now that alerts can show.
+    const QString setAside = _defaults.takeSetAsideFilePath();
+    if (!setAside.isNull())
+        ModalAlert::run({localizedString(str(kSettingsSetAsideTitle)),
+                         localizedString(str(kSettingsSetAsideMessage)).arg(setAside)});
 }
 
 bool AppDelegate::applicationOpenFile(const QString& path) {

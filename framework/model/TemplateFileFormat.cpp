@@ -2,10 +2,9 @@
 #include "framework/Formwell.h"
 
 #include "platform/foundation/LocalizedStrings.h"
+#include "platform/ui/ModalAlert.h"
 
-#include <QApplication>
 #include <QIODevice>
-#include <QMessageBox>
 #include <QMutex>
 #include <QtEndian>
 #include <cstring>
@@ -125,13 +124,7 @@ void showFileFormatAlert() {
         hook(title, message);
         return;
     }
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        qWarning("%s: %s", qPrintable(title), qPrintable(message));
-        return;
-    }
-    QMessageBox alert(QMessageBox::Warning, title, message, QMessageBox::Ok);
-    alert.setDefaultButton(QMessageBox::Ok);
-    alert.exec();
+    ModalAlert::run({title, message});
 }
 
 } // namespace TemplateFile

@@ -134,9 +134,9 @@ FORMWELL_EXPORT std::optional<HeaderOffsetsRec> readHeaderOffsets(QIODevice& dev
 FORMWELL_EXPORT std::optional<QByteArray> readRecordPayload(QIODevice& device, uint32_t offset,
                                                             uint32_t tag);
 
-// Shows the alert for a file that needs a newer reader, or hands its texts
-// to the installed hook instead. The hook lets tests (and programs without
-// windows) answer it; an empty hook restores the alert panel.
+// Shows the alert for a file that needs a newer reader as a modal alert, or
+// hands its texts to the installed hook instead; an empty hook restores the
+// modal alert.
 using AlertHook = std::function<void(const QString& title, const QString& message)>;
 FORMWELL_EXPORT void setFileFormatAlertHook(AlertHook hook);
 FORMWELL_EXPORT void showFileFormatAlert();

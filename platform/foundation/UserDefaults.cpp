@@ -1,108 +1,75 @@
 #include "platform/foundation/UserDefaults.h"
 
+#include "platform/foundation/PropertyList.h"
+
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
-#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QSettings>
+#include <QLockFile>
+#include <QSet>
 #include <QStandardPaths>
-#include <QStringDecoder>
 #include <QThread>
-#include <QtEndian>
-#include <bit>
+#include <QTimeZone>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <mutex>
+#include <string>
+#include <utility>
 
 namespace {
 
-// ---- keys ------------------------------------------------------------------
-// QSettings folds slashes into groups, drops empty keys and removes a key's
-// "children" with it; every defaults key must stay one plain, distinct key.
+// A sync holds the lock for one read and one write of a small file; a lock
+// held longer belongs to a process that is stuck, and waiting on does no good.
+constexpr int kLockTimeoutMs = 10000;
 
-QString settingsKey(const QString& key) {
-    QString out;
-    out.reserve(key.size() + 1);
-    out += u'=';
-    for (const QChar c : key) {
-        switch (c.unicode()) {
-        case '%':
-            out += QLatin1String("%25");
-            break;
-        case '/':
-            out += QLatin1String("%2F");
-            break;
-        case '\\':
-            out += QLatin1String("%5C");
-            break;
-        default:
-            out += c;
-            break;
-        }
-    }
-    return out;
-}
-
-bool defaultsKey(const QString& settingsKey, QString& key) {
-    if (!settingsKey.startsWith(u'='))
-        return false;
-    key.clear();
-    for (qsizetype i = 1; i < settingsKey.size(); ++i) {
-        const QChar c = settingsKey[i];
-        if (c != u'%') {
-            key += c;
-            continue;
-        }
-        const QStringView code = QStringView(settingsKey).mid(i + 1, 2);
-        if (code == u"25")
-            key += u'%';
-        else if (code == u"2F")
-            key += u'/';
-        else if (code == u"5C")
-            key += u'\\';
-        else
+// QLockFile's own wait sleeps 100 ms and longer between tries, while a sync
+// holds the lock for a few milliseconds.
+bool takeLock(QLockFile& lock) {
+    const QDeadlineTimer deadline(kLockTimeoutMs);
+    while (!lock.tryLock(0)) {
+        if (lock.error() != QLockFile::LockFailedError || deadline.hasExpired())
             return false;
-        i += 2;
+        QThread::msleep(2);
     }
     return true;
 }
 
-// ---- property-list values --------------------------------------------------
+// ---- values ------------------------------------------------------------------
 
-constexpr int kMaxDepth = 256;
-
-// Brings a value into the closed set of types the file keeps, so that what a
-// process reads back after a restart is what it read before.
+// Brings a value into the kinds the property-list reader gives back, so that
+// what a process reads after a restart is what it read before.
 bool normalizedValue(const QVariant& value, QVariant& out, int depth = 0) {
-    if (depth > kMaxDepth)
+    if (depth > PropertyList::kMaxDepth)
         return false;
     switch (value.typeId()) {
     case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Float:
-    case QMetaType::Double:
-        out = value;
+        out = QVariant(value.toBool());
         return true;
+    case QMetaType::Int:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
     case QMetaType::Short:
-    case QMetaType::UShort:
     case QMetaType::Char:
     case QMetaType::SChar:
-    case QMetaType::UChar:
-        out = QVariant(value.toInt());
-        return true;
-    case QMetaType::Long:
         out = QVariant(value.toLongLong());
         return true;
+    case QMetaType::UInt:
     case QMetaType::ULong:
-        out = QVariant(value.toULongLong());
+    case QMetaType::ULongLong:
+    case QMetaType::UShort:
+    case QMetaType::UChar: {
+        const quint64 n = value.toULongLong();
+        out = n > quint64(std::numeric_limits<qint64>::max()) ? QVariant(n) : QVariant(qint64(n));
+        return true;
+    }
+    case QMetaType::Float:
+    case QMetaType::Double:
+        out = QVariant(value.toDouble());
         return true;
     case QMetaType::QString: {
         const QString text = value.toString();
@@ -118,7 +85,9 @@ bool normalizedValue(const QVariant& value, QVariant& out, int depth = 0) {
         const QDateTime moment = value.toDateTime();
         if (!moment.isValid())
             return false;
-        out = QVariant(QDateTime::fromMSecsSinceEpoch(moment.toMSecsSinceEpoch(), Qt::UTC));
+        const qint64 ms = moment.toMSecsSinceEpoch();
+        const qint64 seconds = ms / 1000 - (ms % 1000 < 0 ? 1 : 0);
+        out = QVariant(QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc()));
         return true;
     }
     case QMetaType::QStringList:
@@ -151,385 +120,83 @@ bool normalizedValue(const QVariant& value, QVariant& out, int depth = 0) {
     }
 }
 
-// ---- file format -----------------------------------------------------------
-// "LmskDefs", a big-endian 32-bit version, then the domain as a dictionary.
-// A value is a one-byte tag and its payload; texts are UTF-8 and, like data,
-// carry a 32-bit length; lists and dictionaries a 32-bit count.
-
-constexpr char kMagic[] = "LmskDefs";
-constexpr qsizetype kMagicSize = 8;
-constexpr quint32 kVersion = 1;
-
-enum class Tag : quint8 {
-    Bool = 'b',
-    Int = 'i',
-    UInt = 'u',
-    LongLong = 'l',
-    ULongLong = 'U',
-    Float = 'f',
-    Double = 'd',
-    String = 's',
-    Data = 'D',
-    Date = 't',
-    Array = 'a',
-    Dictionary = 'm',
-};
-
-class Writer {
-public:
-    QByteArray bytes;
-
-    void u8(quint8 v) { bytes.append(char(v)); }
-    void u32(quint32 v) {
-        char b[4];
-        qToBigEndian(v, b);
-        bytes.append(b, 4);
-    }
-    void u64(quint64 v) {
-        char b[8];
-        qToBigEndian(v, b);
-        bytes.append(b, 8);
-    }
-    void data(const QByteArray& d) {
-        u32(quint32(d.size()));
-        bytes.append(d);
-    }
-    void text(const QString& s) { data(s.toUtf8()); }
-    void tag(Tag t) { u8(quint8(t)); }
-
-    bool value(const QVariant& v) {
-        switch (v.typeId()) {
-        case QMetaType::Bool:
-            tag(Tag::Bool);
-            u8(v.toBool() ? 1 : 0);
-            return true;
-        case QMetaType::Int:
-            tag(Tag::Int);
-            u32(quint32(v.toInt()));
-            return true;
-        case QMetaType::UInt:
-            tag(Tag::UInt);
-            u32(v.toUInt());
-            return true;
-        case QMetaType::LongLong:
-            tag(Tag::LongLong);
-            u64(quint64(v.toLongLong()));
-            return true;
-        case QMetaType::ULongLong:
-            tag(Tag::ULongLong);
-            u64(v.toULongLong());
-            return true;
-        case QMetaType::Float:
-            tag(Tag::Float);
-            u32(std::bit_cast<quint32>(v.toFloat()));
-            return true;
-        case QMetaType::Double:
-            tag(Tag::Double);
-            u64(std::bit_cast<quint64>(v.toDouble()));
-            return true;
-        case QMetaType::QString:
-            tag(Tag::String);
-            text(v.toString());
-            return true;
-        case QMetaType::QByteArray:
-            tag(Tag::Data);
-            data(v.toByteArray());
-            return true;
-        case QMetaType::QDateTime:
-            tag(Tag::Date);
-            u64(quint64(v.toDateTime().toMSecsSinceEpoch()));
-            return true;
-        case QMetaType::QVariantList: {
-            const QVariantList list = v.toList();
-            tag(Tag::Array);
-            u32(quint32(list.size()));
-            for (const QVariant& element : list) {
-                if (!value(element))
-                    return false;
-            }
-            return true;
-        }
-        case QMetaType::QVariantMap: {
-            const QVariantMap map = v.toMap();
-            tag(Tag::Dictionary);
-            u32(quint32(map.size()));
-            for (auto it = map.cbegin(); it != map.cend(); ++it) {
-                text(it.key());
-                if (!value(it.value()))
-                    return false;
-            }
-            return true;
-        }
-        default:
-            return false;
-        }
-    }
-};
-
-// Every read checks what is left, so a damaged file can neither run past its
-// end nor make a count ask for more memory than the file could fill.
-class Reader {
-public:
-    explicit Reader(const QByteArray& bytes) : _p(bytes.constData()), _left(bytes.size()) {}
-
-    bool atEnd() const { return _left == 0; }
-
-    bool raw(qsizetype n, const char*& out) {
-        if (n < 0 || n > _left)
-            return false;
-        out = _p;
-        _p += n;
-        _left -= n;
-        return true;
-    }
-    bool u8(quint8& v) {
-        const char* b;
-        if (!raw(1, b))
-            return false;
-        v = quint8(*b);
-        return true;
-    }
-    bool u32(quint32& v) {
-        const char* b;
-        if (!raw(4, b))
-            return false;
-        v = qFromBigEndian<quint32>(b);
-        return true;
-    }
-    bool u64(quint64& v) {
-        const char* b;
-        if (!raw(8, b))
-            return false;
-        v = qFromBigEndian<quint64>(b);
-        return true;
-    }
-    bool data(QByteArray& d) {
-        quint32 n;
-        const char* b;
-        if (!u32(n) || !raw(qsizetype(n), b))
-            return false;
-        d = n == 0 ? QByteArray("") : QByteArray(b, qsizetype(n));
-        return true;
-    }
-    bool text(QString& s) {
-        QByteArray utf8;
-        if (!data(utf8))
-            return false;
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        s = decoder(utf8);
-        if (decoder.hasError())
-            return false;
-        if (s.isNull())
-            s = QStringLiteral("");
-        return true;
-    }
-    // A count of elements each taking at least minSize bytes.
-    bool count(quint32& n, qsizetype minSize) { return u32(n) && qsizetype(n) <= _left / minSize; }
-
-    bool dictionary(QVariantMap& map, int depth) {
-        quint32 n;
-        if (!count(n, 5))
-            return false;
-        for (quint32 i = 0; i < n; ++i) {
-            QString key;
-            QVariant v;
-            if (!text(key) || !value(v, depth + 1))
-                return false;
-            map.insert(key, v);
-        }
-        return true;
-    }
-
-    bool value(QVariant& v, int depth) {
-        quint8 t;
-        if (depth > kMaxDepth || !u8(t))
-            return false;
-        quint32 w;
-        quint64 q;
-        switch (Tag(t)) {
-        case Tag::Bool: {
-            quint8 b;
-            if (!u8(b) || b > 1)
-                return false;
-            v = QVariant(b == 1);
-            return true;
-        }
-        case Tag::Int:
-            if (!u32(w))
-                return false;
-            v = QVariant(qint32(w));
-            return true;
-        case Tag::UInt:
-            if (!u32(w))
-                return false;
-            v = QVariant(w);
-            return true;
-        case Tag::LongLong:
-            if (!u64(q))
-                return false;
-            v = QVariant(qint64(q));
-            return true;
-        case Tag::ULongLong:
-            if (!u64(q))
-                return false;
-            v = QVariant(q);
-            return true;
-        case Tag::Float:
-            if (!u32(w))
-                return false;
-            v = QVariant(std::bit_cast<float>(w));
-            return true;
-        case Tag::Double:
-            if (!u64(q))
-                return false;
-            v = QVariant(std::bit_cast<double>(q));
-            return true;
-        case Tag::String: {
-            QString s;
-            if (!text(s))
-                return false;
-            v = QVariant(s);
-            return true;
-        }
-        case Tag::Data: {
-            QByteArray d;
-            if (!data(d))
-                return false;
-            v = QVariant(d);
-            return true;
-        }
-        case Tag::Date: {
-            if (!u64(q))
-                return false;
-            const QDateTime moment = QDateTime::fromMSecsSinceEpoch(qint64(q), Qt::UTC);
-            if (!moment.isValid())
-                return false;
-            v = QVariant(moment);
-            return true;
-        }
-        case Tag::Array: {
-            // No reserve: the count is only a promise until the elements are read.
-            quint32 n;
-            if (!count(n, 2))
-                return false;
-            QVariantList list;
-            for (quint32 i = 0; i < n; ++i) {
-                QVariant element;
-                if (!value(element, depth + 1))
-                    return false;
-                list.append(element);
-            }
-            v = QVariant(list);
-            return true;
-        }
-        case Tag::Dictionary: {
-            QVariantMap map;
-            if (!dictionary(map, depth))
-                return false;
-            v = QVariant(map);
-            return true;
-        }
-        }
+// A value the file can hold under `key`, or false with the reason. The writer
+// itself decides, so that no stored value can ever make the file unwritable.
+bool storableValue(const QString& key, const QVariant& value, QVariant& out, QString& reason) {
+    if (!normalizedValue(value, out)) {
+        reason = QStringLiteral("a %1 is not a property-list value")
+                     .arg(QLatin1String(value.isValid() ? value.typeName() : "(none)"));
         return false;
     }
+    return !PropertyList::toXml(QVariantMap{{key, out}}, &reason).isEmpty();
+}
 
-private:
-    const char* _p;
-    qsizetype _left;
-};
+// ---- the file ----------------------------------------------------------------
 
-bool decodeDomain(const QByteArray& bytes, QSettings::SettingsMap& map) {
-    if (bytes.isEmpty())
-        return true;
-    Reader in(bytes);
-    const char* magic;
-    quint32 version;
+struct DiskDomain {
+    enum State { Missing, Read, Damaged, Unreadable };
+    State state = Missing;
     QVariantMap domain;
-    if (!in.raw(kMagicSize, magic) || QByteArrayView(magic, kMagicSize) != kMagic ||
-        !in.u32(version) || version != kVersion || !in.dictionary(domain, 0) || !in.atEnd())
-        return false;
-    for (auto it = domain.cbegin(); it != domain.cend(); ++it)
-        map.insert(settingsKey(it.key()), it.value());
-    return true;
-}
-
-bool encodeDomain(const QSettings::SettingsMap& map, QByteArray& bytes) {
-    Writer out;
-    out.bytes.append(kMagic, kMagicSize);
-    out.u32(kVersion);
-    out.u32(quint32(map.size()));
-    for (auto it = map.cbegin(); it != map.cend(); ++it) {
-        QString key;
-        if (!defaultsKey(it.key(), key))
-            return false;
-        out.text(key);
-        if (!out.value(it.value()))
-            return false;
-    }
-    bytes = out.bytes;
-    return true;
-}
-
-// The unreadable file is copied beside itself before the store goes on without
-// it (the next write replaces it). The copy's name carries a digest of the
-// contents, so the same damage is set aside and reported only once.
-void setAsideUnreadable(const QString& path, const QByteArray& bytes) {
-    const QString copyPath =
-        path + QStringLiteral(".unreadable-") +
-        QString::fromLatin1(
-            QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(12));
-    if (QFile::exists(copyPath))
-        return;
-    QSaveFile copy(copyPath);
-    if (copy.open(QIODevice::WriteOnly) && copy.write(bytes) == bytes.size() && copy.commit())
-        qWarning("Defaults file %s is unreadable; set aside as %s, going on without it",
-                 qPrintable(path), qPrintable(copyPath));
-    else
-        qWarning("Defaults file %s is unreadable and could not be set aside as %s",
-                 qPrintable(path), qPrintable(copyPath));
-}
-
-bool readDomain(QIODevice& device, QSettings::SettingsMap& map) {
-    const QByteArray bytes = device.readAll();
-    if (decodeDomain(bytes, map))
-        return true;
-    map.clear();
-    if (const auto* file = qobject_cast<QFile*>(&device))
-        setAsideUnreadable(file->fileName(), bytes);
-    return false;
-}
-
-bool writeDomain(QIODevice& device, const QSettings::SettingsMap& map) {
-    QByteArray bytes;
-    return encodeDomain(map, bytes) && device.write(bytes) == bytes.size();
-}
-
-QSettings::Format defaultsFormat() {
-    static const QSettings::Format format = QSettings::registerFormat(
-        QStringLiteral("defaults"), readDomain, writeDomain, Qt::CaseSensitive);
-    return format;
-}
-
-// QSettings flushes itself from a posted event on its own thread; that flush
-// must take the store's lock like every other access.
-class LockedSettings : public QSettings {
-public:
-    LockedSettings(const QString& path, std::mutex& mutex)
-        : QSettings(path, defaultsFormat()), _mutex(mutex) {}
-
-protected:
-    bool event(QEvent* e) override {
-        if (e->type() != QEvent::UpdateRequest)
-            return QSettings::event(e);
-        std::lock_guard lock(_mutex);
-        return QSettings::event(e);
-    }
-
-private:
-    std::mutex& _mutex;
+    QString reason;
 };
 
-// ---- conversions -----------------------------------------------------------
+DiskDomain readDomain(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    if (!info.isFile() || !info.isReadable())
+        return {DiskDomain::Unreadable, {}, QStringLiteral("not a readable file")};
+    // The placeholder of a first write that failed: nothing to lose.
+    if (info.size() == 0)
+        return {DiskDomain::Read, {}, {}};
+    QString reason;
+    const QVariant root = PropertyList::readFromFile(path, &reason);
+    if (!root.isValid())
+        return {DiskDomain::Damaged, {}, reason};
+    if (root.typeId() != QMetaType::QVariantMap)
+        return {DiskDomain::Damaged, {}, QStringLiteral("the property list is not a dictionary")};
+    return {DiskDomain::Read, root.toMap(), {}};
+}
+
+QString setAsideStamp() {
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+}
+
+// Renames a damaged file to a name that says so, beside it, and answers that
+// name (null when it cannot be renamed). The copy holds the scrambled mail password:
+// owner-only, whatever the original allowed.
+QString setAside(const QString& path, const QString& reason) {
+    const QString stem = path + QStringLiteral(".damaged-") + setAsideStamp();
+    QString copy = stem;
+    for (int n = 2; QFileInfo(copy).exists() || QFileInfo(copy).isSymLink(); ++n)
+        copy = stem + u'-' + QString::number(n);
+    if (!QFile::rename(path, copy))
+        return {};
+    if (!QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        qWarning("Could not make %s readable by its owner only", qPrintable(copy));
+    qWarning("Defaults file %s is damaged (%s); set aside as %s, going on without it",
+             qPrintable(path), qPrintable(reason), qPrintable(copy));
+    return copy;
+}
+
+// The settings include the mail password, scrambled only: a new file is made
+// readable by the owner alone, and rewrites keep the permissions of the file
+// they replace.
+bool writeDomain(const QString& path, const QVariantMap& domain, QString& error) {
+    // Never write what the next read would have to set aside.
+    if (!PropertyList::fromXml(PropertyList::toXml(QVariant(domain)), &error).isValid()) {
+        error = QStringLiteral("not written, the text would not read back: ") + error;
+        return false;
+    }
+    if (!QFileInfo::exists(path)) {
+        QFile placeholder(path);
+        (void)placeholder.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                               QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    return PropertyList::writeToFile(QVariant(domain), path, &error);
+}
+
+// ---- conversions -------------------------------------------------------------
 
 qsizetype skipSpace(const QString& s) {
     qsizetype i = 0;
@@ -629,13 +296,10 @@ qint64 integerValue(const QVariant& v) {
     switch (v.typeId()) {
     case QMetaType::Bool:
         return v.toBool() ? 1 : 0;
-    case QMetaType::Int:
-    case QMetaType::UInt:
     case QMetaType::LongLong:
         return v.toLongLong();
     case QMetaType::ULongLong:
         return qint64(std::min<quint64>(v.toULongLong(), std::numeric_limits<qint64>::max()));
-    case QMetaType::Float:
     case QMetaType::Double:
         return integerFromDouble(v.toDouble());
     case QMetaType::QString:
@@ -649,11 +313,8 @@ double doubleValue(const QVariant& v) {
     switch (v.typeId()) {
     case QMetaType::Bool:
         return v.toBool() ? 1.0 : 0.0;
-    case QMetaType::Int:
-    case QMetaType::UInt:
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
-    case QMetaType::Float:
     case QMetaType::Double:
         return v.toDouble();
     case QMetaType::QString:
@@ -667,12 +328,9 @@ bool boolValue(const QVariant& v) {
     switch (v.typeId()) {
     case QMetaType::Bool:
         return v.toBool();
-    case QMetaType::Int:
-    case QMetaType::UInt:
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
         return integerValue(v) != 0;
-    case QMetaType::Float:
     case QMetaType::Double:
         return v.toDouble() != 0.0;
     case QMetaType::QString: {
@@ -701,35 +359,96 @@ void flushStandardUserDefaults() {
 struct UserDefaults::Private {
     QString path;
     mutable std::mutex mutex;
-    std::unique_ptr<LockedSettings> settings;
+    // What the file held at the last sync, with this store's changes over it.
+    QVariantMap values;
+    // Keys set or removed here since the last sync that wrote the file.
+    QSet<QString> changed;
     QVariantMap registration;
+    QString setAsideCopy;
+    QString lastProblem;
+    bool syncScheduled = false;
 
-    // QSettings keeps the first error it met for good. A fresh instance over
-    // the same file shares the pending changes and retries them at once, and
-    // its status tells how that attempt went.
-    void renewSettings() {
-        auto fresh = std::make_unique<LockedSettings>(path, mutex);
-        if (fresh->thread() != settings->thread())
-            fresh->moveToThread(settings->thread());
-        settings.swap(fresh);
-        // The old one may be waiting for the lock in its own thread's flush.
-        if (fresh->thread() == QThread::currentThread())
-            fresh.reset();
-        else
-            fresh.release()->deleteLater();
+    // Logs a problem once, not at every automatic retry.
+    bool fail(const QString& problem) {
+        if (problem != lastProblem)
+            qWarning("Defaults file %s: %s", qPrintable(path), qPrintable(problem));
+        lastProblem = problem;
+        return false;
+    }
+
+    // With the mutex held.
+    bool synchronize() {
+        if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+            return fail(QStringLiteral("its folder cannot be made"));
+        QLockFile lock(path + QStringLiteral(".lock"));
+        if (!takeLock(lock))
+            return fail(
+                QStringLiteral("cannot take the lock file (error %1)").arg(int(lock.error())));
+        DiskDomain disk = readDomain(path);
+        if (disk.state == DiskDomain::Damaged) {
+            const QString copy = setAside(path, disk.reason);
+            if (copy.isNull())
+                return fail(QStringLiteral("damaged (%1) and cannot be set aside, so not written")
+                                .arg(disk.reason));
+            setAsideCopy = copy;
+            disk = {};
+        }
+        if (disk.state == DiskDomain::Unreadable)
+            return fail(disk.reason);
+        QVariantMap merged = disk.domain;
+        for (const QString& key : std::as_const(changed)) {
+            const auto it = values.constFind(key);
+            if (it != values.cend())
+                merged.insert(key, it.value());
+            else
+                merged.remove(key);
+        }
+        values = merged;
+        if (!changed.isEmpty()) {
+            QString error;
+            if (!writeDomain(path, merged, error))
+                return fail(error);
+            changed.clear();
+        }
+        lastProblem.clear();
+        return true;
+    }
+
+    // With the mutex held. One sync per pass of the event loop, however many
+    // changes it made.
+    void scheduleSynchronize(const std::shared_ptr<Private>& self) {
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app || syncScheduled)
+            return;
+        syncScheduled = true;
+        QMetaObject::invokeMethod(
+            app,
+            [weak = std::weak_ptr<Private>(self)] {
+                if (const std::shared_ptr<Private> store = weak.lock()) {
+                    std::lock_guard lock(store->mutex);
+                    store->syncScheduled = false;
+                    store->synchronize();
+                }
+            },
+            Qt::QueuedConnection);
     }
 };
 
 UserDefaults& UserDefaults::standardUserDefaults() {
+    // The shared store synchronizes once more when statics are destroyed at
+    // exit. Qt's own statics that a sync uses (the calendar behind date texts,
+    // time zones) must outlive it: made before it, they are destroyed after it.
+    static const bool ready = [] {
+        const QVariantMap sample{{QString(), QDateTime::currentDateTime()}};
+        (void)PropertyList::fromXml(PropertyList::toXml(QVariant(sample)));
+        (void)setAsideStamp();
+        return true;
+    }();
+    (void)ready;
     static UserDefaults shared(standardFilePath());
     static const bool flushAtQuit = [] {
-        // Its automatic flushes run on the main thread, whoever asked first.
-        if (auto* app = QCoreApplication::instance()) {
-            std::lock_guard lock(shared.d->mutex);
-            if (shared.d->settings->thread() != app->thread())
-                shared.d->settings->moveToThread(app->thread());
-        }
-        qAddPostRoutine(flushStandardUserDefaults);
+        if (QCoreApplication::instance())
+            qAddPostRoutine(flushStandardUserDefaults);
         return true;
     }();
     (void)flushAtQuit;
@@ -738,25 +457,19 @@ UserDefaults& UserDefaults::standardUserDefaults() {
 
 QString UserDefaults::standardFilePath() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Lumisk/Lumisk.defaults");
+           QStringLiteral("/Lumisk/Lumisk.plist");
 }
 
-UserDefaults::UserDefaults(const QString& filePath) : d(std::make_unique<Private>()) {
+UserDefaults::UserDefaults(const QString& filePath) : d(std::make_shared<Private>()) {
     d->path = filePath;
-    // The settings include the mail password, scrambled only: readable by the
-    // owner alone. Rewrites keep the permissions of the file they replace.
-    if (!QFileInfo::exists(filePath) && QDir().mkpath(QFileInfo(filePath).absolutePath())) {
-        QFile file(filePath);
-        (void)file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
-                        QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    }
-    d->settings = std::make_unique<LockedSettings>(filePath, d->mutex);
+    std::lock_guard lock(d->mutex);
+    d->synchronize();
 }
 
 UserDefaults::~UserDefaults() {
     std::lock_guard lock(d->mutex);
-    d->settings->sync();
-    d->settings.reset();
+    if (!d->changed.isEmpty())
+        d->synchronize();
 }
 
 QString UserDefaults::filePath() const {
@@ -765,8 +478,8 @@ QString UserDefaults::filePath() const {
 
 QVariant UserDefaults::objectForKey(const QString& key) const {
     std::lock_guard lock(d->mutex);
-    const QVariant stored = d->settings->value(settingsKey(key));
-    return stored.isValid() ? stored : d->registration.value(key);
+    const auto it = d->values.constFind(key);
+    return it != d->values.cend() ? it.value() : d->registration.value(key);
 }
 
 bool UserDefaults::setObjectForKey(const QVariant& value, const QString& key) {
@@ -775,21 +488,25 @@ bool UserDefaults::setObjectForKey(const QVariant& value, const QString& key) {
         return true;
     }
     QVariant normal;
-    if (!normalizedValue(value, normal)) {
-        qWarning("Defaults: not storing a %s under \"%s\": not a property-list value",
-                 value.typeName(), qPrintable(key));
+    QString reason;
+    if (!storableValue(key, value, normal, reason)) {
+        qWarning("Defaults: not storing a value under \"%s\": %s", qPrintable(key),
+                 qPrintable(reason));
         return false;
     }
     std::lock_guard lock(d->mutex);
-    d->settings->setValue(settingsKey(key), normal);
+    d->values.insert(key, normal);
+    d->changed.insert(key);
+    d->scheduleSynchronize(d);
     return true;
 }
 
 void UserDefaults::removeObjectForKey(const QString& key) {
-    const QString stored = settingsKey(key);
     std::lock_guard lock(d->mutex);
-    if (d->settings->contains(stored))
-        d->settings->remove(stored);
+    // Marked even when absent here: another process may have stored it since.
+    d->values.remove(key);
+    d->changed.insert(key);
+    d->scheduleSynchronize(d);
 }
 
 qint64 UserDefaults::integerForKey(const QString& key) const {
@@ -856,9 +573,10 @@ void UserDefaults::registerDefaults(const QVariantMap& registrationDictionary) {
 
 bool UserDefaults::synchronize() {
     std::lock_guard lock(d->mutex);
-    if (d->settings->status() == QSettings::NoError)
-        d->settings->sync();
-    else
-        d->renewSettings(); // whose first sync is this attempt
-    return d->settings->status() == QSettings::NoError;
+    return d->synchronize();
+}
+
+QString UserDefaults::takeSetAsideFilePath() {
+    std::lock_guard lock(d->mutex);
+    return std::exchange(d->setAsideCopy, QString());
 }

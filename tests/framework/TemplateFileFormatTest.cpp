@@ -1,9 +1,12 @@
 #include "framework/model/TemplateFileFormat.h"
+#include "framework/Formwell.h"
+#include "platform/ui/ModalAlert.h"
 
 #include <QBuffer>
 #include <QtEndian>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -144,4 +147,20 @@ TEST(TemplateFileFormat, AlertHookReceivesTheLocalizedTexts) {
     EXPECT_NE(title, QLatin1String(kFileFormatTitleKey));
     EXPECT_FALSE(message.isEmpty());
     EXPECT_NE(message, QLatin1String(kFileFormatMessageKey));
+}
+
+TEST(TemplateFileFormat, WithoutAHookTheAlertIsAModalAlert) {
+    TemplateFile::setFileFormatAlertHook({});
+    std::vector<ModalAlert::Request> shown;
+    ModalAlert::ScopedResponder responder([&](const ModalAlert::Request& request) {
+        shown.push_back(request);
+        return int(ModalAlert::DefaultReturn);
+    });
+    TemplateFile::showFileFormatAlert();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, frameworkString(kFileFormatTitleKey));
+    EXPECT_EQ(shown[0].message, frameworkString(kFileFormatMessageKey));
+    EXPECT_EQ(shown[0].style, ModalAlert::Style::Warning);
+    EXPECT_TRUE(shown[0].alternateButton.isEmpty());
+    EXPECT_TRUE(shown[0].otherButton.isEmpty());
 }

@@ -11,6 +11,7 @@
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Resources.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/ui/ModalAlert.h"
 #include "shell/AppDelegate.h"
 #include "support/TestHome.h"
 
@@ -23,6 +24,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -267,6 +269,53 @@ TEST_F(AppDelegateLaunchTest, ApplicationMainRunsTheWholeLife) {
     // The ordered end ran as the loop ended.
     EXPECT_FALSE(delegate->waitCursorMonitor().isRunning());
     EXPECT_EQ(stored("_show_inspector").toString(), QStringLiteral("YES"));
+}
+
+TEST_F(AppDelegateLaunchTest, ADamagedSettingsFileIsReportedOnceAtLaunch) {
+    delegate.reset();
+    const QString dir = home(QStringLiteral("damaged settings"));
+    const QString path = dir + QStringLiteral("/Lumisk.plist");
+    const QByteArray damage = "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">\n<dict>\n"
+                              "\t<key>prefSendPassword</key>\n\t<data>c2Vj";
+    writeFile(path, damage);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                    QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    std::vector<ModalAlert::Request> alerts;
+    ModalAlert::ScopedResponder responder([&](const ModalAlert::Request& alert) {
+        alerts.push_back(alert);
+        return int(ModalAlert::DefaultReturn);
+    });
+
+    // Two starts of the application over the same settings file.
+    for (int start = 1; start <= 2; ++start) {
+        SCOPED_TRACE(start);
+        UserDefaults settings(path);
+        TestDelegate application(&settings);
+        QTimer::singleShot(50, qApp, [] { QCoreApplication::quit(); });
+        EXPECT_EQ(application.applicationMain({}), 0);
+        EXPECT_EQ(alerts.size(), 1u);
+    }
+
+    const QStringList copies =
+        QDir(dir).entryList({QStringLiteral("Lumisk.plist.damaged-*")}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    const QString copy = dir + QLatin1Char('/') + copies.first();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_FALSE(alerts[0].title.isEmpty());
+    EXPECT_TRUE(alerts[0].message.contains(copy)) << alerts[0].message.toStdString();
+    EXPECT_TRUE(alerts[0].alternateButton.isEmpty());
+    const QFileDevice::Permissions modeBits =
+        QFile::permissions(copy) &
+        ~QFileDevice::Permissions(QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                  QFileDevice::ExeUser);
+    EXPECT_EQ(modeBits, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile kept(copy);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), damage);
+    // The settings file itself is written anew, readable by the owner alone.
+    EXPECT_TRUE(QFileInfo(path).isFile());
+    EXPECT_EQ(QFile::permissions(path) & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+              QFileDevice::Permissions());
 }
 
 // Palette memory at launch: which keys open which palettes. Settings of an older

@@ -1,6 +1,8 @@
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
 namespace {
@@ -30,6 +32,24 @@ TEST(SettingsPersistence, ASecondProcessSeesWhatTheFirstStored) {
     QString errors;
     ASSERT_EQ(runHelper(home.path(), QStringLiteral("write"), &errors), 0) << errors.toStdString();
     EXPECT_EQ(runHelper(home.path(), QStringLiteral("read"), &errors), 0) << errors.toStdString();
+
+    // One property list a person can read, readable by its owner alone; the
+    // password in it is scrambled.
+    QFile file(home.path() + QStringLiteral("/.config/Lumisk/Lumisk.plist"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+              QFileDevice::Permissions());
+    const QByteArray xml = file.readAll();
+    QXmlStreamReader reader(xml);
+    QStringList strings;
+    while (!reader.atEnd())
+        if (reader.readNext() == QXmlStreamReader::StartElement &&
+            reader.name() == QLatin1String("string"))
+            strings << reader.readElementText();
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    EXPECT_TRUE(strings.contains(QStringLiteral("alice")));
+    EXPECT_TRUE(strings.contains(QStringLiteral("{800, 640}")));
+    EXPECT_FALSE(xml.contains("open sesame"));
 
     // And a process over another home sees none of it.
     QTemporaryDir otherHome;

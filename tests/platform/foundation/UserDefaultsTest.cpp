@@ -7,7 +7,7 @@
 #include <QPoint>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QtEndian>
+#include <QXmlStreamReader>
 #include <atomic>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -19,22 +19,34 @@ using UserDefaultsSamples::describe;
 
 namespace {
 
-QString folder() {
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr QFileDevice::Permissions kOthers = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                             QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                             QFileDevice::WriteOther | QFileDevice::ExeOther;
+
+// The file's mode bits for owner, group and others.
+QFileDevice::Permissions mode(const QString& path) {
+    return QFile::permissions(path) & (kOwnerOnly | QFileDevice::ExeOwner | kOthers);
+}
+
+// A fresh folder for each use, so that cases share no files whatever their order.
+QString freshFolder() {
     static QTemporaryDir dir;
-    return dir.path();
+    static int count = 0;
+    const QString path = dir.path() + QStringLiteral("/%1").arg(++count);
+    QDir().mkpath(path);
+    return path;
 }
 
 void storeSamples(UserDefaults& store) {
-    const QVariantMap samples = UserDefaultsSamples::values();
-    for (auto it = samples.cbegin(); it != samples.cend(); ++it)
-        ASSERT_TRUE(store.setObjectForKey(it.value(), it.key())) << qPrintable(it.key());
+    for (const UserDefaultsSamples::Sample& sample : UserDefaultsSamples::samples())
+        ASSERT_TRUE(store.setObjectForKey(sample.stored, sample.key)) << qPrintable(sample.key);
 }
 
 void expectSamples(const UserDefaults& store) {
-    const QVariantMap samples = UserDefaultsSamples::values();
-    for (auto it = samples.cbegin(); it != samples.cend(); ++it)
-        EXPECT_EQ(describe(store.objectForKey(it.key())), describe(it.value()))
-            << "key \"" << qPrintable(it.key()) << '"';
+    for (const UserDefaultsSamples::Sample& sample : UserDefaultsSamples::samples())
+        EXPECT_EQ(describe(store.objectForKey(sample.key)), describe(sample.read))
+            << "key \"" << qPrintable(sample.key) << '"';
 }
 
 QByteArray readFile(const QString& path) {
@@ -49,14 +61,48 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
-QProcess::ExitStatus runProbe(const char* mode, QByteArray* output = nullptr) {
+QProcess::ExitStatus runProbe(const QStringList& arguments, QByteArray* output = nullptr) {
     QProcess probe;
-    probe.start(QStringLiteral(USERDEFAULTS_PROBE_PATH), {QString::fromLatin1(mode)});
-    EXPECT_TRUE(probe.waitForFinished(60000)) << mode;
-    EXPECT_EQ(probe.exitCode(), 0) << mode << probe.readAllStandardError().constData();
+    probe.start(QStringLiteral(USERDEFAULTS_PROBE_PATH), arguments);
+    EXPECT_TRUE(probe.waitForFinished(60000)) << qPrintable(arguments.join(u' '));
+    EXPECT_EQ(probe.exitCode(), 0)
+        << qPrintable(arguments.join(u' ')) << probe.readAllStandardError().constData();
     if (output)
         *output = probe.readAllStandardOutput();
     return probe.exitStatus();
+}
+
+// The top-level entries of a property-list file as "element:text" per key,
+// read with a plain XML reader: what a person opening the file would see.
+QMap<QString, QString> topLevelEntries(const QByteArray& xml, QString* error) {
+    QMap<QString, QString> entries;
+    QXmlStreamReader reader(xml);
+    QStringList path;
+    QString key;
+    while (!reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            path << reader.name().toString();
+            if (path == QStringList{QStringLiteral("plist"), QStringLiteral("dict"),
+                                    QStringLiteral("key")}) {
+                key = reader.readElementText();
+                path.removeLast();
+            } else if (path.size() == 3) {
+                const QString element = reader.name().toString();
+                const bool simple =
+                    element != QLatin1String("dict") && element != QLatin1String("array");
+                entries.insert(key,
+                               element + u':' + (simple ? reader.readElementText() : QString()));
+                if (simple)
+                    path.removeLast();
+            }
+        } else if (token == QXmlStreamReader::EndElement) {
+            path.removeLast();
+        }
+    }
+    if (reader.hasError())
+        *error = reader.errorString();
+    return entries;
 }
 
 // Collects the warnings logged while it lives.
@@ -80,52 +126,171 @@ private:
     QtMessageHandler _previous;
 };
 
+QStringList setAsideCopies(const QString& dir) {
+    return QDir(dir).entryList({QStringLiteral("Lumisk.plist.damaged-*")}, QDir::Files);
+}
+
 } // namespace
 
-TEST(UserDefaults, EveryKindOfValueSurvivesIntoASecondStoreOverTheFile) {
-    const QString path = folder() + QStringLiteral("/sub/Lumisk.defaults");
+TEST(UserDefaults, EveryKindOfValueSurvivesARestartWithItsKind) {
+    const QString path = freshFolder() + QStringLiteral("/sub/Lumisk.plist");
     {
         UserDefaults first(path);
         storeSamples(first);
         expectSamples(first);
     }
-    EXPECT_TRUE(readFile(path).startsWith("LmskDefs"));
-    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                                            QFileDevice::ReadOther | QFileDevice::WriteOther;
-    EXPECT_EQ(QFile::permissions(path) & others, QFileDevice::Permissions());
+    EXPECT_EQ(mode(path), kOwnerOnly);
     UserDefaults second(path);
     expectSamples(second);
 }
 
+TEST(UserDefaults, TheFileIsAPropertyListAPersonCanRead) {
+    const QString path = freshFolder() + QStringLiteral("/Lumisk.plist");
+    {
+        UserDefaults store(path);
+        storeSamples(store);
+        ASSERT_TRUE(store.synchronize());
+    }
+    const QByteArray xml = readFile(path);
+    EXPECT_TRUE(xml.startsWith("<?xml")) << xml.left(40).constData();
+    // One line for a simple value.
+    EXPECT_TRUE(xml.contains("\t\t<key>flag</key>\n\t\t<true/>\n")) << xml.constData();
+    QString error;
+    const QMap<QString, QString> entries = topLevelEntries(xml, &error);
+    EXPECT_TRUE(error.isEmpty()) << qPrintable(error);
+    const QMap<QString, QString> expected{
+        {QStringLiteral("integer"), QStringLiteral("integer:-42")},
+        {QStringLiteral("int32"), QStringLiteral("integer:7")},
+        {QStringLiteral("unsigned"), QStringLiteral("integer:4000000000")},
+        {QStringLiteral("big"), QStringLiteral("integer:18446744073709551615")},
+        {QStringLiteral("smallest"), QStringLiteral("integer:-9223372036854775808")},
+        {QStringLiteral("float"), QStringLiteral("real:0.10000000149011612")},
+        {QStringLiteral("double"), QStringLiteral("real:0.1")},
+        {QStringLiteral("whole real"), QStringLiteral("real:2")},
+        {QStringLiteral("tiny real"), QStringLiteral("real:5e-324")},
+        {QStringLiteral("infinity"), QStringLiteral("real:-infinity")},
+        {QStringLiteral("flag"), QStringLiteral("true:")},
+        {QStringLiteral("no flag"), QStringLiteral("false:")},
+        {QStringLiteral("text"),
+         QStringLiteral("string:") + UserDefaultsSamples::samples()[12].read.toString()},
+        {QStringLiteral("empty text"), QStringLiteral("string:")},
+        {QStringLiteral("data"), QStringLiteral("data:AAH/")},
+        {QStringLiteral("empty data"), QStringLiteral("data:")},
+        {QStringLiteral("date"), QStringLiteral("date:2005-03-01T12:30:15Z")},
+        {QStringLiteral("list"), QStringLiteral("array:")},
+        {QStringLiteral("dictionary"), QStringLiteral("dict:")},
+        {QStringLiteral("hash"), QStringLiteral("dict:")},
+        {QStringLiteral(""), QStringLiteral("string:under the empty key")},
+        {QStringLiteral("slash/key"), QStringLiteral("integer:1")},
+        {QStringLiteral("slash"), QStringLiteral("integer:2")},
+        {QStringLiteral("<odd> & \"key\""), QStringLiteral("integer:3")},
+    };
+    ASSERT_EQ(UserDefaultsSamples::samples()[12].key, QStringLiteral("text"));
+    ASSERT_EQ(qsizetype(UserDefaultsSamples::samples().size()), expected.size());
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+        EXPECT_EQ(entries.value(it.key()), it.value()) << "key \"" << qPrintable(it.key()) << '"';
+    EXPECT_EQ(entries.size(), expected.size());
+}
+
 TEST(UserDefaults, ASecondProcessReadsWhatTheSharedStoreSynchronized) {
     EXPECT_EQ(UserDefaults::standardFilePath(),
-              qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Lumisk/Lumisk.defaults"));
+              qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Lumisk/Lumisk.plist"));
     UserDefaults& shared = UserDefaults::standardUserDefaults();
     EXPECT_EQ(&shared, &UserDefaults::standardUserDefaults());
     storeSamples(shared);
     ASSERT_TRUE(shared.synchronize());
 
     QByteArray output;
-    ASSERT_EQ(runProbe("dump", &output), QProcess::NormalExit);
-    const QVariantMap samples = UserDefaultsSamples::values();
-    const QStringList lines = QString::fromUtf8(output).split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), samples.size());
-    for (const QString& line : lines) {
-        const qsizetype tab = line.indexOf(u'\t');
-        const QString key = line.left(tab);
-        EXPECT_EQ(line.mid(tab + 1), describe(samples.value(key))) << qPrintable(key);
-    }
+    ASSERT_EQ(runProbe({QStringLiteral("dump")}, &output), QProcess::NormalExit);
+    QString expected;
+    for (const UserDefaultsSamples::Sample& sample : UserDefaultsSamples::samples())
+        expected += UserDefaultsSamples::dumpLine(sample.key, sample.read);
+    EXPECT_EQ(QString::fromUtf8(output), expected);
 }
 
 class UserDefaultsAtExit : public testing::TestWithParam<const char*> {};
 
 TEST_P(UserDefaultsAtExit, WhatASecondProcessStoredIsOnDiskAfterItQuits) {
-    ASSERT_EQ(runProbe(GetParam()), QProcess::NormalExit);
+    QFile::remove(UserDefaults::standardFilePath());
+    ASSERT_EQ(runProbe({QString::fromLatin1(GetParam())}), QProcess::NormalExit);
     UserDefaults store(UserDefaults::standardFilePath());
     expectSamples(store);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, UserDefaultsAtExit, testing::Values("write", "write-without-app"));
+
+TEST(UserDefaults, TwoProcessesWritingAtOnceKeepEachOthersKeys) {
+    const QString dir = freshFolder();
+    const QString path = dir + QStringLiteral("/Lumisk.plist");
+    const QString go = dir + QStringLiteral("/go");
+    constexpr int kKeys = 60;
+    {
+        UserDefaults before(path);
+        before.setObjectForKey(QStringLiteral("kept"), QStringLiteral("earlier"));
+        ASSERT_TRUE(before.synchronize());
+    }
+    std::vector<std::unique_ptr<QProcess>> probes;
+    for (const char* tag : {"a", "b"}) {
+        probes.push_back(std::make_unique<QProcess>());
+        probes.back()->start(
+            QStringLiteral(USERDEFAULTS_PROBE_PATH),
+            {QStringLiteral("race"), path, QString::fromLatin1(tag), QString::number(kKeys), go});
+        ASSERT_TRUE(probes.back()->waitForStarted());
+    }
+    writeFile(go, "go");
+    for (const auto& probe : probes) {
+        ASSERT_TRUE(probe->waitForFinished(120000));
+        EXPECT_EQ(probe->exitCode(), 0) << probe->readAllStandardError().constData();
+    }
+
+    UserDefaults after(path);
+    EXPECT_EQ(after.stringForKey(QStringLiteral("earlier")), QStringLiteral("kept"));
+    int missing = 0;
+    int notRemoved = 0;
+    for (const char* tag : {"a", "b"}) {
+        for (int i = 0; i < kKeys; ++i) {
+            const QVariant value = after.objectForKey(QStringLiteral("%1-%2").arg(tag).arg(i));
+            if (i % 2 == 0) {
+                notRemoved += value.isValid() ? 1 : 0;
+            } else {
+                missing += value.isValid() ? 0 : 1;
+                EXPECT_EQ(value.toLongLong(), i);
+            }
+        }
+    }
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(notRemoved, 0);
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".lock")));
+}
+
+TEST(UserDefaults, StoresOverOneFileMergeOnlyWhatEachChanged) {
+    const QString path = freshFolder() + QStringLiteral("/Lumisk.plist");
+    UserDefaults a(path);
+    UserDefaults b(path);
+    a.setIntegerForKey(1, QStringLiteral("shared"));
+    a.setIntegerForKey(1, QStringLiteral("from a"));
+    ASSERT_TRUE(a.synchronize());
+    ASSERT_TRUE(b.synchronize());
+    EXPECT_EQ(b.integerForKey(QStringLiteral("shared")), 1);
+
+    // a changes and removes; b, which last saw the old values, changes
+    // something else: b's sync must not bring a's old values back.
+    a.setIntegerForKey(2, QStringLiteral("shared"));
+    a.removeObjectForKey(QStringLiteral("from a"));
+    ASSERT_TRUE(a.synchronize());
+    b.setIntegerForKey(3, QStringLiteral("from b"));
+    ASSERT_TRUE(b.synchronize());
+    EXPECT_EQ(b.integerForKey(QStringLiteral("shared")), 2);
+    EXPECT_FALSE(b.objectForKey(QStringLiteral("from a")).isValid());
+
+    // Changes reach the file from the event loop without an explicit sync.
+    b.setIntegerForKey(4, QStringLiteral("later"));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(a.synchronize());
+    EXPECT_EQ(a.integerForKey(QStringLiteral("from b")), 3);
+    EXPECT_EQ(a.integerForKey(QStringLiteral("later")), 4);
+    EXPECT_EQ(a.integerForKey(QStringLiteral("shared")), 2);
+}
 
 TEST(UserDefaults, TypedReadsConvertLikeThePlatform) {
     struct Case {
@@ -170,9 +335,9 @@ TEST(UserDefaults, TypedReadsConvertLikeThePlatform) {
         {"data", QByteArray("12"), 0, false, 0},
         {"list", QVariantList{1}, 0, false, 0},
         {"dictionary", QVariantMap{{QStringLiteral("a"), 1}}, 0, false, 0},
-        {"date", QDateTime(QDate(2005, 3, 1), QTime(0, 0), Qt::UTC), 0, false, 0},
+        {"date", QDateTime(QDate(2005, 3, 1), QTime(0, 0), QTimeZone::utc()), 0, false, 0},
     };
-    UserDefaults store(folder() + QStringLiteral("/convert.defaults"));
+    UserDefaults store(freshFolder() + QStringLiteral("/convert.plist"));
     for (const Case& c : cases) {
         const QString key = QString::fromLatin1(c.name);
         store.setObjectForKey(c.stored, key);
@@ -184,7 +349,7 @@ TEST(UserDefaults, TypedReadsConvertLikeThePlatform) {
 }
 
 TEST(UserDefaults, KindedReadsAnswerOnlyValuesOfTheirKind) {
-    UserDefaults store(folder() + QStringLiteral("/kinds.defaults"));
+    UserDefaults store(freshFolder() + QStringLiteral("/kinds.plist"));
     store.setIntegerForKey(5, QStringLiteral("number"));
     store.setObjectForKey(QStringLiteral("5"), QStringLiteral("text"));
     store.setObjectForKey(QString(), QStringLiteral("null text"));
@@ -211,28 +376,49 @@ TEST(UserDefaults, KindedReadsAnswerOnlyValuesOfTheirKind) {
     EXPECT_TRUE(store.dictionaryForKey(QStringLiteral("strings")).isEmpty());
     EXPECT_TRUE(store.dictionaryForKey(QStringLiteral("missing")).isEmpty());
     EXPECT_EQ(describe(store.dictionaryForKey(QStringLiteral("hash"))),
-              QStringLiteral("{\"k\": int:1}"));
+              QStringLiteral("{\"k\": qlonglong:1}"));
 
-    // The typed setters keep their kinds.
+    // The typed setters keep integer, real and boolean apart.
     store.setBoolForKey(true, QStringLiteral("flag"));
     store.setFloatForKey(0.5f, QStringLiteral("float"));
     EXPECT_EQ(describe(store.objectForKey(QStringLiteral("number"))),
               QStringLiteral("qlonglong:5"));
     EXPECT_EQ(describe(store.objectForKey(QStringLiteral("flag"))), QStringLiteral("bool:true"));
-    EXPECT_EQ(describe(store.objectForKey(QStringLiteral("float"))), QStringLiteral("float:0.5"));
+    EXPECT_EQ(describe(store.objectForKey(QStringLiteral("float"))), QStringLiteral("double:0.5"));
 }
 
-TEST(UserDefaults, RefusesValuesThatAreNotPropertyListValues) {
-    UserDefaults store(folder() + QStringLiteral("/refuse.defaults"));
+TEST(UserDefaults, RefusesValuesTheFileCannotHold) {
+    const QString path = freshFolder() + QStringLiteral("/refuse.plist");
+    UserDefaults store(path);
     const QString key = QStringLiteral("k");
     store.setIntegerForKey(1, key);
-    WarningLog log;
-    EXPECT_FALSE(store.setObjectForKey(QPoint(1, 2), key));
-    EXPECT_FALSE(store.setObjectForKey(QVariantList{1, QPoint(1, 2)}, key));
-    EXPECT_FALSE(store.setObjectForKey(QVariantMap{{key, QVariant()}}, key));
-    EXPECT_FALSE(store.setObjectForKey(QDateTime(), key));
+    const struct {
+        const char* name;
+        QVariant value;
+        QString key;
+    } cases[] = {
+        {"a point", QPoint(1, 2), key},
+        {"a point in a list", QVariantList{1, QPoint(1, 2)}, key},
+        {"no value in a dictionary", QVariantMap{{key, QVariant()}}, key},
+        {"an invalid date", QDateTime(), key},
+        {"a date after the year 9999", QDateTime(QDate(10000, 1, 1), QTime(0, 0), QTimeZone::utc()),
+         key},
+        {"a control character", QStringLiteral("a\x01"), key},
+        {"a lone surrogate", QString(QChar(0xD800)), key},
+        {"a control character in a nested key", QVariantMap{{QStringLiteral("\x02"), 1}}, key},
+        {"a control character in the key", 1, QStringLiteral("\x03")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WarningLog log;
+        EXPECT_FALSE(store.setObjectForKey(c.value, c.key));
+        EXPECT_EQ(log.messages().size(), 1);
+    }
     EXPECT_EQ(describe(store.objectForKey(key)), QStringLiteral("qlonglong:1"));
-    EXPECT_EQ(log.messages().size(), 4);
+    EXPECT_FALSE(store.objectForKey(QStringLiteral("\x03")).isValid());
+    // The file still writes.
+    ASSERT_TRUE(store.synchronize());
+    EXPECT_EQ(UserDefaults(path).integerForKey(key), 1);
 
     // No value at all removes the key.
     EXPECT_TRUE(store.setObjectForKey(QVariant(), key));
@@ -240,7 +426,7 @@ TEST(UserDefaults, RefusesValuesThatAreNotPropertyListValues) {
 }
 
 TEST(UserDefaults, RegisteredDefaultsAnswerMissingKeysButAreNeverWritten) {
-    const QString path = folder() + QStringLiteral("/registered.defaults");
+    const QString path = freshFolder() + QStringLiteral("/registered.plist");
     UserDefaults store(path);
     store.setIntegerForKey(9, QStringLiteral("shadowed"));
     store.registerDefaults({{QStringLiteral("count"), 5},
@@ -266,7 +452,7 @@ TEST(UserDefaults, RegisteredDefaultsAnswerMissingKeysButAreNeverWritten) {
 }
 
 TEST(UserDefaults, RemovingAKeyRemovesOnlyThatKey) {
-    const QString path = folder() + QStringLiteral("/remove.defaults");
+    const QString path = freshFolder() + QStringLiteral("/remove.plist");
     {
         UserDefaults store(path);
         storeSamples(store);
@@ -284,80 +470,118 @@ TEST(UserDefaults, RemovingAKeyRemovesOnlyThatKey) {
     EXPECT_EQ(reopened.integerForKey(QStringLiteral("int32")), 7);
 }
 
-TEST(UserDefaults, AnUnreadableFileIsSetAsideAndTheStoreStartsEmpty) {
+TEST(UserDefaults, ADamagedFileIsSetAsideOwnerOnlyAndNeverOverwritten) {
     QByteArray valid;
     {
-        const QString path = folder() + QStringLiteral("/valid.defaults");
+        const QString path = freshFolder() + QStringLiteral("/Lumisk.plist");
         UserDefaults store(path);
         storeSamples(store);
         ASSERT_TRUE(store.synchronize());
         valid = readFile(path);
         ASSERT_GT(valid.size(), 100);
     }
-    QByteArray newerVersion = valid;
-    qToBigEndian<quint32>(2, newerVersion.data() + 8);
-    QByteArray hugeCount = valid.left(12);
-    hugeCount.append("\xff\xff\xff\xff", 4);
-    // One key holding a list inside a list... far deeper than any real value.
-    QByteArray deep = valid.left(12);
-    deep.append(QByteArray("\0\0\0\1\0\0\0\1k", 9));
-    for (int i = 0; i < 100000; ++i)
-        deep.append(QByteArray("a\0\0\0\1", 5));
-    QByteArray badText = valid.left(12);
-    badText.append(QByteArray("\0\0\0\1\0\0\0\1ks\0\0\0\2\xc3\x28", 16));
-
+    const QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">";
     const struct {
         const char* name;
         QByteArray bytes;
     } cases[] = {
-        {"garbage", QByteArray("not a defaults file at all")},
+        {"not XML", QByteArray("not a defaults file at all")},
+        {"binary", QByteArray("LmskDefs\0\0\0\1\0\0\0\0", 16)},
         {"truncated", valid.left(valid.size() / 2)},
-        {"trailing bytes", valid + QByteArray("x")},
-        {"newer version", newerVersion},
-        {"huge count", hugeCount},
-        {"deep nesting", deep},
-        {"invalid UTF-8", badText},
+        {"trailing element", valid + QByteArray("<plist/>")},
+        {"an array, not a dictionary", head + "<array><integer>1</integer></array></plist>"},
+        {"unknown element", head + "<dict><key>k</key><colour>red</colour></dict></plist>"},
+        {"integer out of range", head + "<dict><key>k</key><integer>1e99</integer></dict></plist>"},
+        {"key without value", head + "<dict><key>k</key></dict></plist>"},
+        {"key twice", head + "<dict><key>k</key><true/><key>k</key><false/></dict></plist>"},
+        {"empty plist", head + "</plist>"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const QString dir = folder() + QStringLiteral("/damaged-") + QString::fromLatin1(c.name);
-        const QString path = dir + QStringLiteral("/Lumisk.defaults");
+        const QString dir = freshFolder();
+        const QString path = dir + QStringLiteral("/Lumisk.plist");
         writeFile(path, c.bytes);
+        QFile::setPermissions(path, kOwnerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther);
         WarningLog log;
+        QString copy;
         {
             UserDefaults store(path);
             EXPECT_FALSE(store.objectForKey(QStringLiteral("int32")).isValid());
-            EXPECT_EQ(store.integerForKey(QStringLiteral("k")), 0);
+            EXPECT_FALSE(store.objectForKey(QStringLiteral("k")).isValid());
+            copy = store.takeSetAsideFilePath();
+            EXPECT_TRUE(store.takeSetAsideFilePath().isNull());
+            store.setIntegerForKey(3, QStringLiteral("fresh"));
+            EXPECT_TRUE(store.synchronize());
         }
         {
             UserDefaults again(path);
-            EXPECT_FALSE(again.objectForKey(QStringLiteral("int32")).isValid());
-            again.setIntegerForKey(3, QStringLiteral("fresh"));
-            EXPECT_TRUE(again.synchronize());
+            EXPECT_TRUE(again.takeSetAsideFilePath().isNull());
+            EXPECT_EQ(describe(again.objectForKey(QStringLiteral("fresh"))),
+                      QStringLiteral("qlonglong:3"));
         }
-        EXPECT_EQ(log.messages().size(), 1);
+        ASSERT_EQ(log.messages().size(), 1);
+        EXPECT_TRUE(log.messages().first().contains(copy)) << qPrintable(log.messages().first());
 
-        const QStringList copies =
-            QDir(dir).entryList({QStringLiteral("Lumisk.defaults.unreadable-*")}, QDir::Files);
+        const QStringList copies = setAsideCopies(dir);
         ASSERT_EQ(copies.size(), 1);
-        EXPECT_EQ(readFile(dir + u'/' + copies.first()), c.bytes);
-
-        UserDefaults repaired(path);
-        EXPECT_EQ(describe(repaired.objectForKey(QStringLiteral("fresh"))),
-                  QStringLiteral("qlonglong:3"));
+        EXPECT_EQ(copy, dir + u'/' + copies.first());
+        EXPECT_EQ(readFile(copy), c.bytes);
+        EXPECT_EQ(mode(copy), kOwnerOnly);
+        EXPECT_EQ(mode(path), kOwnerOnly);
     }
+}
+
+TEST(UserDefaults, AFileDamagedWhileTheStoreRunsIsSetAsideBeforeTheNextWrite) {
+    const QString dir = freshFolder();
+    const QString path = dir + QStringLiteral("/Lumisk.plist");
+    UserDefaults store(path);
+    store.setIntegerForKey(1, QStringLiteral("before"));
+    ASSERT_TRUE(store.synchronize());
+    writeFile(path, "<plist version=\"1.0\"><dict><key>half");
+    store.setIntegerForKey(2, QStringLiteral("after"));
+    {
+        WarningLog log;
+        ASSERT_TRUE(store.synchronize());
+        EXPECT_EQ(log.messages().size(), 1);
+    }
+    const QStringList copies = setAsideCopies(dir);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(readFile(dir + u'/' + copies.first()),
+              QByteArray("<plist version=\"1.0\"><dict><key>half"));
+    EXPECT_EQ(store.takeSetAsideFilePath(), dir + u'/' + copies.first());
+    UserDefaults reread(path);
+    EXPECT_EQ(reread.integerForKey(QStringLiteral("after")), 2);
+    // What the damaged file held is not known, so it is not made up.
+    EXPECT_FALSE(reread.objectForKey(QStringLiteral("before")).isValid());
+}
+
+TEST(UserDefaults, AnEmptyFileIsAnEmptyDomain) {
+    const QString dir = freshFolder();
+    const QString path = dir + QStringLiteral("/Lumisk.plist");
+    writeFile(path, QByteArray());
+    WarningLog log;
+    UserDefaults store(path);
+    EXPECT_TRUE(store.takeSetAsideFilePath().isNull());
+    store.setIntegerForKey(1, QStringLiteral("k"));
+    ASSERT_TRUE(store.synchronize());
+    EXPECT_TRUE(setAsideCopies(dir).isEmpty());
+    EXPECT_TRUE(log.messages().isEmpty());
+    EXPECT_EQ(UserDefaults(path).integerForKey(QStringLiteral("k")), 1);
 }
 
 TEST(UserDefaults, SynchronizeReportsAFailedWriteAndLaterWritesThePendingChanges) {
     // A file where the folder belongs: the store cannot be written, even by root.
-    const QString blocker = folder() + QStringLiteral("/blocker");
+    const QString blocker = freshFolder() + QStringLiteral("/blocker");
     writeFile(blocker, QByteArray("in the way"));
-    const QString path = blocker + QStringLiteral("/Lumisk.defaults");
+    const QString path = blocker + QStringLiteral("/Lumisk.plist");
+    WarningLog log;
     UserDefaults store(path);
     store.setIntegerForKey(11, QStringLiteral("pending"));
     EXPECT_FALSE(store.synchronize());
     EXPECT_FALSE(store.synchronize());
     EXPECT_EQ(store.integerForKey(QStringLiteral("pending")), 11);
+    // Said once, not at every retry.
+    EXPECT_EQ(log.messages().size(), 1);
 
     ASSERT_TRUE(QFile::remove(blocker));
     EXPECT_TRUE(store.synchronize());
@@ -367,8 +591,21 @@ TEST(UserDefaults, SynchronizeReportsAFailedWriteAndLaterWritesThePendingChanges
     EXPECT_EQ(reopened.integerForKey(QStringLiteral("pending")), 11);
 }
 
+TEST(UserDefaults, AFileThatCannotBeReadIsLeftAlone) {
+    // A folder where the file belongs: neither readable nor damaged.
+    const QString path = freshFolder() + QStringLiteral("/Lumisk.plist");
+    QDir().mkpath(path + QStringLiteral("/inside"));
+    WarningLog log;
+    UserDefaults store(path);
+    store.setIntegerForKey(1, QStringLiteral("k"));
+    EXPECT_FALSE(store.synchronize());
+    EXPECT_TRUE(store.takeSetAsideFilePath().isNull());
+    EXPECT_TRUE(QFileInfo::exists(path + QStringLiteral("/inside")));
+    EXPECT_EQ(store.integerForKey(QStringLiteral("k")), 1);
+}
+
 TEST(UserDefaults, ThreadsReadAndWriteConcurrently) {
-    const QString path = folder() + QStringLiteral("/threads.defaults");
+    const QString path = freshFolder() + QStringLiteral("/threads.plist");
     UserDefaults store(path);
     constexpr int kThreads = 4;
     constexpr int kRounds = 300;
@@ -386,15 +623,16 @@ TEST(UserDefaults, ThreadsReadAndWriteConcurrently) {
             --running;
         });
     }
-    // Meanwhile the store flushes itself from the main thread's event loop.
+    // Meanwhile the store synchronizes itself from the main thread's event loop.
     while (running > 0)
         QCoreApplication::processEvents();
     for (std::thread& thread : threads)
         thread.join();
     ASSERT_TRUE(store.synchronize());
+    UserDefaults reread(path);
     for (int t = 0; t < kThreads; ++t) {
         for (int k = 0; k < 50; ++k)
-            EXPECT_EQ(store.integerForKey(QStringLiteral("t%1-%2").arg(t).arg(k)),
+            EXPECT_EQ(reread.integerForKey(QStringLiteral("t%1-%2").arg(t).arg(k)),
                       kRounds - 50 + k);
     }
 }

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/foundation/PlatformExport.h"
+
+#include <QString>
+#include <functional>
+#include <utility>
+
+// Modal alerts and the system beep. Every modal alert of the program goes
+// through run(), so that one installed responder can answer them all: tests
+// install one, and without one the user answers an alert panel.
+//
+// An alert has a title, a message and up to three buttons; run() answers the
+// button that ended it in the platform's return codes.
+namespace ModalAlert {
+
+enum Return : int { DefaultReturn = 1, AlternateReturn = 0, OtherReturn = -1 };
+
+enum class Style { Warning, Informational, Critical };
+
+struct Request {
+    Request() = default;
+    Request(QString title, QString message)
+        : title(std::move(title)), message(std::move(message)) {}
+
+    QString title;
+    QString message;
+    QString defaultButton;   // "OK" when empty
+    QString alternateButton; // no such button when empty
+    QString otherButton;     // no such button when empty
+    Style style = Style::Warning;
+};
+
+// Receives the request with its default button named, answers a Return.
+using Responder = std::function<int(const Request&)>;
+
+// Shows the alert and waits (main thread only). With no widget application
+// (command-line tools, fuzz targets) or off the main thread it is logged and
+// answers DefaultReturn.
+LUMISK_PLATFORM_EXPORT int run(Request request);
+
+// Installs a responder (an empty one restores the alert panel) and answers
+// the one it replaces.
+LUMISK_PLATFORM_EXPORT Responder setResponder(Responder responder);
+
+// A responder installed for the lifetime of the object.
+class LUMISK_PLATFORM_EXPORT ScopedResponder {
+public:
+    explicit ScopedResponder(Responder responder);
+    ~ScopedResponder();
+    ScopedResponder(const ScopedResponder&) = delete;
+    ScopedResponder& operator=(const ScopedResponder&) = delete;
+
+private:
+    Responder _previous;
+};
+
+// The system beep, counted so that tests can see it happen.
+LUMISK_PLATFORM_EXPORT void beep();
+LUMISK_PLATFORM_EXPORT int beepCount();
+
+} // namespace ModalAlert

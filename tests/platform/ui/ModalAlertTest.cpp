@@ -1,0 +1,141 @@
+#include "platform/ui/ModalAlert.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+ModalAlert::Request request(const char* alternate, const char* other) {
+    ModalAlert::Request r;
+    r.title = QStringLiteral("Replace the file?");
+    r.message = QStringLiteral("A file of that name exists.");
+    r.defaultButton = QStringLiteral("Replace");
+    r.alternateButton = QString::fromLatin1(alternate);
+    r.otherButton = QString::fromLatin1(other);
+    return r;
+}
+
+// Runs the alert with no responder and acts on the panel once it is shown.
+int runAndAct(const ModalAlert::Request& r, std::function<void(QMessageBox&)> act,
+              QStringList* buttons = nullptr) {
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* panel = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!panel)
+            return;
+        poll.stop();
+        if (buttons)
+            for (QAbstractButton* button : panel->buttons())
+                *buttons << button->text();
+        act(*panel);
+    });
+    poll.start();
+    return ModalAlert::run(r);
+}
+
+std::function<void(QMessageBox&)> click(const char* text) {
+    return [text](QMessageBox& panel) {
+        for (QAbstractButton* button : panel.buttons())
+            if (button->text() == QLatin1String(text))
+                return button->click();
+        ADD_FAILURE() << "no button " << text;
+        panel.done(0);
+    };
+}
+
+} // namespace
+
+TEST(ModalAlert, AResponderAnswersInsteadOfThePanel) {
+    std::vector<ModalAlert::Request> seen;
+    int answer = ModalAlert::OtherReturn;
+    {
+        ModalAlert::ScopedResponder responder([&](const ModalAlert::Request& r) {
+            seen.push_back(r);
+            return answer;
+        });
+        EXPECT_EQ(ModalAlert::run(request("Cancel", "Keep Both")), ModalAlert::OtherReturn);
+        answer = ModalAlert::AlternateReturn;
+        ModalAlert::Request plain;
+        plain.title = QStringLiteral("Done");
+        plain.style = ModalAlert::Style::Informational;
+        EXPECT_EQ(ModalAlert::run(plain), ModalAlert::AlternateReturn);
+
+        // A nested responder takes over and hands back when it ends.
+        {
+            ModalAlert::ScopedResponder inner(
+                [](const ModalAlert::Request&) { return int(ModalAlert::DefaultReturn); });
+            EXPECT_EQ(ModalAlert::run(plain), ModalAlert::DefaultReturn);
+        }
+        EXPECT_EQ(ModalAlert::run(plain), ModalAlert::AlternateReturn);
+    }
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].title, QStringLiteral("Replace the file?"));
+    EXPECT_EQ(seen[0].message, QStringLiteral("A file of that name exists."));
+    EXPECT_EQ(seen[0].defaultButton, QStringLiteral("Replace"));
+    EXPECT_EQ(seen[0].alternateButton, QStringLiteral("Cancel"));
+    EXPECT_EQ(seen[0].otherButton, QStringLiteral("Keep Both"));
+    EXPECT_EQ(seen[0].style, ModalAlert::Style::Warning);
+    // An alert without buttons has the default "OK".
+    EXPECT_EQ(seen[1].defaultButton, QStringLiteral("OK"));
+    EXPECT_EQ(seen[1].style, ModalAlert::Style::Informational);
+}
+
+TEST(ModalAlert, ThePanelAnswersThePlatformReturnCodes) {
+    ModalAlert::setResponder({});
+    const struct {
+        const char* name;
+        const char* alternate;
+        const char* other;
+        std::function<void(QMessageBox&)> act;
+        int expected;
+    } cases[] = {
+        {"default button", "Cancel", "Keep Both", click("Replace"), ModalAlert::DefaultReturn},
+        {"alternate button", "Cancel", "Keep Both", click("Cancel"), ModalAlert::AlternateReturn},
+        {"other button", "Cancel", "Keep Both", click("Keep Both"), ModalAlert::OtherReturn},
+        {"Return key", "Cancel", "", [](QMessageBox& p) { QTest::keyClick(&p, Qt::Key_Return); },
+         ModalAlert::DefaultReturn},
+        {"Escape with an alternate", "Cancel", "",
+         [](QMessageBox& p) { QTest::keyClick(&p, Qt::Key_Escape); }, ModalAlert::AlternateReturn},
+        {"Escape with one button", "", "",
+         [](QMessageBox& p) { QTest::keyClick(&p, Qt::Key_Escape); }, ModalAlert::DefaultReturn},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(runAndAct(request(c.alternate, c.other), c.act), c.expected);
+    }
+
+    QStringList buttons;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    ModalAlert::Request plain;
+    plain.title = QStringLiteral("Stopped");
+    plain.message = QStringLiteral("The disk is full.");
+    plain.style = ModalAlert::Style::Critical;
+    const int answer = runAndAct(
+        plain,
+        [&](QMessageBox& p) {
+            title = p.text();
+            icon = p.icon();
+            p.defaultButton()->click();
+        },
+        &buttons);
+    EXPECT_EQ(answer, ModalAlert::DefaultReturn);
+    EXPECT_EQ(buttons, QStringList{QStringLiteral("OK")});
+    EXPECT_EQ(title, QStringLiteral("The disk is full."));
+    EXPECT_EQ(icon, QMessageBox::Critical);
+}
+
+TEST(ModalAlert, BeepsAreCounted) {
+    const int before = ModalAlert::beepCount();
+    ModalAlert::beep();
+    ModalAlert::beep();
+    EXPECT_EQ(ModalAlert::beepCount(), before + 2);
+}
