@@ -1,5 +1,6 @@
 #include "framework/editor/TM_TemplateView.h"
 
+#include "framework/editor/TMTextEditView.h"
 #include "framework/editor/TemplateEditorController.h"
 #include "framework/model/TMUtilities.h"
 #include "framework/model/TemplateDocument.h"
@@ -115,4 +116,9 @@ Image TM_TemplateView::renderTemplateProxyInRect(const Rect& rect) {
     frameRect(*context, rect);
     focus.unlockFocus();
     return TMFlipImage(image);
+}
+
+std::unique_ptr<TMTextEditor> TM_TemplateView::makeTextEditor(const TMTextObjectRef& object,
+                                                              const Rect& frame) {
+    return TMTextEditView::makeEditor(object, this, frame);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
+#include "framework/model/TMTextObject.h"
 #include "platform/documents/View.h"
 #include "platform/foundation/Geometry.h"
 #include "platform/graphics/Image.h"
@@ -14,7 +15,7 @@ class TemplateEditorController;
 // the page in points. Without an editor window controller (the private
 // canvases made for the thumbnail) it draws at zoom 0, which tells the
 // objects no resolution.
-class FORMWELL_EXPORT TM_TemplateView : public View {
+class FORMWELL_EXPORT TM_TemplateView : public View, public TMTextEditorHost {
     Q_OBJECT
 
 public:
@@ -33,6 +34,10 @@ public:
     // The whole bounds stretched into a new image of the rectangle's size
     // (origin 0, 0), every object drawn as a thumbnail, framed by one point.
     Image renderTemplateProxyInRect(const Rect& rect);
+
+    // Text objects are edited in place on the canvas.
+    std::unique_ptr<TMTextEditor> makeTextEditor(const TMTextObjectRef& object,
+                                                 const Rect& frame) override;
 
 protected:
     void drawRect(const Rect& dirtyRect) override;
