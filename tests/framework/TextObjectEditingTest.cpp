@@ -5,6 +5,7 @@
 #include "platform/foundation/UndoManager.h"
 #include "support/TestHost.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
@@ -106,6 +107,9 @@ TEST_F(TextEditing, TheEditorSitsOnTheTextBoxAndFollowsTheObjectsSetters) {
     // The frame inset by half a knob, on a canvas of one pixel a point.
     EXPECT_EQ(edit->geometry(), QRect(54, 44, 192, 72));
     EXPECT_EQ(edit->palette().color(QPalette::Base), QColor(0, 0, 255));
+    // Font sizes are in page points, as the object draws them.
+    ASSERT_TRUE(edit->document()->documentLayout()->paintDevice());
+    EXPECT_EQ(edit->document()->documentLayout()->paintDevice()->logicalDpiY(), 72);
 
     text->setAlignment(2);
     EXPECT_EQ(edit->document()->begin().blockFormat().alignment(), Qt::AlignHCenter);
