@@ -1,5 +1,6 @@
 #include "framework/editor/TM_TemplateView.h"
 
+#include "framework/editor/TMTextEditView.h"
 #include "framework/editor/TemplateEditorController.h"
 #include "framework/model/TMRenderPass.h"
 #include "framework/model/TMUtilities.h"
@@ -118,4 +119,9 @@ Image TM_TemplateView::renderTemplateProxyInRect(const Rect& rect) {
     frameRect(*context, rect);
     focus.unlockFocus();
     return TMFlipImage(image);
+}
+
+std::unique_ptr<TMTextEditor> TM_TemplateView::makeTextEditor(const TMTextObjectRef& object,
+                                                              const Rect& frame) {
+    return TMTextEditView::makeEditor(object, this, frame);
 }

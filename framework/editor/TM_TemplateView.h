@@ -2,6 +2,7 @@
 
 #include "framework/FormwellExport.h"
 #include "framework/model/TMObject.h"
+#include "framework/model/TMTextObject.h"
 #include "platform/documents/View.h"
 #include "platform/foundation/Geometry.h"
 #include "platform/graphics/Image.h"
@@ -16,7 +17,7 @@ class TemplateEditorController;
 // the page in points. On screen it tells its objects 72 dpi times the editor's
 // zoom, or no resolution (0) without an editor window controller; the proxy
 // tells them its own scale. Each drawing pass sets that state in one place.
-class FORMWELL_EXPORT TM_TemplateView : public View {
+class FORMWELL_EXPORT TM_TemplateView : public View, public TMTextEditorHost {
     Q_OBJECT
 
 public:
@@ -36,6 +37,10 @@ public:
     // (origin 0, 0), framed by one point; every object drawn as a thumbnail
     // at 72 dpi times the smaller scale, its renderings dropped before and after.
     Image renderTemplateProxyInRect(const Rect& rect);
+
+    // Text objects are edited in place on the canvas.
+    std::unique_ptr<TMTextEditor> makeTextEditor(const TMTextObjectRef& object,
+                                                 const Rect& frame) override;
 
 protected:
     void drawRect(const Rect& dirtyRect) override;

@@ -5,6 +5,7 @@
 #include "framework/editor/InspectorController.h"
 #include "framework/editor/TM_TemplateView.h"
 #include "framework/editor/TemplateEditorController.h"
+#include "framework/model/TMTextObject.h"
 #include "platform/documents/DocumentController.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/HostServices.h"
@@ -411,6 +412,7 @@ void TemplateDocument::replaceObjects(const QList<TMObjectRef>& objects) {
 void TemplateDocument::numberObjects() {
     numberPhotoObjects();
     numberEditableTextObjects();
+    numberPropertyTextObjects();
 }
 
 void TemplateDocument::numberPhotoObjects() {
@@ -425,6 +427,13 @@ void TemplateDocument::numberEditableTextObjects() {
     for (const TMObjectRef& object : std::as_const(_objects))
         if (object->isEditableTextObject())
             object->setEditableTextNumber(++number);
+}
+
+void TemplateDocument::numberPropertyTextObjects() {
+    for (const TMObjectRef& object : std::as_const(_objects))
+        if (auto* text = dynamic_cast<TMTextObject*>(object.get());
+            text && text->isPropertyObject())
+            text->setPhotoNumber(photoObjectNumberWithID(text->propertyCellID()));
 }
 
 int32_t TemplateDocument::countPhotoObjects() const {

@@ -143,6 +143,9 @@ public:
     void numberObjects();
     void numberPhotoObjects();
     void numberEditableTextObjects();
+    // A property text takes the number of the photo cell it is bound to (0
+    // when that cell is gone).
+    void numberPropertyTextObjects();
     int32_t countPhotoObjects() const;
     // 0 when no photo cell has the identifier.
     int32_t photoObjectNumberWithID(const QString& uniqueID) const;

@@ -27,8 +27,14 @@ void Document::updateChangeCount(ChangeType change) {
 }
 
 UndoManager* Document::undoManager() {
-    if (!_undoManager)
+    if (!_undoManager) {
         _undoManager = std::make_unique<UndoManager>();
+        // Every undoable change edits the document; undoing back to the saved
+        // state leaves it unedited again.
+        _undoManager->setChangeObserver([this](UndoManager::Change change) {
+            updateChangeCount(change == UndoManager::Change::Undone ? ChangeUndone : ChangeDone);
+        });
+    }
     return _undoManager.get();
 }
 

@@ -165,6 +165,8 @@ void UndoManager::closeOutermostGroup() {
     auto& stack = _undoing ? _redoStack : _undoStack;
     stack.push_back(std::move(group));
     auto dropped = trimmed(stack);
+    if (!_undoing && !_redoing && _changeObserver)
+        _changeObserver(Change::Done);
 }
 
 void UndoManager::scheduleEndOfEventPass() {
@@ -199,6 +201,16 @@ bool UndoManager::perform(std::vector<Group>& from, bool undoing) {
 
     Group group = std::move(from.back());
     from.pop_back();
+    // Made before Finish so that it tells after the flags came down: the
+    // observer sees a settled manager.
+    struct Tell {
+        UndoManager* m;
+        bool undoing;
+        ~Tell() {
+            if (m->_changeObserver)
+                m->_changeObserver(undoing ? Change::Undone : Change::Redone);
+        }
+    } tell{this, undoing};
     (undoing ? _undoing : _redoing) = true;
     _open = {};
     _level = 1;

@@ -75,6 +75,13 @@ public:
     int levelsOfUndo() const { return _levelsOfUndo; }
     void setLevelsOfUndo(int levels);
 
+    // What a document counts as its changes: a group of a new change closed,
+    // a group undone, a group redone.
+    enum class Change { Done, Undone, Redone };
+    using ChangeObserver = std::function<void(Change)>;
+    // One observer (the owning document); none with a null function.
+    void setChangeObserver(ChangeObserver observer) { _changeObserver = std::move(observer); }
+
 private:
     struct Step {
         const void* target;
@@ -106,6 +113,7 @@ private:
     bool _groupsByEvent = true;
     int _disableCount = 0;
     int _levelsOfUndo = 0;
+    ChangeObserver _changeObserver;
     // Receives the end-of-pass call on the event loop; dropped calls die with it.
     std::unique_ptr<QObject> _context;
 };

@@ -29,11 +29,19 @@ public:
     bool notificationsDisabled() override { return disabled; }
     void setNotificationsDisabled(bool value) override { disabled = value; }
     void colorMatchImage(Image&) override {}
-    QString editValueForField(int32_t) override { return QString(); }
-    QString propertyForCell(const QString&, int32_t) override { return QString(); }
+    // Never null, as the mapper's.
+    QString editValueForField(int32_t field) override {
+        return fieldValues.value(field, QStringLiteral(""));
+    }
+    // Null for a key that has no value, as the mapper's for an unknown template key.
+    QString propertyForCell(const QString& key, int32_t cell) override {
+        return properties.value({key, cell});
+    }
 
     QHash<int32_t, Image> images;
     QHash<int32_t, Point> offsets;
+    QHash<int32_t, QString> fieldValues;
+    QHash<QPair<QString, int32_t>, QString> properties;
     int32_t scalingMode = ScalingModeFill;
     int32_t device = 0;
     bool disabled = false;
