@@ -270,10 +270,12 @@ void TMLineObject::setFrameCornersFromTo(Point from, Point to) {
     const Point end = from.x <= to.x ? to : from;
     const bool startChanges = start != _startPt;
     const bool endChanges = end != _endPt;
-    if (startChanges && endChanges) {
-        if (_originPt == kUnsetOrigin)
-            _originPt = from;
-        else if (_originPt == _startPt)
+    // A line not drawn before begins where the drag began, even when that
+    // point or the other happens to be an end it has already.
+    if (_originPt == kUnsetOrigin) {
+        _originPt = from;
+    } else if (startChanges && endChanges) {
+        if (_originPt == _startPt)
             _originPt = end;
         else
             _originPt = start;

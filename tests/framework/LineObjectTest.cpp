@@ -92,6 +92,13 @@ TEST(LineObject, TheOriginStaysAtTheEndTheDragBeganAt) {
     EXPECT_EQ(line->origin(), (Point{50, 50}));
 }
 
+TEST(LineObject, ADragFromOrToThePageOriginStillKeepsItsBeginning) {
+    TestHost host;
+    // A new line's ends are both (0, 0): one of them does not move here.
+    EXPECT_EQ(dragged({0, 0}, {50, 20})->origin(), (Point{0, 0}));
+    EXPECT_EQ(dragged({40, 30}, {0, 0})->origin(), (Point{40, 30}));
+}
+
 TEST(LineObject, AKnobDraggedPastTheOtherEndChangesSides) {
     TestHost host;
     TMLineObjectRef line = dragged({100, 50}, {20, 10});
