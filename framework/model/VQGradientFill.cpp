@@ -172,20 +172,32 @@ void VQGradientFill::setSteps(int steps) {
     }
 }
 
+void VQGradientFill::checkStep(int step) const {
+    if (step < 0 || step >= steps())
+        Exception::raise(key(kRangeException),
+                         QStringLiteral("Step %1 is beyond the %2 steps of the gradient")
+                             .arg(step)
+                             .arg(steps()));
+}
+
 Color VQGradientFill::colorAtStep(int step) const {
-    return _colors.at(size_t(step));
+    checkStep(step);
+    return _colors[size_t(step)];
 }
 
 void VQGradientFill::setColorAtStep(const Color& color, int step) {
-    _colors.at(size_t(step)) = color;
+    checkStep(step);
+    _colors[size_t(step)] = color;
 }
 
 float VQGradientFill::weightAtStep(int step) const {
-    return _weights.at(size_t(step));
+    checkStep(step);
+    return _weights[size_t(step)];
 }
 
 void VQGradientFill::setWeightAtStep(float weight, int step) {
-    _weights.at(size_t(step)) = weight;
+    checkStep(step);
+    _weights[size_t(step)] = weight;
 }
 
 Color VQGradientFill::colorWithWeight(float weight) const {

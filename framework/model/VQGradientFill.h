@@ -54,7 +54,7 @@ public:
     // Shrinking keeps the first steps and the last one; growing repeats the
     // last. A count outside 2 to 5 raises kRangeException.
     void setSteps(int steps);
-    // The index must be a step.
+    // An index that is no step raises kRangeException.
     Color colorAtStep(int step) const;
     void setColorAtStep(const Color& color, int step);
     float weightAtStep(int step) const;
@@ -87,6 +87,7 @@ public:
 
 private:
     void setDefaultSteps();
+    void checkStep(int step) const;
 
     int _kind = Axial;
     float _angle = 0;

@@ -196,9 +196,14 @@ TEST(ArcObject, FilledArcsAreFramedByTheirWedge) {
     const Rect open = arc->encapsulatingFrame();
     arc->setFillState(true);
     const Rect filled = arc->encapsulatingFrame();
-    // The wedge reaches the ellipse's centre, which the open curve does not.
-    EXPECT_NE(open, filled);
-    EXPECT_EQ(arc->frame(), arc->frame());
+    // The wedge reaches the ellipse's centre, (0, 50) turned about (50, 25).
+    const double turn = 30 * M_PI / 180;
+    const Point centre{float(50 - 50 * std::cos(turn) - 25 * std::sin(turn)),
+                       float(25 - 50 * std::sin(turn) + 25 * std::cos(turn))};
+    // Its frame starts there, grown by a point and moved onto a half point.
+    EXPECT_NEAR(filled.minX() + 1, centre.x, 1.5);
+    EXPECT_GT(open.minX(), centre.x + 20);
+    EXPECT_TRUE(pointInRect(Point{filled.minX() + 2, centre.y}, filled));
 }
 
 TEST(ArcObject, TheOptionKeyFlipsTheArcWhileItIsHeld) {

@@ -224,6 +224,17 @@ TEST(GradientFill, UnsupportedCountsRaiseAndChangeNothing) {
     EXPECT_EQ(five.steps(), 5);
 }
 
+TEST(GradientFill, StepAccessorsRefuseIndicesBeyondTheSteps) {
+    VQGradientFill fill;
+    for (int bad : {-1, 2}) {
+        EXPECT_TRUE(rangeError([&] { fill.colorAtStep(bad); }));
+        EXPECT_TRUE(rangeError([&] { fill.setColorAtStep(kRed, bad); }));
+        EXPECT_TRUE(rangeError([&] { fill.weightAtStep(bad); }));
+        EXPECT_TRUE(rangeError([&] { fill.setWeightAtStep(0.5f, bad); }));
+    }
+    EXPECT_TRUE(fill == VQGradientFill());
+}
+
 TEST(GradientFill, InsertAndRemoveClampTheirIndex) {
     VQGradientFill fill;
     fill.insertColorWithWeightAtStep(kRed, 2, 99);
