@@ -13,7 +13,11 @@ ColorPanel::ColorPanel() : _dialog(std::make_unique<QColorDialog>()) {
     // A panel, not a question: every change counts at once, and closing keeps it.
     _dialog->setOption(QColorDialog::NoButtons);
     _dialog->setModal(false);
-    _dialog->resize(_dialog->sizeHint());
+    // Its final size and window frame now, so that it can be placed before it is
+    // first shown.
+    _dialog->ensurePolished();
+    _dialog->adjustSize();
+    _dialog->winId();
 }
 
 ColorPanel::~ColorPanel() = default;
