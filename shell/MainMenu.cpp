@@ -1,6 +1,7 @@
 #include "shell/MainMenu.h"
 
 #include "platform/foundation/LocalizedStrings.h"
+#include "platform/foundation/MainBundle.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -10,7 +11,7 @@
 
 namespace {
 
-constexpr char kApplicationName[] = "Lumisk";
+constexpr char kBundleNameKey[] = "CFBundleName";
 constexpr char kAboutItemKey[] = "ABOUT_MENU_ITEM";
 constexpr char kCheckForUpdatesItemKey[] = "CHECK_FOR_UPDATES_MENU_ITEM";
 constexpr char kQuitItemKey[] = "QUIT_MENU_ITEM";
@@ -30,7 +31,11 @@ QWidget* activeMainWindow() {
 } // namespace
 
 MainMenu::MainMenu() {
-    auto application = std::make_unique<QMenu>(QString::fromLatin1(kApplicationName));
+    QString name =
+        MainBundle::objectForInfoDictionaryKey(QString::fromLatin1(kBundleNameKey)).toString();
+    if (name.isEmpty())
+        name = QCoreApplication::applicationName();
+    auto application = std::make_unique<QMenu>(name);
     _aboutItem = application->addAction(text(kAboutItemKey));
     application->addSeparator();
     _checkForUpdatesItem = application->addAction(text(kCheckForUpdatesItemKey));

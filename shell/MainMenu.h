@@ -12,8 +12,8 @@ class QMainWindow;
 class QMenu;
 
 // The application's one main menu: a row of menus, the application menu first and
-// the Window menu among them, that every main window shows in its menu bar. Menus
-// may be added and dropped while windows show it; every menu bar follows.
+// the Window menu among them, that every main window shows as its whole menu bar.
+// Menus may be added and dropped while windows show it; every menu bar follows.
 class MainMenu : public QObject {
     Q_OBJECT
 

@@ -38,6 +38,9 @@ int showMessageBox(const ModalAlert& alert) {
         otherButton = box.addButton(alert.otherButton, QMessageBox::ActionRole);
     if (defaultButton)
         box.setDefaultButton(defaultButton);
+    // Escape takes the choice that commits to least.
+    if (QPushButton* escape = otherButton ? otherButton : alternateButton)
+        box.setEscapeButton(escape);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     if (clicked && clicked == alternateButton)

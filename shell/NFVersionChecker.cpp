@@ -39,7 +39,7 @@ constexpr char kSkipVersionButtonKey[] = "UPDATE_SKIP_VERSION";
 constexpr char kRemindLaterButtonKey[] = "UPDATE_REMIND_LATER";
 constexpr char kOkKey[] = "OK";
 
-constexpr qsizetype kFieldSeparator = ';';
+constexpr char kFieldSeparator = ';';
 constexpr int kMinFields = 4;
 constexpr int kMaxFields = 5;
 enum Field { kVersionField, kBuildField, kDateField, kAddressField, kNotesField };

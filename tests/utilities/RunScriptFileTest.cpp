@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
@@ -173,4 +174,22 @@ TEST_F(RunScriptFileTest, AChattyScriptDoesNotBlock) {
               "#!/bin/sh\nhead -c 1000000 /dev/zero | tr '\\0' x >&2\nexit 4\n", true);
     LogCapture log;
     EXPECT_EQ(RunScriptFile(script), 4);
+}
+
+TEST_F(RunScriptFileTest, TheDesktopWorkspaceStartsApplications) {
+    Workspace::setSharedWorkspace(nullptr);
+    const QString marker = dir.filePath(QStringLiteral("started.txt"));
+    const QByteArray body = "#!/bin/sh\ntouch '" + QFile::encodeName(marker) + "'\n";
+    // An application folder starts through its entry, in the folder it lies in.
+    const QString bundle = dir.filePath(QStringLiteral("Tool.app"));
+    write(QStringLiteral("Tool.app/AppRun"), body, true);
+    EXPECT_EQ(RunScriptFile(bundle), 0);
+    for (int i = 0; i < 100 && !QFileInfo::exists(marker); ++i)
+        QThread::msleep(50);
+    EXPECT_TRUE(QFileInfo::exists(marker));
+
+    write(QStringLiteral("Broken.app/AppRun"), body, false);
+    EXPECT_EQ(RunScriptFile(dir.filePath(QStringLiteral("Broken.app"))), kRunScriptLaunchFailed);
+    QDir().mkpath(dir.filePath(QStringLiteral("Empty.app")));
+    EXPECT_EQ(RunScriptFile(dir.filePath(QStringLiteral("Empty.app"))), kRunScriptLaunchFailed);
 }
