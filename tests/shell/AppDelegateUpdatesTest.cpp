@@ -9,9 +9,9 @@
 #include "shell/ModalAlert.h"
 #include "shell/NFVersionChecker.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QAction>
 #include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -22,14 +22,15 @@
 
 namespace {
 
-// Counts the reachability questions of the short threads.
+// Counts the reachability questions of the short threads, in a counter that
+// outlives the delegate (which owns the environment).
 class CountingEnvironment : public FakeEnvironment {
 public:
     std::optional<uint32_t> reachabilityFlags(const QString& host) override {
-        asked.fetch_add(1);
+        asked->fetch_add(1);
         return FakeEnvironment::reachabilityFlags(host);
     }
-    std::atomic<int> asked{0};
+    std::shared_ptr<std::atomic<int>> asked = std::make_shared<std::atomic<int>>(0);
 };
 
 class AppDelegateUpdatesTest : public ::testing::Test {
@@ -40,6 +41,7 @@ protected:
             defaults.removeObjectForKey(QString::fromLatin1(key));
         auto made = std::make_unique<CountingEnvironment>();
         environment = made.get();
+        asked = made->asked;
         delegate = std::make_unique<AppDelegate>(std::move(made), &defaults);
         previousHandler = setModalAlertHandler([this](const ModalAlert& alert) {
             alerts << alert;
@@ -57,7 +59,7 @@ protected:
     }
     // Waits for the short thread a scheduling step started to ask for the network.
     void waitForReachabilityQuestion(int count = 1) {
-        QTRY_COMPARE_WITH_TIMEOUT(environment->asked.load(), count, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(asked->load(), count, 5000);
     }
     QDateTime storedDate(const char* key) const {
         return defaults.objectForKey(QString::fromLatin1(key)).toDateTime();
@@ -65,6 +67,7 @@ protected:
 
     UserDefaults defaults;
     CountingEnvironment* environment = nullptr;
+    std::shared_ptr<std::atomic<int>> asked;
     std::unique_ptr<AppDelegate> delegate;
     ModalAlertHandler previousHandler;
     QList<ModalAlert> alerts;
@@ -78,7 +81,7 @@ constexpr qint64 kDay = 24 * kHour;
 TEST_F(AppDelegateUpdatesTest, TheUpdateCheckIsDueADayAfterTheLastOne) {
     setDate(kLastUpdateCheckKey, 23 * kHour);
     EXPECT_FALSE(delegate->autoUpdate());
-    EXPECT_EQ(environment->asked.load(), 0);
+    EXPECT_EQ(asked->load(), 0);
 
     setDate(kLastUpdateCheckKey, 25 * kHour);
     EXPECT_TRUE(delegate->autoUpdate());
@@ -118,7 +121,7 @@ TEST_F(AppDelegateUpdatesTest, TheExchangeCheckFollowsItsInterval) {
         {"NeverChecked", 1, -1, -1, true},
         {"OnlyIgnored", 0, -1, 2 * kHour, false},
     };
-    int asked = 0;
+    int questions = 0;
     for (const Case& c : cases) {
         defaults.removeObjectForKey(QString::fromLatin1(kLastExchangeCheckDateKey));
         defaults.removeObjectForKey(QString::fromLatin1(kLastExchangeIgnoreDateKey));
@@ -129,7 +132,7 @@ TEST_F(AppDelegateUpdatesTest, TheExchangeCheckFollowsItsInterval) {
         delegate->setPreferencesIntFor(c.frequency, PrefExchangeUpdateFrequency);
         EXPECT_EQ(delegate->autoExchangeUpdate(), c.due) << c.name;
         if (c.due)
-            waitForReachabilityQuestion(++asked);
+            waitForReachabilityQuestion(++questions);
     }
     QTRY_VERIFY_WITH_TIMEOUT(delegate->shouldExchangeAutoUpdate(), 5000);
     delegate->heartbeat();
@@ -260,7 +263,7 @@ TEST_F(LaunchChecksTest, LaunchSchedulesTheChecksItIsAllowedTo) {
     delegate->setPreferencesBOOLFor(false, PrefExchangeCheckForUpdates);
     launch();
     QTRY_VERIFY_WITH_TIMEOUT(delegate->shouldAutoUpdate(), 5000);
-    EXPECT_EQ(environment->asked.load(), 1);
+    EXPECT_EQ(asked->load(), 1);
     EXPECT_FALSE(delegate->shouldExchangeAutoUpdate());
 }
 
@@ -270,7 +273,7 @@ TEST_F(LaunchChecksTest, NeitherCheckWhenBothAreOff) {
     delegate->setPreferencesBOOLFor(false, PrefExchangeCheckForUpdates);
     launch();
     delegate.reset(); // waits for any short thread
-    EXPECT_EQ(environment->asked.load(), 0);
+    EXPECT_EQ(asked->load(), 0);
 }
 
 TEST_F(LaunchChecksTest, TheColorPanelIsPlacedOnceAndComesBackIfItWasOpen) {
