@@ -54,19 +54,18 @@ ScriptRunner::Command ScriptRunner::scriptCommand(const QString& path) {
     if (QFileInfo(path).isExecutable())
         return {absolute, {}};
     const QByteArray line = firstLine(path, kMaxShebangLine);
-    if (line.startsWith("#!")) {
-        const QByteArray rest = line.mid(2).trimmed();
-        const qsizetype split = rest.indexOf(' ') >= 0 ? rest.indexOf(' ') : rest.indexOf('\t');
-        if (!rest.isEmpty()) {
-            if (split < 0)
-                return {QFile::decodeName(rest), {absolute}};
-            const QByteArray argument = rest.mid(split + 1).trimmed();
-            QStringList arguments;
-            if (!argument.isEmpty())
-                arguments << QFile::decodeName(argument);
-            arguments << absolute;
-            return {QFile::decodeName(rest.left(split)), arguments};
-        }
+    const QByteArray rest = line.startsWith("#!") ? line.mid(2).trimmed() : QByteArray();
+    if (!rest.isEmpty()) {
+        // As the kernel reads the line: the interpreter, then at most one argument.
+        qsizetype split = 0;
+        while (split < rest.size() && rest[split] != ' ' && rest[split] != '\t')
+            ++split;
+        QStringList arguments;
+        const QByteArray argument = rest.mid(split).trimmed();
+        if (!argument.isEmpty())
+            arguments << QFile::decodeName(argument);
+        arguments << absolute;
+        return {QFile::decodeName(rest.left(split)), arguments};
     }
     return {QString::fromLatin1(kDefaultShell), {absolute}};
 }
