@@ -18,3 +18,7 @@ QPoint TemplateManagerWindowController::defaultOrigin(const QRect& visibleFrame,
 bool TemplateManagerWindowController::canShow() const {
     return true;
 }
+
+void TemplateManagerWindowController::checkForExchangeUpdates() {
+    // The exchange client comes with the template manager window's contents.
+}

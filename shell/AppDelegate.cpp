@@ -8,10 +8,13 @@
 #include "platform/foundation/Resources.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/BezierPath.h"
+#include "shell/MainMenu.h"
+#include "shell/NFVersionChecker.h"
 #include "shell/PreferenceTable.h"
 #include "shell/SystemEnvironment.h"
 #include "shell/URLResourceRetriever.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
@@ -96,12 +99,28 @@ AppDelegate::AppDelegate(std::unique_ptr<SystemEnvironment> environment, UserDef
     : _environment(environment ? std::move(environment) : std::make_unique<SystemEnvironment>()),
       _defaults(defaults ? *defaults : UserDefaults::standardUserDefaults()),
       _settings(_defaults, *_environment), _urlRetriever(std::make_unique<URLResourceRetriever>()),
-      _resources(_defaults, _environment->systemVersion()) {
+      _resources(_defaults, _environment->systemVersion()),
+      _updateInfo(std::make_shared<UpdateInfo>()),
+      _versionFileURL(QString::fromLatin1(kVersionFileURL)),
+      _mainMenu(std::make_unique<MainMenu>()) {
     recordMainAppThread();
     HostServices::install(this);
+    NFVersionChecker* checker = NFVersionChecker::versionChecker();
+    checker->setUserDefaults(&_defaults);
+    checker->setNoticeReceiver([info = _updateInfo](const QVariantMap& notice) {
+        std::lock_guard<std::mutex> locked(info->mutex);
+        info->notice = notice;
+    });
+    QObject::connect(_mainMenu->checkForUpdatesItem(), &QAction::triggered, _mainMenu.get(),
+                     [this] { checkForUpdates(_mainMenu->checkForUpdatesItem()); });
 }
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate() {
+    _shortThreads.waitForDone();
+    NFVersionChecker* checker = NFVersionChecker::versionChecker();
+    checker->setUserDefaults(nullptr);
+    checker->setNoticeReceiver(nullptr);
+}
 
 // Settings store.
 

@@ -9,14 +9,19 @@
 
 #include <QCursor>
 #include <QList>
+#include <QThreadPool>
 #include <QUrl>
+#include <QVariantMap>
 #include <array>
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 class BezierPath;
 class ColorProfileHandle;
 class Document;
+class MainMenu;
 class QThread;
 class QTimer;
 class QWidget;
@@ -27,6 +32,14 @@ class UserDefaults;
 // The host whose reachability tells whether the network is usable: the web server
 // that also serves the version file.
 inline constexpr char kMakerWebServerHost[] = "www.lumisk.org";
+inline constexpr char kVersionFileURL[] = "http://www.lumisk.org/Downloads/VyxVersion.txt";
+// The build of this program, as version files number them.
+inline constexpr int kCurrentBuild = 26;
+
+// User defaults of the update checks.
+inline constexpr char kLastUpdateCheckKey[] = "_lastUpdateCheck";
+inline constexpr char kLastExchangeCheckDateKey[] = "templateManagerLastExchangeCheckDateKey";
+inline constexpr char kLastExchangeIgnoreDateKey[] = "templateManagerLastExchangeIgnoreDateKey";
 
 // The application's delegate: the settings store and the process-wide services
 // every other part reaches through the installed host. Installs itself as the host
@@ -141,8 +154,32 @@ public:
     void newTemplateDocument();
     void showTemplateManager();
 
-    // The 5 s tick on the main thread.
+    // The 5 s tick on the main thread: it runs the checks that the short threads
+    // found due, shows an update notice left by the version checker and, once, lets
+    // the colour panel show opacity.
     void heartbeat();
+
+    // Update checks. A sender is the user asking (from the menu); none is the
+    // automatic check.
+    void checkForUpdates(const QObject* sender);
+    // Each starts a short thread that finds out whether the network is there and,
+    // if so, flags its check for the next beat; true when the check was due and
+    // the thread started.
+    bool autoUpdate();
+    bool autoExchangeUpdate();
+    bool shouldAutoUpdate() const { return _shouldAutoUpdate.load(); }
+    bool shouldExchangeAutoUpdate() const { return _shouldExchangeAutoUpdate.load(); }
+    // Leaves an update notice ("msg", "url", "build") for the next beat. Any thread.
+    void signalUpdateMessage(const QVariantMap& notice);
+    // The version file's address; tests point it at a server of their own.
+    QString versionFileURL() const { return _versionFileURL; }
+    void setVersionFileURL(const QString& url) { _versionFileURL = url; }
+
+    // Runs a file of the Scripts menu on a thread of its own; a failure is shown
+    // when it ends, and the main window then comes to the front.
+    void runScript(const QString& path);
+    // The shared main menu that main windows show.
+    MainMenu* mainMenu() const { return _mainMenu.get(); }
 
     SettingsStore& settingsStore() { return _settings; }
 
@@ -169,6 +206,9 @@ private:
     void startAutomaticChecks();
     void installAboutItemAction();
     void constructScriptsMenu();
+    void autoUpdateThread();
+    void autoExchangeUpdateThread();
+    void scriptFinished(const QString& path, int16_t status);
     void synchronizeTemplateInfoCache();
     bool placeColorPanel();
     void orderFrontColorPanel();
@@ -190,4 +230,19 @@ private:
     QString _pendingFolder;
     std::unique_ptr<QTimer> _heartbeatTimer;
     std::optional<PaletteStates> _palettesAtQuit;
+    bool _inHeartbeat = false;
+    std::atomic<bool> _shouldAutoUpdate{false};
+    std::atomic<bool> _shouldExchangeAutoUpdate{false};
+    bool _colorAlphaSet = false;
+    // Shared with the version checker's threads, which may end after the delegate.
+    struct UpdateInfo {
+        std::mutex mutex;
+        std::optional<QVariantMap> notice;
+    };
+    std::shared_ptr<UpdateInfo> _updateInfo;
+    QString _versionFileURL;
+    std::unique_ptr<MainMenu> _mainMenu;
+    // The short reachability threads; they use the environment, so the delegate
+    // waits for them as it goes.
+    QThreadPool _shortThreads;
 };

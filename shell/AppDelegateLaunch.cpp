@@ -15,12 +15,19 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PreferenceIndex.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/ui/ColorPanel.h"
 #include "platform/ui/FloatingPalette.h"
 #include "platform/ui/ModalAlert.h"
+#include "shell/MainMenu.h"
+#include "shell/NFVersionChecker.h"
+#include "shell/ScriptsMenu.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QFileInfo>
+#include <QMenu>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -50,6 +57,9 @@ constexpr char kMasksFolder[] = "Masks";
 constexpr char kBridgesFolder[] = "Mail Bridges";
 
 constexpr int kHeartbeatInterval = 5000; // ms
+constexpr char kScriptsMenuTitleKey[] = "SCRIPTS_MENU_TITLE";
+constexpr int kColorPanelRightInset = 338;
+constexpr int kColorPanelMargin = 2;
 constexpr uint32_t kPantherVersion = 0x1030;
 
 QString str(const char* text) {
@@ -337,13 +347,33 @@ void AppDelegate::initFileAttributeGlobals() {}
 void AppDelegate::installServicesProvider() {}
 
 // The automatic application-update and template-exchange checks (settings 50, 40).
-void AppDelegate::startAutomaticChecks() {}
+void AppDelegate::startAutomaticChecks() {
+    if (preferencesBOOLFor(PrefCheckForApplicationUpdates))
+        autoUpdate();
+    if (preferencesBOOLFor(PrefExchangeCheckForUpdates))
+        autoExchangeUpdate();
+}
 
 // The About item's action: the splash panel.
 void AppDelegate::installAboutItemAction() {}
 
-// The Scripts menu over the user's scripts folder.
-void AppDelegate::constructScriptsMenu() {}
+// The Scripts menu over the user's scripts folder, made again on every activation
+// so that it shows what the folder holds now.
+void AppDelegate::constructScriptsMenu() {
+    MainMenu* menu = mainMenu();
+    if (!menu)
+        return;
+    const QString folder =
+        ResourceInstaller::expandTilde(ResourceInstaller::localizedPath(FolderKeys::kScriptsPath));
+    const QString title = localizedString(str(kScriptsMenuTitleKey));
+    if (QMenu* old = menu->menuWithTitle(title))
+        menu->removeMenu(old);
+    if (!QFileInfo(folder).isDir())
+        return;
+    menu->insertMenu(ScriptsMenu::build(title, ScriptsMenu::scan(folder),
+                                        [this](const QString& path) { runScript(path); }),
+                     menu->indexOfMenu(menu->windowsMenu()));
+}
 
 // The template info cache writes itself when it was changed.
 void AppDelegate::synchronizeTemplateInfoCache() {}
@@ -351,11 +381,21 @@ void AppDelegate::synchronizeTemplateInfoCache() {}
 // The platform's shared colour panel: placed at the top right of the screen the
 // first time, shown again when it was open at quit. False: no panel to place.
 bool AppDelegate::placeColorPanel() {
-    return false;
+    ColorPanel* panel = ColorPanel::sharedColorPanel();
+    const QRect visible = _environment->mainScreenVisibleFrame().toQRectF().toRect();
+    const QSize size = panel->frame().size();
+    // Its top 2 points below the top of the visible area, its right edge 340 points
+    // left of the area's right edge.
+    panel->setFrameTopLeft(
+        {visible.x() + visible.width() - kColorPanelRightInset - size.width() - kColorPanelMargin,
+         visible.y() + kColorPanelMargin});
+    return true;
 }
-void AppDelegate::orderFrontColorPanel() {}
+void AppDelegate::orderFrontColorPanel() {
+    ColorPanel::sharedColorPanel()->orderFront();
+}
 bool AppDelegate::colorPanelIsVisible() const {
-    return false;
+    return ColorPanel::sharedColorPanelExists() && ColorPanel::sharedColorPanel()->isVisible();
 }
 
 // New documents through the document controller, once the catalog and template
@@ -364,4 +404,33 @@ void AppDelegate::newCatalogDocument() {}
 void AppDelegate::newTemplateDocument() {}
 
 // Update checks, the update notice and the colour panel's opacity run here.
-void AppDelegate::heartbeat() {}
+void AppDelegate::heartbeat() {
+    // A panel shown by a beat runs the event loop, where the timer keeps firing;
+    // those beats wait for this one to end.
+    if (_inHeartbeat)
+        return;
+    _inHeartbeat = true;
+    const auto done = qScopeGuard([this] { _inHeartbeat = false; });
+
+    if (_shouldAutoUpdate.exchange(false)) {
+        checkForUpdates(nullptr);
+        _defaults.setObjectForKey(QDateTime::currentDateTimeUtc(), str(kLastUpdateCheckKey));
+    }
+    if (_shouldExchangeAutoUpdate.exchange(false))
+        TemplateManagerWindowController::sharedTemplateManagerController()
+            ->checkForExchangeUpdates();
+    std::optional<QVariantMap> notice;
+    {
+        std::lock_guard<std::mutex> locked(_updateInfo->mutex);
+        notice.swap(_updateInfo->notice);
+    }
+    if (notice)
+        NFVersionChecker::versionChecker()->showUpdateUrlBuild(
+            notice->value(str(kUpdateNoticeMessageKey)).toString(),
+            notice->value(str(kUpdateNoticeURLKey)).toString(),
+            notice->value(str(kUpdateNoticeBuildKey)).toInt());
+    if (!_colorAlphaSet) {
+        ColorPanel::sharedColorPanel()->setShowsAlpha(true);
+        _colorAlphaSet = true;
+    }
+}

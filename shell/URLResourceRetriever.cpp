@@ -1,5 +1,6 @@
 #include "shell/URLResourceRetriever.h"
 
+#include "platform/system/URLFetch.h"
 #include "shell/URLImageRetrievalDelegate.h"
 
 #include <QBuffer>
@@ -7,79 +8,23 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QImageReader>
-#include <curl/curl.h>
-#include <mutex>
 
 namespace {
-
-constexpr char kUserAgent[] = "Lumisk/1.0";
-constexpr char kProtocols[] = "http,https,file";
-// A server may not send us to a local file.
-constexpr char kRedirectProtocols[] = "http,https";
-
-struct Transfer {
-    QByteArray data;
-    int64_t maxBytes = 0;
-    const std::atomic<bool>* cancelled = nullptr;
-};
-
-size_t writeBody(char* ptr, size_t size, size_t count, void* userdata) {
-    auto* transfer = static_cast<Transfer*>(userdata);
-    const size_t n = size * count;
-    if (int64_t(transfer->data.size()) + int64_t(n) > transfer->maxBytes)
-        return 0; // makes curl fail the transfer
-    transfer->data.append(ptr, qsizetype(n));
-    return n;
-}
-
-int progress(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    auto* transfer = static_cast<Transfer*>(userdata);
-    return transfer->cancelled->load() ? 1 : 0;
-}
-
-void initCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 // The body at `url`, or a null array when the transfer fails for any reason.
 QByteArray fetchBytes(const QUrl& url, const URLResourceRetriever::Limits& limits,
                       const std::atomic<bool>& cancelled) {
-    if (!url.isValid() || cancelled.load())
-        return QByteArray();
-    CURL* curl = curl_easy_init();
-    if (!curl)
-        return QByteArray();
-    Transfer transfer;
-    transfer.maxBytes = limits.maxBytes;
-    transfer.cancelled = &cancelled;
-    const QByteArray encoded = url.toEncoded();
-    curl_easy_setopt(curl, CURLOPT_URL, encoded.constData());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, kProtocols);
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, kRedirectProtocols);
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, limits.maxRedirects);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, limits.timeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits.maxBytes));
-    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, kUserAgent);
-    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, progress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
-    const CURLcode result = curl_easy_perform(curl);
-    curl_easy_cleanup(curl);
-    if (result != CURLE_OK) {
-        qWarning("Image fetch of %s failed: %s", encoded.constData(), curl_easy_strerror(result));
-        return QByteArray();
-    }
-    if (transfer.data.isNull())
-        transfer.data = QByteArray(""); // an empty body is still a completed transfer
-    return transfer.data;
+    URLFetch::Options options;
+    options.connectTimeoutMs = limits.connectTimeoutSeconds * 1000;
+    options.timeoutMs = limits.timeoutSeconds * 1000;
+    options.maxRedirects = limits.maxRedirects;
+    options.maxBytes = limits.maxBytes;
+    options.protocols = "http,https,file";
+    const URLFetch::Result result = URLFetch::get(url, options, &cancelled);
+    if (!result.ok())
+        qWarning("Image fetch of %s failed: %s", url.toEncoded().constData(),
+                 qPrintable(result.error));
+    return result.body;
 }
 
 Image decodeImage(const QByteArray& bytes) {
@@ -107,7 +52,6 @@ Image fetchImage(const QUrl& url, const URLResourceRetriever::Limits& limits,
 
 URLResourceRetriever::URLResourceRetriever()
     : _cancelled(std::make_shared<std::atomic<bool>>(false)) {
-    initCurlOnce();
     // Each fetch gets a thread of its own, however many are running.
     _threads.setMaxThreadCount(64);
 }

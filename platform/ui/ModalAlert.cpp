@@ -28,19 +28,31 @@ QMessageBox::Icon iconFor(Style style) {
     return QMessageBox::Warning;
 }
 
+// Messages mark line breaks with a carriage return, as the platform's alert
+// texts do; a message box wants new lines.
+QString displayText(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
 int runPanel(const Request& request) {
-    QMessageBox panel(iconFor(request.style), request.title, request.message, QMessageBox::NoButton,
-                      QApplication::activeWindow());
+    QMessageBox panel(iconFor(request.style), request.title, displayText(request.message),
+                      QMessageBox::NoButton, QApplication::activeWindow());
     QPushButton* defaultButton = panel.addButton(request.defaultButton, QMessageBox::AcceptRole);
     QPushButton* alternateButton =
         request.alternateButton.isEmpty()
             ? nullptr
             : panel.addButton(request.alternateButton, QMessageBox::RejectRole);
-    if (!request.otherButton.isEmpty())
-        panel.addButton(request.otherButton, QMessageBox::ActionRole);
+    QPushButton* otherButton = request.otherButton.isEmpty()
+                                   ? nullptr
+                                   : panel.addButton(request.otherButton, QMessageBox::ActionRole);
     panel.setDefaultButton(defaultButton);
-    // Escape is the alternate button when there is one, else it dismisses.
-    panel.setEscapeButton(alternateButton ? alternateButton : defaultButton);
+    // Escape takes the choice that commits to least: the other button ("Remind Me
+    // Later"), else the alternate one, else the default that only dismisses.
+    panel.setEscapeButton(otherButton       ? otherButton
+                          : alternateButton ? alternateButton
+                                            : defaultButton);
     panel.exec();
     const QAbstractButton* clicked = panel.clickedButton();
     if (clicked == defaultButton || !clicked)

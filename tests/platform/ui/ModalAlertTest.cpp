@@ -104,6 +104,8 @@ TEST(ModalAlert, ThePanelAnswersThePlatformReturnCodes) {
          ModalAlert::DefaultReturn},
         {"Escape with an alternate", "Cancel", "",
          [](QMessageBox& p) { QTest::keyClick(&p, Qt::Key_Escape); }, ModalAlert::AlternateReturn},
+        {"Escape with three buttons", "Skip", "Later",
+         [](QMessageBox& p) { QTest::keyClick(&p, Qt::Key_Escape); }, ModalAlert::OtherReturn},
         {"Escape with one button", "", "",
          [](QMessageBox& p) { QTest::keyClick(&p, Qt::Key_Escape); }, ModalAlert::DefaultReturn},
     };
@@ -117,7 +119,7 @@ TEST(ModalAlert, ThePanelAnswersThePlatformReturnCodes) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     ModalAlert::Request plain;
     plain.title = QStringLiteral("Stopped");
-    plain.message = QStringLiteral("The disk is full.");
+    plain.message = QStringLiteral("The disk\ris full.");
     plain.style = ModalAlert::Style::Critical;
     const int answer = runAndAct(
         plain,
@@ -129,7 +131,7 @@ TEST(ModalAlert, ThePanelAnswersThePlatformReturnCodes) {
         &buttons);
     EXPECT_EQ(answer, ModalAlert::DefaultReturn);
     EXPECT_EQ(buttons, QStringList{QStringLiteral("OK")});
-    EXPECT_EQ(title, QStringLiteral("The disk is full."));
+    EXPECT_EQ(title, QStringLiteral("The disk\nis full.")); // carriage returns break lines
     EXPECT_EQ(icon, QMessageBox::Critical);
 }
 

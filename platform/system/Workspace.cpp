@@ -1,0 +1,42 @@
+#include "platform/system/Workspace.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QProcess>
+#include <atomic>
+
+namespace {
+
+// The entry of an application folder, as application directories name it.
+constexpr char kApplicationEntry[] = "AppRun";
+
+std::atomic<Workspace*> gReplacement{nullptr};
+
+} // namespace
+
+Workspace::~Workspace() = default;
+
+Workspace& Workspace::sharedWorkspace() {
+    static Workspace desktop;
+    Workspace* replacement = gReplacement.load();
+    return replacement ? *replacement : desktop;
+}
+
+void Workspace::setSharedWorkspace(Workspace* workspace) {
+    gReplacement.store(workspace);
+}
+
+bool Workspace::openURL(const QUrl& url) {
+    return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+bool Workspace::launchApplication(const QString& path) {
+    const QFileInfo application(path);
+    const QFileInfo program = application.isDir()
+                                  ? QFileInfo(application.absoluteFilePath() + QLatin1Char('/') +
+                                              QLatin1String(kApplicationEntry))
+                                  : application;
+    if (!program.isFile() || !program.isExecutable())
+        return false;
+    return QProcess::startDetached(program.absoluteFilePath(), {}, application.absolutePath());
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/foundation/PlatformExport.h"
+
+#include <QString>
+#include <QUrl>
+
+// What the desktop does for the program: opening an address in the user's browser
+// and starting another application. Tests put in a workspace of their own that
+// records what was asked.
+class LUMISK_PLATFORM_EXPORT Workspace {
+public:
+    Workspace() = default;
+    virtual ~Workspace();
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+
+    static Workspace& sharedWorkspace();
+    // Not owned; null puts the desktop's workspace back.
+    static void setSharedWorkspace(Workspace* workspace);
+
+    // Main thread only. False when no handler takes the address.
+    virtual bool openURL(const QUrl& url);
+    // Starts the application without waiting for it: an executable file, or an
+    // application folder through its "AppRun". False when it can't be started.
+    // Safe on any thread.
+    virtual bool launchApplication(const QString& path);
+};
