@@ -386,12 +386,11 @@ BinaryTemplate readBinaryTemplate(QIODevice& file, const HeaderOffsetsRec& offse
     // Kinds of a later version, or damaged kinds: the rest of the page still reads.
     for (auto it = unknownKinds.cbegin(); it != unknownKinds.cend(); ++it)
         contents.dropped.append(
-            (it.value() == 1 ? QStringLiteral("One page object of the unknown kind \"%2\" was "
-                                              "left out.")
-                             : QStringLiteral("%1 page objects of the unknown kind \"%2\" were "
-                                              "left out."))
-                .arg(it.value())
-                .arg(it.key()));
+            it.value() == 1
+                ? QStringLiteral("One page object of the unknown kind \"%1\" was left out.")
+                      .arg(it.key())
+                : QStringLiteral("%1 page objects of the unknown kind \"%2\" were left out.")
+                      .arg(QString::number(it.value()), it.key()));
     return contents;
 }
 
