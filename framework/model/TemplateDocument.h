@@ -111,7 +111,9 @@ public:
     // Template files (TemplateDocumentFile.cpp), only of kTemplateDocumentType.
     // Writing replaces the file only once all of it was written; reading takes
     // the binary generation and the older property-list one. On NO the reason
-    // goes to *error.
+    // goes to *error. On YES *error is emptied, or names what a damaged file
+    // lost (one sentence a line), to be shown as a warning; the document is
+    // then marked as edited.
     bool writeToFileOfType(const QString& path, const QString& type, QString* error = nullptr);
     bool readFromFileOfType(const QString& path, const QString& type, QString* error = nullptr);
     bool readVersion1FromFile(const QString& path, QString* error = nullptr);

@@ -5,6 +5,7 @@
 
 #include "platform/archiving/Archiver.h"
 #include "platform/archiving/Unarchiver.h"
+#include "platform/foundation/FileAccess.h"
 #include "platform/foundation/HostServices.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/graphics/Color.h"
@@ -13,6 +14,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QLocale>
 #include <QSaveFile>
 #include <algorithm>
 #include <cmath>
@@ -56,6 +58,33 @@ QString version1ClassForKind(const QString& kind) {
         if (kind == QLatin1String(entry.kind))
             return key(entry.className);
     return {};
+}
+
+// What each record holds, in the words its damage is reported with.
+struct RecordPart {
+    uint32_t tag;
+    const char* part;
+};
+constexpr RecordPart kRecordParts[] = {
+    {kRecordModified, "date of saving"},
+    {kRecordName, "name"},
+    {kRecordDocumentID, "document ID"},
+    {kRecordCreator, "creator"},
+    {kRecordCategory, "category"},
+    {kRecordDescription, "description"},
+    {kRecordPageDescription, "page description"},
+    {kRecordPrintInfo, "page setup"},
+    {kRecordThumbnail, "thumbnail"},
+    {kRecordNamedImages, "images"},
+    {kRecordPage, "page objects"},
+    {kRecordCopyright, "copyright"},
+};
+
+QString partName(uint32_t tag) {
+    for (const RecordPart& entry : kRecordParts)
+        if (entry.tag == tag)
+            return QString::fromLatin1(entry.part);
+    return TemplateFile::tagText(tag);
 }
 
 void setError(QString* error, const QString& reason) {
@@ -128,7 +157,7 @@ public:
 // Writes records one after the other and remembers the first failure.
 class RecordWriter {
 public:
-    explicit RecordWriter(QIODevice& device) : _device(device) {}
+    explicit RecordWriter(QFileDevice& device) : _device(device) {}
 
     bool ok() const { return _reason.isEmpty(); }
     QString reason() const { return _reason; }
@@ -136,8 +165,9 @@ public:
     void writeBytes(const QByteArray& bytes) {
         if (!ok())
             return;
-        if (_device.write(bytes) != bytes.size())
-            fail(_device.errorString());
+        QString reason;
+        if (!FileAccess::writeAll(_device, bytes, &reason))
+            fail(reason);
     }
 
     // Writes the record at the current position and answers that position
@@ -156,8 +186,12 @@ public:
             fail(QStringLiteral("A part of the template cannot be stored: %1").arg(reason));
             return 0;
         }
-        if (qint64(archive.size()) > qint64(std::numeric_limits<uint32_t>::max())) {
-            fail(QStringLiteral("The template is too large for its file format."));
+        // What no reader would take is not written either.
+        if (qint64(archive.size()) > qint64(TemplateFile::kMaxRecordLength)) {
+            fail(QStringLiteral("The template cannot be stored: its %1 would take %2, more than "
+                                "the %3 a template file allows.")
+                     .arg(partName(tag), QLocale::c().formattedDataSize(archive.size()),
+                          QLocale::c().formattedDataSize(TemplateFile::kMaxRecordLength)));
             return 0;
         }
         ObjectHeader header{kObjectHeaderTag,
@@ -179,9 +213,186 @@ public:
     }
 
 private:
-    QIODevice& _device;
+    QFileDevice& _device;
     QString _reason;
 };
+
+// Everything a binary template file holds, decoded before any of it reaches
+// the document, and what stands in the way of it.
+struct BinaryTemplate {
+    std::optional<QString> name, documentID, creator, category, description, copyright;
+    std::optional<PrintInfo> printInfo;
+    std::optional<QVariantMap> pageDescription;
+    std::optional<Image> thumbnail;
+    QMap<QString, TemplateDocument::NamedImage> namedImages;
+    QList<TMObjectRef> objects;
+    // Damage to a part the template cannot do without: the file is refused.
+    QString refusal;
+    // Parts that were left out, one sentence each.
+    QStringList dropped;
+};
+
+// The page, its objects, their images and the paper make the template; the
+// descriptive texts and the thumbnail can be left out of a damaged file.
+enum class Need { Required, Optional };
+
+class BinaryTemplateReader {
+public:
+    BinaryTemplateReader(QIODevice& file, const HeaderOffsetsRec& offsets, BinaryTemplate& into)
+        : _file(file), _offsets(offsets), _into(into) {}
+
+    void damaged(uint32_t tag, Need need, const QString& damage) {
+        if (need == Need::Optional) {
+            _into.dropped.append(QStringLiteral("The template file is damaged: its %1 (record "
+                                                "\"%2\") could not be read and was left out: %3.")
+                                     .arg(partName(tag), TemplateFile::tagText(tag), damage));
+        } else if (_into.refusal.isEmpty()) {
+            _into.refusal = QStringLiteral("The template file is damaged: its %1 (record \"%2\") "
+                                           "cannot be read: %3.")
+                                .arg(partName(tag), TemplateFile::tagText(tag), damage);
+        }
+    }
+
+    // The root object of a record when it was written and holds what
+    // `expected` takes; damage is reported by the record's need.
+    template <class T>
+    std::optional<T> object(HeaderOffsetsRec::Word word, uint32_t tag, Need need,
+                            const char* expected) {
+        const TemplateFile::Record record =
+            TemplateFile::readRecord(_file, _offsets.word[word], tag);
+        if (record.state == TemplateFile::Record::State::NotWritten)
+            return std::nullopt;
+        if (record.state == TemplateFile::Record::State::Damaged) {
+            damaged(tag, need, record.damage);
+            return std::nullopt;
+        }
+        QString reason;
+        const QVariant root = Unarchiver::unarchiveObject(record.payload, &reason);
+        if (!root.isValid()) {
+            damaged(tag, need,
+                    reason.isEmpty()
+                        ? QStringLiteral("the record holds nothing")
+                        : QStringLiteral("the record cannot be decoded (%1)").arg(reason));
+            return std::nullopt;
+        }
+        if (!holds<T>(root)) {
+            damaged(tag, need,
+                    QStringLiteral("the record holds no %1").arg(QLatin1String(expected)));
+            return std::nullopt;
+        }
+        return root.value<T>();
+    }
+
+private:
+    QIODevice& _file;
+    const HeaderOffsetsRec& _offsets;
+    BinaryTemplate& _into;
+};
+
+// A named-image entry as the writer makes it: a name and the archive of the
+// image's file or of the image.
+std::optional<TemplateDocument::NamedImage> namedImageFromEntry(const QVariantMap& entry,
+                                                                QString* damage) {
+    TemplateDocument::NamedImage image;
+    const QString name = entry.value(key(kNamedImageNameKey)).toString();
+    QString reason;
+    if (const auto source = entry.constFind(key(kNamedImageSourceDataKey));
+        source != entry.cend()) {
+        const QVariant data = holds<QByteArray>(*source)
+                                  ? Unarchiver::unarchiveObject(source->toByteArray(), &reason)
+                                  : QVariant();
+        if (!holds<QByteArray>(data)) {
+            *damage =
+                QStringLiteral("the file of the image \"%1\" cannot be decoded%2")
+                    .arg(name, reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason));
+            return std::nullopt;
+        }
+        image.src = data.toByteArray();
+    } else if (const auto data = entry.constFind(key(kNamedImageDataKey)); data != entry.cend()) {
+        image.img = holds<QByteArray>(*data)
+                        ? Unarchiver::unarchiveValue<Image>(data->toByteArray(), &reason)
+                        : std::nullopt;
+        if (!image.img) {
+            *damage =
+                QStringLiteral("the image \"%1\" cannot be decoded%2")
+                    .arg(name, reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason));
+            return std::nullopt;
+        }
+    }
+    return image;
+}
+
+// Reads every record the document takes, in the order the document takes
+// them; nothing of the document changes here.
+BinaryTemplate readBinaryTemplate(QIODevice& file, const HeaderOffsetsRec& offsets) {
+    using Word = HeaderOffsetsRec::Word;
+    BinaryTemplate contents;
+    BinaryTemplateReader reader(file, offsets, contents);
+
+    const auto text = [&](Word word, uint32_t tag) {
+        return reader.object<QString>(word, tag, Need::Optional, "text");
+    };
+    contents.name = text(Word::Name, kRecordName);
+    contents.documentID = text(Word::DocumentID, kRecordDocumentID);
+    contents.creator = text(Word::Creator, kRecordCreator);
+    contents.category = text(Word::Category, kRecordCategory);
+    contents.description = text(Word::Description, kRecordDescription);
+    contents.copyright = text(Word::Copyright, kRecordCopyright);
+    contents.printInfo =
+        reader.object<PrintInfo>(Word::PrintInfo, kRecordPrintInfo, Need::Required, "page setup");
+    contents.pageDescription = reader.object<QVariantMap>(
+        Word::PageDescription, kRecordPageDescription, Need::Required, "page description");
+    contents.thumbnail =
+        reader.object<Image>(Word::Thumbnail, kRecordThumbnail, Need::Optional, "image");
+
+    const std::optional<QVariantList> namedImages = reader.object<QVariantList>(
+        Word::NamedImages, kRecordNamedImages, Need::Required, "list of images");
+    for (qsizetype i = 0; namedImages && i < namedImages->size(); ++i) {
+        const QVariant& item = namedImages->at(i);
+        const QVariantMap entry = item.toMap();
+        if (!holds<QVariantMap>(item) || !holds<QString>(entry.value(key(kNamedImageNameKey)))) {
+            reader.damaged(kRecordNamedImages, Need::Required,
+                           QStringLiteral("its entry %1 is no named image").arg(i + 1));
+            break;
+        }
+        QString damage;
+        const std::optional<TemplateDocument::NamedImage> image =
+            namedImageFromEntry(entry, &damage);
+        if (!image) {
+            reader.damaged(kRecordNamedImages, Need::Required, damage);
+            break;
+        }
+        contents.namedImages.insert(entry.value(key(kNamedImageNameKey)).toString(), *image);
+    }
+
+    const std::optional<QVariantList> objects = reader.object<QVariantList>(
+        Word::Page, kRecordPage, Need::Required, "list of page objects");
+    QMap<QString, int> unknownKinds;
+    for (qsizetype i = 0; objects && i < objects->size(); ++i) {
+        const QVariant& item = objects->at(i);
+        if (!holds<QVariantMap>(item)) {
+            reader.damaged(kRecordPage, Need::Required,
+                           QStringLiteral("its entry %1 is no page object").arg(i + 1));
+            break;
+        }
+        const QVariantMap representation = item.toMap();
+        const QString kind = representation.value(key(kKindKey)).toString();
+        if (const TMObjectRef object =
+                TMObject::newTemplateObjectOfKindWithRepresentation(kind, representation))
+            contents.objects.append(object);
+        else
+            ++unknownKinds[kind];
+    }
+    // Kinds of a later version, or damaged kinds: the rest of the page still reads.
+    for (auto it = unknownKinds.cbegin(); it != unknownKinds.cend(); ++it)
+        contents.dropped.append(
+            it.value() == 1
+                ? QStringLiteral("One page object of the unknown kind \"%1\" was left out.")
+                      .arg(it.key())
+                : QStringLiteral("%1 page objects of the unknown kind \"%2\" were left out.")
+                      .arg(QString::number(it.value()), it.key()));
+    return contents;
+}
 
 } // namespace
 
@@ -197,8 +408,9 @@ bool TemplateDocument::writeToFileOfType(const QString& path, const QString& typ
     numberObjects();
 
     // The old file stays as it is until the new one is complete.
+    // Unbuffered, so that a full disk shows at the write that meets it, with its cause.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         setError(error, file.errorString());
         return false;
     }
@@ -302,9 +514,10 @@ bool TemplateDocument::readFromFileOfType(const QString& path, const QString& ty
         setError(error, QStringLiteral("Templates are not read as \"%1\".").arg(type));
         return false;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        setError(error, file.errorString());
+    QFile file;
+    QString reason;
+    if (!FileAccess::openRegularFileForReading(file, path, &reason)) {
+        setError(error, QStringLiteral("The template cannot be opened: %1").arg(reason));
         return false;
     }
 
@@ -326,76 +539,42 @@ bool TemplateDocument::readFromFileOfType(const QString& path, const QString& ty
     }
 
     WaitScope waiting;
+    BinaryTemplate contents = readBinaryTemplate(file, *offsets);
+    file.close();
+    if (!contents.refusal.isEmpty()) {
+        setError(error, contents.refusal);
+        return false;
+    }
+
     _changeVersion = prefix->changeVersion;
     _thumbnailGenMode = int8_t(uint8_t(prefix->thumbnailMode & 0xFF));
-
-    using Word = HeaderOffsetsRec::Word;
-    // The root object of a record; nil for a record that is missing, does not
-    // fit in the file, or does not unarchive.
-    const auto record = [&](Word word, uint32_t tag) -> QVariant {
-        const std::optional<QByteArray> payload =
-            TemplateFile::readRecordPayload(file, offsets->word[word], tag);
-        return payload ? Unarchiver::unarchiveObject(*payload) : QVariant();
-    };
-    const auto readText = [&](Word word, uint32_t tag, QString& field) {
-        const QVariant text = record(word, tag);
-        if (holds<QString>(text))
-            field = text.toString();
-    };
-
-    readText(Word::Name, kRecordName, _name);
-    readText(Word::DocumentID, kRecordDocumentID, _documentID);
-    readText(Word::Creator, kRecordCreator, _creator);
-    readText(Word::Category, kRecordCategory, _category);
-    readText(Word::Description, kRecordDescription, _description);
-    readText(Word::Copyright, kRecordCopyright, _copyright);
-
+    for (const auto& [field, text] : {std::pair{&_name, contents.name},
+                                      {&_documentID, contents.documentID},
+                                      {&_creator, contents.creator},
+                                      {&_category, contents.category},
+                                      {&_description, contents.description},
+                                      {&_copyright, contents.copyright}})
+        if (text)
+            *field = *text;
     // Before the page: a stored page replaces the size and name the paper gave it.
-    if (const QVariant info = record(Word::PrintInfo, kRecordPrintInfo); holds<PrintInfo>(info))
-        setPrintInfo(info.value<PrintInfo>());
-    if (const QVariant page = record(Word::PageDescription, kRecordPageDescription);
-        holds<QVariantMap>(page))
-        _page = PageDesc::newPageDescWithRepresentation(page.toMap());
-    if (const QVariant thumbnail = record(Word::Thumbnail, kRecordThumbnail);
-        holds<Image>(thumbnail))
-        _thumbnailProxy = thumbnail.value<Image>();
-
-    _namedImages.clear();
-    const QVariantList namedImages = record(Word::NamedImages, kRecordNamedImages).toList();
-    for (const QVariant& item : namedImages) {
-        const QVariantMap entry = item.toMap();
-        const QVariant name = entry.value(key(kNamedImageNameKey));
-        if (!holds<QString>(name))
-            continue;
-        NamedImage image;
-        if (entry.contains(key(kNamedImageSourceDataKey))) {
-            const QVariant source = Unarchiver::unarchiveObject(
-                entry.value(key(kNamedImageSourceDataKey)).toByteArray());
-            if (holds<QByteArray>(source))
-                image.src = source.toByteArray();
-        } else if (entry.contains(key(kNamedImageDataKey))) {
-            image.img = Unarchiver::unarchiveValue<Image>(
-                entry.value(key(kNamedImageDataKey)).toByteArray());
-        }
-        _namedImages.insert(name.toString(), image);
-    }
-
+    if (contents.printInfo)
+        setPrintInfo(*contents.printInfo);
+    if (contents.pageDescription)
+        _page = PageDesc::newPageDescWithRepresentation(*contents.pageDescription);
+    if (contents.thumbnail)
+        _thumbnailProxy = *contents.thumbnail;
+    _namedImages = contents.namedImages;
     _objects.clear();
-    const QVariantList objects = record(Word::Page, kRecordPage).toList();
-    for (const QVariant& item : objects) {
-        if (!holds<QVariantMap>(item))
-            continue;
-        const QVariantMap representation = item.toMap();
-        const QString kind = representation.value(key(kKindKey)).toString();
-        if (const TMObjectRef object =
-                TMObject::newTemplateObjectOfKindWithRepresentation(kind, representation))
-            addObject(object);
-    }
+    for (const TMObjectRef& object : std::as_const(contents.objects))
+        addObject(object);
 
-    file.close();
     _page->setParentDocument(this);
     _fromFile = true;
     updateChangeCount(ChangeCleared);
+    // What was left out is gone from the document: saving it must be a choice.
+    if (!contents.dropped.isEmpty())
+        updateChangeCount(ChangeDone);
+    setError(error, contents.dropped.join(QLatin1Char('\n')));
     return true;
 }
 

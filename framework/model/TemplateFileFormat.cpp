@@ -87,24 +87,61 @@ std::optional<HeaderOffsetsRec> readHeaderOffsets(QIODevice& device) {
     return offsets;
 }
 
-std::optional<QByteArray> readRecordPayload(QIODevice& device, uint32_t offset, uint32_t tag) {
+QString tagText(uint32_t tag) {
+    char bytes[4];
+    qToBigEndian(tag, bytes);
+    for (const char c : bytes)
+        if (c < 0x20 || c > 0x7E)
+            return QStringLiteral("0x%1").arg(tag, 8, 16, QLatin1Char('0'));
+    return QString::fromLatin1(bytes, 4);
+}
+
+Record readRecord(QIODevice& device, uint32_t offset, uint32_t tag) {
+    Record record;
     if (offset == 0)
-        return std::nullopt;
+        return record;
+    const auto damaged = [&](const QString& damage) {
+        record.state = Record::State::Damaged;
+        record.damage = damage;
+        return record;
+    };
+    const qint64 size = device.size();
+    if (qint64(offset) >= size)
+        return damaged(QStringLiteral("its place, byte %1, lies beyond the end of the file "
+                                      "(%2 bytes)")
+                           .arg(offset)
+                           .arg(size));
     std::optional<ObjectHeader> header = readRecordAt<ObjectHeader>(device, qint64(offset));
     if (!header)
-        return std::nullopt;
+        return damaged(
+            QStringLiteral("the file ends inside the header of the record at byte %1").arg(offset));
     SwapObjectHeaderBigToHost(&*header);
     if (header->tag != tag)
-        return std::nullopt;
-    // The length is checked against what the device holds before anything is allocated.
+        return damaged(QStringLiteral("the record at byte %1 is marked \"%2\" instead of \"%3\"")
+                           .arg(offset)
+                           .arg(tagText(header->tag), tagText(tag)));
+    // Both lengths are checked before anything is allocated.
+    if (header->length > kMaxRecordLength)
+        return damaged(QStringLiteral("the record at byte %1 claims %2 bytes, more than a record "
+                                      "may hold")
+                           .arg(offset)
+                           .arg(header->length));
     const qint64 start = qint64(offset) + qint64(sizeof(ObjectHeader));
     const qint64 length = qint64(header->length);
-    if (device.size() - start < length)
-        return std::nullopt;
+    if (size - start < length)
+        return damaged(QStringLiteral("the record at byte %1 claims %2 bytes, but the file ends "
+                                      "after %3")
+                           .arg(offset)
+                           .arg(length)
+                           .arg(size - start));
     QByteArray payload(qsizetype(length), Qt::Uninitialized);
     if (device.read(payload.data(), length) != length)
-        return std::nullopt;
-    return payload;
+        return damaged(QStringLiteral("the record at byte %1 cannot be read: %2")
+                           .arg(offset)
+                           .arg(device.errorString()));
+    record.state = Record::State::Read;
+    record.payload = payload;
+    return record;
 }
 
 void setFileFormatAlertHook(AlertHook hook) {

@@ -117,8 +117,14 @@ FORMWELL_EXPORT void SwapObjectHeaderHostToBig(ObjectHeader* record);
 }
 
 // Reading, bounded by the device's size: nothing is read or allocated beyond
-// the end, and a record that does not fit answers like a missing one.
+// the end or beyond the longest record.
 namespace TemplateFile {
+
+// A record's payload is read whole and then decoded into several times its
+// size. The longest record a template needs holds the files of its named
+// images, a few pictures; a length beyond this limit is taken as damage
+// rather than trusted with an allocation. The writer keeps to it too.
+inline constexpr uint32_t kMaxRecordLength = 256u * 1024 * 1024;
 
 // Whether the prefix carries the two magics of the binary generation.
 FORMWELL_EXPORT bool hasTemplateMagics(const HeaderPrefixRec& prefix);
@@ -128,11 +134,25 @@ FORMWELL_EXPORT bool hasTemplateMagics(const HeaderPrefixRec& prefix);
 FORMWELL_EXPORT std::optional<HeaderPrefixRec> readHeaderPrefix(QIODevice& device);
 FORMWELL_EXPORT std::optional<HeaderOffsetsRec> readHeaderOffsets(QIODevice& device);
 
-// The payload of the record whose header is at `offset`: nothing when the
-// offset is 0, the header carries another tag, or header or payload reach
-// past the end of the device.
-FORMWELL_EXPORT std::optional<QByteArray> readRecordPayload(QIODevice& device, uint32_t offset,
-                                                            uint32_t tag);
+// What reading one record found. Offset 0 means the file was written without
+// the record; any other offset must lead to a whole record of the expected tag.
+struct Record {
+    enum class State { NotWritten, Read, Damaged };
+    State state = State::NotWritten;
+    // The payload, when read.
+    QByteArray payload;
+    // What is wrong with it, when damaged, as a phrase ("the record at byte
+    // 612 runs past the end of the file").
+    QString damage;
+};
+
+// The record whose header is at `offset`: damaged when the header or the
+// payload reach past the end of the device, the header carries another tag,
+// or the length is beyond kMaxRecordLength.
+FORMWELL_EXPORT Record readRecord(QIODevice& device, uint32_t offset, uint32_t tag);
+
+// A tag as four characters, or in hexadecimal when it has unprintable bytes.
+FORMWELL_EXPORT QString tagText(uint32_t tag);
 
 // Shows the alert for a file that needs a newer reader as a modal alert, or
 // hands its texts to the installed hook instead; an empty hook restores the

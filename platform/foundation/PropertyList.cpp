@@ -1,8 +1,10 @@
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/FileAccess.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QStringList>
 #include <QTimeZone>
 #include <QXmlStreamReader>
@@ -12,6 +14,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace PropertyList {
 
@@ -37,6 +40,66 @@ qsizetype firstNonXmlChar(const QString& text) {
             return i;
     }
     return -1;
+}
+
+QString characterName(const QString& text, qsizetype at) {
+    return QStringLiteral("U+%1").arg(
+        QString::number(text.at(at).unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+}
+
+enum class Encoding { Utf8, Utf16 };
+
+// The document's text in the encodings property lists are written in: UTF-8,
+// with or without its mark, and UTF-16 with its mark. Anything the decoder
+// had to guess at or replace is refused, and so is any character XML cannot
+// hold (unpaired surrogates among them): a list that reads must write again.
+std::optional<QString> decodeDocument(const QByteArray& bytes, Encoding* encoding, QString* error) {
+    const auto startsWith = [&](const char* mark, qsizetype size) {
+        return bytes.size() >= size && std::equal(mark, mark + size, bytes.constData());
+    };
+    QStringDecoder::Encoding decoderEncoding = QStringDecoder::Utf8;
+    qsizetype skip = 0;
+    *encoding = Encoding::Utf8;
+    if (startsWith("\xFF\xFE\x00\x00", 4) || startsWith("\x00\x00\xFE\xFF", 4)) {
+        *error = QStringLiteral("UTF-32 text is not accepted");
+        return std::nullopt;
+    }
+    if (startsWith("\xEF\xBB\xBF", 3)) {
+        skip = 3;
+    } else if (startsWith("\xFF\xFE", 2) || startsWith("\xFE\xFF", 2)) {
+        decoderEncoding = bytes.at(0) == '\xFF' ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE;
+        *encoding = Encoding::Utf16;
+        skip = 2;
+    } else if (startsWith("\x00<", 2) || startsWith("<\x00", 2)) {
+        *error = QStringLiteral("UTF-16 text without its byte-order mark is not accepted");
+        return std::nullopt;
+    }
+    QStringDecoder decoder(decoderEncoding, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(QByteArrayView(bytes).sliced(skip));
+    if (decoder.hasError()) {
+        *error = *encoding == Encoding::Utf8 ? QStringLiteral("the text is not valid UTF-8")
+                                             : QStringLiteral("the text is not valid UTF-16");
+        return std::nullopt;
+    }
+    if (const qsizetype bad = firstNonXmlChar(text); bad >= 0) {
+        const qsizetype line = text.left(bad).count(QLatin1Char('\n')) + 1;
+        *error = QStringLiteral("line %1: the character %2 cannot be held by XML")
+                     .arg(line)
+                     .arg(characterName(text, bad));
+        return std::nullopt;
+    }
+    return text;
+}
+
+// A declared encoding must name the one the text was found in.
+bool declaredEncodingMatches(QStringView declared, Encoding encoding) {
+    if (declared.isEmpty())
+        return true;
+    if (encoding == Encoding::Utf8)
+        return declared.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0;
+    return declared.compare(QLatin1String("UTF-16"), Qt::CaseInsensitive) == 0 ||
+           declared.compare(QLatin1String("UTF-16LE"), Qt::CaseInsensitive) == 0 ||
+           declared.compare(QLatin1String("UTF-16BE"), Qt::CaseInsensitive) == 0;
 }
 
 class Writer {
@@ -75,10 +138,8 @@ private:
     bool writeText(const QString& element, const QString& text) {
         const qsizetype bad = firstNonXmlChar(text);
         if (bad >= 0)
-            return fail(QStringLiteral("text contains the character U+%1, which XML cannot hold")
-                            .arg(QString::number(text.at(bad).unicode(), 16)
-                                     .toUpper()
-                                     .rightJustified(4, QLatin1Char('0'))));
+            return fail(QStringLiteral("text contains the character %1, which XML cannot hold")
+                            .arg(characterName(text, bad)));
         _xml.writeStartElement(element);
         qsizetype start = 0;
         while (start <= text.size()) {
@@ -206,7 +267,9 @@ private:
 
 class Parser {
 public:
-    explicit Parser(const QByteArray& xml) : _xml(xml) {}
+    // The text is read as it stands: whatever encoding it declares was
+    // checked against the one it was found in.
+    Parser(const QString& text, Encoding encoding) : _xml(text), _encoding(encoding) {}
 
     QVariant parse() {
         QVariant result;
@@ -214,6 +277,14 @@ public:
         while (!_xml.atEnd() && !_xml.hasError()) {
             switch (_xml.readNext()) {
             case QXmlStreamReader::StartDocument:
+                if (!declaredEncodingMatches(_xml.documentEncoding(), _encoding))
+                    _xml.raiseError(
+                        QStringLiteral("the declared encoding \"%1\" is not accepted here (%2)")
+                            .arg(_xml.documentEncoding().toString(),
+                                 _encoding == Encoding::Utf8
+                                     ? QStringLiteral("the text is UTF-8")
+                                     : QStringLiteral("the text is UTF-16")));
+                break;
             case QXmlStreamReader::Comment:
             case QXmlStreamReader::ProcessingInstruction:
             case QXmlStreamReader::EndDocument:
@@ -508,6 +579,7 @@ private:
     }
 
     QXmlStreamReader _xml;
+    Encoding _encoding;
     QString _error;
 };
 
@@ -565,7 +637,14 @@ QByteArray toXml(const QVariant& value, QString* error) {
 }
 
 QVariant fromXml(const QByteArray& xml, QString* error) {
-    Parser parser(xml);
+    Encoding encoding = Encoding::Utf8;
+    QString reason;
+    const std::optional<QString> text = decodeDocument(xml, &encoding, &reason);
+    if (!text) {
+        setError(error, reason);
+        return {};
+    }
+    Parser parser(*text, encoding);
     QVariant value = parser.parse();
     if (!value.isValid())
         setError(error, parser.error());
@@ -579,8 +658,22 @@ bool writeToFile(const QVariant& value, const QString& path, QString* error) {
         setError(error, QStringLiteral("%1: %2").arg(path, reason));
         return false;
     }
+    if (xml.size() > kMaxFileSize) {
+        setError(error,
+                 QStringLiteral("%1: the property list is larger than a file may hold").arg(path));
+        return false;
+    }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(xml) != xml.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        setError(error, QStringLiteral("%1: %2").arg(path, file.errorString()));
+        return false;
+    }
+    if (!FileAccess::writeAll(file, xml, &reason)) {
+        file.cancelWriting();
+        setError(error, QStringLiteral("%1: %2").arg(path, reason));
+        return false;
+    }
+    if (!file.commit()) {
         setError(error, QStringLiteral("%1: %2").arg(path, file.errorString()));
         return false;
     }
@@ -588,18 +681,13 @@ bool writeToFile(const QVariant& value, const QString& path, QString* error) {
 }
 
 QVariant readFromFile(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        setError(error, QStringLiteral("%1: %2").arg(path, file.errorString()));
-        return {};
-    }
-    const QByteArray xml = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        setError(error, QStringLiteral("%1: %2").arg(path, file.errorString()));
-        return {};
-    }
     QString reason;
-    QVariant value = fromXml(xml, &reason);
+    const std::optional<QByteArray> xml = FileAccess::readRegularFile(path, kMaxFileSize, &reason);
+    if (!xml) {
+        setError(error, QStringLiteral("%1: %2").arg(path, reason));
+        return {};
+    }
+    QVariant value = fromXml(*xml, &reason);
     if (!value.isValid())
         setError(error, QStringLiteral("%1: %2").arg(path, reason));
     return value;

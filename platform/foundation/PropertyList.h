@@ -31,7 +31,10 @@ LUMISK_PLATFORM_EXPORT Kind kindOf(const QVariant& value);
 // with characters XML cannot carry, an invalid date), with the reason in *error.
 LUMISK_PLATFORM_EXPORT QByteArray toXml(const QVariant& value, QString* error = nullptr);
 
-// Invalid variant on malformed input, with the reason in *error.
+// Invalid variant on malformed input, with the reason in *error. The text is
+// UTF-8 (with or without its mark) or UTF-16 with its mark; another declared
+// encoding, and characters the writer could not write (unpaired surrogates,
+// characters XML cannot hold), are refused, so whatever reads also writes.
 LUMISK_PLATFORM_EXPORT QVariant fromXml(const QByteArray& xml, QString* error = nullptr);
 
 // Writes a temporary file beside the target and renames it over the target,
@@ -39,7 +42,15 @@ LUMISK_PLATFORM_EXPORT QVariant fromXml(const QByteArray& xml, QString* error = 
 LUMISK_PLATFORM_EXPORT bool writeToFile(const QVariant& value, const QString& path,
                                         QString* error = nullptr);
 
+// Only a regular file (links followed) of at most kMaxFileSize bytes is read;
+// anything else is refused before it is read.
 LUMISK_PLATFORM_EXPORT QVariant readFromFile(const QString& path, QString* error = nullptr);
+
+// Property lists on disk hold settings, caches and templates of the older
+// generation, a few megabytes at most. Reading one costs several times its
+// size in memory, so a larger file is taken as no property list rather than
+// read whole on the chance that it is one.
+inline constexpr qint64 kMaxFileSize = qint64(256) * 1024 * 1024;
 
 // Deeper nesting of dictionaries and arrays is refused both ways.
 inline constexpr int kMaxDepth = 512;

@@ -8,6 +8,8 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/printing/PrintInfo.h"
+#include "support/FullFileSystem.h"
+#include "support/OddFiles.h"
 #include "support/TestHost.h"
 
 #include <QBuffer>
@@ -668,7 +670,7 @@ TEST_F(TemplateFileTest, DocumentIDIsReadAndWrittenBack) {
     EXPECT_EQ(file.payload("DUID").toString(), str("DOC-1234"));
 }
 
-TEST_F(TemplateFileTest, DamagedRecordsAreTakenAsMissing) {
+TEST_F(TemplateFileTest, DamagedTextsAreLeftOutNamedAndTheDocumentIsEdited) {
     const QByteArray saved = savedTemplateBytes();
     const TemplateBytes parsed = [&] {
         const QString copy = path("parsed.vyxTemplate");
@@ -688,19 +690,32 @@ TEST_F(TemplateFileTest, DamagedRecordsAreTakenAsMissing) {
     bytes.replace(category, 4, "\xde\xad\xbe\xef");
     // The description's offset lies beyond the end.
     setWordAt(bytes, offsetsWord(HeaderOffsetsRec::Description), uint32_t(bytes.size() + 100));
-    // The page's offset points into the middle of another record.
-    setWordAt(bytes, offsetsWord(HeaderOffsetsRec::Page), uint32_t(headerOf("PGDS") + 7));
 
     bool ok = false;
-    const auto document = open(bytes, &ok);
-    ASSERT_TRUE(ok);
+    QString warning;
+    const auto document = open(bytes, &ok, &warning);
+    ASSERT_TRUE(ok) << warning.toStdString();
+    EXPECT_TRUE(document->isDocumentEdited());
     EXPECT_NE(document->docName(), str("Saved"));
     EXPECT_EQ(document->docCreator(), fresh.docCreator());
     EXPECT_EQ(document->docCategory(), fresh.docCategory());
     EXPECT_EQ(document->docDescription(), fresh.docDescription());
-    EXPECT_NE(document->docCreator(), str("Saved creator"));
     EXPECT_EQ(document->docCopyright(), str("Saved copyright"));
-    EXPECT_TRUE(document->objects().isEmpty());
+    const QStringList lines = warning.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 4) << warning.toStdString();
+    const char* const parts[] = {"its name (record \"DNAM\")", "its creator (record \"DCR8\")",
+                                 "its category (record \"CATG\")",
+                                 "its description (record \"DESC\")"};
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        EXPECT_TRUE(lines.at(i).contains(QLatin1String("damaged"))) << lines.at(i).toStdString();
+        EXPECT_TRUE(lines.at(i).contains(QLatin1String(parts[i]))) << lines.at(i).toStdString();
+    }
+
+    // A sound file clears an earlier text.
+    warning = str("left over");
+    open(saved, &ok, &warning);
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(warning.isEmpty());
 }
 
 TEST_F(TemplateFileTest, FailedWriteLeavesThePreviousFile) {
@@ -828,4 +843,347 @@ TEST_F(TemplateFileTest, TheSavedThumbnailShowsShadowsAtItsOwnScale) {
         }
     EXPECT_GT(darkened, 0);
     EXPECT_LE(reach, 2);
+}
+
+namespace {
+
+// A template as a user makes one: texts, several objects, one of them showing
+// a named image, and a thumbnail.
+struct RealTemplate {
+    QByteArray bytes;
+    TemplateBytes parsed;
+    qsizetype objectCount = 0;
+};
+
+// The records in the order the document reads them, and whether the document
+// can go without them.
+struct ReadRecord {
+    const char* tag;
+    int word;
+    bool required;
+    const char* part;
+};
+const ReadRecord kReadOrder[] = {
+    {"DNAM", HeaderOffsetsRec::Name, false, "name"},
+    {"DUID", HeaderOffsetsRec::DocumentID, false, "document ID"},
+    {"DCR8", HeaderOffsetsRec::Creator, false, "creator"},
+    {"CATG", HeaderOffsetsRec::Category, false, "category"},
+    {"DESC", HeaderOffsetsRec::Description, false, "description"},
+    {"COPY", HeaderOffsetsRec::Copyright, false, "copyright"},
+    {"PINF", HeaderOffsetsRec::PrintInfo, true, "page setup"},
+    {"PGDS", HeaderOffsetsRec::PageDescription, true, "page description"},
+    {"POXY", HeaderOffsetsRec::Thumbnail, false, "thumbnail"},
+    {"NIMG", HeaderOffsetsRec::NamedImages, true, "images"},
+    {"PAGE", HeaderOffsetsRec::Page, true, "page objects"},
+};
+
+} // namespace
+
+class TemplateFileDamageTest : public TemplateFileTest {
+protected:
+    void SetUp() override {
+        TemplateFileTest::SetUp();
+        TemplateDocument document;
+        document.setDocName(str("Real"));
+        document.setDocCreator(str("Real creator"));
+        document.setDocCategory(str("Real category"));
+        document.setDocDescription(str("Real description"));
+        document.setDocCopyright(str("Real copyright"));
+        const QString logo = document.addImageSourceDataWithName(
+            Image(), pngBytes(testPicture(6, 5, qRgb(20, 40, 60))), str("logo"));
+        for (int i = 0; i < 4; ++i) {
+            const TMObjectRef object =
+                TMObject::newTemplateObjectOfKind(str(i % 2 ? "TMPhotoObject" : "TMObject"));
+            ASSERT_TRUE(object);
+            object->initWithCenterSize({100.0f + 50 * float(i), 200}, {40, 30});
+            document.addObject(object);
+        }
+        const TMObjectRef user = TMObject::newTemplateObjectOfKind(str("TMTestSharedImageUser"));
+        user->initWithCenterSize({300, 300}, {60, 50});
+        user->setSharedImageRef(logo);
+        document.addObject(user);
+        // Made at the save from the objects.
+        ASSERT_EQ(document.thumbnailGenMode(), 0);
+        const QString target = path("real.vyxTemplate");
+        ASSERT_TRUE(document.writeToFileOfType(target, kType));
+        real.bytes = readBytes(target);
+        real.parsed = parseTemplate(target);
+        real.objectCount = document.objects().size();
+        ASSERT_TRUE(real.parsed.wellFormed);
+        for (const char* tag :
+             {"DNAM", "DCR8", "CATG", "DESC", "COPY", "PINF", "PGDS", "POXY", "NIMG", "PAGE"})
+            ASSERT_TRUE(real.parsed.record(tag)) << tag;
+    }
+
+    enum class Outcome { Refused, OpensEdited, OpensWhole };
+
+    // Opens the bytes and checks what came of them against what was expected,
+    // and in every case that the file did not open unedited with less than
+    // it holds.
+    void expectOutcome(const std::string& what, const QByteArray& bytes, Outcome expected,
+                       const char* part = nullptr) {
+        SCOPED_TRACE(what);
+        bool ok = false;
+        QString message;
+        const auto document = open(bytes, &ok, &message);
+        const Outcome outcome = !ok                            ? Outcome::Refused
+                                : document->isDocumentEdited() ? Outcome::OpensEdited
+                                                               : Outcome::OpensWhole;
+        EXPECT_EQ(int(outcome), int(expected)) << message.toStdString();
+        if (outcome == Outcome::Refused) {
+            EXPECT_TRUE(message.startsWith(QLatin1String("The template file is damaged")))
+                << message.toStdString();
+            EXPECT_FALSE(document->fromFile());
+        } else if (outcome == Outcome::OpensEdited) {
+            // What was left out is named; what was not stays.
+            EXPECT_FALSE(message.isEmpty());
+            EXPECT_EQ(document->objects().size(), real.objectCount);
+            EXPECT_FALSE(document->getImageWithName(str("logo")).isNull());
+        } else {
+            EXPECT_TRUE(message.isEmpty()) << message.toStdString();
+            EXPECT_EQ(document->objects().size(), real.objectCount);
+            EXPECT_FALSE(document->getImageWithName(str("logo")).isNull());
+            EXPECT_FALSE(document->thumbnailProxy().isNull());
+            EXPECT_EQ(document->docName(), str("Real"));
+            EXPECT_EQ(document->docCopyright(), str("Real copyright"));
+        }
+        if (part) {
+            EXPECT_TRUE(message.contains(QStringLiteral("its %1 (record").arg(str(part))))
+                << message.toStdString();
+        }
+    }
+
+    RealTemplate real;
+};
+
+TEST_F(TemplateFileDamageTest, TheSoundFileOpensWhole) {
+    expectOutcome("sound", real.bytes, Outcome::OpensWhole);
+}
+
+TEST_F(TemplateFileDamageTest, FilesCutShortInsideAnyRecordAreRefused) {
+    for (const FoundRecord& record : real.parsed.records) {
+        const qint64 start = record.offset;
+        const qint64 end = start + 32 + record.payload.size();
+        for (const qint64 cut :
+             {start + 1, start + 20, start + 32, (start + 32 + end) / 2, end - 1}) {
+            if (cut >= end)
+                continue;
+            // The first record the document needs that the cut reaches names the damage.
+            const char* part = nullptr;
+            for (const ReadRecord& read : kReadOrder) {
+                const FoundRecord* found = real.parsed.record(read.tag);
+                if (read.required && found && found->offset + 32 + found->payload.size() > cut) {
+                    part = read.part;
+                    break;
+                }
+            }
+            expectOutcome(record.tag.toStdString() + " cut at " + std::to_string(cut),
+                          real.bytes.left(cut), Outcome::Refused, part);
+        }
+    }
+    expectOutcome("the header area alone", real.bytes.left(kTemplateHeaderAreaSize),
+                  Outcome::Refused, "page setup");
+    expectOutcome("the header alone", real.bytes.left(84), Outcome::Refused, "page setup");
+}
+
+TEST_F(TemplateFileDamageTest, ARecordPastTheEndOrUnderAnotherTagRefusesOrIsLeftOut) {
+    const uint32_t pastTheEnd[] = {uint32_t(real.bytes.size()), uint32_t(real.bytes.size()) + 4096,
+                                   0x7FFFFFFFu, 0xFFFFFFFFu};
+    for (const ReadRecord& read : kReadOrder) {
+        const FoundRecord* record = real.parsed.record(read.tag);
+        if (!record)
+            continue;
+        const Outcome outcome = read.required ? Outcome::Refused : Outcome::OpensEdited;
+        for (const uint32_t offset : pastTheEnd) {
+            QByteArray bytes = real.bytes;
+            setWordAt(bytes, offsetsWord(read.word), offset);
+            expectOutcome(std::string(read.tag) + " at " + std::to_string(offset), bytes, outcome,
+                          read.part);
+        }
+        QByteArray bytes = real.bytes;
+        bytes.replace(record->offset + 12, 4, "XXXX");
+        expectOutcome(std::string(read.tag) + " marked XXXX", bytes, outcome, read.part);
+        // A length beyond the file.
+        bytes = real.bytes;
+        setWordAt(bytes, record->offset + 20, 0x7FFFFFF0u);
+        expectOutcome(std::string(read.tag) + " too long", bytes, outcome, read.part);
+        // A payload that is no archive.
+        bytes = real.bytes;
+        bytes.replace(record->offset + 32, 4, "\xde\xad\xbe\xef");
+        expectOutcome(std::string(read.tag) + " undecodable", bytes, outcome, read.part);
+    }
+    // The date of saving is not read; its damage costs nothing.
+    QByteArray bytes = real.bytes;
+    setWordAt(bytes, offsetsWord(HeaderOffsetsRec::Modified), 0xFFFFFFFFu);
+    expectOutcome("MODD past the end", bytes, Outcome::OpensWhole);
+}
+
+TEST_F(TemplateFileDamageTest, RecordsOfTheWrongKindRefuseOrAreLeftOut) {
+    // Each record swapped for a sound record of another kind: the thumbnail
+    // where a text belongs, the name anywhere else.
+    const FoundRecord* name = real.parsed.record("DNAM");
+    const FoundRecord* thumbnail = real.parsed.record("POXY");
+    for (const ReadRecord& read : kReadOrder) {
+        const FoundRecord* record = real.parsed.record(read.tag);
+        if (!record)
+            continue;
+        const bool text = QByteArray("DNAM DUID DCR8 CATG DESC COPY").contains(read.tag);
+        const FoundRecord* other = text ? thumbnail : name;
+        QByteArray bytes = real.bytes;
+        bytes.replace(other->offset + 12, 4, read.tag);
+        setWordAt(bytes, offsetsWord(read.word), other->offset);
+        expectOutcome(std::string(read.tag) + " of the wrong kind", bytes,
+                      read.required ? Outcome::Refused : Outcome::OpensEdited, read.part);
+    }
+}
+
+TEST_F(TemplateFileDamageTest, FlippedBytesInThePageNeverLoseObjectsUnnoticed) {
+    const FoundRecord* page = real.parsed.record("PAGE");
+    const qint64 start = page->offset + 32;
+    int refused = 0, opened = 0;
+    // Every other byte, the low and the high bit by turns.
+    for (qint64 at = start; at < start + page->payload.size(); at += 2) {
+        for (const char mask : {(at - start) % 4 ? '\x80' : '\x01'}) {
+            QByteArray bytes = real.bytes;
+            bytes[at] = char(bytes.at(at) ^ mask);
+            bool ok = false;
+            QString message;
+            const auto document = open(bytes, &ok, &message);
+            SCOPED_TRACE("byte " + std::to_string(at - start) + " ^ " +
+                         std::to_string(int(uint8_t(mask))));
+            if (!ok) {
+                ++refused;
+                EXPECT_TRUE(message.contains(QLatin1String("its page objects (record \"PAGE\")")))
+                    << message.toStdString();
+                continue;
+            }
+            ++opened;
+            if (document->isDocumentEdited())
+                EXPECT_TRUE(message.contains(QLatin1String("left out"))) << message.toStdString();
+            else
+                EXPECT_EQ(document->objects().size(), real.objectCount) << message.toStdString();
+        }
+    }
+    // Both ways occur: values change in place, structure breaks.
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(opened, 0);
+}
+
+TEST_F(TemplateFileDamageTest, AnUnknownObjectKindIsLeftOutNamed) {
+    const FoundRecord* page = real.parsed.record("PAGE");
+    QVariantList objects = Unarchiver::unarchiveObject(page->payload).toList();
+    ASSERT_EQ(objects.size(), real.objectCount);
+    QVariantMap later = objects.front().toMap();
+    later.insert(str("kind"), str("TMLaterObject"));
+    objects.append(later);
+    objects.append(later);
+    later.insert(str("kind"), str("TMOnceObject"));
+    objects.append(later);
+    QByteArray bytes = real.bytes;
+    appendRecord(bytes, HeaderOffsetsRec::Page, kRecordPage, objects);
+
+    bool ok = false;
+    QString message;
+    const auto document = open(bytes, &ok, &message);
+    ASSERT_TRUE(ok) << message.toStdString();
+    EXPECT_TRUE(document->isDocumentEdited());
+    EXPECT_EQ(document->objects().size(), real.objectCount);
+    EXPECT_EQ(message.split(QLatin1Char('\n')),
+              QStringList({"2 page objects of the unknown kind \"TMLaterObject\" were left out.",
+                           "One page object of the unknown kind \"TMOnceObject\" was left out."}));
+}
+
+TEST_F(TemplateFileDamageTest, DamagedImageEntriesRefuseTheFile) {
+    const QVariantList entries =
+        Unarchiver::unarchiveObject(real.parsed.record("NIMG")->payload).toList();
+    ASSERT_EQ(entries.size(), 1);
+    const QVariantMap entry = entries.front().toMap();
+    QVariantMap noArchive = entry;
+    noArchive.insert(str("srcData"), QByteArray("no archive"));
+    QVariantMap notAnImage = entry;
+    notAnImage.remove(str("srcData"));
+    notAnImage.insert(str("data"), Archiver::archivedData(str("text")));
+    QVariantMap noName = entry;
+    noName.remove(str("name"));
+    const struct {
+        const char* what;
+        QVariantList entries;
+    } cases[] = {
+        {"source that is no archive", {noArchive}},
+        {"an image that is no image", {notAnImage}},
+        {"an entry without a name", {noName}},
+        {"an entry that is no dictionary", {str("logo")}},
+    };
+    for (const auto& c : cases) {
+        QByteArray bytes = real.bytes;
+        appendRecord(bytes, HeaderOffsetsRec::NamedImages, kRecordNamedImages, c.entries);
+        expectOutcome(c.what, bytes, Outcome::Refused, "images");
+    }
+}
+
+TEST_F(TemplateFileDamageTest, OnlyRegularFilesAreReadAndNoneWhole) {
+    const QString sparse = path("sparse.vyxTemplate");
+    const QString sparseTemplate = path("sparse-template.vyxTemplate");
+    const QString zeros = path("zeros.vyxTemplate");
+    const QString fifo = path("fifo.vyxTemplate");
+    ASSERT_TRUE(OddFiles::makeSparseFile(sparse, qint64(2) << 30));
+    // A template header whose page claims the most a record may hold, in a 2 GiB file.
+    QByteArray header = real.bytes.left(kTemplateHeaderAreaSize);
+    setWordAt(header, offsetsWord(HeaderOffsetsRec::Page), uint32_t(kTemplateHeaderAreaSize));
+    ObjectHeader page{kObjectHeaderTag,
+                      kTemplateMagicVARN,
+                      kTemplateMagicVXTM,
+                      kRecordPage,
+                      1,
+                      TemplateFile::kMaxRecordLength + 1,
+                      {0, 0}};
+    SwapObjectHeaderHostToBig(&page);
+    header.append(reinterpret_cast<const char*>(&page), sizeof page);
+    ASSERT_TRUE(OddFiles::makeSparseFile(sparseTemplate, qint64(2) << 30));
+    {
+        QFile file(sparseTemplate);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_EQ(file.write(header), header.size());
+    }
+    ASSERT_TRUE(OddFiles::makeSymbolicLink(zeros, "/dev/zero"));
+    ASSERT_TRUE(OddFiles::makeFifo(fifo));
+
+    const qint64 peakBefore = OddFiles::peakResidentBytes();
+    for (const QString& file : {sparse, sparseTemplate, zeros, fifo, folder.path()}) {
+        TemplateDocument document;
+        QString error;
+        // A pipe without a writer would block a plain open here.
+        EXPECT_FALSE(document.readFromFileOfType(file, kType, &error)) << file.toStdString();
+        EXPECT_FALSE(error.isEmpty()) << file.toStdString();
+        EXPECT_FALSE(document.fromFile());
+    }
+    // None of them was read into memory.
+    EXPECT_LT(OddFiles::peakResidentBytes() - peakBefore, qint64(64) << 20);
+}
+
+TEST_F(TemplateFileTest, SaveIntoAFullFileSystemGivesTheSystemsReason) {
+    bool triedOne = false;
+    for (const auto kind : {FullFileSystem::Kind::Tmpfs, FullFileSystem::Kind::SizeLimit}) {
+        FullFileSystem full(kind, 64 * 1024);
+        // Tests may not mount file systems everywhere.
+        if (!full.ready())
+            continue;
+        triedOne = true;
+        TemplateDocument document;
+        document.setDocName(str("Small"));
+        const QString target = full.filePath(str("full.vyxTemplate"));
+        ASSERT_TRUE(document.writeToFileOfType(target, kType));
+        const QByteArray previous = readBytes(target);
+
+        // Big enough for the whole file system; the last write that fits is a short one.
+        document.setThumbnailGenMode(1);
+        document.setThumbnailProxy(Image(noisePicture(256)));
+        const int saves = gSaveCount;
+        QString error;
+        EXPECT_FALSE(document.writeToFileOfType(target, kType, &error));
+        EXPECT_TRUE(error.contains(full.systemReason())) << error.toStdString();
+        EXPECT_EQ(readBytes(target), previous);
+        EXPECT_EQ(gSaveCount, saves);
+    }
+    EXPECT_TRUE(triedOne);
 }

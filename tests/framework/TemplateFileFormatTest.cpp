@@ -36,10 +36,10 @@ QByteArray objectHeader(uint32_t tag, uint32_t length) {
         {kObjectHeaderTag, kTemplateMagicVARN, kTemplateMagicVXTM, tag, 0, length, 0, 0});
 }
 
-std::optional<QByteArray> payloadIn(QByteArray file, uint32_t offset, uint32_t tag) {
+TemplateFile::Record recordIn(QByteArray file, uint32_t offset, uint32_t tag) {
     QBuffer device(&file);
     device.open(QIODevice::ReadOnly);
-    return TemplateFile::readRecordPayload(device, offset, tag);
+    return TemplateFile::readRecord(device, offset, tag);
 }
 
 } // namespace
@@ -103,34 +103,53 @@ TEST(TemplateFileFormat, HeaderRecordsAreReadOnlyWhenTheyFit) {
     EXPECT_FALSE(TemplateFile::readHeaderPrefix(shortDevice));
 }
 
-TEST(TemplateFileFormat, RecordsThatDoNotFitAreMissing) {
+TEST(TemplateFileFormat, RecordsAreReadOnlyWhole) {
+    using State = TemplateFile::Record::State;
     const QByteArray lead(100, 'x');
     const QByteArray payload("payload bytes");
     const QByteArray file = lead + objectHeader(kRecordName, uint32_t(payload.size())) + payload;
     const uint32_t at = uint32_t(lead.size());
 
-    EXPECT_EQ(payloadIn(file, at, kRecordName), payload);
+    TemplateFile::Record found = recordIn(file, at, kRecordName);
+    EXPECT_EQ(found.state, State::Read);
+    EXPECT_EQ(found.payload, payload);
     // An empty payload right at the end of the file is there.
-    const QByteArray empty = lead + objectHeader(kRecordName, 0);
-    EXPECT_EQ(payloadIn(empty, at, kRecordName), QByteArray());
+    found = recordIn(lead + objectHeader(kRecordName, 0), at, kRecordName);
+    EXPECT_EQ(found.state, State::Read);
+    EXPECT_TRUE(found.payload.isEmpty());
+    // Offset 0: the file was written without the record.
+    found = recordIn(file, 0, kRecordName);
+    EXPECT_EQ(found.state, State::NotWritten);
+    EXPECT_TRUE(found.damage.isEmpty());
 
     struct Case {
         const char* what;
         QByteArray file;
         uint32_t offset;
         uint32_t tag;
+        const char* damage;
     };
     const Case cases[] = {
-        {"offset 0", file, 0, kRecordName},
-        {"another tag", file, at, kRecordCreator},
-        {"header past the end", file, uint32_t(file.size() - 31), kRecordName},
-        {"offset far past the end", file, 0xFFFFFFF0u, kRecordName},
-        {"payload one byte short", file.chopped(1), at, kRecordName},
-        {"length of 4 GB", lead + objectHeader(kRecordName, 0xFFFFFFFFu) + payload, at,
-         kRecordName},
+        {"another tag", file, at, kRecordCreator, "marked \"DNAM\" instead of \"DCR8\""},
+        {"an unprintable tag", lead + objectHeader(0x01020304u, 0), at, kRecordName,
+         "marked \"0x01020304\""},
+        {"header past the end", file, uint32_t(file.size() - 31), kRecordName,
+         "ends inside the header"},
+        {"offset at the end", file, uint32_t(file.size()), kRecordName, "beyond the end"},
+        {"offset far past the end", file, 0xFFFFFFF0u, kRecordName, "beyond the end"},
+        {"payload one byte short", file.chopped(1), at, kRecordName, "the file ends after 12"},
+        {"length of 4 GB", lead + objectHeader(kRecordName, 0xFFFFFFFFu) + payload, at, kRecordName,
+         "more than a record may hold"},
+        {"length just past the limit",
+         lead + objectHeader(kRecordName, TemplateFile::kMaxRecordLength + 1) + payload, at,
+         kRecordName, "more than a record may hold"},
     };
-    for (const Case& c : cases)
-        EXPECT_FALSE(payloadIn(c.file, c.offset, c.tag)) << c.what;
+    for (const Case& c : cases) {
+        found = recordIn(c.file, c.offset, c.tag);
+        EXPECT_EQ(found.state, State::Damaged) << c.what;
+        EXPECT_TRUE(found.payload.isEmpty()) << c.what;
+        EXPECT_TRUE(found.damage.contains(QLatin1String(c.damage))) << found.damage.toStdString();
+    }
 }
 
 TEST(TemplateFileFormat, AlertHookReceivesTheLocalizedTexts) {

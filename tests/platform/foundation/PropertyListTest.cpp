@@ -1,4 +1,6 @@
 #include "platform/foundation/PropertyList.h"
+#include "support/FullFileSystem.h"
+#include "support/OddFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -395,4 +397,130 @@ TEST(PropertyList, WritingReplacesTheFileWholeAndLeavesItAloneOnFailure) {
     // No temporary files are left behind.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
               (QStringList{QStringLiteral("cache.plist"), QStringLiteral("old.plist")}));
+}
+
+namespace {
+
+QByteArray utf16(const QString& text, bool bigEndian) {
+    QByteArray bytes;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const char high = char(u >> 8), low = char(u & 0xFF);
+        bytes.append(bigEndian ? high : low);
+        bytes.append(bigEndian ? low : high);
+    }
+    return bytes;
+}
+
+} // namespace
+
+TEST(PropertyList, ReadsOnlyTheEncodingsItIsWrittenIn) {
+    const QString smile = QString::fromUtf8("\xE2\x98\xBA \xF0\x9F\x98\x80");
+    const QString body =
+        QStringLiteral("<plist><string>") + smile + QStringLiteral("</string></plist>");
+    const auto declared = [&](const char* encoding) {
+        return QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>")
+                   .arg(QLatin1String(encoding)) +
+               body;
+    };
+    const QByteArray bom16le("\xFF\xFE"), bom16be("\xFE\xFF");
+    const struct {
+        const char* what;
+        QByteArray bytes;
+    } accepted[] = {
+        {"UTF-8", body.toUtf8()},
+        {"UTF-8 declared", declared("UTF-8").toUtf8()},
+        {"UTF-8 declared in lower case", declared("utf-8").toUtf8()},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + declared("UTF-8").toUtf8()},
+        {"UTF-16LE with its mark", bom16le + utf16(declared("UTF-16"), false)},
+        {"UTF-16BE with its mark", bom16be + utf16(declared("UTF-16"), true)},
+        {"UTF-16 with its mark, undeclared", bom16be + utf16(body, true)},
+    };
+    for (const auto& c : accepted) {
+        QString error;
+        EXPECT_EQ(PropertyList::fromXml(c.bytes, &error).toString(), smile)
+            << c.what << ": " << error.toStdString();
+    }
+
+    QString loneHigh = body;
+    loneHigh.insert(loneHigh.indexOf(smile), QChar(0xD800));
+    const struct {
+        const char* what;
+        QByteArray bytes;
+    } refused[] = {
+        // UTF-7 decodes "+2AA-" to an unpaired surrogate that no writer can store.
+        {"UTF-7",
+         "<?xml version=\"1.0\" encoding=\"UTF-7\"?><plist><string>+2AA-</string></plist>"},
+        {"Latin-1", declared("ISO-8859-1").toLatin1()},
+        {"UTF-16 declared in UTF-8 text", declared("UTF-16").toUtf8()},
+        {"UTF-8 declared in UTF-16 text", bom16le + utf16(declared("UTF-8"), false)},
+        {"UTF-16 without its mark", utf16(body, false)},
+        {"UTF-32 with its mark", QByteArray("\xFF\xFE\x00\x00<\x00\x00\x00", 8)},
+        {"bytes that are no UTF-8", "<plist><string>\xC3\x28</string></plist>"},
+        {"a UTF-8 encoded surrogate", "<plist><string>\xED\xA0\x80</string></plist>"},
+        {"an unpaired surrogate in UTF-16", bom16le + utf16(loneHigh, false)},
+        {"UTF-16 cut in the middle of a character", (bom16le + utf16(body, false)).chopped(1)},
+        {"a control character", "<plist><string>a\x01b</string></plist>"},
+        {"U+FFFE", "<plist><string>\xEF\xBF\xBE</string></plist>"},
+        {"a reference to a surrogate", "<plist><string>&#xD800;</string></plist>"},
+        {"a reference to a control character", "<plist><string>&#1;</string></plist>"},
+    };
+    for (const auto& c : refused) {
+        QString error;
+        EXPECT_FALSE(PropertyList::fromXml(c.bytes, &error).isValid()) << c.what;
+        EXPECT_FALSE(error.isEmpty()) << c.what;
+    }
+    QString error;
+    PropertyList::fromXml(refused[0].bytes, &error);
+    EXPECT_TRUE(error.contains(QLatin1String("UTF-7"))) << error.toStdString();
+}
+
+TEST(PropertyList, OnlyRegularFilesOfBoundedSizeAreRead) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString sparse = dir.filePath(QStringLiteral("sparse.plist"));
+    const QString justOver = dir.filePath(QStringLiteral("over.plist"));
+    const QString zeros = dir.filePath(QStringLiteral("zeros.plist"));
+    const QString fifo = dir.filePath(QStringLiteral("fifo.plist"));
+    ASSERT_TRUE(OddFiles::makeSparseFile(sparse, qint64(2) << 30));
+    ASSERT_TRUE(OddFiles::makeSparseFile(justOver, PropertyList::kMaxFileSize + 1));
+    ASSERT_TRUE(OddFiles::makeSymbolicLink(zeros, "/dev/zero"));
+    ASSERT_TRUE(OddFiles::makeFifo(fifo));
+
+    const qint64 peakBefore = OddFiles::peakResidentBytes();
+    for (const QString& path :
+         {sparse, justOver, zeros, fifo, QStringLiteral("/dev/null"), dir.path()}) {
+        QString error;
+        // A pipe without a writer would block a plain open here.
+        EXPECT_FALSE(PropertyList::readFromFile(path, &error).isValid()) << path.toStdString();
+        EXPECT_TRUE(error.startsWith(path)) << error.toStdString();
+    }
+    // Nothing of them was read into memory.
+    EXPECT_LT(OddFiles::peakResidentBytes() - peakBefore, qint64(64) << 20);
+
+    // A link to a regular file is read as that file.
+    const QString real = dir.filePath(QStringLiteral("real.plist"));
+    const QString link = dir.filePath(QStringLiteral("link.plist"));
+    ASSERT_TRUE(PropertyList::writeToFile(QStringLiteral("linked"), real));
+    ASSERT_TRUE(OddFiles::makeSymbolicLink(link, QFile::encodeName(real).constData()));
+    EXPECT_EQ(PropertyList::readFromFile(link).toString(), QStringLiteral("linked"));
+}
+
+TEST(PropertyList, WritingIntoAFullFileSystemGivesTheSystemsReason) {
+    const QByteArray filler(256 * 1024, 'x');
+    bool triedOne = false;
+    for (const auto kind : {FullFileSystem::Kind::Tmpfs, FullFileSystem::Kind::SizeLimit}) {
+        FullFileSystem full(kind, 64 * 1024);
+        // Tests may not mount file systems everywhere.
+        if (!full.ready())
+            continue;
+        triedOne = true;
+        const QString path = full.filePath(QStringLiteral("cache.plist"));
+        ASSERT_TRUE(PropertyList::writeToFile(QStringLiteral("small"), path));
+        QString error;
+        EXPECT_FALSE(PropertyList::writeToFile(QVariantList{filler}, path, &error));
+        EXPECT_TRUE(error.contains(full.systemReason())) << error.toStdString();
+        EXPECT_EQ(PropertyList::readFromFile(path).toString(), QStringLiteral("small"));
+    }
+    EXPECT_TRUE(triedOne);
 }
