@@ -174,7 +174,7 @@ public:
     int32_t lockedSizeMask() const { return _lockedSizeMask; }
     virtual void setLockedSizeMask(int32_t mask);
     bool rotationLocked() const { return _rotationLocked; }
-    void setRotationLocked(bool locked);
+    virtual void setRotationLocked(bool locked);
 
     // Shadow. shadowEnabled answers a boolean on a system with shadows, and
     // an invalid QVariant on one without.

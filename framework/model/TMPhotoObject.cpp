@@ -2,6 +2,7 @@
 #include "framework/Formwell.h"
 
 #include "framework/model/TMBitmapPhotoMask.h"
+#include "framework/model/TMLabelText.h"
 #include "framework/model/TMPhotoMaskManager.h"
 #include "framework/model/TMUtilities.h"
 #include "framework/model/TemplateImageSource.h"
@@ -32,9 +33,6 @@ namespace {
 }();
 
 constexpr float kPointsPerInch = 72.0f;
-constexpr float kLabelFontSize = 24.0f;
-constexpr float kSmallestLabelFontSize = 8.0f;
-constexpr float kLabelHeightLimit = 30.0f;
 constexpr float kOutlineWidth = 2.0f;
 // The room kept around the cell for the rendered shadow, in points.
 constexpr float kVisibleFrameGrowth = 72.0f;
@@ -53,12 +51,6 @@ QColor blackColor() {
 
 float clampedFraction(float value) {
     return value >= 0 ? std::min(value, 1.0f) : 0.0f;
-}
-
-QFont messageFont(float size) {
-    QFont font = Font::systemFontOfSize(size).toQFont();
-    font.setPixelSize(int(size));
-    return font;
 }
 
 // The image source counts cells from 0.
@@ -476,29 +468,6 @@ void TMPhotoObject::drawObjectContentsInRect(const Rect& r) {
         return;
     }
 
-    const float limit = std::min(r.height() - 2, kLabelHeightLimit);
-    float size = kLabelFontSize;
-    QFont font = messageFont(size);
-    QSizeF measured = QFontMetricsF(font).size(Qt::TextSingleLine, label);
-    while (measured.width() > r.width() || measured.height() > limit) {
-        size -= 1;
-        font = messageFont(size);
-        if (size < kSmallestLabelFontSize)
-            break;
-        measured = QFontMetricsF(font).size(Qt::TextSingleLine, label);
-    }
-
-    const Rect textRect = TMCenterRectInRect(Rect(0, 0, r.width(), limit), r);
-    const QColor textColor = Color::calibratedWhite(1.0f / 3.0f).toQColor();
-    if (textRect.height() > 0) {
-        context->drawWithPainter(textRect, [&](QPainter& painter) {
-            // Text runs top-down: turn the rectangle over in place.
-            painter.translate(0, double(textRect.minY()) + double(textRect.maxY()));
-            painter.scale(1, -1);
-            painter.setFont(font);
-            painter.setPen(textColor);
-            painter.drawText(textRect.toQRectF(), Qt::AlignHCenter | Qt::AlignTop, label);
-        });
-    }
+    TMLabelText::drawInRect(label, r, Color::calibratedWhite(1.0f / 3.0f).toQColor());
     context->setColor(blackColor());
 }

@@ -20,8 +20,9 @@ struct TMRenderState {
     TemplateImageSource* imageSource = nullptr;
 };
 
-// One drawing pass: while it lives, every object of the list has the pass's
-// render state; when it ends, each gets back the state it had before.
+// One drawing pass: while it lives, every object of the list, and every
+// member of a group in it, has the pass's render state; when it ends, each
+// gets back the state it had before.
 class FORMWELL_EXPORT TMRenderPass {
 public:
     enum class Renderings {

@@ -5,6 +5,7 @@
 #include "framework/editor/InspectorController.h"
 #include "framework/editor/TM_TemplateView.h"
 #include "framework/editor/TemplateEditorController.h"
+#include "framework/model/TMPrintAreaObject.h"
 #include "framework/model/TMTextObject.h"
 #include "platform/documents/DocumentController.h"
 #include "platform/foundation/Format.h"
@@ -23,6 +24,7 @@
 #include <QPointer>
 #include <QUuid>
 #include <algorithm>
+#include <functional>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -341,9 +343,8 @@ void TemplateDocument::setImageSourceDataWithName(const Image& image, const QByt
 
 QStringList TemplateDocument::listUnusedImages() const {
     QStringList names = _namedImages.keys();
-    for (const TMObjectRef& object : _objects)
-        if (object->supportsSharedIamges())
-            names.removeAll(object->sharedImageRef());
+    for (const TMObjectRef& object : objectsTakenBy(TMObjectGroup::Query::SharedImageObjects))
+        names.removeAll(object->sharedImageRef());
     return names;
 }
 
@@ -409,51 +410,76 @@ void TemplateDocument::replaceObjects(const QList<TMObjectRef>& objects) {
                                                              senderOf(this));
 }
 
+QList<TMObjectRef> TemplateDocument::objectsTakenBy(TMObjectGroup::Query query) const {
+    return TMObjectGroup::objectsTakenBy(_objects, query);
+}
+
 void TemplateDocument::numberObjects() {
     numberPhotoObjects();
     numberEditableTextObjects();
     numberPropertyTextObjects();
+    numberPrintAreaObjects();
 }
 
 void TemplateDocument::numberPhotoObjects() {
     int32_t number = 0;
-    for (const TMObjectRef& object : std::as_const(_objects))
-        if (object->isPhotoObject())
-            object->setPhotoNumber(++number);
+    for (const TMObjectRef& object : objectsTakenBy(TMObjectGroup::Query::PhotoObjects))
+        object->setPhotoNumber(++number);
 }
 
 void TemplateDocument::numberEditableTextObjects() {
     int32_t number = 0;
-    for (const TMObjectRef& object : std::as_const(_objects))
-        if (object->isEditableTextObject())
-            object->setEditableTextNumber(++number);
+    for (const TMObjectRef& object : objectsTakenBy(TMObjectGroup::Query::EditableTextObjects))
+        object->setEditableTextNumber(++number);
+}
+
+void TemplateDocument::numberPrintAreaObjects() {
+    int32_t number = 0;
+    for (const TMObjectRef& object : objectsTakenBy(TMObjectGroup::Query::PrintAreaObjects))
+        static_cast<TMPrintAreaObject&>(*object).setPrintAreaNumber(++number);
 }
 
 void TemplateDocument::numberPropertyTextObjects() {
-    for (const TMObjectRef& object : std::as_const(_objects))
-        if (auto* text = dynamic_cast<TMTextObject*>(object.get());
-            text && text->isPropertyObject())
+    for (const TMObjectRef& object : objectsTakenBy(TMObjectGroup::Query::PropertyTextObjects))
+        if (auto* text = dynamic_cast<TMTextObject*>(object.get()))
             text->setPhotoNumber(photoObjectNumberWithID(text->propertyCellID()));
 }
 
 int32_t TemplateDocument::countPhotoObjects() const {
-    return int32_t(std::count_if(_objects.begin(), _objects.end(), [](const TMObjectRef& object) {
-        return object->isPhotoObject();
-    }));
+    return int32_t(objectsTakenBy(TMObjectGroup::Query::PhotoObjects).size());
 }
 
+namespace {
+
+// The first photo cell of the list that matches, those inside groups searched
+// in their group's place; one inside a group matches only once it is numbered.
+TMObjectRef firstPhotoObject(const QList<TMObjectRef>& objects,
+                             const std::function<bool(const TMObject&)>& matches) {
+    for (const TMObjectRef& object : objects) {
+        if (object->isPhotoObject()) {
+            if (matches(*object))
+                return object;
+        } else if (const auto* group = dynamic_cast<const TMObjectGroup*>(object.get())) {
+            for (const TMObjectRef& cell : group->containedPhotoObjects())
+                if (matches(*cell) && cell->photoNumber() != 0)
+                    return cell;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
 int32_t TemplateDocument::photoObjectNumberWithID(const QString& uniqueID) const {
-    for (const TMObjectRef& object : _objects)
-        if (object->isPhotoObject() && object->uniqueID() == uniqueID)
-            return object->photoNumber();
-    return 0;
+    const TMObjectRef cell = firstPhotoObject(
+        _objects, [&](const TMObject& object) { return object.uniqueID() == uniqueID; });
+    return cell ? cell->photoNumber() : 0;
 }
 
 QString TemplateDocument::idOfPhotoObjectWithNumber(int32_t number) const {
-    for (const TMObjectRef& object : _objects)
-        if (object->isPhotoObject() && object->photoNumber() == number)
-            return object->uniqueID();
-    return {};
+    const TMObjectRef cell = firstPhotoObject(
+        _objects, [&](const TMObject& object) { return object.photoNumber() == number; });
+    return cell ? cell->uniqueID() : QString();
 }
 
 QList<QObject*> TemplateDocument::objectControllers() const {

@@ -4,6 +4,7 @@
 #include "framework/model/GenericDocument.h"
 #include "framework/model/PageDesc.h"
 #include "framework/model/TMObject.h"
+#include "framework/model/TMObjectGroup.h"
 #include "platform/graphics/Image.h"
 
 #include <QByteArray>
@@ -128,7 +129,7 @@ public:
     // A null image or null data removes that part of the entry.
     void setImageSourceDataWithName(const Image& image, const QByteArray& sourceData,
                                     const QString& name);
-    // The names that no object uses.
+    // The names that no object uses, those inside groups included.
     QStringList listUnusedImages() const;
     // Decodes the bytes of an image file: one point per pixel, flipped; null
     // when they are not an image.
@@ -141,17 +142,26 @@ public:
     // Takes objects that are already this document's; not undoable by itself.
     void replaceObjects(const QList<TMObjectRef>& objects);
 
-    // Numbers photo cells and editable texts 1, 2, ... in list order.
+    // The objects of the list that the query takes, in list order, those
+    // inside groups in their group's place.
+    QList<TMObjectRef> objectsTakenBy(TMObjectGroup::Query query) const;
+
+    // Numbers photo cells, editable texts and print areas 1, 2, ... in list
+    // order, those inside groups included.
     void numberObjects();
     void numberPhotoObjects();
     void numberEditableTextObjects();
     // A property text takes the number of the photo cell it is bound to (0
     // when that cell is gone).
     void numberPropertyTextObjects();
+    void numberPrintAreaObjects();
+    // Photo cells inside groups included.
     int32_t countPhotoObjects() const;
-    // 0 when no photo cell has the identifier.
+    // 0 when no photo cell has the identifier; one inside a group counts only
+    // once it is numbered.
     int32_t photoObjectNumberWithID(const QString& uniqueID) const;
-    // Null when no photo cell has the number.
+    // Null when no photo cell has the number; one inside a group counts only
+    // once it is numbered.
     QString idOfPhotoObjectWithNumber(int32_t number) const;
 
     // The inspector controllers of this document, at most one per class;
