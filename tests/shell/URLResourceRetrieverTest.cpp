@@ -1,5 +1,5 @@
 #include "shell/URLResourceRetriever.h"
-#include "LocalHttpServer.h"
+#include "support/LocalHttpServer.h"
 #include "shell/URLImageRetrievalDelegate.h"
 
 #include <QBuffer>
