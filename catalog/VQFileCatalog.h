@@ -285,8 +285,6 @@ private:
                  const QVariantMap& userInfo = {});
     void enqueueFileAdded();
     QString uniqueRawImageName();
-    // The entry at the index, taken under the lock; null when out of range.
-    VQFileCatalogEntryRef lockedEntry(int index) const;
     QVariant getAttribute(int attribute, int index);
     QVariant getThumbnail(int index, const VQFileCatalogEntryRef& record);
     QVariant getImageSize(const VQFileCatalogEntryRef& record);
@@ -300,7 +298,6 @@ private:
                          bool& visible);
     QString setRotation(VQFileCatalogEntry& record, float rotation);
     bool applyAdjustment(VQFileCatalogEntry& record, const char* key, const QVariant& value);
-    bool setAttributeEnabledTo(VQFileCatalogEntry& record);
     void disableURLEntry(VQFileCatalogEntry& record);
     void selectionOrMarkerIndex(int& index) const;
 
@@ -316,7 +313,6 @@ private:
     RoduvudeDadevizi* _document = nullptr;
     int32_t _addedImageCount = 0;
     int32_t _photoSerialNumber = 1234;
-    int32_t _photosPerPage = 0;
     bool _performingDecode = false;
     int32_t _lastSelectedIndex = -1;
     std::atomic<bool> _disableNotifications{false};

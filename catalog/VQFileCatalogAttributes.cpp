@@ -143,10 +143,6 @@ private:
     std::weak_ptr<VQFileCatalog> _catalog;
 };
 
-VQFileCatalogEntryRef VQFileCatalog::lockedEntry(int index) const {
-    return entryAtIndex(index);
-}
-
 // Getter.
 
 QVariant VQFileCatalog::getFileAttributeAtIndex(int attribute, int index) {
@@ -185,7 +181,7 @@ QVariant VQFileCatalog::getAttribute(int attribute, int index) {
     // Held for the whole request: a picture being decoded or replaced on one
     // thread is never handed out on another.
     std::lock_guard lock(_theLock);
-    const VQFileCatalogEntryRef record = lockedEntry(index);
+    const VQFileCatalogEntryRef record = entryAtIndex(index);
     if (!record)
         return QVariant();
     const VQFileCatalogEntry& entry = *record;
