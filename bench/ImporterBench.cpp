@@ -42,6 +42,10 @@ public:
     QStringList installedTemplateCategories() override { return {}; }
     void resumeWaitMonitor() override {}
     void suspendWaitMonitor() override {}
+    int32_t physicalRAM() override { return 4096; }
+    QByteArray synchronousDataFetch(const QUrl&) override { return {}; }
+    void asynchronousImageFetchDataTagCompletionDelegate(
+        const QUrl&, int32_t, std::shared_ptr<URLImageRetrievalDelegate>) override {}
 };
 
 // Smooth gradients with fine noise, so the files have a photo's size and detail.

@@ -236,6 +236,10 @@ Image AppDelegate::synchronousImageFetch(const QUrl& url) {
     return _urlRetriever->synchronousImageFetch(url);
 }
 
+QByteArray AppDelegate::synchronousDataFetch(const QUrl& url) {
+    return _urlRetriever->synchronousDataFetch(url);
+}
+
 void AppDelegate::asynchronousImageFetchDataTagCompletionDelegate(
     const QUrl& url, int32_t tag, std::shared_ptr<URLImageRetrievalDelegate> delegate) {
     _urlRetriever->asynchronousImageFetchDataTagCompletionDelegate(url, tag, std::move(delegate));

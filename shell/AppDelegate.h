@@ -73,7 +73,7 @@ public:
     // 10 for Intel, 2 otherwise.
     int systemArchitecture();
     // Installed memory in megabytes.
-    int32_t physicalRAM();
+    int32_t physicalRAM() override;
     // The calling thread is the one recorded as the main thread (the one that made
     // the delegate, unless recorded again).
     bool isMainThread() const;
@@ -90,8 +90,9 @@ public:
 
     // Image fetches, forwarded to the retriever.
     Image synchronousImageFetch(const QUrl& url);
+    QByteArray synchronousDataFetch(const QUrl& url) override;
     void asynchronousImageFetchDataTagCompletionDelegate(
-        const QUrl& url, int32_t tag, std::shared_ptr<URLImageRetrievalDelegate> delegate);
+        const QUrl& url, int32_t tag, std::shared_ptr<URLImageRetrievalDelegate> delegate) override;
     URLResourceRetriever& urlRetriever() { return *_urlRetriever; }
 
     // Shared cursors, made on first use.

@@ -1,7 +1,7 @@
 #include "shell/URLResourceRetriever.h"
 
+#include "platform/foundation/URLImageRetrievalDelegate.h"
 #include "platform/system/URLFetch.h"
-#include "shell/URLImageRetrievalDelegate.h"
 
 #include <QBuffer>
 #include <QColorSpace>
@@ -65,18 +65,20 @@ Image URLResourceRetriever::synchronousImageFetch(const QUrl& url) {
     return fetchImage(url, _limits, *_cancelled);
 }
 
+QByteArray URLResourceRetriever::synchronousDataFetch(const QUrl& url) {
+    return fetchBytes(url, _limits, *_cancelled);
+}
+
 void URLResourceRetriever::asynchronousImageFetchDataTagCompletionDelegate(
     const QUrl& url, int32_t tag, std::shared_ptr<URLImageRetrievalDelegate> delegate) {
-    _threads.start(
-        [url, tag, delegate = std::move(delegate), limits = _limits, cancelled = _cancelled] {
-            Image image = fetchImage(url, limits, *cancelled);
-            if (!delegate)
-                return;
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [delegate, image = std::move(image), tag] {
-                    delegate->imageRetrievedDataTag(image, tag);
-                },
-                Qt::QueuedConnection);
-        });
+    _threads.start([url, tag, delegate = std::move(delegate), limits = _limits,
+                    cancelled = _cancelled] {
+        QByteArray data = fetchBytes(url, limits, *cancelled);
+        if (!delegate)
+            return;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [delegate, data = std::move(data), tag] { delegate->imageRetrievedDataTag(data, tag); },
+            Qt::QueuedConnection);
+    });
 }

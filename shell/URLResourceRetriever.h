@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Image.h"
 
+#include <QByteArray>
 #include <QThreadPool>
 #include <QUrl>
 #include <atomic>
@@ -31,9 +32,12 @@ public:
 
     // Fetches and decodes on the calling thread; a null image when that fails.
     Image synchronousImageFetch(const QUrl& url);
+    // The bytes at the URL, read on the calling thread within the limits; null when
+    // the read fails. Safe on any thread.
+    QByteArray synchronousDataFetch(const QUrl& url);
 
     // Fetches on a thread of its own; the delegate, kept alive until then, later gets
-    // imageRetrievedDataTag on the main thread with the image (null on failure) and `tag`.
+    // imageRetrievedDataTag on the main thread with the bytes (null on failure) and `tag`.
     void asynchronousImageFetchDataTagCompletionDelegate(
         const QUrl& url, int32_t tag, std::shared_ptr<URLImageRetrievalDelegate> delegate);
 

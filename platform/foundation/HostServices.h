@@ -3,11 +3,15 @@
 #include "platform/foundation/Geometry.h"
 #include "platform/foundation/PlatformExport.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <cstdint>
+#include <memory>
 
 class BezierPath;
+class URLImageRetrievalDelegate;
 
 // What the framework and the preference panes may ask of the application. The
 // application's delegate implements it and installs itself at start; library
@@ -37,6 +41,16 @@ public:
     virtual QStringList installedTemplateCategories() = 0;
     virtual void resumeWaitMonitor() = 0;
     virtual void suspendWaitMonitor() = 0;
+
+    // Installed memory in megabytes.
+    virtual int32_t physicalRAM() = 0;
+    // The bytes at the URL, read on the calling thread within the fetch time limits;
+    // null when the read fails. Safe on any thread.
+    virtual QByteArray synchronousDataFetch(const QUrl& url) = 0;
+    // Reads the URL on a thread of its own; the delegate, kept alive until then, gets
+    // the bytes (null on failure) and the tag on the main thread.
+    virtual void asynchronousImageFetchDataTagCompletionDelegate(
+        const QUrl& url, int32_t tag, std::shared_ptr<URLImageRetrievalDelegate> delegate) = 0;
 
     // The installed host, or null before the application (or a test) installs one.
     static HostServices* current();

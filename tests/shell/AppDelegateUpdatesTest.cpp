@@ -1,5 +1,4 @@
 #include "FakeEnvironment.h"
-#include "LocalHttpServer.h"
 #include "platform/foundation/PreferenceIndex.h"
 #include "platform/foundation/Resources.h"
 #include "platform/foundation/UserDefaults.h"
@@ -8,6 +7,7 @@
 #include "shell/AppDelegate.h"
 #include "shell/MainMenu.h"
 #include "shell/NFVersionChecker.h"
+#include "support/LocalHttpServer.h"
 
 #include <QAction>
 #include <QCoreApplication>

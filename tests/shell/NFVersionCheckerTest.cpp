@@ -1,9 +1,9 @@
 #include "shell/NFVersionChecker.h"
-#include "LocalHttpServer.h"
 #include "platform/foundation/MainBundle.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/system/Workspace.h"
 #include "platform/ui/ModalAlert.h"
+#include "support/LocalHttpServer.h"
 
 #include <QDir>
 #include <QElapsedTimer>

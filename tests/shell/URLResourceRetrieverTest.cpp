@@ -1,10 +1,11 @@
 #include "shell/URLResourceRetriever.h"
-#include "LocalHttpServer.h"
-#include "shell/URLImageRetrievalDelegate.h"
+#include "platform/foundation/URLImageRetrievalDelegate.h"
+#include "support/LocalHttpServer.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QThread>
@@ -37,15 +38,15 @@ LocalHttpServer::Reply redirectTo(const QByteArray& location) {
 }
 
 struct Delivery {
-    Image image;
+    QByteArray data;
     int32_t tag = 0;
     bool onMainThread = false;
 };
 
 class RecordingDelegate : public URLImageRetrievalDelegate {
 public:
-    void imageRetrievedDataTag(const Image& image, int32_t tag) override {
-        deliveries.push_back({image, tag, QThread::currentThread() == qApp->thread()});
+    void imageRetrievedDataTag(const QByteArray& data, int32_t tag) override {
+        deliveries.push_back({data, tag, QThread::currentThread() == qApp->thread()});
     }
     std::vector<Delivery> deliveries;
 };
@@ -78,6 +79,33 @@ TEST_F(URLResourceRetrieverTest, SynchronousFetchDecodesTheImage) {
     EXPECT_EQ(image.pixelSize(), QSize(30, 20));
     EXPECT_EQ(image.size(), (Size{30, 20}));
     EXPECT_EQ(image.pixels().pixelColor(3, 3), QColor(Qt::red));
+}
+
+TEST_F(URLResourceRetrieverTest, BlockingReadGivesTheBytesWithinTheTimeLimit) {
+    const QByteArray body = "not necessarily a picture";
+    LocalHttpServer::Reply text;
+    text.contentType = "text/plain";
+    text.body = body;
+    server.setReply("/text", text);
+    LocalHttpServer::Reply empty;
+    server.setReply("/empty", empty);
+    LocalHttpServer::Reply silent;
+    silent.hang = true;
+    server.setReply("/silent", silent);
+
+    EXPECT_EQ(retriever.synchronousDataFetch(url("/text")), body);
+    const QByteArray none = retriever.synchronousDataFetch(url("/empty"));
+    EXPECT_FALSE(none.isNull());
+    EXPECT_TRUE(none.isEmpty());
+    EXPECT_TRUE(retriever.synchronousDataFetch(url("/missing")).isNull());
+
+    URLResourceRetriever::Limits limits = retriever.limits();
+    limits.timeoutSeconds = 1;
+    retriever.setLimits(limits);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(retriever.synchronousDataFetch(url("/silent")).isNull());
+    EXPECT_LT(clock.elapsed(), 10000);
 }
 
 TEST_F(URLResourceRetrieverTest, FollowsRedirectsWithinTheLimit) {
@@ -170,9 +198,10 @@ TEST_F(URLResourceRetrieverTest, AsynchronousResultsArriveOnTheMainThreadWithThe
         byTag[d.tag] = d;
     }
     ASSERT_EQ(byTag.size(), 3u);
-    EXPECT_EQ(byTag[7].image.pixelSize(), QSize(30, 20));
-    EXPECT_TRUE(byTag[-3].image.isNull());
-    EXPECT_EQ(byTag[1 << 30].image.pixelSize(), QSize(5, 7));
+    // The delegate gets the bytes as served.
+    EXPECT_EQ(byTag[7].data, pngBytes(30, 20, Qt::red));
+    EXPECT_TRUE(byTag[-3].data.isNull());
+    EXPECT_EQ(byTag[1 << 30].data, pngBytes(5, 7, Qt::blue));
 }
 
 TEST_F(URLResourceRetrieverTest, DelegateIsKeptAliveUntilDelivery) {
@@ -202,5 +231,5 @@ TEST_F(URLResourceRetrieverTest, DestroyingTheRetrieverCancelsRunningFetches) {
     } // would wait out the two-minute timeout if the fetch were not cancelled
     ASSERT_TRUE(waitFor([&] { return delegate->deliveries.size() == 1; }));
     EXPECT_EQ(delegate->deliveries[0].tag, 5);
-    EXPECT_TRUE(delegate->deliveries[0].image.isNull());
+    EXPECT_TRUE(delegate->deliveries[0].data.isNull());
 }

@@ -1,7 +1,9 @@
 #include "support/TestHost.h"
 
+#include "platform/foundation/URLImageRetrievalDelegate.h"
 #include "platform/graphics/BezierPath.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 TestHost::TestHost() : _previous(HostServices::current()) {
@@ -61,4 +63,20 @@ const BezierPath* TestHost::handlePath(int style) {
         slot = std::make_unique<BezierPath>(makeSelectionHandlePath(style));
     }
     return slot.get();
+}
+
+QByteArray TestHost::synchronousDataFetch(const QUrl&) {
+    return QByteArray();
+}
+
+void TestHost::asynchronousImageFetchDataTagCompletionDelegate(
+    const QUrl&, int32_t tag, std::shared_ptr<URLImageRetrievalDelegate> delegate) {
+    if (!delegate)
+        return;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [delegate = std::move(delegate), tag] {
+            delegate->imageRetrievedDataTag(QByteArray(), tag);
+        },
+        Qt::QueuedConnection);
 }

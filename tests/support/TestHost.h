@@ -34,8 +34,15 @@ public:
     QStringList installedTemplateCategories() override { return templateCategories; }
     void resumeWaitMonitor() override { ++waitMonitorResumed; }
     void suspendWaitMonitor() override { ++waitMonitorSuspended; }
+    int32_t physicalRAM() override { return physicalMemoryMB; }
+    // No network: every read fails. A test that serves URLs overrides these.
+    QByteArray synchronousDataFetch(const QUrl& url) override;
+    // Delivers the failure on the main thread, as the application would.
+    void asynchronousImageFetchDataTagCompletionDelegate(
+        const QUrl& url, int32_t tag, std::shared_ptr<URLImageRetrievalDelegate> delegate) override;
 
     uint32_t systemVersion = 0x1046;
+    int32_t physicalMemoryMB = 2048;
     QString masksPath;
     QStringList templateCategories;
     QHash<int, QVariant> settings;

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QByteArray>
+#include <cstdint>
+
+// Receives the result of an asynchronous URL fetch, on the main thread.
+class URLImageRetrievalDelegate {
+public:
+    virtual ~URLImageRetrievalDelegate() = default;
+    // The fetched bytes, null when the fetch failed; `tag` is the one the fetch was
+    // started with.
+    virtual void imageRetrievedDataTag(const QByteArray& data, int32_t tag) = 0;
+};
