@@ -126,47 +126,33 @@ void TMImageObject::setSharedImageRef(const QString& name) {
 // Undoable properties
 
 void TMImageObject::setOpacity(float opacity) {
-    if (opacity == _opacity)
-        return;
-    registerUndo(
-        [old = _opacity](TMObject& self) { static_cast<TMImageObject&>(self).setOpacity(old); },
-        kOpacityActionKey);
-    _opacity = opacity;
-    recache();
-    changeMade();
+    if (changeValue(_opacity, opacity, &TMImageObject::setOpacity, kOpacityActionKey)) {
+        recache();
+        changeMade();
+    }
 }
 
 void TMImageObject::setComposition(int32_t composition) {
-    if (composition == _composition)
-        return;
-    registerUndo([old = _composition](
-                     TMObject& self) { static_cast<TMImageObject&>(self).setComposition(old); },
-                 kCompositionActionKey);
-    _composition = composition;
-    recache();
-    changeMade();
+    if (changeValue(_composition, composition, &TMImageObject::setComposition,
+                    kCompositionActionKey)) {
+        recache();
+        changeMade();
+    }
 }
 
 void TMImageObject::setFlipHorizontal(bool flip) {
-    if (flip == _flippedHoriz)
-        return;
-    registerUndo([old = _flippedHoriz](
-                     TMObject& self) { static_cast<TMImageObject&>(self).setFlipHorizontal(old); },
-                 kHorizontalFlipActionKey);
-    _flippedHoriz = flip;
-    recache();
-    changeMade();
+    if (changeValue(_flippedHoriz, flip, &TMImageObject::setFlipHorizontal,
+                    kHorizontalFlipActionKey)) {
+        recache();
+        changeMade();
+    }
 }
 
 void TMImageObject::setFlipVertical(bool flip) {
-    if (flip == _flippedVert)
-        return;
-    registerUndo([old = _flippedVert](
-                     TMObject& self) { static_cast<TMImageObject&>(self).setFlipVertical(old); },
-                 kVerticalFlipActionKey);
-    _flippedVert = flip;
-    recache();
-    changeMade();
+    if (changeValue(_flippedVert, flip, &TMImageObject::setFlipVertical, kVerticalFlipActionKey)) {
+        recache();
+        changeMade();
+    }
 }
 
 void TMImageObject::recache() {

@@ -86,12 +86,6 @@ public:
     void drawObject(bool drawHandles) override;
 
 protected:
-    template <class Self, class V>
-    bool changeValue(V& field, const V& value, void (Self::*setter)(V), const char* actionKey);
-    template <class Self, class V>
-    bool changeValue(V& field, const V& value, void (Self::*setter)(const V&),
-                     const char* actionKey);
-
     bool shadowIsOn() const { return shadowEnabled().toBool(); }
     // The two ends on the page, rotated about the centre.
     Point placedStart() const;
@@ -107,25 +101,3 @@ protected:
     QString _dashPattern;
     int32_t _lineCap = 0;
 };
-
-template <class Self, class V>
-bool TMLineObject::changeValue(V& field, const V& value, void (Self::*setter)(V),
-                               const char* actionKey) {
-    if (field == value)
-        return false;
-    registerUndo([old = field, setter](TMObject& self) { (static_cast<Self&>(self).*setter)(old); },
-                 actionKey);
-    field = value;
-    return true;
-}
-
-template <class Self, class V>
-bool TMLineObject::changeValue(V& field, const V& value, void (Self::*setter)(const V&),
-                               const char* actionKey) {
-    if (field == value)
-        return false;
-    registerUndo([old = field, setter](TMObject& self) { (static_cast<Self&>(self).*setter)(old); },
-                 actionKey);
-    field = value;
-    return true;
-}

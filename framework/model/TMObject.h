@@ -277,6 +277,18 @@ protected:
     // Records a step on the document's undo manager that calls back into this
     // object, if it still exists, and names the action with a localized key.
     void registerUndo(std::function<void(TMObject&)> step, const char* actionKey) const;
+    // Stores a changed value and registers the setter with the old one as its
+    // undo step; answers false, registering nothing, when the value is equal.
+    template <class Self, class V, class Arg>
+    bool changeValue(V& field, const V& value, void (Self::*setter)(Arg), const char* actionKey) {
+        if (field == value)
+            return false;
+        registerUndo(
+            [old = field, setter](TMObject& self) { (static_cast<Self&>(self).*setter)(old); },
+            actionKey);
+        field = value;
+        return true;
+    }
 
     QPointer<Document> _parentDocument;
     TemplateImageSource* _imageSource = nullptr;

@@ -159,25 +159,18 @@ void TMPhotoObject::setPhotoNumber(int32_t number) {
 }
 
 void TMPhotoObject::setOpacity(float opacity) {
-    if (opacity == _opacity)
-        return;
-    registerUndo(
-        [old = _opacity](TMObject& self) { static_cast<TMPhotoObject&>(self).setOpacity(old); },
-        kOpacityActionKey);
-    _opacity = opacity;
-    recache();
-    changeMade();
+    if (changeValue(_opacity, opacity, &TMPhotoObject::setOpacity, kOpacityActionKey)) {
+        recache();
+        changeMade();
+    }
 }
 
 void TMPhotoObject::setMaskEnabled(bool enabled) {
-    if (enabled == _photoMaskEnabled)
-        return;
-    registerUndo([old = _photoMaskEnabled](
-                     TMObject& self) { static_cast<TMPhotoObject&>(self).setMaskEnabled(old); },
-                 kMaskEnabledActionKey);
-    _photoMaskEnabled = enabled;
-    recache();
-    changeMade();
+    if (changeValue(_photoMaskEnabled, enabled, &TMPhotoObject::setMaskEnabled,
+                    kMaskEnabledActionKey)) {
+        recache();
+        changeMade();
+    }
 }
 
 void TMPhotoObject::setMask(const TMPhotoMaskRef& mask) {

@@ -131,13 +131,6 @@ public:
     void drawObject(bool drawHandles) override;
 
 protected:
-    // Stores a changed value with its undo step under the action key.
-    template <class Self, class V>
-    bool changeValue(V& field, const V& value, void (Self::*setter)(V), const char* actionKey);
-    template <class Self, class V>
-    bool changeValue(V& field, const V& value, void (Self::*setter)(const V&),
-                     const char* actionKey);
-
     // The rotated outline of the unrotated rectangle, moved to start on a half point.
     BezierPath snappedRotatedRectPath() const;
     bool shadowIsOn() const { return shadowEnabled().toBool(); }
@@ -155,25 +148,3 @@ protected:
     bool _roundedCornersEnabled = false;
     float _cornerRadius = 0.0f;
 };
-
-template <class Self, class V>
-bool TMRectangleObject::changeValue(V& field, const V& value, void (Self::*setter)(V),
-                                    const char* actionKey) {
-    if (field == value)
-        return false;
-    registerUndo([old = field, setter](TMObject& self) { (static_cast<Self&>(self).*setter)(old); },
-                 actionKey);
-    field = value;
-    return true;
-}
-
-template <class Self, class V>
-bool TMRectangleObject::changeValue(V& field, const V& value, void (Self::*setter)(const V&),
-                                    const char* actionKey) {
-    if (field == value)
-        return false;
-    registerUndo([old = field, setter](TMObject& self) { (static_cast<Self&>(self).*setter)(old); },
-                 actionKey);
-    field = value;
-    return true;
-}
