@@ -1,3 +1,4 @@
+#include "ChangeCounter.h"
 #include "framework/model/GenericDocument.h"
 #include "framework/model/TMLineObject.h"
 #include "framework/model/TMRectangleObject.h"
@@ -21,21 +22,6 @@ QString str(const char* text) {
 }
 
 const Color kRed = Color::calibratedRGB(1, 0, 0);
-
-class ChangeCounter {
-public:
-    explicit ChangeCounter(const TMObjectRef& object) {
-        NotificationCenter::defaultCenter().addObserver(this, str(kTemplateObjectChangedNofity),
-                                                        static_cast<const TMObject*>(object.get()),
-                                                        [this](const Notification&) { ++count; });
-    }
-    ~ChangeCounter() { NotificationCenter::defaultCenter().removeObserver(this); }
-    int posted() {
-        QCoreApplication::processEvents();
-        return count;
-    }
-    int count = 0;
-};
 
 TMLineObjectRef dragged(Point from, Point to) {
     TMLineObjectRef line = TMLineObject::newTemplateObject();

@@ -1,3 +1,4 @@
+#include "ChangeCounter.h"
 #include "framework/model/GenericDocument.h"
 #include "framework/model/TMBitmapPhotoMask.h"
 #include "framework/model/TMOvalPhotoMask.h"
@@ -18,22 +19,6 @@ namespace {
 QString str(const char* text) {
     return QString::fromLatin1(text);
 }
-
-// Counts the change notifications of one page object.
-class ChangeCounter {
-public:
-    explicit ChangeCounter(const TMObjectRef& object) {
-        NotificationCenter::defaultCenter().addObserver(this, str(kTemplateObjectChangedNofity),
-                                                        static_cast<const TMObject*>(object.get()),
-                                                        [this](const Notification&) { ++count; });
-    }
-    ~ChangeCounter() { NotificationCenter::defaultCenter().removeObserver(this); }
-    int posted() {
-        QCoreApplication::processEvents();
-        return count;
-    }
-    int count = 0;
-};
 
 TMPhotoObjectRef read(const QVariantMap& representation) {
     return TMPhotoObject::newTemplateObjectWithRepresentation(representation);

@@ -1,3 +1,4 @@
+#include "ChangeCounter.h"
 #include "framework/model/GenericDocument.h"
 #include "framework/model/TMObject.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -8,29 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Counts the change notifications of one object.
-class ChangeCounter {
-public:
-    explicit ChangeCounter(const TMObjectRef& object) {
-        NotificationCenter::defaultCenter().addObserver(
-            this, QString::fromLatin1(kTemplateObjectChangedNofity),
-            static_cast<const TMObject*>(object.get()), [this](const Notification& n) {
-                ++count;
-                sender = n.object();
-            });
-    }
-    ~ChangeCounter() { NotificationCenter::defaultCenter().removeObserver(this); }
-
-    // Lets the queue post what it holds.
-    int posted() {
-        QCoreApplication::processEvents();
-        return count;
-    }
-
-    int count = 0;
-    const void* sender = nullptr;
-};
 
 // An object in a document, with its undo manager.
 struct TMObjectUndo : ::testing::Test {

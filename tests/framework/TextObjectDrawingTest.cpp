@@ -1,3 +1,4 @@
+#include "ChangeCounter.h"
 #include "TestImageSource.h"
 #include "framework/model/TMPhotoObject.h"
 #include "framework/model/TMTextObject.h"
@@ -79,22 +80,6 @@ TMTextObjectRef bigText(const char* words) {
     text->setFont(Font(str("DejaVu Sans"), 40));
     return text;
 }
-
-// Counts the change notifications of one page object.
-class ChangeCounter {
-public:
-    explicit ChangeCounter(const TMObjectRef& object) {
-        NotificationCenter::defaultCenter().addObserver(this, str(kTemplateObjectChangedNofity),
-                                                        static_cast<const TMObject*>(object.get()),
-                                                        [this](const Notification&) { ++count; });
-    }
-    ~ChangeCounter() { NotificationCenter::defaultCenter().removeObserver(this); }
-    int posted() {
-        QCoreApplication::processEvents();
-        return count;
-    }
-    int count = 0;
-};
 
 } // namespace
 

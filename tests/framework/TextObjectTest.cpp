@@ -1,3 +1,4 @@
+#include "ChangeCounter.h"
 #include "framework/model/TMPhotoObject.h"
 #include "framework/model/TMTextObject.h"
 #include "framework/model/TemplateDocument.h"
@@ -26,25 +27,6 @@ QString formwell(const char* key) {
 TMTextObjectRef read(const QVariantMap& representation) {
     return TMTextObject::newTemplateObjectWithRepresentation(representation);
 }
-
-// Counts the change notifications of one page object.
-class ChangeCounter {
-public:
-    explicit ChangeCounter(const TMObjectRef& object) {
-        NotificationCenter::defaultCenter().addObserver(this, str(kTemplateObjectChangedNofity),
-                                                        static_cast<const TMObject*>(object.get()),
-                                                        [this](const Notification&) { ++count; });
-    }
-    ~ChangeCounter() { NotificationCenter::defaultCenter().removeObserver(this); }
-    int posted() {
-        QCoreApplication::processEvents();
-        return count;
-    }
-    int count = 0;
-
-private:
-    ChangeCounter(const ChangeCounter&) = delete;
-};
 
 bool hasShadowAttribute(const TextStorage& text) {
     for (const TextStorage::Run& run : text.runs())
