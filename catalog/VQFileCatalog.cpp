@@ -142,7 +142,7 @@ void VQFileCatalog::enqueue(const char* name, int postingStyle, int coalesceMask
 void VQFileCatalog::postError(int code) {
     QVariantMap info;
     info.insert(QString::fromLatin1(kErrCodeKey), code);
-    info.insert(QString::fromLatin1(kDocumentKey),
+    info.insert(QString::fromLatin1(kErrDocumentKey),
                 QVariant::fromValue(static_cast<QObject*>(_document)));
     enqueue(kUTErrorNofity, NotificationQueue::PostASAP,
             NotificationQueue::CoalescingOnName | NotificationQueue::CoalescingOnSender, info);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/model/GenericDocument.h"
 #include "platform/foundation/Geometry.h"
 #include "platform/graphics/Image.h"
 
@@ -108,15 +109,12 @@ inline constexpr char kVQFileCatalogAttributeChangedNofity[] =
 inline constexpr char kVQFileCatalogPhotoVisiblyChangedNotify[] =
     "VQFileCatalogPhotoVisiblyChangedNotify";
 inline constexpr char kVQFileCatalogPropertyChangedNotify[] = "VQFileCatalogPropertyChangedNotify";
-inline constexpr char kUTErrorNofity[] = "UTErrorNofity";
 
 // User-info keys.
 inline constexpr char kUpdatedIndexesKey[] = "updatedIndexes";
 inline constexpr char kAttrKey[] = "attr";
 inline constexpr char kIndexKey[] = "index";
 inline constexpr char kVQIndexKey[] = "vq_index";
-inline constexpr char kErrCodeKey[] = "ErrCode";
-inline constexpr char kDocumentKey[] = "document";
 
 // Keys of the undo parameters of an attribute change and of a move.
 inline constexpr char kEncapsulatedAttribKey[] = "attrib";

@@ -10,6 +10,9 @@
 
 namespace {
 
+// The rectangle object stores its radius under the same key, in points.
+constexpr char kCornerRadiusKey[] = "corner_radius";
+
 [[maybe_unused]] const bool kRegistered = [] {
     TMPhotoMask::registerMaskClass<TMRectPhotoMask>(QStringLiteral("TMRectPhotoMask"));
     return true;

@@ -3,8 +3,6 @@
 #include "framework/FormwellExport.h"
 #include "framework/model/TMPhotoMask.h"
 
-inline constexpr char kCornerRadiusKey[] = "corner_radius";
-
 // The rectangle mask: the photograph cut to a rectangle with rounded corners,
 // the radius a fraction of half the smaller side, the edge feathered as the
 // oval mask's.

@@ -34,10 +34,6 @@ inline constexpr char kTemplateDocumentPropertiesChangedNotify[] =
 inline constexpr char kTemplateDocumentSavedNotify[] = "TemplateDocumentSavedNotify";
 inline constexpr char kObjectAddedOrRemoved[] = "ObjectAddedOrRemoved";
 inline constexpr char kDocumentReverted[] = "DocumentReverted";
-inline constexpr char kUTErrorNofity[] = "UTErrorNofity";
-// User-info keys of "UTErrorNofity": the code (int) and the document (QObject*).
-inline constexpr char kErrCodeKey[] = "ErrCode";
-inline constexpr char kErrDocumentKey[] = "document";
 
 // Localization keys of the framework's bundle.
 inline constexpr char kTemplateNameKey[] = "TEMPLATE_NAME";

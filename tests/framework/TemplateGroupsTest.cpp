@@ -1,13 +1,19 @@
 #include "TestPage.h"
+#include "framework/model/TMArcObject.h"
 #include "framework/model/TMBitmapPhotoMask.h"
 #include "framework/model/TMImageObject.h"
+#include "framework/model/TMLineObject.h"
 #include "framework/model/TMObjectGroup.h"
+#include "framework/model/TMOvalObject.h"
 #include "framework/model/TMOvalPhotoMask.h"
 #include "framework/model/TMPhotoObject.h"
 #include "framework/model/TMPrintAreaObject.h"
 #include "framework/model/TMRectPhotoMask.h"
+#include "framework/model/TMRectangleObject.h"
+#include "framework/model/TMTextObject.h"
 #include "framework/model/TemplateDocument.h"
 #include "framework/model/TemplateFileFormat.h"
+#include "framework/model/VQGradientFill.h"
 #include "platform/archiving/Archiver.h"
 #include "platform/archiving/Unarchiver.h"
 #include "platform/foundation/PropertyList.h"
@@ -323,6 +329,39 @@ TEST_F(TemplateGroups, EveryPageObjectClassReadsBackAndWritesTheSameRecords) {
     bitmap->setMask(bitmapMask());
     document.addObject(TMObject::newTemplateObjectWithOriginSize({5, 5}, {10, 10}));
 
+    // Text in its three variants, the property text bound to a cell in a group.
+    const auto plain = TMTextObject::newTemplateObjectWithOriginSize({0, 200}, {120, 40});
+    plain->setText(str("Happy birthday"));
+    plain->setDrawBackground(true);
+    const auto field = TMTextObject::newTemplateObjectWithOriginSize({0, 250}, {120, 40});
+    field->setVariant(1);
+    field->setName(str("Greeting"));
+    const auto property = TMTextObject::newTemplateObjectWithOriginSize({0, 300}, {120, 40});
+    property->setVariant(2);
+    property->setPropertyCellID(rect->uniqueID());
+    // Shapes with their stroke and fill models.
+    const auto box = TMRectangleObject::newTemplateObjectWithOriginSize({200, 200}, {60, 40});
+    box->setFillState(true);
+    box->setGradientFillState(true);
+    box->setDashPattern(str("6 3"));
+    box->setRoundedCornersState(true);
+    box->setCornerRadius(6);
+    const auto ellipse = TMOvalObject::newTemplateObjectWithOriginSize({200, 250}, {60, 40});
+    ellipse->setStrokeWidth(3);
+    const auto line = TMLineObject::newTemplateObject();
+    line->setInCreation(true);
+    line->setFrameCornersFromTo({10, 400}, {90, 430});
+    line->setInCreation(false);
+    const auto arc = TMArcObject::newTemplateObject();
+    arc->setInCreation(true);
+    arc->setFrameCornersFromTo({100, 400}, {200, 450});
+    arc->setInCreation(false);
+    document.addObject(plain);
+    document.addObject(groupOf({field, groupOf({property, box})}));
+    document.addObject(ellipse);
+    document.addObject(groupOf({line, arc}));
+    EXPECT_EQ(property->photoNumber(), rect->photoNumber());
+
     const QString first = path("every.vyxTemplate");
     ASSERT_TRUE(document.writeToFileOfType(first, kType));
     TemplateDocument reopened;
@@ -345,6 +384,28 @@ TEST_F(TemplateGroups, EveryPageObjectClassReadsBackAndWritesTheSameRecords) {
     EXPECT_EQ(after.at("PAGE"), before.at("PAGE"));
     EXPECT_EQ(after.at("NIMG"), before.at("NIMG"));
     EXPECT_EQ(Unarchiver::unarchiveObject(before.at("NIMG")).toList().size(), 3);
+
+    // The property text in its group follows its cell once reopened.
+    const QList<TMObjectRef> properties =
+        reopened.objectsTakenBy(TMObjectGroup::Query::PropertyTextObjects);
+    ASSERT_EQ(properties.size(), 1);
+    EXPECT_EQ(properties.first()->photoNumber(),
+              reopened.photoObjectNumberWithID(rect->uniqueID()));
+    EXPECT_NE(properties.first()->photoNumber(), 0);
+}
+
+TEST_F(TemplateGroups, APropertyTextInAGroupFollowsItsCell) {
+    TemplateDocument document;
+    const auto first = cellAt(0, 0);
+    const auto second = cellAt(50, 0);
+    const auto text = TMTextObject::newTemplateObjectWithOriginSize({0, 100}, {80, 20});
+    text->setVariant(2);
+    text->setPropertyCellID(second->uniqueID());
+    document.addObject(first);
+    document.addObject(groupOf({groupOf({text}), second}));
+    EXPECT_EQ(text->photoNumber(), 2);
+    document.removeObject(first);
+    EXPECT_EQ(text->photoNumber(), 1);
 }
 
 TEST_F(TemplateGroups, OlderGenerationKindsReadIntoTheirClasses) {
@@ -363,7 +424,8 @@ TEST_F(TemplateGroups, OlderGenerationKindsReadIntoTheirClasses) {
          QVariantList{object("photo", {}),
                       object("image", {{str("file"), str("seal")}, {str("opacity"), 0.5}}),
                       object("image", {{str("data"), picture}, {str("composition"), 1}}),
-                      object("group", {})}},
+                      object("group", {}), object("rectangle", {}), object("oval", {}),
+                      object("line", {}), object("text", {})}},
     };
     const QString older = path("older.vyxTemplate");
     ASSERT_TRUE(PropertyList::writeToFile(file, older));
@@ -371,7 +433,7 @@ TEST_F(TemplateGroups, OlderGenerationKindsReadIntoTheirClasses) {
     TemplateDocument document;
     ASSERT_TRUE(document.readFromFileOfType(older, kType));
     // Kinds the older generation never had are not read.
-    ASSERT_EQ(document.objects().size(), 3);
+    ASSERT_EQ(document.objects().size(), 7);
     const auto cell = std::dynamic_pointer_cast<TMPhotoObject>(document.objects().at(0));
     ASSERT_TRUE(cell);
     EXPECT_EQ(cell->photoNumber(), 1);
@@ -387,6 +449,10 @@ TEST_F(TemplateGroups, OlderGenerationKindsReadIntoTheirClasses) {
     EXPECT_TRUE(own->sharedImageRef().isNull());
     EXPECT_EQ(own->image().pixelSize(), QSize(4, 4));
     EXPECT_EQ(own->composition(), 1);
+    EXPECT_TRUE(std::dynamic_pointer_cast<TMRectangleObject>(document.objects().at(3)));
+    EXPECT_TRUE(std::dynamic_pointer_cast<TMOvalObject>(document.objects().at(4)));
+    EXPECT_TRUE(std::dynamic_pointer_cast<TMLineObject>(document.objects().at(5)));
+    EXPECT_TRUE(std::dynamic_pointer_cast<TMTextObject>(document.objects().at(6)));
     EXPECT_TRUE(document.listUnusedImages().isEmpty());
 }
 
