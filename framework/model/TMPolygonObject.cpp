@@ -243,10 +243,16 @@ void TMPolygonObject::appendSegmentPoint(Point point) {
 void TMPolygonObject::moveSegmentPointsBy(float dx, float dy) {
     if (dx == 0 && dy == 0)
         return;
-    for (QString& text : _segmentPts) {
-        const Point p = pointFromString(text);
-        text = stringFromPoint({p.x + dx, p.y + dy});
-    }
+    mapPoints([dx, dy](Point p) { return Point{p.x + dx, p.y + dy}; });
+}
+
+void TMPolygonObject::mapPoints(const std::function<Point(Point)>& map) {
+    for (QString& text : _segmentPts)
+        text = stringFromPoint(map(pointFromString(text)));
+}
+
+float TMPolygonObject::scaleFactor(float before, float after) {
+    return before != 0 ? after / before : 1.0f;
 }
 
 void TMPolygonObject::setSelectedKnob(int knob) {
@@ -267,8 +273,11 @@ void TMPolygonObject::setSelected(bool selected) {
 
 void TMPolygonObject::setInCreation(bool inCreation) {
     // Creation resumed on a finished shape continues from its last corner.
-    if (inCreation && !_inCreation && segmentCount() > 0)
+    if (inCreation && !_inCreation && segmentCount() > 0) {
         _recreationFlag = true;
+        // Nothing is drawn yet: no stale segment from an earlier creation.
+        _curSegStartPt = _curSegEndPt = lastSegmentPoint();
+    }
     TMObject::setInCreation(inCreation);
 }
 
@@ -283,7 +292,7 @@ void TMPolygonObject::nextSegment(Point point) {
         _recreationFlag = false;
     else
         appendSegmentPoint(_curSegStartPt);
-    TMPolygonObject::setFrameCornersFromTo(_curSegEndPt, point);
+    setFrameCornersFromTo(_curSegEndPt, point);
 }
 
 void TMPolygonObject::endSegment(Point point) {
@@ -354,18 +363,14 @@ int TMPolygonObject::knobUnderPoint(Point point) const {
 }
 
 void TMPolygonObject::flipHorizontally() {
-    for (QString& text : _segmentPts) {
-        const Point p = pointFromString(text);
-        text = stringFromPoint({_center.x - (p.x - _center.x), p.y});
-    }
+    const float cx = _center.x;
+    mapPoints([cx](Point p) { return Point{cx - (p.x - cx), p.y}; });
     TMObject::flipHorizontally();
 }
 
 void TMPolygonObject::flipVertically() {
-    for (QString& text : _segmentPts) {
-        const Point p = pointFromString(text);
-        text = stringFromPoint({p.x, _center.y - (p.y - _center.y)});
-    }
+    const float cy = _center.y;
+    mapPoints([cy](Point p) { return Point{p.x, cy - (p.y - cy)}; });
     TMObject::flipVertically();
 }
 
@@ -383,16 +388,13 @@ void TMPolygonObject::setCenter(Point center) {
 void TMPolygonObject::setSize(Size size) {
     const Size before = _size;
     TMObject::setSize(size);
-    // A dimension of no extent gives no factor; the corners keep it.
-    const float sx = before.width != 0 ? _size.width / before.width : 1.0f;
-    const float sy = before.height != 0 ? _size.height / before.height : 1.0f;
+    // A dimension of no extent gives no factor; the points keep it.
+    const float sx = scaleFactor(before.width, _size.width);
+    const float sy = scaleFactor(before.height, _size.height);
     if (sx == 1 && sy == 1)
         return;
-    for (QString& text : _segmentPts) {
-        const Point p = pointFromString(text);
-        text = stringFromPoint(
-            {_center.x + (p.x - _center.x) * sx, _center.y + (p.y - _center.y) * sy});
-    }
+    const Point c = _center;
+    mapPoints([=](Point p) { return Point{c.x + (p.x - c.x) * sx, c.y + (p.y - c.y) * sy}; });
 }
 
 QVariantMap TMPolygonObject::geometry() const {

@@ -126,6 +126,10 @@ protected:
     void setSegmentPoint(int index, Point point);
     void appendSegmentPoint(Point point);
     void moveSegmentPointsBy(float dx, float dy);
+    // Every stored point of the shape mapped through the function.
+    virtual void mapPoints(const std::function<Point(Point)>& map);
+    // The factor from one extent to another; 1 from an extent of 0.
+    static float scaleFactor(float before, float after);
     // Changes the corners and sets centre and size from their new bounds.
     void reshape(const std::function<void()>& change);
     // The list held under a key of a representation or geometry; null when absent.
