@@ -2,7 +2,6 @@
 
 #include "platform/archiving/Archiver.h"
 #include "platform/archiving/Unarchiver.h"
-#include "platform/foundation/UndoManager.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/CurrentEvent.h"
 
@@ -101,6 +100,10 @@ const TMControlPoints* TMBezigonObject::record(int index) const {
 
 void TMBezigonObject::setClosedState(bool closed) {
     const bool changes = closed != _closed;
+    if (changes && !closed && !_controlPts.empty())
+        // Closing again would give a straight record: undo brings back this one.
+        registerUndo([old = geometry()](TMObject& self) { self.setGeometry(old); },
+                     kResizeActionKey);
     if (changes) {
         setNeedsDisplay();
         if (closed && !_segmentPts.isEmpty())
@@ -305,12 +308,13 @@ QVariantMap TMBezigonObject::geometry() const {
 }
 
 void TMBezigonObject::setGeometry(const QVariantMap& geometry) {
-    const QVariantMap old = this->geometry();
-    TMPolygonObject::setGeometry(geometry);
     const auto records = recordsFromData(geometry.value(key(kControlPtsKey)));
-    if (!records || *records == _controlPts)
+    const bool changes = records && *records != _controlPts;
+    const QVariantMap old = changes && undoingOrRedoing() ? this->geometry() : QVariantMap();
+    TMPolygonObject::setGeometry(geometry);
+    if (!changes)
         return;
-    if (UndoManager* undo = documentUndoManager(); undo && (undo->isUndoing() || undo->isRedoing()))
+    if (!old.isEmpty())
         registerUndo([old](TMObject& self) { self.setGeometry(old); }, kResizeActionKey);
     _controlPts = *records;
     recache();

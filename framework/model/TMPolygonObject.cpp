@@ -255,6 +255,11 @@ float TMPolygonObject::scaleFactor(float before, float after) {
     return before != 0 ? after / before : 1.0f;
 }
 
+bool TMPolygonObject::undoingOrRedoing() const {
+    const UndoManager* undo = documentUndoManager();
+    return undo && (undo->isUndoing() || undo->isRedoing());
+}
+
 void TMPolygonObject::setSelectedKnob(int knob) {
     if (knob == _selectedKnob)
         return;
@@ -328,7 +333,7 @@ void TMPolygonObject::insertSegment() {
         const Point b = segmentPoint(k - 1);
         _segmentPts.insert(k - 1, stringFromPoint({(a.x + b.x) / 2, (a.y + b.y) / 2}));
     });
-    _selectedKnob = 0;
+    setSelectedKnob(0);
     changeMade();
 }
 
@@ -337,7 +342,7 @@ void TMPolygonObject::deleteSegment() {
     if (k < 1 || k > _segmentPts.size())
         return;
     reshape([&] { _segmentPts.removeAt(k - 1); });
-    _selectedKnob = 0;
+    setSelectedKnob(0);
     changeMade();
 }
 
@@ -404,13 +409,15 @@ QVariantMap TMPolygonObject::geometry() const {
 }
 
 void TMPolygonObject::setGeometry(const QVariantMap& geometry) {
-    const QVariantMap old = this->geometry();
-    TMObject::setGeometry(geometry);
     const std::optional<QStringList> points =
         pointListFromData(geometry.value(key(kSegmentPtsKey)));
-    if (!points || *points == _segmentPts)
+    const bool changes = points && *points != _segmentPts;
+    // Taken before anything changes; only undo and redo need the inverse.
+    const QVariantMap old = changes && undoingOrRedoing() ? this->geometry() : QVariantMap();
+    TMObject::setGeometry(geometry);
+    if (!changes)
         return;
-    if (UndoManager* undo = documentUndoManager(); undo && (undo->isUndoing() || undo->isRedoing()))
+    if (!old.isEmpty())
         registerUndo([old](TMObject& self) { self.setGeometry(old); }, kResizeActionKey);
     _segmentPts = *points;
     recache();

@@ -123,6 +123,7 @@ protected:
                      const char* actionKey);
 
     bool shadowIsOn() const { return shadowEnabled().toBool(); }
+    bool undoingOrRedoing() const;
     void setSegmentPoint(int index, Point point);
     void appendSegmentPoint(Point point);
     void moveSegmentPointsBy(float dx, float dy);

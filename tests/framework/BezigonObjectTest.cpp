@@ -103,6 +103,10 @@ bool hasNaN(const TMBezigonObject& shape) {
     return false;
 }
 
+std::string colourName(const QColor& c) {
+    return c.name(QColor::HexArgb).toStdString();
+}
+
 bool inked(const QColor& c) {
     return c.alpha() > 128 && c.red() < 100;
 }
@@ -391,4 +395,52 @@ TEST(BezigonObject, ACurvedSegmentDrawsAndHitsAlongItsCurve) {
     EXPECT_TRUE(shape->hitTest({18.8f, 48.9f}));
     EXPECT_FALSE(shape->hitTest({50, 40}));
     EXPECT_FALSE(shape->hitTest({50, 95}));
+}
+
+TEST(BezigonObject, SelectedShapesShowDashedGreyArmsToTheirControlPoints) {
+    TestHost host;
+    TMBezigonObjectRef shape = storedBezigon({{10.5f, 10.5f}, {90.5f, 10.5f}},
+                                             {rec({10.5f, 50.5f}, {90.5f, 50.5f})}, false);
+    shape->setStrokeState(false);
+    shape->setSelected(true);
+    DrawingTestCanvas canvas(100, 100, false);
+    shape->drawObject(true);
+    // The arm runs up from the corner: 2 points on, 3 off.
+    const QColor on = canvas.at(10.5, 21.5);
+    EXPECT_GT(on.alpha(), 200) << colourName(on);
+    EXPECT_NEAR(on.red(), 128, 30) << colourName(on);
+    EXPECT_EQ(on.red(), on.blue());
+    EXPECT_LT(canvas.at(10.5, 24).alpha(), 10);
+    // Handles sit on the control points.
+    EXPECT_GT(canvas.at(10.5, 50.5).alpha(), 100);
+    EXPECT_GT(canvas.at(90.5, 50.5).alpha(), 100);
+    // Not selected: nothing but the unstroked shape.
+    shape->setSelected(false);
+    DrawingTestCanvas plain(100, 100, false);
+    shape->drawObject(true);
+    EXPECT_LT(plain.at(10.5, 21.5).alpha(), 10);
+}
+
+TEST(BezigonObject, UndoingAnOpeningBringsBackTheCurvedClosingSegment) {
+    TestHost host;
+    GenericDocument document;
+    UndoManager* undo = document.undoManager();
+    TMBezigonObjectRef shape = storedBezigon(
+        {{0, 0}, {60, 0}, {60, 60}},
+        {rec({20, 0}, {40, 0}), rec({60, 20}, {60, 40}), rec({90, 90}, {-30, 30})}, true);
+    shape->setParentDocument(&document);
+    const std::vector<TMControlPoints> curved = shape->controlPoints();
+    undo->beginUndoGrouping();
+    shape->setClosedState(false);
+    undo->endUndoGrouping();
+    EXPECT_EQ(shape->controlPoints().size(), 2u);
+    EXPECT_EQ(undo->undoActionName(), str("Resize"));
+    ASSERT_TRUE(undo->undo());
+    EXPECT_TRUE(shape->closedState());
+    EXPECT_EQ(shape->controlPoints(), curved);
+    ASSERT_TRUE(undo->redo());
+    EXPECT_FALSE(shape->closedState());
+    EXPECT_EQ(shape->controlPoints().size(), 2u);
+    ASSERT_TRUE(undo->undo());
+    EXPECT_EQ(shape->controlPoints(), curved);
 }
