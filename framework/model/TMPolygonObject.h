@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // Keys of the representation and the geometry dictionary beyond the shapes'.
 inline constexpr char kSegmentPtsKey[] = "segment_pts";
