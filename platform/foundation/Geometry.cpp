@@ -1,7 +1,7 @@
 #include "platform/foundation/Geometry.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <vector>
 
 const Point kZeroPoint{};
@@ -78,9 +78,9 @@ Rect rectFromQt(const QRectF& r) {
 namespace {
 
 QString number(float v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%g", double(v));
-    return QString::fromLatin1(buf);
+    // As "%g" writes it, with "." whatever the process locale: these texts
+    // are stored in files.
+    return QString::number(double(v), 'g', 6);
 }
 
 // Reads the numbers of a text form in order, skipping anything that can't start one.
@@ -96,13 +96,14 @@ std::vector<float> scanNumbers(const QString& text, size_t wanted) {
             ++s;
             continue;
         }
-        char* stop = nullptr;
-        const double v = std::strtod(s, &stop);
-        if (stop == s) {
+        const char* first = c == '+' ? s + 1 : s;
+        double v = 0;
+        const auto [stop, error] = std::from_chars(first, end, v);
+        if (stop == first) {
             ++s;
             continue;
         }
-        out.push_back(float(v));
+        out.push_back(error == std::errc() ? float(v) : 0.0f);
         s = stop;
     }
     out.resize(wanted, 0.0f);

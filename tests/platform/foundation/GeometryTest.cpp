@@ -1,5 +1,10 @@
 #include "platform/foundation/Geometry.h"
 
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <clocale>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 TEST(Geometry, IntegralRectRoundsOutwardAndEmptiesToZero) {
@@ -54,4 +59,25 @@ TEST(Geometry, TextFormsReadBackLeniently) {
     EXPECT_EQ(pointFromString(QStringLiteral("garbage")), kZeroPoint);
     const Rect r{0.1f, 123.456f, -7.25f, 1e-3f};
     EXPECT_EQ(rectFromString(stringFromRect(r)), r);
+}
+
+// A desktop process runs in the user's locale, where printf writes "1,5"; a
+// point text written there must read back anywhere.
+TEST(Geometry, TextFormsIgnoreTheProcessLocale) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QProcess::execute(QStringLiteral("localedef"),
+                      {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"),
+                       QStringLiteral("UTF-8"), dir.filePath(QStringLiteral("de_DE.UTF-8"))});
+    qputenv("LOCPATH", QFile::encodeName(dir.path()));
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+        GTEST_SKIP() << "no de_DE locale could be built here";
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%g", 1.5);
+    ASSERT_STREQ(buffer, "1,5");
+
+    EXPECT_EQ(stringFromPoint({1.5f, -2.25f}), QStringLiteral("{1.5, -2.25}"));
+    EXPECT_EQ(pointFromString(QStringLiteral("{1.5, -2.25}")), Point({1.5f, -2.25f}));
+    EXPECT_EQ(pointFromString(QStringLiteral("{+3.5, 4}")), Point({3.5f, 4}));
+    std::setlocale(LC_NUMERIC, "C");
 }
