@@ -2,11 +2,15 @@
 
 #include "platform/foundation/Geometry.h"
 
+#include <QThread>
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -83,17 +87,30 @@ bool colorMatrix(float ct, float st, float br, Matrix& m) {
     return applied;
 }
 
+// The pixel loops below are written so that the compiler vectorises them:
+// no branches per pixel, what applies is chosen once per row. On x86-64 they
+// are also built for AVX2 and picked at run time.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define LUMISK_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define LUMISK_VECTOR_CLONES
+#endif
+#define LUMISK_ALWAYS_INLINE inline __attribute__((always_inline))
+
 // Truncated toward zero and clamped to a sample; not-a-number gives 0.
-inline uint32_t toSample(float v) {
-    return v > 0.0f ? (v < 255.0f ? uint32_t(v) : 255u) : 0u;
+LUMISK_ALWAYS_INLINE int32_t toSample(float v) {
+    v = v > 0.0f ? v : 0.0f;
+    v = v < 255.0f ? v : 255.0f;
+    return int32_t(v);
 }
 
-inline uint32_t clampSample(int v) {
-    return uint32_t(std::clamp(v, 0, 255));
+LUMISK_ALWAYS_INLINE int32_t clampSample(int32_t v) {
+    v = v > 0 ? v : 0;
+    return v < 255 ? v : 255;
 }
 
 // The result's pixel word: bytes red, green, blue, 255.
-inline uint32_t packRGBX(uint32_t r, uint32_t g, uint32_t b) {
+LUMISK_ALWAYS_INLINE uint32_t packRGBX(uint32_t r, uint32_t g, uint32_t b) {
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
     return r | g << 8 | b << 16 | 0xFF000000u;
 #else
@@ -101,93 +118,178 @@ inline uint32_t packRGBX(uint32_t r, uint32_t g, uint32_t b) {
 #endif
 }
 
-inline uint32_t redOf(uint32_t argb) {
-    return (argb >> 16) & 0xFF;
+LUMISK_ALWAYS_INLINE int32_t redOf(uint32_t argb) {
+    return int32_t((argb >> 16) & 0xFF);
 }
-inline uint32_t greenOf(uint32_t argb) {
-    return (argb >> 8) & 0xFF;
+LUMISK_ALWAYS_INLINE int32_t greenOf(uint32_t argb) {
+    return int32_t((argb >> 8) & 0xFF);
 }
-inline uint32_t blueOf(uint32_t argb) {
-    return argb & 0xFF;
-}
-
-inline uint32_t throughMatrix(const Matrix& m, uint32_t r, uint32_t g, uint32_t b) {
-    const float fr = float(r), fg = float(g), fb = float(b);
-    return packRGBX(toSample(fr * m[0][0] + fg * m[1][0] + fb * m[2][0] + m[3][0]),
-                    toSample(fr * m[0][1] + fg * m[1][1] + fb * m[2][1] + m[3][1]),
-                    toSample(fr * m[0][2] + fg * m[1][2] + fb * m[2][2] + m[3][2]));
+LUMISK_ALWAYS_INLINE int32_t blueOf(uint32_t argb) {
+    return int32_t(argb & 0xFF);
 }
 
-void copyRow(const uint32_t* from, uint32_t* to, int count) {
+// The matrix entries the pixel loop uses, in the order each channel sums them.
+struct Coefficients {
+    float r[4], g[4], b[4];
+
+    explicit Coefficients(const Matrix& m)
+        : r{m[0][0], m[1][0], m[2][0], m[3][0]}, g{m[0][1], m[1][1], m[2][1], m[3][1]}, b{m[0][2],
+                                                                                          m[1][2],
+                                                                                          m[2][2],
+                                                                                          m[3][2]} {
+    }
+};
+
+// One result row from one source row, shifted by the sharpening (when Shift)
+// and passed through the colour matrix (when Matrix).
+template <bool Shift, bool Mat>
+LUMISK_ALWAYS_INLINE void resultRow(const uint32_t* __restrict from,
+                                    const int32_t* __restrict shift, uint32_t* __restrict to,
+                                    int count, const Coefficients* c) {
+    float r0 = 0, r1 = 0, r2 = 0, r3 = 0, g0 = 0, g1 = 0, g2 = 0, g3 = 0, b0 = 0, b1 = 0, b2 = 0,
+          b3 = 0;
+    if constexpr (Mat) {
+        r0 = c->r[0], r1 = c->r[1], r2 = c->r[2], r3 = c->r[3];
+        g0 = c->g[0], g1 = c->g[1], g2 = c->g[2], g3 = c->g[3];
+        b0 = c->b[0], b1 = c->b[1], b2 = c->b[2], b3 = c->b[3];
+    }
     for (int x = 0; x < count; ++x) {
         const uint32_t p = from[x];
-        to[x] = packRGBX(redOf(p), greenOf(p), blueOf(p));
-    }
-}
-
-void matrixRow(const Matrix& m, const uint32_t* from, uint32_t* to, int count) {
-    for (int x = 0; x < count; ++x) {
-        const uint32_t p = from[x];
-        to[x] = throughMatrix(m, redOf(p), greenOf(p), blueOf(p));
-    }
-}
-
-inline int lightnessOf(uint32_t argb) {
-    const int r = int(redOf(argb)), g = int(greenOf(argb)), b = int(blueOf(argb));
-    return (std::max({r, g, b}) + std::min({r, g, b})) >> 1;
-}
-
-void lightnessRow(const uint32_t* from, int* to, int count) {
-    for (int x = 0; x < count; ++x)
-        to[x] = lightnessOf(from[x]);
-}
-
-void sharpen(const QImage& source, QImage& result, float sh, const Matrix* m) {
-    const int width = source.width();
-    const int height = source.height();
-    const float k = 1.0f / (9.0f - sh);
-    auto sourceRow = [&](int y) {
-        return reinterpret_cast<const uint32_t*>(source.constScanLine(y));
-    };
-    auto resultRow = [&](int y) { return reinterpret_cast<uint32_t*>(result.scanLine(y)); };
-    auto plain = [&](const uint32_t* from, uint32_t* to, int count) {
-        m ? matrixRow(*m, from, to, count) : copyRow(from, to, count);
-    };
-
-    plain(sourceRow(0), resultRow(0), width);
-    plain(sourceRow(height - 1), resultRow(height - 1), width);
-
-    // Lightness of the rows above, at and below the current one, and the
-    // column sums over those three rows, so each pixel adds three sums.
-    std::vector<int> above(width), centre(width), below(width), columns(width);
-    lightnessRow(sourceRow(0), above.data(), width);
-    lightnessRow(sourceRow(1), centre.data(), width);
-    for (int y = 1; y < height - 1; ++y) {
-        lightnessRow(sourceRow(y + 1), below.data(), width);
-        for (int x = 0; x < width; ++x)
-            columns[x] = above[x] + centre[x] + below[x];
-        const uint32_t* from = sourceRow(y);
-        uint32_t* to = resultRow(y);
-        plain(from, to, 1);
-        plain(from + width - 1, to + width - 1, 1);
-        for (int x = 1; x < width - 1; ++x) {
-            const int lc = centre[x];
-            const int neighbours = columns[x - 1] + columns[x] + columns[x + 1] - lc;
-            const int delta = int(float(neighbours - 8 * lc) * k);
-            const int sharpened = std::clamp(lc - delta, 0, 255);
-            const uint32_t p = from[x];
-            uint32_t r = redOf(p), g = greenOf(p), b = blueOf(p);
-            if (sharpened != lc) {
-                const int shift = sharpened - lc;
-                r = clampSample(int(r) + shift);
-                g = clampSample(int(g) + shift);
-                b = clampSample(int(b) + shift);
-            }
-            to[x] = m ? throughMatrix(*m, r, g, b) : packRGBX(r, g, b);
+        int32_t r = redOf(p), g = greenOf(p), b = blueOf(p);
+        if constexpr (Shift) {
+            // An unchanged lightness shifts by 0, which leaves the pixel as it is.
+            const int32_t s = shift[x];
+            r = clampSample(r + s);
+            g = clampSample(g + s);
+            b = clampSample(b + s);
         }
-        std::swap(above, centre);
-        std::swap(centre, below);
+        if constexpr (Mat) {
+            const float fr = float(r), fg = float(g), fb = float(b);
+            r = toSample(fr * r0 + fg * r1 + fb * r2 + r3);
+            g = toSample(fr * g0 + fg * g1 + fb * g2 + g3);
+            b = toSample(fr * b0 + fg * b1 + fb * b2 + b3);
+        }
+        to[x] = packRGBX(uint32_t(r), uint32_t(g), uint32_t(b));
     }
+}
+
+LUMISK_VECTOR_CLONES void resultRow(const uint32_t* from, const int32_t* shift, uint32_t* to,
+                                    int count, const Coefficients* c) {
+    if (shift)
+        c ? resultRow<true, true>(from, shift, to, count, c)
+          : resultRow<true, false>(from, shift, to, count, c);
+    else
+        c ? resultRow<false, true>(from, shift, to, count, c)
+          : resultRow<false, false>(from, shift, to, count, c);
+}
+
+LUMISK_VECTOR_CLONES void lightnessRow(const uint32_t* __restrict from, int32_t* __restrict to,
+                                       int count) {
+    for (int x = 0; x < count; ++x) {
+        const int32_t r = redOf(from[x]), g = greenOf(from[x]), b = blueOf(from[x]);
+        const int32_t most = std::max(r, std::max(g, b));
+        const int32_t least = std::min(r, std::min(g, b));
+        to[x] = (most + least) >> 1;
+    }
+}
+
+// The lightness change of each pixel of the centre row from its 3 x 3
+// neighbourhood; 0 for the first and last pixel, which are not sharpened.
+LUMISK_VECTOR_CLONES void shiftRow(const int32_t* __restrict above,
+                                   const int32_t* __restrict centre,
+                                   const int32_t* __restrict below, int32_t* __restrict columns,
+                                   int32_t* __restrict shift, int count, float k) {
+    for (int x = 0; x < count; ++x)
+        columns[x] = above[x] + centre[x] + below[x];
+    shift[0] = 0;
+    shift[count - 1] = 0;
+    for (int x = 1; x < count - 1; ++x) {
+        const int32_t lc = centre[x];
+        const int32_t neighbours = columns[x - 1] + columns[x] + columns[x + 1] - lc;
+        const int32_t delta = int32_t(float(neighbours - 8 * lc) * k);
+        shift[x] = clampSample(lc - delta) - lc;
+    }
+}
+
+struct Job {
+    const uchar* sourceBits;
+    qsizetype sourceStride;
+    uchar* resultBits;
+    qsizetype resultStride;
+    int width;
+    int height;
+    bool sharpen;
+    float k;
+    const Coefficients* matrix;
+
+    const uint32_t* sourceRow(int y) const {
+        return reinterpret_cast<const uint32_t*>(sourceBits + sourceStride * y);
+    }
+    uint32_t* resultRow(int y) const {
+        return reinterpret_cast<uint32_t*>(resultBits + resultStride * y);
+    }
+};
+
+// Rows first to last - 1. Each band reads the source rows around it itself, so
+// bands are independent and the result does not depend on how rows are split.
+void runRows(const Job& job, int first, int last) {
+    const int width = job.width;
+    if (!job.sharpen) {
+        for (int y = first; y < last; ++y)
+            resultRow(job.sourceRow(y), nullptr, job.resultRow(y), width, job.matrix);
+        return;
+    }
+    // Lightness of three consecutive rows, row r in slot r % 3, computed once each.
+    std::vector<int32_t> scratch(size_t(width) * 5);
+    int32_t* lightness[3] = {scratch.data(), scratch.data() + width, scratch.data() + 2 * width};
+    int32_t* columns = scratch.data() + 3 * width;
+    int32_t* shift = scratch.data() + 4 * width;
+    int loaded[3] = {-1, -1, -1};
+    auto lightnessOf = [&](int row) {
+        const int slot = row % 3;
+        if (loaded[slot] != row) {
+            lightnessRow(job.sourceRow(row), lightness[slot], width);
+            loaded[slot] = row;
+        }
+        return lightness[slot];
+    };
+    for (int y = first; y < last; ++y) {
+        if (y == 0 || y == job.height - 1) {
+            resultRow(job.sourceRow(y), nullptr, job.resultRow(y), width, job.matrix);
+            continue;
+        }
+        const int32_t* above = lightnessOf(y - 1);
+        const int32_t* centre = lightnessOf(y);
+        const int32_t* below = lightnessOf(y + 1);
+        shiftRow(above, centre, below, columns, shift, width, job.k);
+        resultRow(job.sourceRow(y), shift, job.resultRow(y), width, job.matrix);
+    }
+}
+
+// Below this many pixels a band is not worth a thread of its own.
+constexpr qint64 kMinPixelsPerBand = qint64(1) << 18;
+
+void runBands(const Job& job, int threads) {
+    int bands = std::min(threads, job.height);
+    if (threads <= 0) {
+        const qint64 pixels = qint64(job.width) * job.height;
+        bands = int(std::clamp<qint64>(pixels / kMinPixelsPerBand, 1,
+                                       std::max(QThread::idealThreadCount(), 1)));
+    }
+    const int rowsPerBand = (job.height + bands - 1) / bands;
+    std::vector<std::thread> helpers;
+    for (int first = rowsPerBand; first < job.height; first += rowsPerBand) {
+        const int last = std::min(job.height, first + rowsPerBand);
+        try {
+            helpers.emplace_back(runRows, std::cref(job), first, last);
+        } catch (const std::system_error&) {
+            // No thread to be had: this one does the band.
+            runRows(job, first, last);
+        }
+    }
+    runRows(job, 0, std::min(job.height, rowsPerBand));
+    for (std::thread& helper : helpers)
+        helper.join();
 }
 
 bool isARGB32(QImage::Format format) {
@@ -215,27 +317,48 @@ int firstIndex(float value) {
 
 } // namespace
 
-QImage ApplyPixelAdjustments(const QImage& world, float sh, float ct, float st, float br) {
-    QImage source = isARGB32(world.format()) ? world : world.convertToFormat(QImage::Format_RGB32);
-    if (source.isNull())
-        return {};
-    QImage result(source.size(), QImage::Format_RGBX8888);
-    if (result.isNull())
-        return {};
+bool ApplyPixelAdjustmentsInto(const QImage& world, QImage& result, float sh, float ct, float st,
+                               float br, int threads) {
     Matrix m;
     const bool applied = colorMatrix(ct, st, br, m);
     // Sharpness 9 and up would divide by zero or turn the filter around.
     sh = sh > 0 ? std::min(sh, kMaxSharpness) : 0;
+    const bool sharpen = sh != 0 && world.width() >= 3 && world.height() >= 3;
+    if (!applied && !sharpen && world.format() == QImage::Format_RGBX8888) {
+        result = world;
+        return !result.isNull();
+    }
 
-    if (sh != 0 && source.width() >= 3 && source.height() >= 3) {
-        sharpen(source, result, sh, applied ? &m : nullptr);
-        return result;
+    const QImage source =
+        isARGB32(world.format()) ? world : world.convertToFormat(QImage::Format_RGB32);
+    if (source.isNull()) {
+        result = QImage();
+        return false;
     }
-    for (int y = 0; y < source.height(); ++y) {
-        const auto* from = reinterpret_cast<const uint32_t*>(source.constScanLine(y));
-        auto* to = reinterpret_cast<uint32_t*>(result.scanLine(y));
-        applied ? matrixRow(m, from, to, source.width()) : copyRow(from, to, source.width());
-    }
+    // A picture shared with anyone else, the source included, is not written to.
+    if (result.size() != source.size() || result.format() != QImage::Format_RGBX8888 ||
+        !result.isDetached())
+        result = QImage(source.size(), QImage::Format_RGBX8888);
+    if (result.isNull())
+        return false;
+
+    const Coefficients coefficients(m);
+    const Job job{source.constBits(),
+                  source.bytesPerLine(),
+                  result.bits(),
+                  result.bytesPerLine(),
+                  source.width(),
+                  source.height(),
+                  sharpen,
+                  1.0f / (9.0f - sh),
+                  applied ? &coefficients : nullptr};
+    runBands(job, threads);
+    return true;
+}
+
+QImage ApplyPixelAdjustments(const QImage& world, float sh, float ct, float st, float br) {
+    QImage result;
+    ApplyPixelAdjustmentsInto(world, result, sh, ct, st, br);
     return result;
 }
 
