@@ -1,6 +1,7 @@
 #include "catalog/PixelAdjustments.h"
 
 #include "platform/foundation/Geometry.h"
+#include "platform/foundation/ParallelRanges.h"
 
 #include <QThread>
 #include <algorithm>
@@ -8,9 +9,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <functional>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -269,27 +267,14 @@ void runRows(const Job& job, int first, int last) {
 // Below this many pixels a band is not worth a thread of its own.
 constexpr qint64 kMinPixelsPerBand = qint64(1) << 18;
 
-void runBands(const Job& job, int threads) {
-    int bands = std::min(threads, job.height);
-    if (threads <= 0) {
-        const qint64 pixels = qint64(job.width) * job.height;
-        bands = int(std::clamp<qint64>(pixels / kMinPixelsPerBand, 1,
-                                       std::max(QThread::idealThreadCount(), 1)));
-    }
-    const int rowsPerBand = (job.height + bands - 1) / bands;
-    std::vector<std::thread> helpers;
-    for (int first = rowsPerBand; first < job.height; first += rowsPerBand) {
-        const int last = std::min(job.height, first + rowsPerBand);
-        try {
-            helpers.emplace_back(runRows, std::cref(job), first, last);
-        } catch (const std::system_error&) {
-            // No thread to be had: this one does the band.
-            runRows(job, first, last);
-        }
-    }
-    runRows(job, 0, std::min(job.height, rowsPerBand));
-    for (std::thread& helper : helpers)
-        helper.join();
+// Bands of rows for the threads; an explicit count is taken as it is, so tests
+// can split small pictures too.
+int bandCount(const Job& job, int threads) {
+    if (threads > 0)
+        return threads;
+    const qint64 pixels = qint64(job.width) * job.height;
+    return int(std::clamp<qint64>(pixels / kMinPixelsPerBand, 1,
+                                  std::max(QThread::idealThreadCount(), 1)));
 }
 
 bool isARGB32(QImage::Format format) {
@@ -352,7 +337,8 @@ bool ApplyPixelAdjustmentsInto(const QImage& world, QImage& result, float sh, fl
                   sharpen,
                   1.0f / (9.0f - sh),
                   applied ? &coefficients : nullptr};
-    runBands(job, threads);
+    parallelRanges(job.height, bandCount(job, threads),
+                   [&job](int first, int last) { runRows(job, first, last); });
     return true;
 }
 
