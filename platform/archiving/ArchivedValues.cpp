@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 #include <zlib.h>
@@ -110,9 +111,14 @@ constexpr int kZstdLevel = 1;
 // A zstd block holds at most 128 KiB and takes at least 4 bytes.
 constexpr qint64 kMaxZstdRatio = 32768;
 
-QByteArray packBand(const QImage& image, int rowBytes, int first, int last) {
-    std::vector<uchar> differences(size_t(rowBytes) * size_t(last - first));
-    uchar* out = differences.data();
+using PackContext = std::unique_ptr<ZSTD_CCtx, size_t (*)(ZSTD_CCtx*)>;
+using UnpackContext = std::unique_ptr<ZSTD_DCtx, size_t (*)(ZSTD_DCtx*)>;
+
+QByteArray packBand(ZSTD_CCtx* context, const QImage& image, int rowBytes, int first, int last) {
+    const size_t bytes = size_t(rowBytes) * size_t(last - first);
+    // Left uninitialised: every byte is written below.
+    const std::unique_ptr<uchar[]> differences(new uchar[bytes]);
+    uchar* out = differences.get();
     std::memcpy(out, image.constScanLine(first), size_t(rowBytes));
     for (int y = first + 1; y < last; ++y) {
         const uchar* row = image.constScanLine(y);
@@ -121,13 +127,9 @@ QByteArray packBand(const QImage& image, int rowBytes, int first, int last) {
         for (int i = 0; i < rowBytes; ++i)
             out[i] = uchar(row[i] - above[i]);
     }
-    QByteArray frame(qsizetype(ZSTD_compressBound(differences.size())), Qt::Uninitialized);
-    ZSTD_CCtx* context = ZSTD_createCCtx();
-    const size_t size = context
-                            ? ZSTD_compressCCtx(context, frame.data(), size_t(frame.size()),
-                                                differences.data(), differences.size(), kZstdLevel)
-                            : size_t(-1);
-    ZSTD_freeCCtx(context);
+    QByteArray frame(qsizetype(ZSTD_compressBound(bytes)), Qt::Uninitialized);
+    const size_t size = ZSTD_compressCCtx(context, frame.data(), size_t(frame.size()),
+                                          differences.get(), bytes, kZstdLevel);
     if (ZSTD_isError(size))
         return {};
     frame.truncate(qsizetype(size));
@@ -136,24 +138,20 @@ QByteArray packBand(const QImage& image, int rowBytes, int first, int last) {
 }
 
 // Rows first to last - 1 into bits, rows bytesPerLine apart.
-bool unpackBand(const QByteArray& frame, uchar* bits, qsizetype bytesPerLine, int rowBytes,
-                int first, int last) {
+bool unpackBand(ZSTD_DCtx* context, const QByteArray& frame, uchar* bits, qsizetype bytesPerLine,
+                int rowBytes, int first, int last) {
     const size_t bytes = size_t(rowBytes) * size_t(last - first);
     const bool contiguous = bytesPerLine == rowBytes;
-    std::vector<uchar> buffer(contiguous ? 0 : bytes);
-    uchar* target = contiguous ? bits + bytesPerLine * first : buffer.data();
-    ZSTD_DCtx* context = ZSTD_createDCtx();
-    const size_t size = context ? ZSTD_decompressDCtx(context, target, bytes, frame.constData(),
-                                                      size_t(frame.size()))
-                                : size_t(-1);
-    ZSTD_freeDCtx(context);
+    const std::unique_ptr<uchar[]> buffer(contiguous ? nullptr : new uchar[bytes]);
+    uchar* target = contiguous ? bits + bytesPerLine * first : buffer.get();
+    const size_t size =
+        ZSTD_decompressDCtx(context, target, bytes, frame.constData(), size_t(frame.size()));
     if (ZSTD_isError(size) || size != bytes)
         return false;
     for (int y = first; y < last; ++y) {
         uchar* row = bits + bytesPerLine * y;
         if (!contiguous)
-            std::memcpy(row, buffer.data() + size_t(rowBytes) * size_t(y - first),
-                        size_t(rowBytes));
+            std::memcpy(row, buffer.get() + size_t(rowBytes) * size_t(y - first), size_t(rowBytes));
         if (y == first)
             continue;
         const uchar* above = row - bytesPerLine;
@@ -167,17 +165,19 @@ int rowsPerBand(int rowBytes, int height) {
     return int(std::clamp<qint64>(kBandBytes / std::max(rowBytes, 1), 1, std::max(height, 1)));
 }
 
-// Null when a band cannot be packed.
+// Empty when a band cannot be packed.
 std::vector<QByteArray> packBands(const QImage& image, int rowBytes, int bandRows) {
     const int count = (image.height() + bandRows - 1) / bandRows;
     std::vector<QByteArray> frames(static_cast<size_t>(count));
     std::atomic<bool> ok = true;
     parallelRanges(count, 0, [&](int firstBand, int lastBand) {
+        const PackContext context(ZSTD_createCCtx(), ZSTD_freeCCtx);
         for (int band = firstBand; band < lastBand && ok; ++band) {
             const int first = band * bandRows;
             try {
-                frames[size_t(band)] =
-                    packBand(image, rowBytes, first, std::min(image.height(), first + bandRows));
+                if (context)
+                    frames[size_t(band)] = packBand(context.get(), image, rowBytes, first,
+                                                    std::min(image.height(), first + bandRows));
             } catch (const std::bad_alloc&) {
             }
             if (frames[size_t(band)].isNull())
@@ -190,17 +190,20 @@ std::vector<QByteArray> packBands(const QImage& image, int rowBytes, int bandRow
 }
 
 bool unpackBands(const std::vector<QByteArray>& frames, QImage& image, int rowBytes, int bandRows) {
+    // Taken once here: the threads must not each detach the picture.
     uchar* bits = image.bits();
     const qsizetype bytesPerLine = image.bytesPerLine();
     const int height = image.height();
     std::atomic<bool> ok = true;
     parallelRanges(int(frames.size()), 0, [&](int firstBand, int lastBand) {
+        const UnpackContext context(ZSTD_createDCtx(), ZSTD_freeDCtx);
         for (int band = firstBand; band < lastBand && ok; ++band) {
             const int first = band * bandRows;
             bool unpacked = false;
             try {
-                unpacked = unpackBand(frames[size_t(band)], bits, bytesPerLine, rowBytes, first,
-                                      std::min(height, first + bandRows));
+                unpacked =
+                    context && unpackBand(context.get(), frames[size_t(band)], bits, bytesPerLine,
+                                          rowBytes, first, std::min(height, first + bandRows));
             } catch (const std::bad_alloc&) {
             }
             if (!unpacked)
