@@ -127,7 +127,8 @@ void BM_RedEyeCorrection(benchmark::State& state) {
         ApplyRedEyeCorrection(bitmap, spots);
         benchmark::DoNotOptimize(bitmap.constBits());
     }
-    if (qRed(bitmap.pixel(1650, 1350)) != 0)
+    // At the centre the red falls to the least of green and blue.
+    if (qRed(bitmap.pixel(1650, 1350)) != 30)
         state.SkipWithError("the eye was not corrected");
 }
 

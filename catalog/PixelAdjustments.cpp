@@ -107,6 +107,13 @@ LUMISK_ALWAYS_INLINE int32_t clampSample(int32_t v) {
     return v < 255 ? v : 255;
 }
 
+// The same as toSample for a number known to lie within +-2^31 (so never
+// not-a-number): truncated first, clamped as a whole number, which takes
+// fewer steps than clamping the float.
+LUMISK_ALWAYS_INLINE int32_t boundedToSample(float v) {
+    return clampSample(int32_t(v));
+}
+
 // The result's pixel word: bytes red, green, blue, 255.
 LUMISK_ALWAYS_INLINE uint32_t packRGBX(uint32_t r, uint32_t g, uint32_t b) {
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
@@ -126,27 +133,39 @@ LUMISK_ALWAYS_INLINE int32_t blueOf(uint32_t argb) {
     return int32_t(argb & 0xFF);
 }
 
+// Coefficients up to this size keep every sum within +-2^31 (3 x 255 x 2^20 + 2^20).
+constexpr float kBoundedCoefficient = float(1 << 20);
+
 // The matrix entries the pixel loop uses, in the order each channel sums them.
 struct Coefficients {
     float r[4], g[4], b[4];
+    // Every entry a number of at most kBoundedCoefficient: sums need no
+    // not-a-number or overflow care.
+    bool bounded;
 
     explicit Coefficients(const Matrix& m)
         : r{m[0][0], m[1][0], m[2][0], m[3][0]}, g{m[0][1], m[1][1], m[2][1], m[3][1]}, b{m[0][2],
                                                                                           m[1][2],
                                                                                           m[2][2],
-                                                                                          m[3][2]} {
+                                                                                          m[3][2]},
+          bounded(true) {
+        for (const float* channel : {r, g, b})
+            for (int i = 0; i < 4; ++i)
+                bounded = bounded && std::fabs(channel[i]) <= kBoundedCoefficient;
     }
 };
 
+enum class MatrixUse { None, Bounded, General };
+
 // One result row from one source row, shifted by the sharpening (when Shift)
-// and passed through the colour matrix (when Matrix).
-template <bool Shift, bool Mat>
+// and passed through the colour matrix (unless Use is None).
+template <bool Shift, MatrixUse Use>
 LUMISK_ALWAYS_INLINE void resultRow(const uint32_t* __restrict from,
                                     const int32_t* __restrict shift, uint32_t* __restrict to,
                                     int count, const Coefficients* c) {
     float r0 = 0, r1 = 0, r2 = 0, r3 = 0, g0 = 0, g1 = 0, g2 = 0, g3 = 0, b0 = 0, b1 = 0, b2 = 0,
           b3 = 0;
-    if constexpr (Mat) {
+    if constexpr (Use != MatrixUse::None) {
         r0 = c->r[0], r1 = c->r[1], r2 = c->r[2], r3 = c->r[3];
         g0 = c->g[0], g1 = c->g[1], g2 = c->g[2], g3 = c->g[3];
         b0 = c->b[0], b1 = c->b[1], b2 = c->b[2], b3 = c->b[3];
@@ -161,24 +180,42 @@ LUMISK_ALWAYS_INLINE void resultRow(const uint32_t* __restrict from,
             g = clampSample(g + s);
             b = clampSample(b + s);
         }
-        if constexpr (Mat) {
+        if constexpr (Use != MatrixUse::None) {
             const float fr = float(r), fg = float(g), fb = float(b);
-            r = toSample(fr * r0 + fg * r1 + fb * r2 + r3);
-            g = toSample(fr * g0 + fg * g1 + fb * g2 + g3);
-            b = toSample(fr * b0 + fg * b1 + fb * b2 + b3);
+            const float nr = fr * r0 + fg * r1 + fb * r2 + r3;
+            const float ng = fr * g0 + fg * g1 + fb * g2 + g3;
+            const float nb = fr * b0 + fg * b1 + fb * b2 + b3;
+            if constexpr (Use == MatrixUse::Bounded) {
+                r = boundedToSample(nr);
+                g = boundedToSample(ng);
+                b = boundedToSample(nb);
+            } else {
+                r = toSample(nr);
+                g = toSample(ng);
+                b = toSample(nb);
+            }
         }
         to[x] = packRGBX(uint32_t(r), uint32_t(g), uint32_t(b));
     }
 }
 
-LUMISK_VECTOR_CLONES void resultRow(const uint32_t* from, const int32_t* shift, uint32_t* to,
+template <MatrixUse Use>
+LUMISK_ALWAYS_INLINE void resultRow(const uint32_t* from, const int32_t* shift, uint32_t* to,
                                     int count, const Coefficients* c) {
     if (shift)
-        c ? resultRow<true, true>(from, shift, to, count, c)
-          : resultRow<true, false>(from, shift, to, count, c);
+        resultRow<true, Use>(from, shift, to, count, c);
     else
-        c ? resultRow<false, true>(from, shift, to, count, c)
-          : resultRow<false, false>(from, shift, to, count, c);
+        resultRow<false, Use>(from, shift, to, count, c);
+}
+
+LUMISK_VECTOR_CLONES void resultRow(const uint32_t* from, const int32_t* shift, uint32_t* to,
+                                    int count, const Coefficients* c) {
+    if (!c)
+        resultRow<MatrixUse::None>(from, shift, to, count, c);
+    else if (c->bounded)
+        resultRow<MatrixUse::Bounded>(from, shift, to, count, c);
+    else
+        resultRow<MatrixUse::General>(from, shift, to, count, c);
 }
 
 LUMISK_VECTOR_CLONES void lightnessRow(const uint32_t* __restrict from, int32_t* __restrict to,

@@ -409,3 +409,18 @@ TEST(PixelAdjustmentsTest, NullSourceGivesNoPicture) {
     EXPECT_TRUE(result.isNull());
     EXPECT_TRUE(ApplyPixelAdjustments(QImage(), 0, 1.0f, 1.0f, 1.0f).isNull());
 }
+
+TEST(PixelAdjustmentsTest, ExtremeValuesMatchThePerPixelReference) {
+    // Sums that overflow or are not numbers take the careful path; they must
+    // agree with the reference all the same.
+    std::mt19937 random(3);
+    const RandomPicture picture(random, 19, 7, 1, QImage::Format_ARGB32);
+    const float extremes[] = {1.0f, 1e30f, -1e30f, 2e6f, INFINITY, NAN};
+    for (float sh : {0.0f, 3.0f})
+        for (float ct : extremes)
+            for (float br : extremes) {
+                const QImage expected = referenceAdjustments(picture.image, sh, ct, 1.5f, br);
+                EXPECT_EQ(ApplyPixelAdjustments(picture.image, sh, ct, 1.5f, br), expected)
+                    << "sh " << sh << " ct " << ct << " br " << br;
+            }
+}
