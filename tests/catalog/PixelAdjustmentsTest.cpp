@@ -401,6 +401,16 @@ TEST(PixelAdjustmentsTest, LargePictureGivesTheSameResultOnAnyNumberOfThreads) {
         ASSERT_TRUE(ApplyPixelAdjustmentsInto(picture.image, result, 3, 1.3f, 1.2f, 0.9f, threads));
         EXPECT_EQ(result, expected) << threads;
     }
+    // A new picture this large is made by the adjustments themselves; it is
+    // reused like any other, and a copy that is changed leaves it alone.
+    QImage result = ApplyPixelAdjustments(picture.image, 0, 1.0f, 1.0f, 1.0f);
+    const uchar* pixels = result.constBits();
+    QImage copy = result;
+    copy.setPixel(0, 0, qRgb(1, 2, 3));
+    EXPECT_NE(result.pixel(0, 0), qRgb(1, 2, 3));
+    ASSERT_TRUE(ApplyPixelAdjustmentsInto(picture.image, result, 3, 1.3f, 1.2f, 0.9f));
+    EXPECT_EQ(result.constBits(), pixels);
+    EXPECT_EQ(result, expected);
 }
 
 TEST(PixelAdjustmentsTest, NullSourceGivesNoPicture) {
