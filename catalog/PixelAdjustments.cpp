@@ -306,17 +306,27 @@ void runRows(const Job& job, int first, int last) {
     }
 }
 
-// Below this many pixels a band is not worth a thread of its own.
-constexpr qint64 kMinPixelsPerBand = qint64(1) << 18;
+// Below this many pixels a picture is not worth a second thread.
+constexpr qint64 kMinPixelsPerThread = qint64(1) << 18;
+// Rows are handed to threads in pieces of about this many pixels: small
+// enough that a busy thread's share is taken over by the others, large
+// enough that the two extra rows of lightness each piece reads cost little.
+constexpr qint64 kPixelsPerPiece = qint64(1) << 18;
 
-// Bands of rows for the threads; an explicit count is taken as it is, so tests
-// can split small pictures too.
-int bandCount(const Job& job, int threads) {
+int threadCount(const Job& job, int threads) {
     if (threads > 0)
         return threads;
     const qint64 pixels = qint64(job.width) * job.height;
-    return int(std::clamp<qint64>(pixels / kMinPixelsPerBand, 1,
+    return int(std::clamp<qint64>(pixels / kMinPixelsPerThread, 1,
                                   std::max(QThread::idealThreadCount(), 1)));
+}
+
+// Rows per piece; with several threads at least four pieces each, so that
+// small pictures are split too.
+int rowsPerPiece(const Job& job, int threads) {
+    const qint64 byPixels = std::max<qint64>(kPixelsPerPiece / std::max(job.width, 1), 1);
+    const qint64 byThreads = (qint64(job.height) + 4 * threads - 1) / (4 * threads);
+    return int(std::clamp<qint64>(std::min(byPixels, byThreads), 1, job.height));
 }
 
 // Pixels of large new pictures are asked for on huge pages: a fresh picture
@@ -402,7 +412,8 @@ bool ApplyPixelAdjustmentsInto(const QImage& world, QImage& result, float sh, fl
                   sharpen,
                   1.0f / (9.0f - sh),
                   applied ? &coefficients : nullptr};
-    parallelRanges(job.height, bandCount(job, threads),
+    const int threadsUsed = threadCount(job, threads);
+    parallelRanges(job.height, rowsPerPiece(job, threadsUsed), threadsUsed,
                    [&job](int first, int last) { runRows(job, first, last); });
     return true;
 }

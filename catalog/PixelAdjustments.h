@@ -19,7 +19,7 @@ QImage ApplyPixelAdjustments(const QImage& source, float sharpness, float contra
 // is an unshared RGBX8888 picture of the source's size; otherwise it is
 // replaced. A source in RGBX8888 that no adjustment changes is shared, not
 // copied. threads: 0 for as many as the picture and the cores allow, else
-// that many bands of rows (at most one per row), each on a thread of its own.
+// that many, the picture split into pieces of rows however small it is.
 // False (result left null) when the picture cannot be made.
 bool ApplyPixelAdjustmentsInto(const QImage& source, QImage& result, float sharpness,
                                float contrast, float saturation, float brightness, int threads = 0);

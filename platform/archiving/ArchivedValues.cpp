@@ -165,12 +165,18 @@ int rowsPerBand(int rowBytes, int height) {
     return int(std::clamp<qint64>(kBandBytes / std::max(rowBytes, 1), 1, std::max(height, 1)));
 }
 
+// Bands go to the threads in equal shares, so each makes its zstd context once.
+int bandsPerThread(int count) {
+    const int threads = std::max(QThread::idealThreadCount(), 1);
+    return (count + threads - 1) / threads;
+}
+
 // Empty when a band cannot be packed.
 std::vector<QByteArray> packBands(const QImage& image, int rowBytes, int bandRows) {
     const int count = (image.height() + bandRows - 1) / bandRows;
     std::vector<QByteArray> frames(static_cast<size_t>(count));
     std::atomic<bool> ok = true;
-    parallelRanges(count, 0, [&](int firstBand, int lastBand) {
+    parallelRanges(count, bandsPerThread(count), 0, [&](int firstBand, int lastBand) {
         const PackContext context(ZSTD_createCCtx(), ZSTD_freeCCtx);
         for (int band = firstBand; band < lastBand && ok; ++band) {
             const int first = band * bandRows;
@@ -195,21 +201,22 @@ bool unpackBands(const std::vector<QByteArray>& frames, QImage& image, int rowBy
     const qsizetype bytesPerLine = image.bytesPerLine();
     const int height = image.height();
     std::atomic<bool> ok = true;
-    parallelRanges(int(frames.size()), 0, [&](int firstBand, int lastBand) {
-        const UnpackContext context(ZSTD_createDCtx(), ZSTD_freeDCtx);
-        for (int band = firstBand; band < lastBand && ok; ++band) {
-            const int first = band * bandRows;
-            bool unpacked = false;
-            try {
-                unpacked =
-                    context && unpackBand(context.get(), frames[size_t(band)], bits, bytesPerLine,
-                                          rowBytes, first, std::min(height, first + bandRows));
-            } catch (const std::bad_alloc&) {
-            }
-            if (!unpacked)
-                ok = false;
-        }
-    });
+    parallelRanges(int(frames.size()), bandsPerThread(int(frames.size())), 0,
+                   [&](int firstBand, int lastBand) {
+                       const UnpackContext context(ZSTD_createDCtx(), ZSTD_freeDCtx);
+                       for (int band = firstBand; band < lastBand && ok; ++band) {
+                           const int first = band * bandRows;
+                           bool unpacked = false;
+                           try {
+                               unpacked = context && unpackBand(context.get(), frames[size_t(band)],
+                                                                bits, bytesPerLine, rowBytes, first,
+                                                                std::min(height, first + bandRows));
+                           } catch (const std::bad_alloc&) {
+                           }
+                           if (!unpacked)
+                               ok = false;
+                       }
+                   });
     return ok;
 }
 

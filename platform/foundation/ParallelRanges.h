@@ -2,32 +2,39 @@
 
 #include <QThread>
 #include <algorithm>
+#include <atomic>
 #include <system_error>
 #include <thread>
 #include <vector>
 
-// Runs work(first, last) over 0..count - 1 split into at most `parts`
-// consecutive ranges of equal length (the last may be shorter). The calling
-// thread does the first range and waits for the others, each on a thread of
-// its own; a thread that cannot be started leaves its range to the caller.
-// Work must not throw. parts <= 0 means one range per core.
-template <class Work> void parallelRanges(int count, int parts, const Work& work) {
+// Runs work(first, last) over 0..count - 1 in consecutive pieces of `grain`
+// items (the last may be shorter), on the calling thread and up to
+// threads - 1 more (threads <= 0: one per core). Each thread takes the next
+// piece nobody has taken, so a thread that gets little processor time on a
+// busy machine holds nobody up; the caller returns when all pieces are done.
+// A thread that cannot be started is simply not there. Work must not throw.
+template <class Work> void parallelRanges(int count, int grain, int threads, const Work& work) {
     if (count <= 0)
         return;
-    if (parts <= 0)
-        parts = QThread::idealThreadCount();
-    parts = std::clamp(parts, 1, count);
-    const int perPart = (count + parts - 1) / parts;
+    grain = std::max(grain, 1);
+    const int pieces = (count - 1) / grain + 1;
+    if (threads <= 0)
+        threads = QThread::idealThreadCount();
+    threads = std::clamp(threads, 1, pieces);
+    std::atomic<int> next = 0;
+    const auto takePieces = [&] {
+        for (int piece = next++; piece < pieces; piece = next++)
+            work(piece * grain, std::min(count, (piece + 1) * grain));
+    };
     std::vector<std::thread> helpers;
-    for (int first = perPart; first < count; first += perPart) {
-        const int last = std::min(count, first + perPart);
+    for (int i = 1; i < threads; ++i) {
         try {
-            helpers.emplace_back([&work, first, last] { work(first, last); });
+            helpers.emplace_back(takePieces);
         } catch (const std::system_error&) {
-            work(first, last);
+            break;
         }
     }
-    work(0, std::min(count, perPart));
+    takePieces();
     for (std::thread& helper : helpers)
         helper.join();
 }
