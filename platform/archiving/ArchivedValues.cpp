@@ -132,8 +132,8 @@ QByteArray packBand(ZSTD_CCtx* context, const QImage& image, int rowBytes, int f
                                           differences.get(), bytes, kZstdLevel);
     if (ZSTD_isError(size))
         return {};
+    // Not squeezed: the frame lives only until it is copied into the archive.
     frame.truncate(qsizetype(size));
-    frame.squeeze();
     return frame;
 }
 
