@@ -1,8 +1,7 @@
-// Thumbnails, screen-size decodes and pixel adjustments of 12-megapixel JPEG
+// Thumbnails and screen-size decodes of 12-megapixel JPEG
 // photos, and Debian's vipsthumbnail on the same files for comparison. Run on
 // one core: taskset -c 0 bench/ImporterBench
 #include "catalog/Importer.h"
-#include "catalog/PixelAdjustments.h"
 #include "platform/foundation/HostServices.h"
 
 #include <QDir>
@@ -154,40 +153,11 @@ void BM_ImageWithScreenSize(benchmark::State& state) {
     state.SetItemsProcessed(count);
 }
 
-void BM_ApplyPixelAdjustments(benchmark::State& state) {
-    QImage world = syntheticPhoto(0).convertToFormat(QImage::Format_ARGB32);
-    const bool sharpen = state.range(0) & 1;
-    const bool matrix = state.range(0) & 2;
-    for (auto _ : state) {
-        QImage result = ApplyPixelAdjustments(world, sharpen ? 3 : 0, matrix ? 1.2f : 1.0f,
-                                              matrix ? 1.3f : 1.0f, matrix ? 1.1f : 1.0f);
-        benchmark::DoNotOptimize(result.constBits());
-    }
-    state.counters["MP/s"] = benchmark::Counter(double(world.width()) * world.height() / 1e6 *
-                                                    double(state.iterations()),
-                                                benchmark::Counter::kIsRate);
-}
-
-// The floor under the figures above: a new 12-megapixel bitmap, written once.
-void BM_NewBitmapBaseline(benchmark::State& state) {
-    for (auto _ : state) {
-        QImage result(kPhotoWidth, kPhotoHeight, QImage::Format_RGBX8888);
-        result.fill(Qt::white);
-        benchmark::DoNotOptimize(result.constBits());
-    }
-    state.counters["MP/s"] =
-        benchmark::Counter(double(kPhotoWidth) * kPhotoHeight / 1e6 * double(state.iterations()),
-                           benchmark::Counter::kIsRate);
-}
-
 } // namespace
 
 BENCHMARK(BM_ThumbnailWithSize)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_VipsThumbnail)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_ImageWithScreenSize)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
-// 0 plain copy, 1 sharpening only, 2 colour matrix only, 3 all four adjustments.
-BENCHMARK(BM_ApplyPixelAdjustments)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_NewBitmapBaseline)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -10,9 +10,19 @@
 // sharpened by sharpness (0: none; 0 to 8, values outside are brought into that
 // range) and passed through one colour matrix of contrast, saturation and
 // brightness (1: none). The source is only read. Null when the picture cannot
-// be made.
+// be made. Large pictures are worked on by several threads; the result is the
+// same as with one.
 QImage ApplyPixelAdjustments(const QImage& source, float sharpness, float contrast,
                              float saturation, float brightness);
+
+// The same into the caller's picture, whose pixels are reused when it already
+// is an unshared RGBX8888 picture of the source's size; otherwise it is
+// replaced. A source in RGBX8888 that no adjustment changes is shared, not
+// copied. threads: 0 for as many as the picture and the cores allow, else
+// that many, the picture split into pieces of rows however small it is.
+// False (result left null) when the picture cannot be made.
+bool ApplyPixelAdjustmentsInto(const QImage& source, QImage& result, float sharpness,
+                               float contrast, float saturation, float brightness, int threads = 0);
 
 // Lowers the red of reddish pixels in the red-eye spots, in place. The array
 // holds rectangles of four native 32-bit floats (x, y, width, height): first

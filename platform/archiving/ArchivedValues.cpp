@@ -4,8 +4,17 @@
 #include "platform/archiving/ClassRegistry.h"
 #include "platform/archiving/Unarchiver.h"
 
+#include "platform/foundation/ParallelRanges.h"
+
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
 #include <zlib.h>
+#include <zstd.h>
 
 namespace {
 
@@ -55,28 +64,6 @@ constexpr qint64 kMaxInflateRatio = 1032;
 constexpr qint64 kMaxImageBytes = qint64(1) << 30;
 constexpr int kMaxImageSide = 1 << 16;
 
-QByteArray deflateRows(const QImage& image, int rowBytes) {
-    z_stream z{};
-    if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK)
-        return {};
-    QByteArray out;
-    char buffer[16384];
-    for (int y = 0; y <= image.height(); ++y) {
-        const bool last = y == image.height();
-        z.next_in = last ? nullptr : const_cast<Bytef*>(image.constScanLine(y));
-        z.avail_in = last ? 0 : uInt(rowBytes);
-        int status;
-        do {
-            z.next_out = reinterpret_cast<Bytef*>(buffer);
-            z.avail_out = sizeof buffer;
-            status = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
-            out.append(buffer, qsizetype(sizeof buffer - z.avail_out));
-        } while (z.avail_out == 0 || (last && status != Z_STREAM_END));
-    }
-    deflateEnd(&z);
-    return out;
-}
-
 bool inflateRows(const QByteArray& compressed, QImage& image, int rowBytes) {
     z_stream z{};
     if (inflateInit(&z) != Z_OK)
@@ -106,6 +93,130 @@ bool inflateRows(const QByteArray& compressed, QImage& image, int rowBytes) {
     }
     ok = ok && z.avail_in == 0;
     inflateEnd(&z);
+    return ok;
+}
+
+// Pictures are written in form 1; form 0 files are still read.
+//
+// Form 0: all rows, each width x bytes per pixel, deflated as one stream.
+// Form 1: rows in bands of about kBandBytes, each band one zstd frame of its
+// rows with every byte replaced by its difference to the byte above (the
+// band's first row as it is). The difference turns smooth photos into small
+// numbers that pack well, and costs one subtraction; bands are packed and
+// unpacked on threads of their own.
+constexpr qint32 kImageFormZlib = 0;
+constexpr qint32 kImageFormBands = 1;
+constexpr qint64 kBandBytes = qint64(4) << 20;
+constexpr int kZstdLevel = 1;
+// A zstd block holds at most 128 KiB and takes at least 4 bytes.
+constexpr qint64 kMaxZstdRatio = 32768;
+
+using PackContext = std::unique_ptr<ZSTD_CCtx, size_t (*)(ZSTD_CCtx*)>;
+using UnpackContext = std::unique_ptr<ZSTD_DCtx, size_t (*)(ZSTD_DCtx*)>;
+
+QByteArray packBand(ZSTD_CCtx* context, const QImage& image, int rowBytes, int first, int last) {
+    const size_t bytes = size_t(rowBytes) * size_t(last - first);
+    // Left uninitialised: every byte is written below.
+    const std::unique_ptr<uchar[]> differences(new uchar[bytes]);
+    uchar* out = differences.get();
+    std::memcpy(out, image.constScanLine(first), size_t(rowBytes));
+    for (int y = first + 1; y < last; ++y) {
+        const uchar* row = image.constScanLine(y);
+        const uchar* above = image.constScanLine(y - 1);
+        out += rowBytes;
+        for (int i = 0; i < rowBytes; ++i)
+            out[i] = uchar(row[i] - above[i]);
+    }
+    QByteArray frame(qsizetype(ZSTD_compressBound(bytes)), Qt::Uninitialized);
+    const size_t size = ZSTD_compressCCtx(context, frame.data(), size_t(frame.size()),
+                                          differences.get(), bytes, kZstdLevel);
+    if (ZSTD_isError(size))
+        return {};
+    // Not squeezed: the frame lives only until it is copied into the archive.
+    frame.truncate(qsizetype(size));
+    return frame;
+}
+
+// Rows first to last - 1 into bits, rows bytesPerLine apart.
+bool unpackBand(ZSTD_DCtx* context, const QByteArray& frame, uchar* bits, qsizetype bytesPerLine,
+                int rowBytes, int first, int last) {
+    const size_t bytes = size_t(rowBytes) * size_t(last - first);
+    const bool contiguous = bytesPerLine == rowBytes;
+    const std::unique_ptr<uchar[]> buffer(contiguous ? nullptr : new uchar[bytes]);
+    uchar* target = contiguous ? bits + bytesPerLine * first : buffer.get();
+    const size_t size =
+        ZSTD_decompressDCtx(context, target, bytes, frame.constData(), size_t(frame.size()));
+    if (ZSTD_isError(size) || size != bytes)
+        return false;
+    for (int y = first; y < last; ++y) {
+        uchar* row = bits + bytesPerLine * y;
+        if (!contiguous)
+            std::memcpy(row, buffer.get() + size_t(rowBytes) * size_t(y - first), size_t(rowBytes));
+        if (y == first)
+            continue;
+        const uchar* above = row - bytesPerLine;
+        for (int i = 0; i < rowBytes; ++i)
+            row[i] = uchar(row[i] + above[i]);
+    }
+    return true;
+}
+
+int rowsPerBand(int rowBytes, int height) {
+    return int(std::clamp<qint64>(kBandBytes / std::max(rowBytes, 1), 1, std::max(height, 1)));
+}
+
+// Bands go to the threads in equal shares, so each makes its zstd context once.
+int bandsPerThread(int count) {
+    const int threads = std::max(QThread::idealThreadCount(), 1);
+    return (count + threads - 1) / threads;
+}
+
+// Empty when a band cannot be packed.
+std::vector<QByteArray> packBands(const QImage& image, int rowBytes, int bandRows) {
+    const int count = (image.height() + bandRows - 1) / bandRows;
+    std::vector<QByteArray> frames(static_cast<size_t>(count));
+    std::atomic<bool> ok = true;
+    parallelRanges(count, bandsPerThread(count), 0, [&](int firstBand, int lastBand) {
+        const PackContext context(ZSTD_createCCtx(), ZSTD_freeCCtx);
+        for (int band = firstBand; band < lastBand && ok; ++band) {
+            const int first = band * bandRows;
+            try {
+                if (context)
+                    frames[size_t(band)] = packBand(context.get(), image, rowBytes, first,
+                                                    std::min(image.height(), first + bandRows));
+            } catch (const std::bad_alloc&) {
+            }
+            if (frames[size_t(band)].isNull())
+                ok = false;
+        }
+    });
+    if (!ok)
+        frames.clear();
+    return frames;
+}
+
+bool unpackBands(const std::vector<QByteArray>& frames, QImage& image, int rowBytes, int bandRows) {
+    // Taken once here: the threads must not each detach the picture.
+    uchar* bits = image.bits();
+    const qsizetype bytesPerLine = image.bytesPerLine();
+    const int height = image.height();
+    std::atomic<bool> ok = true;
+    parallelRanges(int(frames.size()), bandsPerThread(int(frames.size())), 0,
+                   [&](int firstBand, int lastBand) {
+                       const UnpackContext context(ZSTD_createDCtx(), ZSTD_freeDCtx);
+                       for (int band = firstBand; band < lastBand && ok; ++band) {
+                           const int first = band * bandRows;
+                           bool unpacked = false;
+                           try {
+                               unpacked = context && unpackBand(context.get(), frames[size_t(band)],
+                                                                bits, bytesPerLine, rowBytes, first,
+                                                                std::min(height, first + bandRows));
+                           } catch (const std::bad_alloc&) {
+                           }
+                           if (!unpacked)
+                               ok = false;
+                       }
+                   });
     return ok;
 }
 
@@ -178,38 +289,112 @@ void encodeImage(Archiver& coder, const Image& image) {
     coder.encodeSize(image.size());
     coder.encodeBool(image.isFlipped());
     coder.encodeData(image.iccProfile());
-    coder.encodeData(pixels.isNull() ? QByteArray() : deflateRows(pixels, pixels.width() * bpp));
+    if (pixels.isNull()) {
+        coder.encodeInt32(0);
+        coder.encodeCount(0);
+        return;
+    }
+    const int rowBytes = pixels.width() * bpp;
+    const int bandRows = rowsPerBand(rowBytes, pixels.height());
+    const std::vector<QByteArray> frames = packBands(pixels, rowBytes, bandRows);
+    if (frames.empty())
+        coder.fail(QStringLiteral("The pixels of a picture cannot be packed"));
+    coder.encodeInt32(bandRows);
+    coder.encodeCount(qsizetype(frames.size()));
+    for (const QByteArray& frame : frames)
+        coder.encodeData(frame);
 }
 
+namespace {
+
+// Bytes per pixel of a picture the archive describes; fails for formats and
+// sizes no archive holds.
+int checkedBytesPerPixel(Unarchiver& coder, qint32 width, qint32 height, qint32 formatCode) {
+    const int bpp = formatCode > 0 && formatCode < QImage::NImageFormats
+                        ? storedBytesPerPixel(QImage::Format(formatCode))
+                        : 0;
+    if (bpp == 0)
+        coder.fail(QStringLiteral("Pixel format %1 is not an archive format").arg(formatCode));
+    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide)
+        coder.fail(QStringLiteral("Image of %1 x %2 pixels").arg(width).arg(height));
+    if (qint64(width) * height * bpp > kMaxImageBytes)
+        coder.fail(QStringLiteral("Image of %1 x %2 pixels is too large").arg(width).arg(height));
+    return bpp;
+}
+
+QImage newPixels(Unarchiver& coder, qint32 width, qint32 height, qint32 formatCode) {
+    QImage pixels(width, height, QImage::Format(formatCode));
+    if (pixels.isNull())
+        coder.fail(
+            QStringLiteral("No memory for an image of %1 x %2 pixels").arg(width).arg(height));
+    return pixels;
+}
+
+QImage decodeZlibPixels(Unarchiver& coder, qint32 width, qint32 height, qint32 formatCode) {
+    const QByteArray compressed = coder.decodeData();
+    if (width == 0 && height == 0 && formatCode == 0 && compressed.isEmpty())
+        return {};
+    const int bpp = checkedBytesPerPixel(coder, width, height, formatCode);
+    if (qint64(width) * height * bpp > compressed.size() * kMaxInflateRatio)
+        coder.fail(
+            QStringLiteral("Image of %1 x %2 pixels exceeds its data").arg(width).arg(height));
+    QImage pixels = newPixels(coder, width, height, formatCode);
+    if (!inflateRows(compressed, pixels, width * bpp))
+        coder.fail(QStringLiteral("Damaged pixel data"));
+    return pixels;
+}
+
+QImage decodeBandPixels(Unarchiver& coder, qint32 width, qint32 height, qint32 formatCode) {
+    const qint32 bandRows = coder.decodeInt32();
+    // A band takes at least its tag and its length.
+    const qint32 count = coder.decodeCount(5);
+    std::vector<QByteArray> frames;
+    frames.reserve(size_t(count));
+    for (qint32 i = 0; i < count; ++i)
+        frames.push_back(coder.decodeData());
+    if (width == 0 && height == 0 && formatCode == 0 && bandRows == 0 && count == 0)
+        return {};
+
+    // Every band must hold exactly its rows before the pixels are allocated.
+    const qint64 rowBytes = qint64(width) * checkedBytesPerPixel(coder, width, height, formatCode);
+    if (bandRows <= 0 || bandRows > height)
+        coder.fail(QStringLiteral("Bands of %1 rows").arg(bandRows));
+    if (qint64(count) != (qint64(height) + bandRows - 1) / bandRows)
+        coder.fail(QStringLiteral("%1 bands for %2 rows").arg(count).arg(height));
+    for (qint32 band = 0; band < count; ++band) {
+        const QByteArray& frame = frames[size_t(band)];
+        const qint64 bytes =
+            std::min<qint64>(bandRows, height - qint64(band) * bandRows) * rowBytes;
+        const auto declared = ZSTD_getFrameContentSize(frame.constData(), size_t(frame.size()));
+        if (declared != static_cast<unsigned long long>(bytes) ||
+            ZSTD_findFrameCompressedSize(frame.constData(), size_t(frame.size())) !=
+                size_t(frame.size()) ||
+            bytes > frame.size() * kMaxZstdRatio)
+            coder.fail(QStringLiteral("Band %1 does not hold its rows").arg(band));
+    }
+    QImage pixels = newPixels(coder, width, height, formatCode);
+    if (!unpackBands(frames, pixels, int(rowBytes), bandRows))
+        coder.fail(QStringLiteral("Damaged pixel data"));
+    return pixels;
+}
+
+} // namespace
+
 Image decodeImage(Unarchiver& coder) {
+    // An image written inline, without its class named, is of the current form.
+    qint32 form = coder.versionForClassName(QStringLiteral("Image"));
+    if (form < 0)
+        form = kImageFormBands;
+    if (form != kImageFormZlib && form != kImageFormBands)
+        coder.fail(QStringLiteral("Image form %1 is not known to this version").arg(form));
     const qint32 width = coder.decodeInt32();
     const qint32 height = coder.decodeInt32();
     const qint32 formatCode = coder.decodeInt32();
     const Size size = finiteSize(coder, "Image size");
     const bool flipped = coder.decodeBool();
     const QByteArray icc = coder.decodeData();
-    const QByteArray compressed = coder.decodeData();
-
-    QImage pixels;
-    if (width != 0 || height != 0 || formatCode != 0 || !compressed.isEmpty()) {
-        const auto format = QImage::Format(formatCode);
-        const int bpp =
-            formatCode > 0 && formatCode < QImage::NImageFormats ? storedBytesPerPixel(format) : 0;
-        if (bpp == 0)
-            coder.fail(QStringLiteral("Pixel format %1 is not an archive format").arg(formatCode));
-        if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide)
-            coder.fail(QStringLiteral("Image of %1 x %2 pixels").arg(width).arg(height));
-        const qint64 bytes = qint64(width) * height * bpp;
-        if (bytes > kMaxImageBytes || bytes > compressed.size() * kMaxInflateRatio)
-            coder.fail(
-                QStringLiteral("Image of %1 x %2 pixels exceeds its data").arg(width).arg(height));
-        pixels = QImage(width, height, format);
-        if (pixels.isNull())
-            coder.fail(
-                QStringLiteral("No memory for an image of %1 x %2 pixels").arg(width).arg(height));
-        if (!inflateRows(compressed, pixels, width * bpp))
-            coder.fail(QStringLiteral("Damaged pixel data"));
-    }
+    QImage pixels = form == kImageFormZlib ? decodeZlibPixels(coder, width, height, formatCode)
+                                           : decodeBandPixels(coder, width, height, formatCode);
     Image image(std::move(pixels), size);
     image.setFlipped(flipped);
     image.setIccProfile(icc);
@@ -448,7 +633,8 @@ void registerPlatformValueClasses(ClassRegistry& registry) {
     registry.registerValueClass<Font>(QStringLiteral("Font"), 0, encodeFont, decodeFont);
     registry.registerValueClass<ShadowValue>(QStringLiteral("ShadowValue"), 0, encodeShadow,
                                              decodeShadow);
-    registry.registerValueClass<Image>(QStringLiteral("Image"), 0, encodeImage, decodeImage);
+    registry.registerValueClass<Image>(QStringLiteral("Image"), kImageFormBands, encodeImage,
+                                       decodeImage);
     registry.registerValueClass<PrintInfo>(QStringLiteral("PrintInfo"), 0, encodePrintInfo,
                                            decodePrintInfo);
     registry.registerValueClass<TextStorage>(QStringLiteral("TextStorage"), 0, encodeTextStorage,

@@ -10,8 +10,12 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <random>
+#include <zstd.h>
 
 namespace {
 
@@ -397,3 +401,161 @@ TEST(ArchiverValuesTest, DamagedValuesGiveNil) {
 }
 
 } // namespace
+
+namespace {
+
+// Gradients with noise, as in a photo; random, so rows differ from each other.
+QImage photoLike(QImage::Format format, int w, int h, unsigned seed) {
+    std::mt19937 random(seed);
+    QImage image(w, h, QImage::Format_ARGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int grain = int(random() % 17) - 8;
+            image.setPixel(x, y,
+                           qRgba(std::clamp(x * 255 / w + grain, 0, 255),
+                                 std::clamp(y * 255 / h + grain, 0, 255),
+                                 std::clamp((x + y) * 255 / (w + h) - grain, 0, 255),
+                                 std::clamp(255 - x % 7 + grain, 0, 255)));
+        }
+    return image.convertToFormat(format);
+}
+
+// The bytes of the rows, each width x bytes per pixel, without padding.
+QByteArray rowBytes(const QImage& image, int bytesPerPixel) {
+    QByteArray bytes;
+    for (int y = 0; y < image.height(); ++y)
+        bytes.append(reinterpret_cast<const char*>(image.constScanLine(y)),
+                     qsizetype(image.width()) * bytesPerPixel);
+    return bytes;
+}
+
+QByteArray zstdFrame(const QByteArray& bytes) {
+    QByteArray frame(qsizetype(ZSTD_compressBound(size_t(bytes.size()))), '\0');
+    const size_t size = ZSTD_compress(frame.data(), size_t(frame.size()), bytes.constData(),
+                                      size_t(bytes.size()), 1);
+    frame.truncate(qsizetype(size));
+    return frame;
+}
+
+// An archive of one value whose class is named with the given version.
+QByteArray versionedArchive(const char* className, quint32 version, const QByteArray& body) {
+    QByteArray archive = valueArchive(className, body);
+    const qsizetype at = archive.indexOf(className) + qsizetype(std::strlen(className));
+    archive.replace(at, 4, u32(version));
+    return archive;
+}
+
+// The version the archive gives the class, read from its bytes.
+qint32 archivedClassVersion(const QByteArray& archive, const char* className) {
+    const qsizetype at = archive.indexOf(className) + qsizetype(std::strlen(className));
+    return qFromLittleEndian<qint32>(archive.constData() + at);
+}
+
+} // namespace
+
+TEST(ArchiverValuesTest, ImagesAreWrittenInBandsAndReadBackEqual) {
+    struct Case {
+        const char* name;
+        QImage::Format format;
+        int w, h;
+    };
+    // Pictures of several bands, one with rows padded in memory (3 bytes a pixel).
+    const Case cases[] = {
+        {"argb32", QImage::Format_ARGB32, 1100, 1000},
+        {"rgb888 padded", QImage::Format_RGB888, 1365, 1100},
+        {"rgba64", QImage::Format_RGBA64, 700, 800},
+        {"one column", QImage::Format_Grayscale8, 1, 9},
+    };
+    unsigned seed = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Image image(photoLike(c.format, c.w, c.h, seed++), Size{100, 100});
+        image.setFlipped(true);
+        image.setIccProfile(QByteArray("profile"));
+        const QByteArray data = Archiver::archivedValue(image);
+        EXPECT_EQ(archivedClassVersion(data, "Image"), 1);
+        const std::optional<Image> back = Unarchiver::unarchiveValue<Image>(data);
+        ASSERT_TRUE(back.has_value());
+        EXPECT_EQ(back->pixels().format(), c.format);
+        EXPECT_EQ(back->pixels(), image.pixels());
+        EXPECT_EQ(*back, image);
+    }
+}
+
+TEST(ArchiverValuesTest, ImagesWrittenInTheFirstFormStillOpen) {
+    const QImage pixels = photoLike(QImage::Format_ARGB32, 31, 17, 5);
+    const QByteArray deflated = qCompress(rowBytes(pixels, 4)).mid(4);
+    const QByteArray body = i32(31) + i32(17) + i32(QImage::Format_ARGB32) + size(7.5f, 4) +
+                            flag(true) + dat("icc") + dat(deflated);
+    const std::optional<Image> back =
+        Unarchiver::unarchiveValue<Image>(versionedArchive("Image", 0, body));
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->pixels(), pixels);
+    EXPECT_EQ(back->size(), (Size{7.5f, 4}));
+    EXPECT_TRUE(back->isFlipped());
+    EXPECT_EQ(back->iccProfile(), QByteArray("icc"));
+    // A null picture of the first form.
+    const std::optional<Image> empty = Unarchiver::unarchiveValue<Image>(versionedArchive(
+        "Image", 0, i32(0) + i32(0) + i32(0) + size(0, 0) + flag(false) + dat("") + dat("")));
+    ASSERT_TRUE(empty.has_value());
+    EXPECT_TRUE(empty->isNull());
+}
+
+TEST(ArchiverValuesTest, BandsPackNoLargerThanDeflate) {
+    const QImage pixels = photoLike(QImage::Format_RGB32, 800, 600, 9);
+    const QByteArray data = Archiver::archivedValue(Image(pixels));
+    const QByteArray deflated = qCompress(rowBytes(pixels, 4)).mid(4);
+    EXPECT_LT(data.size(), deflated.size());
+}
+
+TEST(ArchiverValuesTest, DamagedBandsGiveNil) {
+    const QImage pixels = photoLike(QImage::Format_ARGB32, 6, 4, 3);
+    const QByteArray rows = rowBytes(pixels, 4);
+    // The sound form: bands of 2 rows, each row less the one above but the band's first.
+    auto band = [&](int first) {
+        QByteArray bytes = rows.mid(first * 24, 48);
+        for (int i = 47; i >= 24; --i)
+            bytes[i] = char(uchar(bytes[i]) - uchar(bytes[i - 24]));
+        return bytes;
+    };
+    const QByteArray head =
+        i32(6) + i32(4) + i32(QImage::Format_ARGB32) + size(6, 4) + flag(false) + dat("");
+    const QByteArray band0 = zstdFrame(band(0)), band1 = zstdFrame(band(2));
+    auto archive = [&](const QByteArray& bands, quint32 version = 1) {
+        return versionedArchive("Image", version, head + bands);
+    };
+    const std::optional<Image> sound =
+        Unarchiver::unarchiveValue<Image>(archive(i32(2) + i32(2) + dat(band0) + dat(band1)));
+    ASSERT_TRUE(sound.has_value());
+    EXPECT_EQ(sound->pixels(), pixels);
+
+    struct Case {
+        const char* name;
+        QByteArray data;
+    };
+    const Case cases[] = {
+        {"newer form", archive(i32(2) + i32(2) + dat(band0) + dat(band1), 2)},
+        {"one band missing", archive(i32(2) + i32(1) + dat(band0))},
+        {"one band too many", archive(i32(2) + i32(3) + dat(band0) + dat(band1) + dat(band1))},
+        {"no rows per band", archive(i32(0) + i32(2) + dat(band0) + dat(band1))},
+        {"more rows per band than rows", archive(i32(5) + i32(1) + dat(band0))},
+        {"band of the wrong size",
+         archive(i32(2) + i32(2) + dat(band0) + dat(zstdFrame(band(2).left(47))))},
+        {"bytes after a band", archive(i32(2) + i32(2) + dat(band0) + dat(band1 + "x"))},
+        {"two frames in a band",
+         archive(i32(2) + i32(2) + dat(band0) +
+                 dat(zstdFrame(band(2).left(24)) + zstdFrame(band(2).mid(24))))},
+        {"garbage band", archive(i32(2) + i32(2) + dat(band0) + dat("garbage"))},
+        {"large claim on a small band",
+         versionedArchive("Image", 1,
+                          i32(4096) + i32(4096) + i32(QImage::Format_ARGB32) + size(1, 1) +
+                              flag(false) + dat("") + i32(4096) + i32(1) + dat(band0))},
+        {"band count beyond the data", archive(i32(2) + i32(0x7fffffff) + dat(band0))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QString error;
+        EXPECT_FALSE(Unarchiver::unarchiveObject(c.data, &error).isValid());
+        EXPECT_FALSE(error.isEmpty());
+    }
+}
