@@ -1,0 +1,217 @@
+// Writes the templates shipped with the application through the framework's
+// own writer, so that they always match the current file format.
+//
+//   MakeStarterTemplates <output folder>
+
+#include "framework/model/TMLineObject.h"
+#include "framework/model/TMPhotoObject.h"
+#include "framework/model/TMPrintAreaObject.h"
+#include "framework/model/TMTextObject.h"
+#include "framework/model/TemplateDocument.h"
+#include "platform/foundation/HostServices.h"
+#include "platform/graphics/BezierPath.h"
+#include "platform/printing/PrintInfo.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTextStream>
+#include <array>
+#include <functional>
+
+namespace {
+
+QString str(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// The generator runs without the application: no settings, no network.
+class GeneratorHost : public HostServices {
+public:
+    GeneratorHost() { HostServices::install(this); }
+    ~GeneratorHost() override { HostServices::install(nullptr); }
+
+    int preferencesIntFor(int) override { return 0; }
+    void setPreferencesIntFor(int, int) override {}
+    bool preferencesBOOLFor(int) override { return false; }
+    void setPreferencesBOOLFor(bool, int) override {}
+    QString preferencesStringFor(int) override { return {}; }
+    void setPreferencesStringFor(const QString&, int) override {}
+    Size preferencesNSSizeFor(int) override { return {}; }
+    void setPreferencesNSSizeFor(Size, int) override {}
+    uint32_t osSystemVersion() override { return 0; }
+    QString accessPath(int) override { return {}; }
+    QString tempFolder() override { return QDir::tempPath(); }
+    QString fileSizeString(int64_t bytes) override { return QString::number(bytes); }
+    const BezierPath* handlePath(int style) override {
+        static std::array<BezierPath, 3> paths{
+            makeSelectionHandlePath(0), makeSelectionHandlePath(1), makeSelectionHandlePath(2)};
+        return &paths.at(std::size_t(std::clamp(style, 0, 2)));
+    }
+    void clearHandleGraphics() override {}
+    QStringList installedTemplateCategories() override { return {}; }
+    void resumeWaitMonitor() override {}
+    void suspendWaitMonitor() override {}
+    int32_t physicalRAM() override { return 1024; }
+    QByteArray synchronousDataFetch(const QUrl&) override { return {}; }
+    void asynchronousImageFetchDataTagCompletionDelegate(
+        const QUrl&, int32_t, std::shared_ptr<URLImageRetrievalDelegate>) override {}
+};
+
+struct Paper {
+    const char* suffix;
+    const char* name;
+    Size size;
+};
+constexpr Paper kLetter{"Letter", "Letter", {612, 792}};
+constexpr Paper kA4{"A4", "A4", {595, 842}};
+constexpr Paper k4x6{"", "4x6", {288, 432}};
+
+constexpr char kCreator[] = "Lumisk";
+constexpr int32_t kVersion = 0x010000;
+
+using Layout = std::function<void(TemplateDocument&, Size page)>;
+
+TMObjectRef photoCell(const Rect& frame) {
+    return TMPhotoObject::newTemplateObjectWithOriginSize(frame.origin, frame.size);
+}
+
+// A short line on the cut, in from the page edge on both sides.
+void addCutMarks(TemplateDocument& document, Size page, float y) {
+    constexpr float length = 18;
+    for (float x : {0.0f, page.width - length}) {
+        const TMLineObjectRef mark =
+            TMLineObject::newTemplateObjectWithOriginSize({x, y}, {length, 0});
+        mark->setStrokeWidth(0.5f);
+        document.addObject(mark);
+    }
+}
+
+void fullPage(TemplateDocument& document, Size page) {
+    constexpr float margin = 36;
+    document.addObject(
+        photoCell(Rect(margin, margin, page.width - 2 * margin, page.height - 2 * margin)));
+}
+
+void twoUp(TemplateDocument& document, Size page) {
+    constexpr float margin = 36;
+    const float half = page.height / 2;
+    for (int i = 0; i < 2; ++i) {
+        const float top = i * half;
+        document.addObject(
+            TMPrintAreaObject::newTemplateObjectWithOriginSize({0, top}, {page.width, half}));
+        document.addObject(
+            photoCell(Rect(margin, top + margin, page.width - 2 * margin, half - 2 * margin)));
+    }
+    addCutMarks(document, page, half);
+}
+
+void single4x6(TemplateDocument& document, Size page) {
+    constexpr float margin = 9;
+    document.addObject(
+        photoCell(Rect(margin, margin, page.width - 2 * margin, page.height - 2 * margin)));
+}
+
+// Twenty cells, each with its photo's file name below it.
+void contactSheet(TemplateDocument& document, Size page) {
+    constexpr int columns = 4, rows = 5;
+    constexpr float margin = 36, gap = 8, caption = 14;
+    const float cellWidth = (page.width - 2 * margin - (columns - 1) * gap) / columns;
+    const float rowHeight = (page.height - 2 * margin - (rows - 1) * gap) / rows;
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            const float x = margin + column * (cellWidth + gap);
+            const float y = margin + row * (rowHeight + gap);
+            document.addObject(photoCell(Rect(x, y, cellWidth, rowHeight - caption)));
+            const TMTextObjectRef name = TMTextObject::newTemplateObjectWithOriginSize(
+                {x, y + rowHeight - caption}, {cellWidth, caption});
+            name->setVariant(TMTextObject::PropertyText);
+            name->setPropertyKey(str("File-F001"));
+            name->setPropertyCellID(QString::number(row * columns + column + 1));
+            document.addObject(name);
+        }
+    }
+}
+
+struct Starter {
+    const char* id;
+    const char* name;
+    const char* category;
+    const char* description;
+    Layout layout;
+    std::vector<Paper> papers;
+};
+
+bool writeStarter(const Starter& starter, const Paper& paper, const QDir& folder) {
+    TemplateDocument document;
+    const bool variant = paper.suffix[0] != '\0';
+    const QString name =
+        variant ? str("%1 (%2)").arg(str(starter.name), str(paper.suffix)) : str(starter.name);
+    const QString id =
+        variant ? str("%1-%2").arg(str(starter.id), str(paper.suffix).toLower()) : str(starter.id);
+    document.setDocumentID(id);
+    document.setDocName(name);
+    document.setDocCategory(str(starter.category));
+    document.setDocCreator(str(kCreator));
+    document.setDocDescription(str(starter.description));
+    document.setDocCopyright(QString());
+    document.setDocChangeVersion(kVersion);
+    PrintInfo info;
+    info.setPaperName(str(paper.name));
+    info.setPaperSize(paper.size);
+    document.setPrintInfo(info);
+    starter.layout(document, paper.size);
+
+    QString error;
+    const QString path = folder.filePath(name + str(".vyxTemplate"));
+    if (!document.writeToFileOfType(path, str(kTemplateDocumentType), &error)) {
+        QTextStream(stderr) << path << ": " << error << Qt::endl;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (argc != 2) {
+        QTextStream(stderr) << "usage: MakeStarterTemplates <output folder>" << Qt::endl;
+        return 2;
+    }
+    GeneratorHost host;
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    if (!QDir().mkpath(folder.path()))
+        return 1;
+
+    const std::vector<Starter> starters{
+        {"lumisk.template.full-page",
+         "Full Page",
+         "Prints",
+         "One photo filling the page.",
+         fullPage,
+         {kLetter, kA4}},
+        {"lumisk.template.two-up",
+         "2-Up with Cut Marks",
+         "Prints",
+         "Two photos, each in its own print area, with marks where to cut.",
+         twoUp,
+         {kLetter, kA4}},
+        {"lumisk.template.4x6",
+         "4 × 6 Single",
+         "Prints",
+         "One photo on 4 × 6 inch paper.",
+         single4x6,
+         {k4x6}},
+        {"lumisk.template.contact-sheet",
+         "Contact Sheet",
+         "Proofs",
+         "Twenty photos to a page, each with its file name.",
+         contactSheet,
+         {kLetter, kA4}},
+    };
+    bool ok = true;
+    for (const Starter& starter : starters)
+        for (const Paper& paper : starter.papers)
+            ok = writeStarter(starter, paper, folder) && ok;
+    return ok ? 0 : 1;
+}
