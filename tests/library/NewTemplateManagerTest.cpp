@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -112,11 +113,19 @@ TEST_F(NewTemplateManagerTest, RescansAnnounceAdditionsChangesAndRemovals) {
     EXPECT_FALSE(manager.scanForChanges());
     EXPECT_EQ(log.take(), QStringList());
 
+    // Coming back to the application makes the manager look.
+    ASSERT_TRUE(setModified(file, date.addSecs(7)));
+    Q_EMIT qApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_EQ(log.take(), QStringList{str("TemplateChanged t")});
+    // Leaving it does not.
+    ASSERT_TRUE(setModified(file, date.addSecs(8)));
+    Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_EQ(log.take(), QStringList());
     ASSERT_TRUE(
         writeBytes(installed(str("n.vyxTemplate")), identifiedTemplate(str("N"), str("n"))));
     // A saved template document makes the manager look.
     NotificationCenter::defaultCenter().postNotificationName(str(kTemplateDocumentSavedNotify));
-    EXPECT_EQ(log.take(), QStringList{str("TemplateAdded n")});
+    EXPECT_EQ(log.take(), (QStringList{str("TemplateAdded n"), str("TemplateChanged t")}));
 
     ASSERT_TRUE(writeBytes(file, QByteArray("garbage")));
     ASSERT_TRUE(setModified(file, date.addSecs(10)));
