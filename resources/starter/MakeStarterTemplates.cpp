@@ -65,6 +65,7 @@ struct Paper {
 constexpr Paper kLetter{"Letter", "Letter", {612, 792}};
 constexpr Paper kA4{"A4", "A4", {595, 842}};
 constexpr Paper k4x6{"", "4x6", {288, 432}};
+constexpr Paper k5x7{"", "5x7", {360, 504}};
 
 constexpr char kCreator[] = "Lumisk";
 constexpr int32_t kVersion = 0x010000;
@@ -105,7 +106,8 @@ void twoUp(TemplateDocument& document, Size page) {
     addCutMarks(document, page, half);
 }
 
-void single4x6(TemplateDocument& document, Size page) {
+// One photo filling small photo paper.
+void singlePhoto(TemplateDocument& document, Size page) {
     constexpr float margin = 9;
     document.addObject(
         photoCell(Rect(margin, margin, page.width - 2 * margin, page.height - 2 * margin)));
@@ -130,6 +132,42 @@ void contactSheet(TemplateDocument& document, Size page) {
             document.addObject(name);
         }
     }
+}
+
+// Four cells on a quarter page each, in their own print areas, with marks on
+// both cuts.
+void fourUp(TemplateDocument& document, Size page) {
+    constexpr float margin = 18;
+    const float halfWidth = page.width / 2, halfHeight = page.height / 2;
+    for (int i = 0; i < 4; ++i) {
+        const float left = (i % 2) * halfWidth, top = (i / 2) * halfHeight;
+        document.addObject(TMPrintAreaObject::newTemplateObjectWithOriginSize(
+            {left, top}, {halfWidth, halfHeight}));
+        document.addObject(photoCell(
+            Rect(left + margin, top + margin, halfWidth - 2 * margin, halfHeight - 2 * margin)));
+    }
+    addCutMarks(document, page, halfHeight);
+    constexpr float length = 18;
+    for (float y : {0.0f, page.height - length}) {
+        const TMLineObjectRef mark =
+            TMLineObject::newTemplateObjectWithOriginSize({halfWidth, y}, {0, length});
+        mark->setStrokeWidth(0.5f);
+        document.addObject(mark);
+    }
+}
+
+// A photo above a line of text the user fills in for each print.
+void greetingCard(TemplateDocument& document, Size page) {
+    constexpr float margin = 36, textHeight = 48;
+    document.addObject(photoCell(
+        Rect(margin, margin, page.width - 2 * margin, page.height - 3 * margin - textHeight)));
+    const TMTextObjectRef greeting = TMTextObject::newTemplateObjectWithOriginSize(
+        {margin, page.height - margin - textHeight}, {page.width - 2 * margin, textHeight});
+    greeting->setVariant(TMTextObject::EditableField);
+    greeting->setName(str("Greeting"));
+    greeting->setIdentifier(str("greeting"));
+    greeting->setText(str("Greetings from"));
+    document.addObject(greeting);
 }
 
 struct Starter {
@@ -160,6 +198,9 @@ bool writeStarter(const Starter& starter, const Paper& paper, const QDir& folder
     info.setPaperSize(paper.size);
     document.setPrintInfo(info);
     starter.layout(document, paper.size);
+    // Steady identities, so that two builds write the same objects.
+    for (qsizetype i = 0; i < document.objects().size(); ++i)
+        document.objects().at(i)->setUniqueID(str("%1.%2").arg(id).arg(i + 1));
 
     QString error;
     const QString path = folder.filePath(name + str(".vyxTemplate"));
@@ -200,8 +241,26 @@ int main(int argc, char** argv) {
          "4 × 6 Single",
          "Prints",
          "One photo on 4 × 6 inch paper.",
-         single4x6,
+         singlePhoto,
          {k4x6}},
+        {"lumisk.template.5x7",
+         "5 × 7 Single",
+         "Prints",
+         "One photo on 5 × 7 inch paper.",
+         singlePhoto,
+         {k5x7}},
+        {"lumisk.template.four-up",
+         "4-Up with Cut Marks",
+         "Prints",
+         "Four photos, each in its own print area, with marks where to cut.",
+         fourUp,
+         {kLetter, kA4}},
+        {"lumisk.template.greeting-card",
+         "Greeting Card",
+         "Cards",
+         "A photo above a line of text to fill in.",
+         greetingCard,
+         {kLetter, kA4}},
         {"lumisk.template.contact-sheet",
          "Contact Sheet",
          "Proofs",

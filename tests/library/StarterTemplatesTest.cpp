@@ -59,6 +59,20 @@ TEST(StarterTemplatesTest, EveryShippedTemplateInstallsAndReads) {
     EXPECT_EQ(twoUp->printAreas(), 2);
     EXPECT_EQ(twoUp->pageRect(), Rect(0, 0, 595, 842));
 
+    const TemplateHandleRef fourUp = manager.templateWithName(str("4-Up with Cut Marks (Letter)"));
+    ASSERT_TRUE(fourUp);
+    fourUp->objectsOnPage(0);
+    EXPECT_EQ(fourUp->photoCells(), 4);
+    EXPECT_EQ(fourUp->printAreas(), 4);
+    const TemplateHandleRef card = manager.templateWithName(str("Greeting Card (Letter)"));
+    ASSERT_TRUE(card);
+    card->objectsOnPage(0);
+    ASSERT_EQ(card->editFields().value_or(QVariantList()).size(), 1);
+    EXPECT_EQ(card->editFields()->first().toMap().value(str("id")).toString(), str("greeting"));
+    const TemplateHandleRef single = manager.templateWithName(QString::fromUtf8("5 × 7 Single"));
+    ASSERT_TRUE(single);
+    EXPECT_EQ(single->pageRect(), Rect(0, 0, 360, 504));
+
     const TemplateHandleRef fallback = manager.defaultTemplate();
     ASSERT_TRUE(fallback);
     EXPECT_EQ(fallback->documentID(), localizedString(str("DEFAULT_DOC_ID")));
