@@ -170,6 +170,37 @@ void greetingCard(TemplateDocument& document, Size page) {
     document.addObject(greeting);
 }
 
+// Nine wallet-size photos, 2.5 × 3.5 inches, in a block centred on the page.
+void walletSheet(TemplateDocument& document, Size page) {
+    constexpr int columns = 3, rows = 3;
+    constexpr float width = 180, height = 252;
+    const float left = (page.width - columns * width) / 2;
+    const float top = (page.height - rows * height) / 2;
+    for (int row = 0; row < rows; ++row)
+        for (int column = 0; column < columns; ++column)
+            document.addObject(
+                photoCell(Rect(left + column * width, top + row * height, width, height)));
+}
+
+// Three photos laid on the page at angles, each casting a shadow.
+void collage(TemplateDocument& document, Size page) {
+    struct Placement {
+        float x, y, width, height, rotation;
+    };
+    const Placement placements[] = {
+        {0.08f, 0.06f, 0.55f, 0.38f, -6},
+        {0.38f, 0.34f, 0.52f, 0.34f, 5},
+        {0.10f, 0.62f, 0.50f, 0.32f, -3},
+    };
+    for (const Placement& p : placements) {
+        const TMObjectRef cell = photoCell(Rect(p.x * page.width, p.y * page.height,
+                                                p.width * page.width, p.height * page.height));
+        cell->setRotation(p.rotation);
+        cell->setShadowEnabled(true);
+        document.addObject(cell);
+    }
+}
+
 struct Starter {
     const char* id;
     const char* name;
@@ -260,6 +291,18 @@ int main(int argc, char** argv) {
          "Cards",
          "A photo above a line of text to fill in.",
          greetingCard,
+         {kLetter, kA4}},
+        {"lumisk.template.wallets",
+         "Wallet Sheet",
+         "Prints",
+         "Nine wallet-size photos to a page.",
+         walletSheet,
+         {kLetter, kA4}},
+        {"lumisk.template.collage",
+         "Collage",
+         "Collages",
+         "Three photos laid at angles, with shadows.",
+         collage,
          {kLetter, kA4}},
         {"lumisk.template.contact-sheet",
          "Contact Sheet",

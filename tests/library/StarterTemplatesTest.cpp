@@ -73,6 +73,14 @@ TEST(StarterTemplatesTest, EveryShippedTemplateInstallsAndReads) {
     ASSERT_TRUE(single);
     EXPECT_EQ(single->pageRect(), Rect(0, 0, 360, 504));
 
+    const TemplateHandleRef collage = manager.templateWithName(str("Collage (A4)"));
+    ASSERT_TRUE(collage);
+    EXPECT_FLOAT_EQ(collage->photoCellRotation(1, 0), 5);
+    const TemplateHandleRef wallets = manager.templateWithName(str("Wallet Sheet (Letter)"));
+    ASSERT_TRUE(wallets);
+    EXPECT_EQ(wallets->photoCellSize(8, 0), (Size{180, 252}));
+    EXPECT_EQ(wallets->photoCells(), 9);
+
     const TemplateHandleRef fallback = manager.defaultTemplate();
     ASSERT_TRUE(fallback);
     EXPECT_EQ(fallback->documentID(), localizedString(str("DEFAULT_DOC_ID")));
