@@ -2,8 +2,10 @@
 // reader: the binary generation with its header, records and archived
 // payloads, and the older property-list generation. A file that reads must
 // write again, and what was written must read back to the same template.
+// The library's template handle reads the same bytes its own lazy way.
 #include "framework/model/TemplateDocument.h"
 #include "framework/model/TemplateFileFormat.h"
+#include "library/TemplateHandle.h"
 #include "support/TestHost.h"
 
 #include <QApplication>
@@ -85,6 +87,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         } else if (error.isEmpty()) {
             failure("a refused file gives no reason");
         }
+    }
+    if (const TemplateHandleRef handle = TemplateHandle::templateHandleWithFile(input)) {
+        handle->name();
+        handle->documentID();
+        handle->thumbnailProxy();
+        handle->pageRect();
+        handle->namedImages();
+        handle->objectsOnPage(0);
+        handle->photoCellSize(0, 0);
+        handle->photoCellRotation(1, 0);
+        handle->editFields();
+        PrintInfo info;
+        handle->assertPageDesc(info);
     }
     // Queued notices of the documents and their objects go out here.
     QCoreApplication::processEvents();

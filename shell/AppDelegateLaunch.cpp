@@ -6,6 +6,7 @@
 #include "framework/editor/InspectorController.h"
 #include "framework/editor/ToolPaletteController.h"
 #include "framework/inspectors/VQGradientFillPanel.h"
+#include "library/TemplateInfoCache.h"
 #include "library/TemplateManagerWindowController.h"
 #include "photoview/PhotoInfoWindowController.h"
 #include "photoview/PixelAdjusterController.h"
@@ -376,7 +377,9 @@ void AppDelegate::constructScriptsMenu() {
 }
 
 // The template info cache writes itself when it was changed.
-void AppDelegate::synchronizeTemplateInfoCache() {}
+void AppDelegate::synchronizeTemplateInfoCache() {
+    TemplateInfoCache::sharedTemplateInfoCache().synchronize();
+}
 
 // The platform's shared colour panel: placed at the top right of the screen the
 // first time, shown again when it was open at quit. False: no panel to place.

@@ -85,6 +85,8 @@ public:
     void setDocChangeVersion(int32_t version);
     // Null for none.
     QString documentID() const { return _documentID; }
+    // For templates that a program makes rather than reads, such as those shipped.
+    void setDocumentID(const QString& documentID) { _documentID = documentID; }
     // A null image for none.
     Image thumbnailProxy() const { return _thumbnailProxy; }
     void setThumbnailProxy(const Image& image);
