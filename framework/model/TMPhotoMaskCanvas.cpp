@@ -57,13 +57,18 @@ Rect TMPhotoMaskCanvas::outlineRect(const Rect& r) {
 
 void TMPhotoMaskCanvas::applyShrinkingOutlines(
     const Rect& r, float feather, const std::function<BezierPath(const Rect&, bool)>& outline) {
+    applyShrinkingOutlinesFrom(r, outlineRect(r), feather, outline);
+}
+
+void TMPhotoMaskCanvas::applyShrinkingOutlinesFrom(
+    const Rect& r, Rect q, float feather,
+    const std::function<BezierPath(const Rect&, bool)>& outline) {
     if (!isMaskable(r))
         return;
     TMPhotoMaskCanvas canvas(r);
     GraphicsContext* context = canvas.context();
     if (!context)
         return;
-    Rect q = outlineRect(r);
     if (feather != 0) {
         const float increment = featherIncrement(feather, r.width(), r.height());
         float alpha = 0;
@@ -80,6 +85,46 @@ void TMPhotoMaskCanvas::applyShrinkingOutlines(
     }
     context->setColor(black(1.0f));
     BezierPath path = outline(q, false);
+    path.setLineWidth(kOutlineWidth);
+    path.stroke();
+    path.fill();
+    context->setColor(black(1.0f));
+    canvas.composite();
+}
+
+void TMPhotoMaskCanvas::applyGrowingInsetOutlines(
+    const Rect& r, float feather,
+    const std::function<BezierPath(const Rect&, float, bool*)>& outline) {
+    if (!isMaskable(r))
+        return;
+    TMPhotoMaskCanvas canvas(r);
+    GraphicsContext* context = canvas.context();
+    if (!context)
+        return;
+    const Rect q = outlineRect(r);
+    float inset = 0;
+    if (feather != 0 && q.width() > 1.0f && q.height() > 1.0f) {
+        const float increment = featherIncrement(feather, r.width(), r.height());
+        // A feather that never lets alpha reach 1 still ends once the inset
+        // has eaten the outline rectangle.
+        const float eaten = std::min(q.width(), q.height()) / 2;
+        float alpha = 0;
+        while (inset < eaten) {
+            context->setColor(black(alpha));
+            bool fill = false;
+            BezierPath path = outline(q, inset, &fill);
+            path.setLineWidth(kOutlineWidth);
+            path.stroke();
+            if (fill)
+                path.fill();
+            inset += 1.0f;
+            alpha += increment;
+            if (!(alpha < 1.0f))
+                break;
+        }
+    }
+    context->setColor(black(1.0f));
+    BezierPath path = outline(q, inset, nullptr);
     path.setLineWidth(kOutlineWidth);
     path.stroke();
     path.fill();

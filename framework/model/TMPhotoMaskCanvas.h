@@ -44,6 +44,18 @@ public:
     // and whether the outline is a soft one.
     static void applyShrinkingOutlines(const Rect& r, float feather,
                                        const std::function<BezierPath(const Rect&, bool)>& outline);
+    // The same from a given first outline rectangle q.
+    static void
+    applyShrinkingOutlinesFrom(const Rect& r, Rect q, float feather,
+                               const std::function<BezierPath(const Rect&, bool)>& outline);
+
+    // The feathered outline drawing with a fixed outline rectangle and an
+    // inset that grows by one pixel a step. outline gets the outline
+    // rectangle, the inset and, for soft outlines only, a cleared flag it may
+    // set to have that outline filled as well.
+    static void
+    applyGrowingInsetOutlines(const Rect& r, float feather,
+                              const std::function<BezierPath(const Rect&, float, bool*)>& outline);
 
 private:
     Rect _destination;
