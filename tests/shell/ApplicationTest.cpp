@@ -140,8 +140,13 @@ TEST_F(MenuActions, ThePreferencesItemMakesOneControllerAndShowsOneWindow) {
     SS_PrefsController* controller = delegate.preferenceWindowController();
     ASSERT_NE(controller, nullptr);
     QMainWindow* window = controller->preferencesWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(alerts, 0);
 
+    window->close();
     delegate.showPreferences();
+    EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(delegate.preferenceWindowController(), controller);
     EXPECT_EQ(controller->preferencesWindow(), window);
 }

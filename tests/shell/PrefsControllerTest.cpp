@@ -2,6 +2,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/ModalAlert.h"
 #include "shell/SS_PrefsController.h"
+#include "support/TestHost.h"
 
 #include <QAction>
 #include <QDir>
@@ -214,6 +215,38 @@ TEST_F(PrefsController, DestroyedWindowIsMadeAgain) {
     controller.showPreferencesWindow();
     ASSERT_NE(controller.preferencesWindow(), nullptr);
     EXPECT_EQ(contentSize(controller), QSize(300, 150));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PrefsController, TheRealPanesLoadFromTheBuildTreeAndShowInTheWindow) {
+    TestHost host;
+    SS_PrefsController controller;
+    controller.setPanesOrder({QStringLiteral("com.varnsoft.preference.general.halverin"),
+                              QStringLiteral("com.varnsoft.preference.catalog.halverin"),
+                              QStringLiteral("com.varnsoft.preference.template.halverin")});
+    ASSERT_EQ(controller.panesOrder().size(), 2);
+    controller.showPreferencesWindow();
+    QMainWindow* window = controller.preferencesWindow();
+    ASSERT_NE(window, nullptr);
+
+    QToolBar* toolbar = controller.preferencesToolbar();
+    ASSERT_EQ(toolbar->actions().size(), 2);
+    EXPECT_EQ(toolbar->actions()[0]->text(), QStringLiteral("Catalogs"));
+    EXPECT_EQ(toolbar->actions()[0]->toolTip(),
+              QStringLiteral("Defaults for catalog windows and photos"));
+    EXPECT_EQ(toolbar->actions()[1]->toolTip(), QStringLiteral("Defaults for new templates"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Catalogs"));
+    EXPECT_EQ(window->centralWidget()->objectName(), QStringLiteral("CatalogPreferencePaneView"));
+
+    toolbar->actions()[1]->trigger();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Templates"));
+    QWidget* view = window->centralWidget();
+    EXPECT_EQ(view->objectName(), QStringLiteral("TemplatePreferencePaneView"));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    EXPECT_EQ(alerts, 0);
 }
 
 } // namespace
