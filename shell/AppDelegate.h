@@ -256,6 +256,7 @@ private:
     QString _versionFileURL;
     std::unique_ptr<MainMenu> _mainMenu;
     std::unique_ptr<SS_PrefsController> _preferenceWindowController;
+    bool _aboutItemInstalled = false;
     // The short reachability threads; they use the environment, so the delegate
     // waits for them as it goes.
     QThreadPool _shortThreads;
