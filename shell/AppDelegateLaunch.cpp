@@ -216,6 +216,8 @@ bool AppDelegate::applicationShouldHandleReopenHasVisibleWindows(bool visibleWin
 
 void AppDelegate::applicationDidBecomeActive() {
     constructScriptsMenu();
+    // An application started in the background still gets a working About item.
+    installAboutItemAction();
 }
 
 void AppDelegate::applicationWillTerminate() {

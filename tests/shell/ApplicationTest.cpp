@@ -9,6 +9,8 @@
 #include "shell/AppDelegate.h"
 #include "shell/MainMenu.h"
 #include "shell/SS_PrefsController.h"
+#include "shell/SplashPanel.h"
+#include "shell/SplashPanelController.h"
 #include "support/TestHome.h"
 
 #include <QAction>
@@ -149,6 +151,14 @@ TEST_F(MenuActions, ThePreferencesItemMakesOneControllerAndShowsOneWindow) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(delegate.preferenceWindowController(), controller);
     EXPECT_EQ(controller->preferencesWindow(), window);
+}
+
+TEST_F(MenuActions, TheAboutItemShowsTheSplashPanelOnceTheApplicationIsActive) {
+    delegate.applicationDidBecomeActive();
+    delegate.mainMenu()->aboutItem()->trigger();
+    SplashPanelController* splash = SplashPanelController::sharedInstance();
+    EXPECT_TRUE(splash->panel()->isVisible());
+    splash->hidePanel();
 }
 
 } // namespace
