@@ -1,4 +1,5 @@
 #include "shell/AppDelegate.h"
+#include "shell/SS_PrefsController.h"
 
 #include "layout/ColorProfileHandle.h"
 #include "library/NewTemplateManager.h"
@@ -113,6 +114,8 @@ AppDelegate::AppDelegate(std::unique_ptr<SystemEnvironment> environment, UserDef
     });
     QObject::connect(_mainMenu->checkForUpdatesItem(), &QAction::triggered, _mainMenu.get(),
                      [this] { checkForUpdates(_mainMenu->checkForUpdatesItem()); });
+    QObject::connect(_mainMenu->preferencesItem(), &QAction::triggered, _mainMenu.get(),
+                     [this] { showPreferences(); });
 }
 
 AppDelegate::~AppDelegate() {

@@ -23,6 +23,7 @@ class ColorProfileHandle;
 class Document;
 class MainMenu;
 class QThread;
+class SS_PrefsController;
 class QTimer;
 class QWidget;
 class URLImageRetrievalDelegate;
@@ -154,6 +155,17 @@ public:
     void newCatalogDocument();
     void newTemplateDocument();
     void showTemplateManager();
+    // The preferences window; its controller is made on first use and kept.
+    void showPreferences();
+    SS_PrefsController* preferenceWindowController() const {
+        return _preferenceWindowController.get();
+    }
+    void setPreferenceWindowController(std::unique_ptr<SS_PrefsController> controller);
+    // Web pages, through the workspace.
+    void openTechSupport();
+    void openComment();
+    void openVarnWeb();
+    void openTips();
 
     // The 5 s tick on the main thread: it runs the checks that the short threads
     // found due, shows an update notice left by the version checker and, once, lets
@@ -243,6 +255,8 @@ private:
     std::shared_ptr<UpdateInfo> _updateInfo;
     QString _versionFileURL;
     std::unique_ptr<MainMenu> _mainMenu;
+    std::unique_ptr<SS_PrefsController> _preferenceWindowController;
+    bool _aboutItemInstalled = false;
     // The short reachability threads; they use the environment, so the delegate
     // waits for them as it goes.
     QThreadPool _shortThreads;

@@ -22,7 +22,9 @@
 #include "shell/MainMenu.h"
 #include "shell/NFVersionChecker.h"
 #include "shell/ScriptsMenu.h"
+#include "shell/SplashPanelController.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDateTime>
 #include <QFileInfo>
@@ -215,6 +217,8 @@ bool AppDelegate::applicationShouldHandleReopenHasVisibleWindows(bool visibleWin
 
 void AppDelegate::applicationDidBecomeActive() {
     constructScriptsMenu();
+    // An application started in the background still gets a working About item.
+    installAboutItemAction();
 }
 
 void AppDelegate::applicationWillTerminate() {
@@ -356,7 +360,14 @@ void AppDelegate::startAutomaticChecks() {
 }
 
 // The About item's action: the splash panel.
-void AppDelegate::installAboutItemAction() {}
+void AppDelegate::installAboutItemAction() {
+    MainMenu* menu = mainMenu();
+    if (!menu || _aboutItemInstalled)
+        return;
+    _aboutItemInstalled = true;
+    QObject::connect(menu->aboutItem(), &QAction::triggered, menu,
+                     [] { SplashPanelController::sharedInstance()->showSplashPanel(); });
+}
 
 // The Scripts menu over the user's scripts folder, made again on every activation
 // so that it shows what the folder holds now.

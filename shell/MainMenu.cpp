@@ -15,6 +15,7 @@ constexpr char kBundleNameKey[] = "CFBundleName";
 constexpr char kAboutItemKey[] = "ABOUT_MENU_ITEM";
 constexpr char kCheckForUpdatesItemKey[] = "CHECK_FOR_UPDATES_MENU_ITEM";
 constexpr char kQuitItemKey[] = "QUIT_MENU_ITEM";
+constexpr char kPreferencesItemKey[] = "PREFERENCES_MENU_ITEM";
 constexpr char kWindowMenuTitleKey[] = "WINDOW_MENU_TITLE";
 constexpr char kMinimizeItemKey[] = "MINIMIZE_MENU_ITEM";
 constexpr char kZoomItemKey[] = "ZOOM_MENU_ITEM";
@@ -39,6 +40,10 @@ MainMenu::MainMenu() {
     _aboutItem = application->addAction(text(kAboutItemKey));
     application->addSeparator();
     _checkForUpdatesItem = application->addAction(text(kCheckForUpdatesItemKey));
+    application->addSeparator();
+    _preferencesItem = application->addAction(text(kPreferencesItemKey));
+    _preferencesItem->setShortcut(QKeySequence::Preferences);
+    _preferencesItem->setMenuRole(QAction::PreferencesRole);
     application->addSeparator();
     QAction* quit = application->addAction(text(kQuitItemKey));
     quit->setShortcut(QKeySequence::Quit);

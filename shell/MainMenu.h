@@ -36,6 +36,7 @@ public:
     QMenu* windowsMenu() const { return _windowsMenu; }
     QAction* aboutItem() const { return _aboutItem; }
     QAction* checkForUpdatesItem() const { return _checkForUpdatesItem; }
+    QAction* preferencesItem() const { return _preferencesItem; }
 
     // A main window shows the menu; windows are taken up as they are first shown.
     void showInWindow(QMainWindow* window);
@@ -53,4 +54,5 @@ private:
     QMenu* _windowsMenu = nullptr;
     QAction* _aboutItem = nullptr;
     QAction* _checkForUpdatesItem = nullptr;
+    QAction* _preferencesItem = nullptr;
 };

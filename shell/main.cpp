@@ -1,4 +1,5 @@
 #include "shell/AppDelegate.h"
+#include "shell/Application.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -18,7 +19,7 @@ void onTerminate(int) {
 
 // A terminal's Ctrl-C or a session's TERM ends the application the way its Quit
 // command does, so the ordered end runs.
-void quitOnSignals(QApplication& app) {
+void quitOnSignals(Application& app) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) != 0)
         return;
     auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &app);
@@ -39,7 +40,7 @@ void quitOnSignals(QApplication& app) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lumisk"));
     QApplication::setOrganizationName(QStringLiteral("Lumisk"));
     QApplication::setQuitOnLastWindowClosed(false);

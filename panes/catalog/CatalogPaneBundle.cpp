@@ -1,6 +1,9 @@
 #include "CatalogPaneBundle.h"
 
+#include "CatalogPreferenceController.h"
+
 std::vector<std::unique_ptr<SS_PreferencePaneProtocol>> CatalogPaneBundle::preferencePanes() {
-    // The pane controller arrives with the preference panes themselves.
-    return {};
+    std::vector<std::unique_ptr<SS_PreferencePaneProtocol>> panes;
+    panes.push_back(std::make_unique<CatalogPreferenceController>());
+    return panes;
 }

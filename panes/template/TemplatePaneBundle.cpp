@@ -1,6 +1,9 @@
 #include "TemplatePaneBundle.h"
 
+#include "TemplatePreferenceController.h"
+
 std::vector<std::unique_ptr<SS_PreferencePaneProtocol>> TemplatePaneBundle::preferencePanes() {
-    // The pane controller arrives with the preference panes themselves.
-    return {};
+    std::vector<std::unique_ptr<SS_PreferencePaneProtocol>> panes;
+    panes.push_back(std::make_unique<TemplatePreferenceController>());
+    return panes;
 }

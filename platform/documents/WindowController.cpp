@@ -2,6 +2,18 @@
 
 #include "platform/documents/Document.h"
 
+#include <QVariant>
+
+namespace {
+constexpr char kControllerProperty[] = "lumiskWindowController";
+}
+
+WindowController* WindowController::forWindow(const QWidget* window) {
+    if (!window)
+        return nullptr;
+    return qobject_cast<WindowController*>(window->property(kControllerProperty).value<QObject*>());
+}
+
 WindowController::WindowController(QWidget* window) {
     setWindow(window);
 }
@@ -15,6 +27,8 @@ void WindowController::setWindow(QWidget* window) {
         return;
     delete _window.data();
     _window = window;
+    if (window)
+        window->setProperty(kControllerProperty, QVariant::fromValue<QObject*>(this));
 }
 
 void WindowController::showWindow() {

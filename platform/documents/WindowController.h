@@ -25,6 +25,9 @@ public:
     Document* document() const { return _document; }
     void setDocument(Document* document) { _document = document; }
 
+    // The controller managing the window, or null.
+    static WindowController* forWindow(const QWidget* window);
+
     // Shows the window, brings it to the front and makes it the active one.
     void showWindow();
 
