@@ -15,8 +15,13 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 
+class QTimer;
 class RoduvudeDadevizi;
+
+// The image cache's budget in KiB: a quarter of the memory, never below 32 MiB.
+int64_t imageCacheBudgetKiB(int32_t physicalMegabytes);
 
 // Keys of a catalog entry record. Absent keys mean their neutral value.
 inline constexpr char kEntryPathKey[] = "en_path";
@@ -109,6 +114,10 @@ inline constexpr char kVQFileCatalogPhotoVisiblyChangedNotify[] =
     "VQFileCatalogPhotoVisiblyChangedNotify";
 inline constexpr char kVQFileCatalogPropertyChangedNotify[] = "VQFileCatalogPropertyChangedNotify";
 inline constexpr char kUTErrorNofity[] = "UTErrorNofity";
+// Posted on the loader thread itself, userInfo {"vq_index"}: observers hand work on
+// views to the main thread themselves.
+inline constexpr char kVQFileCatalogThumbnailLoadCompletNofity[] =
+    "VQFileCatalogThumbnailLoadCompletNofity";
 
 // User-info keys.
 inline constexpr char kUpdatedIndexesKey[] = "updatedIndexes";
@@ -165,7 +174,8 @@ public:
     VQFileCatalog(const VQFileCatalog&) = delete;
     VQFileCatalog& operator=(const VQFileCatalog&) = delete;
 
-    // The owner calls this before it lets the catalog go.
+    // The owner calls this before it lets the catalog go: stops the eviction timer
+    // and the thumbnail loader.
     void shutdown();
 
     int fileCount() const;
@@ -181,6 +191,9 @@ public:
     // Stores the size fitted into 800 x 800.
     void setMaxScreenResolution(Size size);
     Size thumbnailSize() const { return _thumbnailSize; }
+    // Whether thumbnails are made by the background loader; off for a new catalog.
+    bool usesDeferedLoader() const { return _allowDeferedLoader; }
+    void setUsesDeferedLoader(bool flag) { _allowDeferedLoader = flag; }
     RoduvudeDadevizi* document() const { return _document; }
     void setDocument(RoduvudeDadevizi* document) { _document = document; }
     bool notificationsDisabled() const { return _disableNotifications; }
@@ -272,11 +285,38 @@ public:
     static bool isTemporaryFile(const QString& path);
     Image getThumbnailImageFromPathWithRotationWithLock(const QString& path, float degrees,
                                                         bool withLock);
+    // A copy scaled to fit the thumbnail size on a white ground of exactly that size.
+    Image getThumbnailImageFromImageWithRotation(const Image& image, float degrees) const;
     static Image makeMissingFileImage(const QString& text);
     static Image makeURLRetrievalFileImage(const QString& text);
 
+    // The thumbnail loader: one thread per catalog, started on demand. It keeps the
+    // catalog alive while it runs, so the owner may let go at any time.
+    // Answers whether a loader runs (none can for a catalog no shared_ptr owns).
+    bool activateDeferedLoader();
+    // Asks the loader to end, aborting a running fetch, and waits for it (5 s at most).
+    void stopDeferedLoader();
+    bool deferedLoaderOn() const { return _loaderFlags->deferedLoaderOn; }
+    // The eviction pass of the image cache, run every second by the timer.
+    void cleanCachedEntries();
+
 private:
     class URLDelegate;
+    friend class VQFileCatalogLoaderTest;
+    struct LoaderFlags {
+        std::atomic<bool> deferedLoaderOn{false};
+        std::atomic<bool> deferedLoaderShouldStop{false};
+        std::atomic<std::thread::id> thread{};
+    };
+
+    void deferedLoaderThread();
+    // One pass of the loader; false when it found nothing to do.
+    bool loadNextThumbnail();
+    void postThumbnailLoaded(int index);
+    void startEvictionTimer();
+    void stopEvictionTimer();
+    // Writes a URL entry's fetched bytes to its temporary file and stores the path.
+    bool storeFetchedURLData(VQFileCatalogEntry& record, const QByteArray& data);
 
     VQFileCatalogEntryRef newEntryWithDefaults() const;
     void insertEntry(const VQFileCatalogEntryRef& record, int position);
@@ -316,4 +356,8 @@ private:
     bool _performingDecode = false;
     int32_t _lastSelectedIndex = -1;
     std::atomic<bool> _disableNotifications{false};
+    std::atomic<bool> _allowDeferedLoader{false};
+    // Shared with the loader thread, which may outlive a stop that lost patience.
+    std::shared_ptr<LoaderFlags> _loaderFlags = std::make_shared<LoaderFlags>();
+    std::unique_ptr<QTimer> _heartbeatTimer;
 };
