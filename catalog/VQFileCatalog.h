@@ -278,6 +278,38 @@ public:
     // The fetched bytes of a URL entry, on the main thread; null when the fetch failed.
     void imageRetrievedDataTag(const QByteArray& data, int serialNumber);
 
+    // Typed forms of the numbered attributes; every change goes through the setter.
+    bool fileImageLoadedAtIndex(int index);
+    Image getFileImageAtIndex(int index);
+    Image getFileDirectImageAtIndex(int index);
+    QVariant getFileImageDataSizeAtIndex(int index);
+    // The zero size when not known.
+    Size getFileImageSizeAtIndex(int index);
+    QString getFileNameAtIndex(int index);
+    QString getFilePathAtIndex(int index);
+    QString getFileLocationAtIndex(int index);
+    QVariant getSerialNumberAtIndex(int index);
+    // The adjustments in one line ("NONE" when there are none).
+    QString getTransformSummaryAtIndex(int index);
+    bool getFileSelectionStateAtIndex(int index);
+    // Posts no selection notice.
+    void setFileSelectionStateAtIndexTo(int index, bool flag);
+    Rect getFileImageCropAtIndex(int index);
+    // Normalised into the picture; a crop of the whole picture is no crop, a crop of
+    // 3 points or less on a side is ignored.
+    void setFileImageCropAtIndexTo(int index, Rect crop);
+    Point getFileImageOffsetAtIndex(int index);
+    void setFileImageOffsetAtIndexTo(int index, Point offset);
+    QVariantList getFileImageRedEyeAtIndex(int index);
+    void setFileImageRedEyeAtIndexTo(int index, const QVariantList& spots);
+    QVariantList getFileImageCaptionsAtIndex(int index);
+    void setFileImageCaptionsAtIndexTo(int index, const QVariantList& captions);
+    // Sets the four enhancements of every selected entry; whether anything changed.
+    bool adjustSelectionSharpnessContrastSaturationBrightness(float sharpness, float contrast,
+                                                              float saturation, float brightness);
+    // The text a template field bound to a photo property shows; never null.
+    QString getEXIFValueForTagAtIndex(const QString& tag, int index);
+
     // Thumbnails, placeholders and temporary paths.
     // A new path prefix inside the temporary folder; callers append a file name.
     static QString createTempPath();
