@@ -328,3 +328,11 @@ TEST_F(VQFileCatalogLoaderTest, TwoActivationsStartOneThread) {
               QSize(40, 30));
     alone.shutdown();
 }
+
+TEST_F(VQFileCatalogLoaderTest, AThumbnailOfAnImageFillsTheThumbnailSizeOnWhite) {
+    const Image thumbnail =
+        catalog().getThumbnailImageFromImageWithRotation(Image(solidImage(200, 100, Qt::blue)), 90);
+    ASSERT_EQ(thumbnail.pixelSize(), QSize(72, 72));
+    EXPECT_TRUE(near(thumbnail.pixels().pixel(36, 18), Qt::blue));
+    EXPECT_TRUE(near(thumbnail.pixels().pixel(36, 60), Qt::white));
+}
