@@ -33,18 +33,19 @@ public:
             this, QString::fromLatin1(kVQFileCatalogThumbnailLoadCompletNofity), catalog,
             [this](const Notification& n) {
                 std::lock_guard lock(mutex);
-                indices.append(n.userInfo().value(QString::fromLatin1(kVQIndexKey)).toInt());
+                indices.push_back(n.userInfo().value(QString::fromLatin1(kVQIndexKey)).toInt());
             });
     }
     ~LoadedRecorder() { NotificationCenter::defaultCenter().removeObserver(this); }
+    // A deep copy: nothing shared with the list the loader thread appends to.
     QList<int> seen() {
         std::lock_guard lock(mutex);
-        return indices;
+        return QList<int>(indices.cbegin(), indices.cend());
     }
 
 private:
     std::mutex mutex;
-    QList<int> indices;
+    std::vector<int> indices;
 };
 
 // Captures warnings, such as the loader's complaint when a stop takes too long.
