@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <algorithm>
 #include <cstring>
 
@@ -71,9 +72,13 @@ bool VQFileCatalogEntry::isURL() const {
     return flag(*this, kEntryImageURLFlagKey);
 }
 
-VQFileCatalog::VQFileCatalog() = default;
+VQFileCatalog::VQFileCatalog() {
+    startEvictionTimer();
+}
 
 VQFileCatalog::~VQFileCatalog() {
+    stopDeferedLoader();
+    stopEvictionTimer();
     // Queued notices name the catalog by address only.
     NotificationQueue::defaultQueue().dequeueNotificationsMatching(
         Notification(QString(), static_cast<const VQFileCatalog*>(this)),
@@ -89,6 +94,8 @@ VQFileCatalog::~VQFileCatalog() {
 }
 
 void VQFileCatalog::shutdown() {
+    stopEvictionTimer();
+    stopDeferedLoader();
     if (_document)
         _document->undoManager()->removeAllActionsWithTarget(this);
 }
@@ -109,11 +116,6 @@ void VQFileCatalog::setFileExtensionFilters(const QStringList& filters) {
         _fileExtensionsFilter = filters;
     }
     testAllEntriesForChanges();
-}
-
-void VQFileCatalog::setMaxScreenResolution(Size size) {
-    std::lock_guard lock(_theLock);
-    _maxScreenResolution = UTScaleSizeToFit(size, Size{800, 800});
 }
 
 int VQFileCatalog::nextSerialNumber() {

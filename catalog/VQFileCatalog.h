@@ -16,8 +16,13 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 
+class QTimer;
 class RoduvudeDadevizi;
+
+// The image cache's budget in KiB: a quarter of the memory, never below 32 MiB.
+int64_t imageCacheBudgetKiB(int32_t physicalMegabytes);
 
 // Keys of a catalog entry record. Absent keys mean their neutral value.
 inline constexpr char kEntryPathKey[] = "en_path";
@@ -109,6 +114,10 @@ inline constexpr char kVQFileCatalogAttributeChangedNofity[] =
 inline constexpr char kVQFileCatalogPhotoVisiblyChangedNotify[] =
     "VQFileCatalogPhotoVisiblyChangedNotify";
 inline constexpr char kVQFileCatalogPropertyChangedNotify[] = "VQFileCatalogPropertyChangedNotify";
+// Posted on the loader thread itself, userInfo {"vq_index"}: observers hand work on
+// views to the main thread themselves.
+inline constexpr char kVQFileCatalogThumbnailLoadCompletNofity[] =
+    "VQFileCatalogThumbnailLoadCompletNofity";
 
 // User-info keys.
 inline constexpr char kUpdatedIndexesKey[] = "updatedIndexes";
@@ -163,7 +172,8 @@ public:
     VQFileCatalog(const VQFileCatalog&) = delete;
     VQFileCatalog& operator=(const VQFileCatalog&) = delete;
 
-    // The owner calls this before it lets the catalog go.
+    // The owner calls this before it lets the catalog go: stops the eviction timer
+    // and the thumbnail loader.
     void shutdown();
 
     int fileCount() const;
@@ -179,6 +189,9 @@ public:
     // Stores the size fitted into 800 x 800.
     void setMaxScreenResolution(Size size);
     Size thumbnailSize() const { return _thumbnailSize; }
+    // Whether thumbnails are made by the background loader; off for a new catalog.
+    bool usesDeferedLoader() const { return _allowDeferedLoader; }
+    void setUsesDeferedLoader(bool flag) { _allowDeferedLoader = flag; }
     RoduvudeDadevizi* document() const { return _document; }
     void setDocument(RoduvudeDadevizi* document) { _document = document; }
     bool notificationsDisabled() const { return _disableNotifications; }
@@ -263,6 +276,38 @@ public:
     // The fetched bytes of a URL entry, on the main thread; null when the fetch failed.
     void imageRetrievedDataTag(const QByteArray& data, int serialNumber);
 
+    // Typed forms of the numbered attributes; every change goes through the setter.
+    bool fileImageLoadedAtIndex(int index);
+    Image getFileImageAtIndex(int index);
+    Image getFileDirectImageAtIndex(int index);
+    QVariant getFileImageDataSizeAtIndex(int index);
+    // The zero size when not known.
+    Size getFileImageSizeAtIndex(int index);
+    QString getFileNameAtIndex(int index);
+    QString getFilePathAtIndex(int index);
+    QString getFileLocationAtIndex(int index);
+    QVariant getSerialNumberAtIndex(int index);
+    // The adjustments in one line ("NONE" when there are none).
+    QString getTransformSummaryAtIndex(int index);
+    bool getFileSelectionStateAtIndex(int index);
+    // Posts no selection notice.
+    void setFileSelectionStateAtIndexTo(int index, bool flag);
+    Rect getFileImageCropAtIndex(int index);
+    // Normalised into the picture; a crop of the whole picture is no crop, a crop of
+    // 3 points or less on a side is ignored.
+    void setFileImageCropAtIndexTo(int index, Rect crop);
+    Point getFileImageOffsetAtIndex(int index);
+    void setFileImageOffsetAtIndexTo(int index, Point offset);
+    QVariantList getFileImageRedEyeAtIndex(int index);
+    void setFileImageRedEyeAtIndexTo(int index, const QVariantList& spots);
+    QVariantList getFileImageCaptionsAtIndex(int index);
+    void setFileImageCaptionsAtIndexTo(int index, const QVariantList& captions);
+    // Sets the four enhancements of every selected entry; whether anything changed.
+    bool adjustSelectionSharpnessContrastSaturationBrightness(float sharpness, float contrast,
+                                                              float saturation, float brightness);
+    // The text a template field bound to a photo property shows; never null.
+    QString getEXIFValueForTagAtIndex(const QString& tag, int index);
+
     // Thumbnails, placeholders and temporary paths.
     // A new path prefix inside the temporary folder; callers append a file name.
     static QString createTempPath();
@@ -270,11 +315,38 @@ public:
     static bool isTemporaryFile(const QString& path);
     Image getThumbnailImageFromPathWithRotationWithLock(const QString& path, float degrees,
                                                         bool withLock);
+    // A copy scaled to fit the thumbnail size on a white ground of exactly that size.
+    Image getThumbnailImageFromImageWithRotation(const Image& image, float degrees) const;
     static Image makeMissingFileImage(const QString& text);
     static Image makeURLRetrievalFileImage(const QString& text);
 
+    // The thumbnail loader: one thread per catalog, started on demand. It keeps the
+    // catalog alive while it runs, so the owner may let go at any time.
+    // Answers whether a loader runs (none can for a catalog no shared_ptr owns).
+    bool activateDeferedLoader();
+    // Asks the loader to end, aborting a running fetch, and waits for it (5 s at most).
+    void stopDeferedLoader();
+    bool deferedLoaderOn() const { return _loaderFlags->deferedLoaderOn; }
+    // The eviction pass of the image cache, run every second by the timer.
+    void cleanCachedEntries();
+
 private:
     class URLDelegate;
+    friend class VQFileCatalogLoaderTest;
+    struct LoaderFlags {
+        std::atomic<bool> deferedLoaderOn{false};
+        std::atomic<bool> deferedLoaderShouldStop{false};
+        std::atomic<std::thread::id> thread{};
+    };
+
+    void deferedLoaderThread();
+    // One pass of the loader; false when it found nothing to do.
+    bool loadNextThumbnail();
+    void postThumbnailLoaded(int index);
+    void startEvictionTimer();
+    void stopEvictionTimer();
+    // Writes a URL entry's fetched bytes to its temporary file and stores the path.
+    bool storeFetchedURLData(VQFileCatalogEntry& record, const QByteArray& data);
 
     VQFileCatalogEntryRef newEntryWithDefaults() const;
     void insertEntry(const VQFileCatalogEntryRef& record, int position);
@@ -314,4 +386,8 @@ private:
     bool _performingDecode = false;
     int32_t _lastSelectedIndex = -1;
     std::atomic<bool> _disableNotifications{false};
+    std::atomic<bool> _allowDeferedLoader{false};
+    // Shared with the loader thread, which may outlive a stop that lost patience.
+    std::shared_ptr<LoaderFlags> _loaderFlags = std::make_shared<LoaderFlags>();
+    std::unique_ptr<QTimer> _heartbeatTimer;
 };

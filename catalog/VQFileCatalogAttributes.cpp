@@ -25,6 +25,7 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QSaveFile>
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <exception>
@@ -87,6 +88,21 @@ bool writeAtomically(const QString& path, const QByteArray& data) {
         return false;
     }
     return file.commit();
+}
+
+constexpr char kPlaceholderName[] = "CatalogDocument";
+constexpr char kURLPlaceholderName[] = "URL_Document";
+
+// Tickets of queued thumbnails, process-wide.
+qint64 nextThumbnailTicket() {
+    static std::atomic<qint64> counter{0};
+    return counter.fetch_add(1);
+}
+
+QImage solidWhite(Size size) {
+    QImage image(std::max(1, int(size.width)), std::max(1, int(size.height)), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    return image;
 }
 
 QVariant imageVariant(const Image& image) {
@@ -315,6 +331,21 @@ QVariant VQFileCatalog::getThumbnail(int index, const VQFileCatalogEntryRef& rec
     };
     if (disabled)
         return standIn(missingFilePicture(index).value<Image>());
+    if (_allowDeferedLoader && !weak_from_this().expired()) {
+        // The loader replaces the placeholder; a ticket already given stays, so the
+        // entry keeps its place in line.
+        Image placeholder =
+            imageNamed(key(record->isURL() ? kURLPlaceholderName : kPlaceholderName));
+        if (placeholder.isNull())
+            placeholder = Image(solidWhite(_thumbnailSize));
+        record->insert(key(kEntryThumbnailKey), QVariant::fromValue(placeholder));
+        if (!record->contains(key(kEntryThumbnailQueueKey)))
+            record->insert(key(kEntryThumbnailQueueKey), nextThumbnailTicket());
+        if (activateDeferedLoader())
+            return QVariant::fromValue(placeholder);
+        record->remove(key(kEntryThumbnailKey));
+        record->remove(key(kEntryThumbnailQueueKey));
+    }
     if (path.isEmpty() && record->isURL()) {
         const QUrl url = record->value(key(kEntryImageURLKey)).toUrl();
         return standIn(makeURLRetrievalFileImage(stringWithFormat(
@@ -508,6 +539,15 @@ void VQFileCatalog::makeTempFileForImageEntryThreaded(VQFileCatalogEntry& record
         disableURLEntry(record);
 }
 
+bool VQFileCatalog::storeFetchedURLData(VQFileCatalogEntry& record, const QByteArray& data) {
+    const QUrl url = record.value(key(kEntryImageURLKey)).toUrl();
+    const QString path = createTempPath() + safeFileName(lastURLComponent(url));
+    if (!writeAtomically(path, data))
+        return false;
+    record.insert(key(kEntryPathKey), path);
+    return true;
+}
+
 void VQFileCatalog::imageRetrievedDataTag(const QByteArray& data, int serialNumber) {
     int index;
     {
@@ -517,10 +557,7 @@ void VQFileCatalog::imageRetrievedDataTag(const QByteArray& data, int serialNumb
             return;
         VQFileCatalogEntry& record = *_entries.at(index);
         if (!data.isEmpty()) {
-            const QUrl url = record.value(key(kEntryImageURLKey)).toUrl();
-            const QString path = createTempPath() + safeFileName(lastURLComponent(url));
-            if (writeAtomically(path, data))
-                record.insert(key(kEntryPathKey), path);
+            storeFetchedURLData(record, data);
         } else if (record.value(key(kEntryEnabledKey), true).toBool()) {
             record.insert(key(kEntryEnabledKey), false);
         }

@@ -243,6 +243,10 @@ QByteArray AppDelegate::synchronousDataFetch(const QUrl& url) {
     return _urlRetriever->synchronousDataFetch(url);
 }
 
+QByteArray AppDelegate::cancellableDataFetch(const QUrl& url, const std::atomic<bool>& cancelled) {
+    return _urlRetriever->synchronousDataFetch(url, cancelled);
+}
+
 void AppDelegate::asynchronousImageFetchDataTagCompletionDelegate(
     const QUrl& url, int32_t tag, std::shared_ptr<URLImageRetrievalDelegate> delegate) {
     _urlRetriever->asynchronousImageFetchDataTagCompletionDelegate(url, tag, std::move(delegate));

@@ -92,6 +92,7 @@ public:
     // Image fetches, forwarded to the retriever.
     Image synchronousImageFetch(const QUrl& url);
     QByteArray synchronousDataFetch(const QUrl& url) override;
+    QByteArray cancellableDataFetch(const QUrl& url, const std::atomic<bool>& cancelled) override;
     void asynchronousImageFetchDataTagCompletionDelegate(
         const QUrl& url, int32_t tag, std::shared_ptr<URLImageRetrievalDelegate> delegate) override;
     URLResourceRetriever& urlRetriever() { return *_urlRetriever; }

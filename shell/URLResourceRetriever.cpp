@@ -13,13 +13,15 @@ namespace {
 
 // The body at `url`, or a null array when the transfer fails for any reason.
 QByteArray fetchBytes(const QUrl& url, const URLResourceRetriever::Limits& limits,
-                      const std::atomic<bool>& cancelled) {
+                      const std::atomic<bool>& cancelled,
+                      const std::atomic<bool>* alsoCancelled = nullptr) {
     URLFetch::Options options;
     options.connectTimeoutMs = limits.connectTimeoutSeconds * 1000;
     options.timeoutMs = limits.timeoutSeconds * 1000;
     options.maxRedirects = limits.maxRedirects;
     options.maxBytes = limits.maxBytes;
     options.protocols = "http,https,file";
+    options.alsoCancelled = alsoCancelled;
     const URLFetch::Result result = URLFetch::get(url, options, &cancelled);
     if (!result.ok())
         qWarning("Image fetch of %s failed: %s", url.toEncoded().constData(),
@@ -67,6 +69,11 @@ Image URLResourceRetriever::synchronousImageFetch(const QUrl& url) {
 
 QByteArray URLResourceRetriever::synchronousDataFetch(const QUrl& url) {
     return fetchBytes(url, _limits, *_cancelled);
+}
+
+QByteArray URLResourceRetriever::synchronousDataFetch(const QUrl& url,
+                                                      const std::atomic<bool>& cancelled) {
+    return fetchBytes(url, _limits, *_cancelled, &cancelled);
 }
 
 void URLResourceRetriever::asynchronousImageFetchDataTagCompletionDelegate(

@@ -35,6 +35,8 @@ public:
     // The bytes at the URL, read on the calling thread within the limits; null when
     // the read fails. Safe on any thread.
     QByteArray synchronousDataFetch(const QUrl& url);
+    // As above; setting `cancelled` ends the read (null answer).
+    QByteArray synchronousDataFetch(const QUrl& url, const std::atomic<bool>& cancelled);
 
     // Fetches on a thread of its own; the delegate, kept alive until then, later gets
     // imageRetrievedDataTag on the main thread with the bytes (null on failure) and `tag`.

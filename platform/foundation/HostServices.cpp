@@ -15,6 +15,10 @@ HostServices::~HostServices() {
     gHost.compare_exchange_strong(self, nullptr);
 }
 
+QByteArray HostServices::cancellableDataFetch(const QUrl& url, const std::atomic<bool>& cancelled) {
+    return cancelled.load() ? QByteArray() : synchronousDataFetch(url);
+}
+
 HostServices* HostServices::current() {
     return gHost.load();
 }

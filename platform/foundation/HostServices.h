@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -47,6 +48,9 @@ public:
     // The bytes at the URL, read on the calling thread within the fetch time limits;
     // null when the read fails. Safe on any thread.
     virtual QByteArray synchronousDataFetch(const QUrl& url) = 0;
+    // As above, but a set `cancelled` ends the read soon (null answer). A host that
+    // can't cancel reads the whole.
+    virtual QByteArray cancellableDataFetch(const QUrl& url, const std::atomic<bool>& cancelled);
     // Reads the URL on a thread of its own; the delegate, kept alive until then, gets
     // the bytes (null on failure) and the tag on the main thread.
     virtual void asynchronousImageFetchDataTagCompletionDelegate(

@@ -13,6 +13,10 @@ struct Transfer {
     QByteArray data;
     int64_t maxBytes = 0;
     const std::atomic<bool>* cancelled = nullptr;
+    const std::atomic<bool>* alsoCancelled = nullptr;
+    bool isCancelled() const {
+        return (cancelled && cancelled->load()) || (alsoCancelled && alsoCancelled->load());
+    }
 };
 
 size_t writeBody(char* ptr, size_t size, size_t count, void* userdata) {
@@ -26,7 +30,7 @@ size_t writeBody(char* ptr, size_t size, size_t count, void* userdata) {
 
 int progress(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     auto* transfer = static_cast<Transfer*>(userdata);
-    return transfer->cancelled && transfer->cancelled->load() ? 1 : 0;
+    return transfer->isCancelled() ? 1 : 0;
 }
 
 void initCurlOnce() {
@@ -43,7 +47,8 @@ URLFetch::Result URLFetch::get(const QUrl& url, const Options& options,
         result.error = QStringLiteral("invalid address");
         return result;
     }
-    if (cancelled && cancelled->load()) {
+    if ((cancelled && cancelled->load()) ||
+        (options.alsoCancelled && options.alsoCancelled->load())) {
         result.error = QStringLiteral("cancelled");
         return result;
     }
@@ -56,6 +61,7 @@ URLFetch::Result URLFetch::get(const QUrl& url, const Options& options,
     Transfer transfer;
     transfer.maxBytes = options.maxBytes;
     transfer.cancelled = cancelled;
+    transfer.alsoCancelled = options.alsoCancelled;
     const QByteArray encoded = url.toEncoded();
     curl_easy_setopt(curl, CURLOPT_URL, encoded.constData());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, options.protocols);

@@ -21,6 +21,8 @@ struct Options {
     int64_t maxBytes = 256 * 1024 * 1024;
     // Schemes the first request may use; redirects only ever go to http and https.
     const char* protocols = "http,https";
+    // A second flag that also ends the transfer when set (an owner's stop, say).
+    const std::atomic<bool>* alsoCancelled = nullptr;
 };
 
 struct Result {
