@@ -1,6 +1,7 @@
 #include "framework/model/TMRectangleObject.h"
 
 #include "framework/model/TMGeometry.h"
+#include "framework/model/TMStrokeFill.h"
 #include "framework/model/TMUtilities.h"
 #include "platform/archiving/Archiver.h"
 #include "platform/archiving/Unarchiver.h"
@@ -383,48 +384,7 @@ bool TMRectangleObject::hitTest(Point point) const {
 // Drawing
 
 void TMRectangleObject::drawObject(bool drawHandles) {
-    GraphicsContext* context = GraphicsContext::currentContext();
-    const BezierPath p = path();
-    const bool shadow = shadowIsOn();
-    if (context && _fillEnabled) {
-        if (shadow) {
-            context->saveGraphicsState();
-            applyShadow();
-        }
-        if (_gradientFillEnabled) {
-            // The gradient casts no shadow of its own: a white fill under it does.
-            if (shadow) {
-                context->setFillColor(Color::whiteColor().toQColor());
-                p.fill();
-            }
-        } else {
-            context->setFillColor(_fillColor.toQColor());
-            p.fill();
-        }
-        if (shadow)
-            context->restoreGraphicsState();
-        if (_gradientFillEnabled) {
-            _gradientFill->setDrawsFlipped(!drawingThumbnail());
-            context->saveGraphicsState();
-            p.addClip();
-            _gradientFill->fillRectRotated(unrotatedRect(), _rotation);
-            context->restoreGraphicsState();
-        }
-    }
-    if (context && _strokeEnabled) {
-        // A filled shape has cast its shadow already.
-        const bool strokeShadow = shadow && !_fillEnabled;
-        if (strokeShadow) {
-            context->saveGraphicsState();
-            applyShadow();
-        }
-        context->setStrokeColor(_strokeColor.toQColor());
-        p.stroke();
-        if (strokeShadow)
-            context->restoreGraphicsState();
-    }
-    if (context)
-        context->setColor(Color::blackColor().toQColor());
+    TMDrawStrokeAndFill(*this, path(), unrotatedRect(), _rotation);
     if (drawHandles && selected() && !inCreation())
         this->drawHandles();
     _lastDrawnInView = View::focusView();
