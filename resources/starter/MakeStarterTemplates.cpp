@@ -1,9 +1,12 @@
 // Writes the templates shipped with the application through the framework's
 // own writer, so that they always match the current file format.
 //
-//   MakeStarterTemplates <output folder>
+//   MakeStarterTemplates <templates folder> <masks folder>
+//
+// The masks are greyscale pictures drawn here too: light keeps the photograph.
 
 #include "framework/model/TMLineObject.h"
+#include "framework/model/TMOvalPhotoMask.h"
 #include "framework/model/TMPhotoObject.h"
 #include "framework/model/TMPrintAreaObject.h"
 #include "framework/model/TMTextObject.h"
@@ -14,8 +17,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QImage>
 #include <QTextStream>
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -201,6 +207,18 @@ void collage(TemplateDocument& document, Size page) {
     }
 }
 
+// One photo in an oval that fades into the paper.
+void portrait(TemplateDocument& document, Size page) {
+    constexpr float margin = 72;
+    const TMPhotoObjectRef cell = TMPhotoObject::newTemplateObjectWithOriginSize(
+        {margin, margin}, {page.width - 2 * margin, page.height - 2 * margin});
+    auto oval = TMPhotoMask::create<TMOvalPhotoMask>();
+    oval->setFeatherPct(0.6f);
+    cell->setMask(oval);
+    cell->setMaskEnabled(true);
+    document.addObject(cell);
+}
+
 struct Starter {
     const char* id;
     const char* name;
@@ -242,17 +260,75 @@ bool writeStarter(const Starter& starter, const Paper& paper, const QDir& folder
     return true;
 }
 
+// A mask picture: coverage from 0 to 1 at each pixel centre, in a picture
+// 0..1 across and down.
+using Coverage = std::function<double(double x, double y)>;
+constexpr int kMaskSize = 400;
+
+bool writeMask(const char* name, const Coverage& coverage, const QDir& folder) {
+    QImage picture(kMaskSize, kMaskSize, QImage::Format_Grayscale8);
+    for (int y = 0; y < kMaskSize; ++y) {
+        uchar* line = picture.scanLine(y);
+        for (int x = 0; x < kMaskSize; ++x) {
+            const double value = coverage((x + 0.5) / kMaskSize, (y + 0.5) / kMaskSize);
+            line[x] = uchar(std::lround(std::clamp(value, 0.0, 1.0) * 255));
+        }
+    }
+    const QString path = folder.filePath(str(name));
+    if (!picture.save(path, "JPG", 95)) {
+        QTextStream(stderr) << path << ": cannot write the mask" << Qt::endl;
+        return false;
+    }
+    return true;
+}
+
+double smoothstep(double from, double to, double value) {
+    const double t = std::clamp((value - from) / (to - from), 0.0, 1.0);
+    return t * t * (3 - 2 * t);
+}
+
+// Full in the middle, fading out towards the edges along an ellipse.
+double softVignette(double x, double y) {
+    const double r = std::hypot((x - 0.5) / 0.5, (y - 0.5) / 0.5);
+    return 1 - smoothstep(0.55, 0.98, r);
+}
+
+// A rectangle with round corners, a narrow soft edge and a margin all round.
+double roundedFrame(double x, double y) {
+    constexpr double half = 0.42, radius = 0.12, soft = 0.006;
+    const double qx = std::max(std::abs(x - 0.5) - (half - radius), 0.0);
+    const double qy = std::max(std::abs(y - 0.5) - (half - radius), 0.0);
+    const double distance = std::hypot(qx, qy) - radius;
+    return 1 - smoothstep(-soft, soft, distance);
+}
+
+// A rectangle whose sides wander like torn paper; fixed waves, so that every
+// build draws the same edge.
+double tornEdge(double x, double y) {
+    const auto wander = [](double t, double phase) {
+        return 0.018 * std::sin(t * 23 + phase) + 0.011 * std::sin(t * 61 + 2 * phase) +
+               0.006 * std::sin(t * 149 + 3 * phase);
+    };
+    constexpr double inset = 0.08, soft = 0.003;
+    const double inside =
+        std::min({x - (inset + wander(y, 0.3)), (1 - inset + wander(y, 1.7)) - x,
+                  y - (inset + wander(x, 2.9)), (1 - inset + wander(x, 4.1)) - y});
+    return smoothstep(-soft, soft, inside);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    if (argc != 2) {
-        QTextStream(stderr) << "usage: MakeStarterTemplates <output folder>" << Qt::endl;
+    if (argc != 3) {
+        QTextStream(stderr) << "usage: MakeStarterTemplates <templates folder> <masks folder>"
+                            << Qt::endl;
         return 2;
     }
     GeneratorHost host;
     const QDir folder(QString::fromLocal8Bit(argv[1]));
-    if (!QDir().mkpath(folder.path()))
+    const QDir masks(QString::fromLocal8Bit(argv[2]));
+    if (!QDir().mkpath(folder.path()) || !QDir().mkpath(masks.path()))
         return 1;
 
     const std::vector<Starter> starters{
@@ -310,10 +386,19 @@ int main(int argc, char** argv) {
          "Twenty photos to a page, each with its file name.",
          contactSheet,
          {kLetter, kA4}},
+        {"lumisk.template.portrait",
+         "Portrait",
+         "Portraits",
+         "One photo in an oval with a soft edge.",
+         portrait,
+         {kLetter, kA4}},
     };
     bool ok = true;
     for (const Starter& starter : starters)
         for (const Paper& paper : starter.papers)
             ok = writeStarter(starter, paper, folder) && ok;
+    ok = writeMask("Soft Vignette.jpg", softVignette, masks) && ok;
+    ok = writeMask("Rounded Frame.jpg", roundedFrame, masks) && ok;
+    ok = writeMask("Torn Edge.jpg", tornEdge, masks) && ok;
     return ok ? 0 : 1;
 }

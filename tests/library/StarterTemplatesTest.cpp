@@ -1,13 +1,20 @@
 #include "TemplateFiles.h"
 
+#include "framework/model/TMBitmapPhotoMask.h"
+#include "framework/model/TMOvalPhotoMask.h"
+#include "framework/model/TMPhotoObject.h"
 #include "library/NewTemplateManager.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/Resources.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/ImageFocus.h"
 #include "support/TestHome.h"
 #include "support/TestHost.h"
 
 #include <QDir>
+#include <QImage>
+#include <QImageReader>
 #include <gtest/gtest.h>
 
 namespace {
@@ -84,6 +91,74 @@ TEST(StarterTemplatesTest, EveryShippedTemplateInstallsAndReads) {
     const TemplateHandleRef fallback = manager.defaultTemplate();
     ASSERT_TRUE(fallback);
     EXPECT_EQ(fallback->documentID(), localizedString(str("DEFAULT_DOC_ID")));
+}
+
+TEST(StarterTemplatesTest, ThePortraitFadesItsPhotoIntoAnOval) {
+    TestHome home;
+    TestHost host;
+    const QDir shipped(Resources::sharePath() + str("/Templates"));
+    NewTemplateManager manager(NewTemplateManager::userTemplatesFolderPath());
+    for (const char* file : {"Portrait (Letter).vyxTemplate", "Portrait (A4).vyxTemplate"})
+        ASSERT_TRUE(manager.installTemplateAtFile(shipped.filePath(str(file)), false)) << file;
+
+    for (const char* name : {"Portrait (Letter)", "Portrait (A4)"}) {
+        const TemplateHandleRef portrait = manager.templateWithName(str(name));
+        ASSERT_TRUE(portrait) << name;
+        EXPECT_FALSE(portrait->thumbnailProxy().isNull()) << name;
+        const TemplatePageObjects page = portrait->objectsOnPage(0);
+        ASSERT_EQ(portrait->photoCells(), 1) << name;
+        QList<TMObjectRef> objects = page.objects;
+        for (const QVariantMap& dictionary : page.dictionaries)
+            objects.append(TMObject::newTemplateObjectWithRepresentation(dictionary));
+        std::shared_ptr<TMPhotoObject> cell;
+        for (const TMObjectRef& object : objects)
+            if (auto photo = std::dynamic_pointer_cast<TMPhotoObject>(object))
+                cell = photo;
+        ASSERT_TRUE(cell) << name;
+        EXPECT_TRUE(cell->maskEnabled()) << name;
+        const auto oval = std::dynamic_pointer_cast<TMOvalPhotoMask>(cell->mask());
+        ASSERT_TRUE(oval) << name;
+        EXPECT_GT(oval->featherPct(), 0.2f) << name;
+        EXPECT_LE(oval->featherPct(), 1.0f) << name;
+    }
+}
+
+// Every shipped mask is a greyscale picture of the kind the start-up
+// installer copies, is listed in a masks folder, and keeps the middle of a
+// photograph while cutting away its corner.
+TEST(StarterTemplatesTest, ShippedMasksCutAPhotographToTheirShape) {
+    TestHost host;
+    host.masksPath = Resources::sharePath() + str("/Masks");
+    const QStringList masks = TMBitmapPhotoMask::installedBitmapMasks();
+    ASSERT_EQ(masks, QStringList({str("Rounded Frame.jpg"), str("Soft Vignette.jpg"),
+                                  str("Torn Edge.jpg")}));
+
+    constexpr int side = 120;
+    for (const QString& name : masks) {
+        const std::string label = name.toStdString();
+        QImageReader reader(host.masksPath + QLatin1Char('/') + name);
+        EXPECT_EQ(reader.read().format(), QImage::Format_Grayscale8) << label;
+
+        const auto cell = TMPhotoObject::newTemplateObjectWithOriginSize({0, 0}, {side, side});
+        auto mask = TMPhotoMask::create<TMBitmapPhotoMask>();
+        mask->setMaskPatternName(name);
+        cell->setMask(mask);
+        cell->setMaskEnabled(true);
+
+        QImage pixels(side, side, QImage::Format_ARGB32_Premultiplied);
+        pixels.fill(Qt::red);
+        Image photograph(pixels);
+        {
+            ImageFocus focus(photograph);
+            mask->applyMasktoRect(Rect(0, 0, side, side));
+            focus.unlockFocus();
+        }
+        const QImage& masked = photograph.pixels();
+        EXPECT_GE(qAlpha(masked.pixel(side / 2, side / 2)), 250) << label;
+        for (const auto& [x, y] : {std::pair{1, 1}, std::pair{side - 2, side - 2},
+                                   std::pair{side / 2, 1}, std::pair{1, side / 2}})
+            EXPECT_LE(qAlpha(masked.pixel(x, y)), 8) << label << " at " << x << "," << y;
+    }
 }
 
 } // namespace
