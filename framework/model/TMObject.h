@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
 #include <cstdint>
@@ -112,6 +113,10 @@ public:
     void initWithRect(const Rect& rect);
 
     virtual QVariantMap dictRepresentation() const;
+    // What reading the representation had to leave out (a part that did not
+    // decode, members of an unknown kind), for the reader to tell the user;
+    // empty when the object read whole.
+    virtual QStringList readProblems() const { return {}; }
     // A new object of the same class through the representation: same identifier.
     TMObjectRef copy() const;
     void encodeWithCoder(Archiver& coder) const override;

@@ -117,19 +117,32 @@ void TMObjectGroup::initWithRepresentationAtDepth(const QVariantMap& representat
     QList<TMObjectRef> members;
     const QVariantList stored = Unarchiver::unarchiveObject(container->toByteArray()).toList();
     for (const QVariant& item : stored) {
-        if (item.metaType() != QMetaType::fromType<QVariantMap>())
+        if (item.metaType() != QMetaType::fromType<QVariantMap>()) {
+            _readProblems.append(
+                QStringLiteral("A group member that is no page object was left out."));
             continue;
+        }
         const QVariantMap member = item.toMap();
-        TMObjectRef object = newTemplateObjectOfKind(member.value(key(kKindKey)).toString());
-        if (!object)
+        const QString kind = member.value(key(kKindKey)).toString();
+        TMObjectRef object = newTemplateObjectOfKind(kind);
+        if (!object) {
+            _readProblems.append(
+                QStringLiteral("A group member of the unknown kind \"%1\" was left out.")
+                    .arg(kind));
             continue;
+        }
         if (auto* group = dynamic_cast<TMObjectGroup*>(object.get())) {
-            if (depth >= kMaxNestingDepth)
+            if (depth >= kMaxNestingDepth) {
+                _readProblems.append(
+                    QStringLiteral("Groups nested deeper than %1 levels were left out.")
+                        .arg(kMaxNestingDepth));
                 continue;
+            }
             group->initWithRepresentationAtDepth(member, depth + 1);
         } else {
             object->initWithRepresentation(member);
         }
+        _readProblems.append(object->readProblems());
         members.append(object);
     }
     setGroupedObjects(members);

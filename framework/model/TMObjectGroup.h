@@ -47,6 +47,7 @@ public:
     // Members of kinds without a class are left out, as are groups too deep.
     void initWithRepresentation(const QVariantMap& representation) override;
     QVariantMap dictRepresentation() const override;
+    QStringList readProblems() const override { return _readProblems; }
 
     const QList<TMObjectRef>& groupedObjects() const { return _groupedObjects; }
     // The group takes the members' union frame and deselects them; rotated
@@ -86,5 +87,6 @@ private:
     void flip(bool horizontal);
 
     QList<TMObjectRef> _groupedObjects;
+    QStringList _readProblems;
     bool _disallowResize = false;
 };

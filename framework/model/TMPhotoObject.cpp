@@ -124,13 +124,16 @@ void TMPhotoObject::initWithRepresentation(const QVariantMap& representation) {
             // The archive of no mask.
             adoptMask(nullptr);
         } else {
-            qWarning().noquote() << QStringLiteral(
-                                        "A photo cell's mask could not be read (%1); the "
-                                        "default mask stays.")
-                                        .arg(error.isEmpty() ? QStringLiteral("not a mask")
-                                                             : error);
+            _maskReadProblem =
+                QStringLiteral("A photo cell's mask could not be read (%1) and was left out; "
+                               "the cell shows its default mask.")
+                    .arg(error.isEmpty() ? QStringLiteral("not a mask") : error);
         }
     }
+}
+
+QStringList TMPhotoObject::readProblems() const {
+    return _maskReadProblem.isEmpty() ? QStringList() : QStringList{_maskReadProblem};
 }
 
 QVariantMap TMPhotoObject::dictRepresentation() const {

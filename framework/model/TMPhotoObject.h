@@ -51,6 +51,7 @@ public:
     void initShadow() override;
     void initWithRepresentation(const QVariantMap& representation) override;
     QVariantMap dictRepresentation() const override;
+    QStringList readProblems() const override;
 
     // The base's, with room for the rendered shadow: 72 points more on every side.
     Rect visibleFrame() const override;
@@ -116,4 +117,5 @@ private:
     std::optional<Image> _cachedImage;
     // Masks this cell has been parent of, so none keeps pointing at it after it is gone.
     std::vector<std::weak_ptr<TMPhotoMask>> _adoptedMasks;
+    QString _maskReadProblem;
 };

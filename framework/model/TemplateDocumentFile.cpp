@@ -378,9 +378,10 @@ BinaryTemplate readBinaryTemplate(QIODevice& file, const HeaderOffsetsRec& offse
         const QVariantMap representation = item.toMap();
         const QString kind = representation.value(key(kKindKey)).toString();
         if (const TMObjectRef object =
-                TMObject::newTemplateObjectOfKindWithRepresentation(kind, representation))
+                TMObject::newTemplateObjectOfKindWithRepresentation(kind, representation)) {
             contents.objects.append(object);
-        else
+            contents.dropped.append(object->readProblems());
+        } else
             ++unknownKinds[kind];
     }
     // Kinds of a later version, or damaged kinds: the rest of the page still reads.
@@ -574,6 +575,7 @@ bool TemplateDocument::readFromFileOfType(const QString& path, const QString& ty
     // What was left out is gone from the document: saving it must be a choice.
     if (!contents.dropped.isEmpty())
         updateChangeCount(ChangeDone);
+    contents.dropped.removeDuplicates();
     setError(error, contents.dropped.join(QLatin1Char('\n')));
     return true;
 }

@@ -1,3 +1,4 @@
+#include "framework/model/TMObjectGroup.h"
 #include "framework/model/TMPhotoObject.h"
 #include "framework/model/TemplateDocument.h"
 #include "framework/model/TemplateFileFormat.h"
@@ -1091,6 +1092,40 @@ TEST_F(TemplateFileDamageTest, AnUnknownObjectKindIsLeftOutNamed) {
     EXPECT_EQ(message.split(QLatin1Char('\n')),
               QStringList({"2 page objects of the unknown kind \"TMLaterObject\" were left out.",
                            "One page object of the unknown kind \"TMOnceObject\" was left out."}));
+}
+
+// Parts of objects that do not read are named too: a cell whose mask is
+// damaged and group members of an unknown kind, however deep.
+TEST_F(TemplateFileDamageTest, PartsOfObjectsThatDoNotReadAreNamed) {
+    QVariantList objects =
+        Unarchiver::unarchiveObject(real.parsed.record("PAGE")->payload).toList();
+    QVariantMap cell =
+        TMPhotoObject::newTemplateObjectWithOriginSize({10, 10}, {40, 30})->dictRepresentation();
+    cell.insert(str(kPhotoMaskKey), QByteArray("no archive"));
+    QVariantMap later = cell;
+    later.insert(str("kind"), str("TMLaterObject"));
+    const TMObjectGroupRef inner = TMObjectGroup::newTemplateObject();
+    inner->setGroupedObjects({TMPhotoObject::newTemplateObjectWithOriginSize({0, 0}, {20, 20})});
+    QVariantMap innerGroup = inner->dictRepresentation();
+    innerGroup.insert(str(kGroupContainerKey), Archiver::archivedData(QVariantList{later, cell}));
+    QVariantMap outerGroup = innerGroup;
+    outerGroup.insert(str(kGroupContainerKey), Archiver::archivedData(QVariantList{innerGroup}));
+    objects.append(cell);
+    objects.append(outerGroup);
+    QByteArray bytes = real.bytes;
+    appendRecord(bytes, HeaderOffsetsRec::Page, kRecordPage, objects);
+
+    bool ok = false;
+    QString message;
+    const auto document = open(bytes, &ok, &message);
+    ASSERT_TRUE(ok) << message.toStdString();
+    EXPECT_TRUE(document->isDocumentEdited());
+    EXPECT_EQ(document->objects().size(), real.objectCount + 2);
+    const QStringList lines = message.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2) << message.toStdString();
+    EXPECT_TRUE(lines.at(0).startsWith(str("A photo cell's mask could not be read")));
+    EXPECT_EQ(lines.at(1),
+              str("A group member of the unknown kind \"TMLaterObject\" was left out."));
 }
 
 TEST_F(TemplateFileDamageTest, DamagedImageEntriesRefuseTheFile) {
