@@ -1,12 +1,15 @@
 #include "TestPage.h"
 #include "framework/model/TMArcObject.h"
+#include "framework/model/TMBezigonObject.h"
 #include "framework/model/TMBitmapPhotoMask.h"
 #include "framework/model/TMImageObject.h"
 #include "framework/model/TMLineObject.h"
 #include "framework/model/TMObjectGroup.h"
 #include "framework/model/TMOvalObject.h"
 #include "framework/model/TMOvalPhotoMask.h"
+#include "framework/model/TMPhotoMaskManager.h"
 #include "framework/model/TMPhotoObject.h"
+#include "framework/model/TMPolygonObject.h"
 #include "framework/model/TMPrintAreaObject.h"
 #include "framework/model/TMRectPhotoMask.h"
 #include "framework/model/TMRectangleObject.h"
@@ -360,6 +363,38 @@ TEST_F(TemplateGroups, EveryPageObjectClassReadsBackAndWritesTheSameRecords) {
     document.addObject(groupOf({field, groupOf({property, box})}));
     document.addObject(ellipse);
     document.addObject(groupOf({line, arc}));
+
+    // Polygons clicked out as the editor does, and a cell with each mask kind.
+    const auto clickOut = [](TMPolygonObject& shape, Point start, std::vector<Point> clicks) {
+        shape.setInCreation(true);
+        for (Point p : clicks) {
+            shape.setFrameCornersFromTo(start, p);
+            shape.nextSegment(p);
+            start = p;
+        }
+        shape.endSegment(start);
+        shape.setInCreation(false);
+    };
+    const auto polygon = TMPolygonObject::newTemplateObject();
+    clickOut(*polygon, {300, 300}, {{360, 300}, {340, 350}});
+    polygon->setClosedState(true);
+    polygon->setFillState(true);
+    const auto bezigon = TMBezigonObject::newTemplateObject();
+    clickOut(*bezigon, {300, 400}, {{360, 400}, {330, 460}});
+    document.addObject(polygon);
+    document.addObject(groupOf({bezigon}));
+    float x = 400;
+    for (const QString& name : TMPhotoMaskManager::sharedManager()->photoMaskNames()) {
+        const TMPhotoMaskRef mask = TMPhotoMaskManager::sharedManager()->photoMaskWithName(name);
+        if (!mask)
+            continue;
+        const auto masked = cellAt(x, 500);
+        masked->setMask(mask);
+        masked->setMaskEnabled(true);
+        document.addObject(masked);
+        x += 45;
+    }
+    EXPECT_GE(x, 400 + 45 * 8) << "the oval, rectangle and six shaped masks";
     EXPECT_EQ(property->photoNumber(), rect->photoNumber());
 
     const QString first = path("every.vyxTemplate");
