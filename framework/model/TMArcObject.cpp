@@ -1,4 +1,5 @@
 #include "framework/model/TMArcObject.h"
+#include "framework/model/TMShapeValues.h"
 
 #include "framework/model/TMRectangleObject.h"
 #include "framework/model/TMUtilities.h"
@@ -24,12 +25,6 @@ constexpr float kHitTolerance = 3.0f;
 
 QString key(const char* name) {
     return QString::fromLatin1(name);
-}
-
-std::optional<Color> colorFromData(const QVariant& value) {
-    if (value.metaType() != QMetaType::fromType<QByteArray>())
-        return std::nullopt;
-    return Unarchiver::unarchiveValue<Color>(value.toByteArray());
 }
 
 // Whether p lies in the ellipse of the centre and radii.

@@ -1,4 +1,5 @@
 #include "framework/model/TMLineObject.h"
+#include "framework/model/TMShapeValues.h"
 
 #include "framework/model/TMGeometry.h"
 #include "framework/model/TMRectangleObject.h"
@@ -24,16 +25,6 @@ constexpr float kPointsPerInch = 72.0f;
 
 QString key(const char* name) {
     return QString::fromLatin1(name);
-}
-
-LineCapStyle capStyle(int32_t cap) {
-    return cap == 1 ? LineCapStyle::Round : cap == 2 ? LineCapStyle::Square : LineCapStyle::Butt;
-}
-
-std::optional<Color> colorFromData(const QVariant& value) {
-    if (value.metaType() != QMetaType::fromType<QByteArray>())
-        return std::nullopt;
-    return Unarchiver::unarchiveValue<Color>(value.toByteArray());
 }
 
 bool isLeftKnob(int k) {

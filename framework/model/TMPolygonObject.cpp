@@ -1,4 +1,5 @@
 #include "framework/model/TMPolygonObject.h"
+#include "framework/model/TMShapeValues.h"
 
 #include "framework/model/TMGeometry.h"
 #include "framework/model/TMRectangleObject.h"
@@ -27,32 +28,6 @@ constexpr float kHitTolerance = 3.0f;
 
 QString key(const char* name) {
     return QString::fromLatin1(name);
-}
-
-LineJoinStyle joinStyle(int32_t join) {
-    return join == 1   ? LineJoinStyle::Round
-           : join == 2 ? LineJoinStyle::Bevel
-                       : LineJoinStyle::Miter;
-}
-
-LineCapStyle capStyle(int32_t cap) {
-    return cap == 1 ? LineCapStyle::Round : cap == 2 ? LineCapStyle::Square : LineCapStyle::Butt;
-}
-
-std::optional<Color> colorFromData(const QVariant& value) {
-    if (value.metaType() != QMetaType::fromType<QByteArray>())
-        return std::nullopt;
-    return Unarchiver::unarchiveValue<Color>(value.toByteArray());
-}
-
-BezierPath scaledAbout(const BezierPath& path, Point center, float sx, float sy) {
-    AffineTransform t;
-    t.translateXByYBy(center.x, center.y);
-    t.scaleXByYBy(sx, sy);
-    t.translateXByYBy(-center.x, -center.y);
-    BezierPath copy = path;
-    copy.transformUsingAffineTransform(t);
-    return copy;
 }
 
 Point minus(Point a, Point b) {

@@ -1,4 +1,5 @@
 #include "framework/model/TMRectangleObject.h"
+#include "framework/model/TMShapeValues.h"
 
 #include "framework/model/TMGeometry.h"
 #include "framework/model/TMStrokeFill.h"
@@ -54,33 +55,6 @@ std::vector<float> dashLengths(const QString& pattern) {
     for (const QString& piece : pattern.split(u'-'))
         lengths.push_back(dashLength(piece));
     return lengths;
-}
-
-LineJoinStyle joinStyle(int32_t join) {
-    return join == 1   ? LineJoinStyle::Round
-           : join == 2 ? LineJoinStyle::Bevel
-                       : LineJoinStyle::Miter;
-}
-
-LineCapStyle capStyle(int32_t cap) {
-    return cap == 1 ? LineCapStyle::Round : cap == 2 ? LineCapStyle::Square : LineCapStyle::Butt;
-}
-
-std::optional<Color> colorFromData(const QVariant& value) {
-    if (value.metaType() != QMetaType::fromType<QByteArray>())
-        return std::nullopt;
-    return Unarchiver::unarchiveValue<Color>(value.toByteArray());
-}
-
-// A path scaled about a centre along the page axes.
-BezierPath scaledAbout(const BezierPath& path, Point center, float sx, float sy) {
-    AffineTransform t;
-    t.translateXByYBy(center.x, center.y);
-    t.scaleXByYBy(sx, sy);
-    t.translateXByYBy(-center.x, -center.y);
-    BezierPath copy = path;
-    copy.transformUsingAffineTransform(t);
-    return copy;
 }
 
 } // namespace
