@@ -1,3 +1,4 @@
+#include "ClickOut.h"
 #include "framework/model/GenericDocument.h"
 #include "framework/model/TMBezigonObject.h"
 #include "framework/model/TemplateDocument.h"
@@ -29,22 +30,6 @@ QStringList texts(const std::vector<Point>& points) {
     for (Point p : points)
         list.append(stringFromPoint(p));
     return list;
-}
-
-// The editor's sequence for a start, single clicks and a final double click.
-void clickOut(TMPolygonObject& shape, Point start, const std::vector<Point>& clicks,
-              Point doubleClick) {
-    shape.setInCreation(true);
-    for (Point p : clicks) {
-        shape.setFrameCornersFromTo(start, p);
-        shape.nextSegment(p);
-        start = p;
-    }
-    shape.setFrameCornersFromTo(start, doubleClick);
-    shape.nextSegment(doubleClick);
-    shape.endSegment(doubleClick);
-    shape.setInCreation(false);
-    shape.recache();
 }
 
 TMBezigonObjectRef clickedBezigon(Point start, const std::vector<Point>& clicks, Point last) {

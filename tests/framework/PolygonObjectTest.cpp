@@ -1,3 +1,4 @@
+#include "ClickOut.h"
 #include "framework/model/GenericDocument.h"
 #include "framework/model/TMPolygonObject.h"
 #include "framework/model/TMRectangleObject.h"
@@ -23,24 +24,6 @@ QString str(const char* text) {
 }
 
 const Color kRed = Color::calibratedRGB(1, 0, 0);
-
-// What the editor sends while the user clicks a polygon out: a move to every
-// click first, a single click at each inner point and a double click (its
-// first click, then the second) at the last.
-void clickOut(TMPolygonObject& polygon, Point start, const std::vector<Point>& clicks,
-              Point doubleClick) {
-    polygon.setInCreation(true);
-    for (Point p : clicks) {
-        polygon.setFrameCornersFromTo(start, p);
-        polygon.nextSegment(p);
-        start = p;
-    }
-    polygon.setFrameCornersFromTo(start, doubleClick);
-    polygon.nextSegment(doubleClick);
-    polygon.endSegment(doubleClick);
-    polygon.setInCreation(false);
-    polygon.recache();
-}
 
 TMPolygonObjectRef clickedPolygon(Point start, const std::vector<Point>& clicks, Point last) {
     TMPolygonObjectRef polygon = TMPolygonObject::newTemplateObject();

@@ -1,3 +1,4 @@
+#include "ClickOut.h"
 #include "TestPage.h"
 #include "framework/model/TMArcObject.h"
 #include "framework/model/TMBezigonObject.h"
@@ -365,22 +366,12 @@ TEST_F(TemplateGroups, EveryPageObjectClassReadsBackAndWritesTheSameRecords) {
     document.addObject(groupOf({line, arc}));
 
     // Polygons clicked out as the editor does, and a cell with each mask kind.
-    const auto clickOut = [](TMPolygonObject& shape, Point start, std::vector<Point> clicks) {
-        shape.setInCreation(true);
-        for (Point p : clicks) {
-            shape.setFrameCornersFromTo(start, p);
-            shape.nextSegment(p);
-            start = p;
-        }
-        shape.endSegment(start);
-        shape.setInCreation(false);
-    };
     const auto polygon = TMPolygonObject::newTemplateObject();
-    clickOut(*polygon, {300, 300}, {{360, 300}, {340, 350}});
+    clickOut(*polygon, {300, 300}, {{360, 300}}, {340, 350});
     polygon->setClosedState(true);
     polygon->setFillState(true);
     const auto bezigon = TMBezigonObject::newTemplateObject();
-    clickOut(*bezigon, {300, 400}, {{360, 400}, {330, 460}});
+    clickOut(*bezigon, {300, 400}, {{360, 400}}, {330, 460});
     document.addObject(polygon);
     document.addObject(groupOf({bezigon}));
     float x = 400;
