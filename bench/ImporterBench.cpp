@@ -2,7 +2,8 @@
 // photos, and Debian's vipsthumbnail on the same files for comparison. Run on
 // one core: taskset -c 0 bench/ImporterBench
 #include "catalog/Importer.h"
-#include "platform/foundation/HostServices.h"
+#include "support/SyntheticPhotos.h"
+#include "support/TestHost.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,71 +17,17 @@
 
 namespace {
 
-constexpr int kPhotoWidth = 4000;
-constexpr int kPhotoHeight = 3000;
 constexpr int kPhotoCount = 8;
 constexpr float kThumbnailSide = 256;
-
-// The importer asks the host only for the system version.
-class BenchHost : public HostServices {
-public:
-    int preferencesIntFor(int) override { return 0; }
-    void setPreferencesIntFor(int, int) override {}
-    bool preferencesBOOLFor(int) override { return false; }
-    void setPreferencesBOOLFor(bool, int) override {}
-    QString preferencesStringFor(int) override { return {}; }
-    void setPreferencesStringFor(const QString&, int) override {}
-    Size preferencesNSSizeFor(int) override { return {}; }
-    void setPreferencesNSSizeFor(Size, int) override {}
-    uint32_t osSystemVersion() override { return 0x1049; }
-    QString accessPath(int) override { return {}; }
-    QString tempFolder() override { return QDir::tempPath(); }
-    QString fileSizeString(int64_t bytes) override { return QString::number(bytes); }
-    const BezierPath* handlePath(int) override { return nullptr; }
-    void clearHandleGraphics() override {}
-    QStringList installedTemplateCategories() override { return {}; }
-    void resumeWaitMonitor() override {}
-    void suspendWaitMonitor() override {}
-    int32_t physicalRAM() override { return 4096; }
-    QByteArray synchronousDataFetch(const QUrl&) override { return {}; }
-    void asynchronousImageFetchDataTagCompletionDelegate(
-        const QUrl&, int32_t, std::shared_ptr<URLImageRetrievalDelegate>) override {}
-};
-
-// Smooth gradients with fine noise, so the files have a photo's size and detail.
-QImage syntheticPhoto(int seed) {
-    QImage image(kPhotoWidth, kPhotoHeight, QImage::Format_RGB32);
-    uint32_t noise = 2463534242u + uint32_t(seed);
-    for (int y = 0; y < kPhotoHeight; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < kPhotoWidth; ++x) {
-            noise ^= noise << 13;
-            noise ^= noise >> 17;
-            noise ^= noise << 5;
-            const int grain = int(noise & 31) - 16;
-            const int r = (x * 255 / kPhotoWidth + seed * 40) % 256;
-            const int g = (y * 255 / kPhotoHeight + ((x / 97) % 3) * 30) % 256;
-            const int b = ((x + y) * 255 / (kPhotoWidth + kPhotoHeight) + seed * 20) % 256;
-            row[x] = qRgb(std::clamp(r + grain, 0, 255), std::clamp(g + grain, 0, 255),
-                          std::clamp(b + grain, 0, 255));
-        }
-    }
-    return image;
-}
 
 struct Photos {
     QTemporaryDir dir;
     QStringList paths;
     double megabytes = 0;
 
-    Photos() {
-        for (int i = 0; i < kPhotoCount; ++i) {
-            const QString path = dir.filePath(QStringLiteral("photo%1.jpg").arg(i));
-            if (!syntheticPhoto(i).save(path, "jpeg", 90))
-                std::abort();
-            paths.append(path);
+    Photos() : paths(writeSyntheticPhotos(QDir(dir.path()), kPhotoCount)) {
+        for (const QString& path : paths)
             megabytes += QFileInfo(path).size() / 1e6;
-        }
     }
 };
 
@@ -162,11 +109,10 @@ BENCHMARK(BM_ImageWithScreenSize)->Unit(benchmark::kMillisecond)->UseRealTime()-
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    BenchHost host;
-    HostServices::install(&host);
+    TestHost host;
+    host.systemVersion = 0x1049;
     benchmark::Initialize(&argc, argv);
-    std::printf("Making %d synthetic %d x %d JPEG photos...\n", kPhotoCount, kPhotoWidth,
-                kPhotoHeight);
+    std::printf("Making %d synthetic %d x %d JPEG photos...\n", kPhotoCount, 4000, 3000);
     std::printf("%.1f MB in all\n", photos().megabytes);
     benchmark::RunSpecifiedBenchmarks();
     if (gOurThumbnailSeconds > 0 && gVipsThumbnailSeconds > 0)

@@ -4,8 +4,9 @@
 // Usage: bench/ThumbnailLoaderBench [entries [photos]] (default 2000 over 100).
 #include "catalog/Importer.h"
 #include "catalog/VQFileCatalog.h"
-#include "platform/foundation/HostServices.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "support/SyntheticPhotos.h"
+#include "support/TestHost.h"
 #include "utilities/GeometryUtilities.h"
 
 #include <QApplication>
@@ -23,72 +24,19 @@ namespace {
 constexpr int kPhotoWidth = 4000;
 constexpr int kPhotoHeight = 3000;
 
-class BenchHost : public HostServices {
-public:
-    int preferencesIntFor(int) override { return 0; }
-    void setPreferencesIntFor(int, int) override {}
-    bool preferencesBOOLFor(int) override { return false; }
-    void setPreferencesBOOLFor(bool, int) override {}
-    QString preferencesStringFor(int) override { return {}; }
-    void setPreferencesStringFor(const QString&, int) override {}
-    Size preferencesNSSizeFor(int) override { return {}; }
-    void setPreferencesNSSizeFor(Size, int) override {}
-    uint32_t osSystemVersion() override { return 0x1049; }
-    QString accessPath(int) override { return {}; }
-    QString tempFolder() override { return QDir::tempPath(); }
-    QString fileSizeString(int64_t bytes) override { return QString::number(bytes); }
-    const BezierPath* handlePath(int) override { return nullptr; }
-    void clearHandleGraphics() override {}
-    QStringList installedTemplateCategories() override { return {}; }
-    void resumeWaitMonitor() override {}
-    void suspendWaitMonitor() override {}
-    int32_t physicalRAM() override { return 4096; }
-    QByteArray synchronousDataFetch(const QUrl&) override { return {}; }
-    void asynchronousImageFetchDataTagCompletionDelegate(
-        const QUrl&, int32_t, std::shared_ptr<URLImageRetrievalDelegate>) override {}
-};
-
-// Gradients with fine noise, so the files have a photo's size; no embedded thumbnail.
-QImage syntheticPhoto(int seed) {
-    QImage image(kPhotoWidth, kPhotoHeight, QImage::Format_RGB32);
-    uint32_t noise = 2463534242u + uint32_t(seed);
-    for (int y = 0; y < kPhotoHeight; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < kPhotoWidth; ++x) {
-            noise ^= noise << 13;
-            noise ^= noise >> 17;
-            noise ^= noise << 5;
-            const int grain = int(noise & 31) - 16;
-            const int r = (x * 255 / kPhotoWidth + seed * 40) % 256;
-            const int g = (y * 255 / kPhotoHeight + ((x / 97) % 3) * 30) % 256;
-            const int b = ((x + y) * 255 / (kPhotoWidth + kPhotoHeight) + seed * 20) % 256;
-            row[x] = qRgb(std::clamp(r + grain, 0, 255), std::clamp(g + grain, 0, 255),
-                          std::clamp(b + grain, 0, 255));
-        }
-    }
-    return image;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    BenchHost host;
-    HostServices::install(&host);
+    TestHost host;
+    host.systemVersion = 0x1049;
     const int entries = argc > 1 ? std::max(1, atoi(argv[1])) : 2000;
     const int photos = argc > 2 ? std::max(1, atoi(argv[2])) : 100;
 
     QTemporaryDir dir;
-    QStringList paths;
-    for (int i = 0; i < photos; ++i) {
-        const QString path = dir.filePath(QStringLiteral("photo%1.jpg").arg(i));
-        if (!syntheticPhoto(i).save(path, "jpeg", 90)) {
-            std::fprintf(stderr, "Couldn't write %s\n", qPrintable(path));
-            return 1;
-        }
-        paths.append(path);
-    }
+    const QStringList paths =
+        writeSyntheticPhotos(QDir(dir.path()), photos, kPhotoWidth, kPhotoHeight);
 
     // Direct runs before and after the loader's, so drift of the machine's load
     // weighs on both sides alike.
