@@ -8,6 +8,7 @@
 #include "framework/model/TMPhotoObject.h"
 #include "framework/model/TMTextObject.h"
 #include "platform/archiving/Archiver.h"
+#include "platform/archiving/Unarchiver.h"
 #include "platform/documents/View.h"
 #include "platform/foundation/Random.h"
 #include "platform/foundation/UndoManager.h"
@@ -165,6 +166,13 @@ TEST(CaptionObject, EveryValueReadsBackFromItsRepresentation) {
     EXPECT_TRUE(read->hasCachedOutline());
     EXPECT_EQ(read->dictRepresentation(), d);
     EXPECT_EQ(read->copy()->dictRepresentation(), d);
+
+    // Archived by class, as a photograph's captions are kept.
+    const QByteArray archive =
+        Archiver::archivedData(std::static_pointer_cast<Archivable>(caption));
+    const auto unarchived = Unarchiver::unarchiveObjectOfClass<TMCaptionObject>(archive);
+    ASSERT_TRUE(unarchived);
+    EXPECT_EQ(unarchived->dictRepresentation(), d);
 }
 
 // ---------------------------------------------------------------------------
@@ -524,6 +532,16 @@ TEST(CaptionDrawing, TheTextIsCentredTurnedAndUprightFlippedOrNot) {
     EXPECT_GT(turned.maxY - turned.minY, 2 * (turned.maxX - turned.minX));
     EXPECT_NEAR((turned.minX + turned.maxX) / 2.0, 50, 3);
     EXPECT_NEAR((turned.minY + turned.maxY) / 2.0, 50, 3);
+
+    // A long text wraps into lines, all within the box of 68 x 38 points
+    // that fits in the ellipse.
+    const RedPixels wrapped = drawnText({90, 60}, str("one two three four five six seven"));
+    ASSERT_GT(wrapped.count, 0);
+    EXPECT_GT(wrapped.maxY - wrapped.minY, 25);
+    EXPECT_GE(wrapped.minX, 50 - 34);
+    EXPECT_LE(wrapped.maxX, 50 + 34);
+    EXPECT_GE(wrapped.minY, 50 - 19);
+    EXPECT_LE(wrapped.maxY, 50 + 19);
 
     // A T has its weight at the top when it stands upright, on a flipped
     // page and in an unflipped image alike.
