@@ -3,6 +3,7 @@
 #include "framework/model/TMArcObject.h"
 #include "framework/model/TMBezigonObject.h"
 #include "framework/model/TMBitmapPhotoMask.h"
+#include "framework/model/TMCaptionObject.h"
 #include "framework/model/TMImageObject.h"
 #include "framework/model/TMLineObject.h"
 #include "framework/model/TMObjectGroup.h"
@@ -374,6 +375,15 @@ TEST_F(TemplateGroups, EveryPageObjectClassReadsBackAndWritesTheSameRecords) {
     clickOut(*bezigon, {300, 400}, {{360, 400}}, {330, 460});
     document.addObject(polygon);
     document.addObject(groupOf({bezigon}));
+    // A thought cloud whose puffs were built before saving.
+    const auto caption = TMCaptionObject::newTemplateObjectWithOriginSize({300, 550}, {120, 60});
+    caption->setShape(TMCaptionObject::SmallCloud);
+    caption->setTailStyle(TMCaptionObject::Bubbles);
+    caption->setMaxSize({600, 400});
+    caption->setText(str("Look!"));
+    caption->basicShape();
+    ASSERT_TRUE(caption->hasCachedOutline());
+    document.addObject(caption);
     float x = 400;
     for (const QString& name : TMPhotoMaskManager::sharedManager()->photoMaskNames()) {
         const TMPhotoMaskRef mask = TMPhotoMaskManager::sharedManager()->photoMaskWithName(name);

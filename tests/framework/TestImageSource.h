@@ -23,7 +23,9 @@ public:
             offsets[cell] = offset;
     }
     int32_t scalingModeForCell(int32_t) override { return scalingMode; }
-    std::vector<std::shared_ptr<TMObject>> captionArrayForCell(int32_t) override { return {}; }
+    std::vector<std::shared_ptr<TMObject>> captionArrayForCell(int32_t) override {
+        return captions;
+    }
     float preferredDPI() override { return 0; }
     int32_t destinationDevice() override { return device; }
     bool notificationsDisabled() override { return disabled; }
@@ -42,6 +44,8 @@ public:
     QHash<int32_t, Point> offsets;
     QHash<int32_t, QString> fieldValues;
     QHash<QPair<QString, int32_t>, QString> properties;
+    // The captions of every cell's photograph.
+    std::vector<std::shared_ptr<TMObject>> captions;
     int32_t scalingMode = ScalingModeFill;
     int32_t device = 0;
     bool disabled = false;

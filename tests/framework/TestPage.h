@@ -10,18 +10,18 @@
 #include <string>
 
 // A page of width x height pixels, one pixel a point unless told otherwise,
-// top-down as the editor's canvas and the renderer's images are, in focus
-// while it is drawn into.
+// top-down as the editor's canvas and the renderer's images are (unless told
+// it is not flipped), in focus while it is drawn into.
 class TestPage {
 public:
     TestPage(int width, int height, DestinationKind kind, QColor background = Qt::white,
-             float pixelsPerPoint = 1)
+             float pixelsPerPoint = 1, bool flipped = true)
         : _pixels(width, height, QImage::Format_ARGB32_Premultiplied) {
         _pixels.fill(background);
         _painter.begin(&_pixels);
         _context = std::make_unique<GraphicsContext>(
             _painter, Size{float(width) / pixelsPerPoint, float(height) / pixelsPerPoint}, kind,
-            true);
+            flipped);
         _focus = std::make_unique<GraphicsContext::Focus>(*_context);
     }
     // Ends the drawing on first use.
