@@ -213,7 +213,7 @@ TEST_F(TemplateMapperSource, BookPagesKeepTheirOwnTexts) {
 
 TEST_F(TemplateMapperSource, ArchiveDefaultsAndRoundTrip) {
     // The library's default template, installed in the user's folder.
-    const QString folder = NewTemplateManager::userTemplatesFolderPath();
+    const QString folder = NewTemplateManager::sharedTemplateManager()->templatesFolderPath();
     ASSERT_TRUE(QDir().mkpath(folder));
     writeTemplate(str("default.vyxTemplate"), 1, {}, folder,
                   localizedString(str("DEFAULT_DOC_ID")));
