@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QVariantMap>
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -72,5 +73,5 @@ private:
     mutable QByteArray _profileRef;
     mutable int _lastErrCode = 0;
     mutable QString _profileName;
-    bool _externalMatch = false;
+    std::atomic<bool> _externalMatch{false};
 };

@@ -9,6 +9,7 @@
 
 #include <QPainter>
 #include <lcms2.h>
+#include <thread>
 
 namespace {
 
@@ -369,6 +370,11 @@ TEST_F(TemplateMapperSource, DrawingKeepsABoundOffsetWithoutEditingTheDocument) 
     output->setDestinationDevice(DestinationOutput);
     draw(output.get(), DestinationKind::Printer);
     drainEvents();
+    EXPECT_EQ(catalog().getFileImageOffsetAtIndex(0), (Point{500, 0}));
+
+    // Nor does the window's mapper when a print thread draws with it.
+    std::thread printThread([&mapper] { mapper->keepDrawnOffsetForCell(Point{20, 0}, 0); });
+    printThread.join();
     EXPECT_EQ(catalog().getFileImageOffsetAtIndex(0), (Point{500, 0}));
 
     // The window's mapper keeps it, without undo or a change to the document.
