@@ -1,7 +1,11 @@
 #include "documents/RoduvudeDadevizi.h"
 
 #include "catalog/VQFileCatalog.h"
+#include "layout/TemplateMapper.h"
+#include "library/NewTemplateManager.h"
+#include "platform/foundation/HostServices.h"
 #include "platform/foundation/LocalizedStrings.h"
+#include "platform/foundation/PreferenceIndex.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
 
@@ -20,9 +24,14 @@ double defaultsNumber(const char* key, double fallback) {
 
 RoduvudeDadevizi::RoduvudeDadevizi() : _fileCatalog(std::make_shared<VQFileCatalog>()) {
     _fileCatalog->setDocument(this);
+    if (HostServices* services = HostServices::current()) {
+        _printArrangementMode = services->preferencesIntFor(PrefLayoutArrangementMode);
+        _printScaleMode = services->preferencesIntFor(PrefLayoutScaleMode);
+    }
 }
 
 RoduvudeDadevizi::~RoduvudeDadevizi() {
+    _mapper.reset();
     _fileCatalog->shutdown();
     _fileCatalog->setDocument(nullptr);
 }
@@ -86,4 +95,64 @@ void RoduvudeDadevizi::setDefaultSaturation(float saturation) {
 void RoduvudeDadevizi::setDefaultBrightness(float brightness) {
     setWithUndo(_defaultBrightness, brightness, &RoduvudeDadevizi::setDefaultBrightness,
                 kDefBrightnessAction);
+}
+
+std::shared_ptr<TemplateMapper> RoduvudeDadevizi::templateMapper() {
+    if (!_mapper) {
+        const TemplateHandleRef master =
+            NewTemplateManager::sharedTemplateManager()->defaultTemplate();
+        if (master)
+            master->assertPageDescOnDocument(*this);
+        _mapper = std::make_shared<TemplateMapper>(master, _fileCatalog);
+        _mapper->setLayoutMode(_printArrangementMode);
+        _mapper->setScalingMode(_printScaleMode);
+    }
+    return _mapper;
+}
+
+void RoduvudeDadevizi::setTemplateMapper(std::shared_ptr<TemplateMapper> mapper) {
+    _mapper = std::move(mapper);
+    if (_mapper) {
+        _mapper->setLayoutMode(_printArrangementMode);
+        _mapper->setScalingMode(_printScaleMode);
+    }
+}
+
+TemplateHandleRef RoduvudeDadevizi::masterTemplate() const {
+    return _mapper ? _mapper->masterTemplate() : nullptr;
+}
+
+void RoduvudeDadevizi::setMasterTemplate(const TemplateHandleRef& masterTemplate) {
+    const TemplateHandleRef old = this->masterTemplate();
+    UndoManager* undo = undoManager();
+    undo->registerUndo(this, [this, old] { setMasterTemplate(old); });
+    undo->setActionName(localizedString(QString::fromLatin1(kTemplateChangeAction)));
+    if (_mapper)
+        _mapper->setMasterTemplate(masterTemplate);
+    if (masterTemplate)
+        masterTemplate->assertPageDescOnDocument(*this);
+}
+
+void RoduvudeDadevizi::setPrintArrangementMode(int mode) {
+    const int old = _printArrangementMode;
+    UndoManager* undo = undoManager();
+    undo->registerUndo(this, [this, old] { setPrintArrangementMode(old); });
+    undo->setActionName(localizedString(QString::fromLatin1(kArrangeModeAction)));
+    _printArrangementMode = mode;
+    const std::shared_ptr<TemplateMapper> mapper = templateMapper();
+    mapper->setLayoutMode(mode);
+    mapper->setScalingMode(_printScaleMode);
+}
+
+void RoduvudeDadevizi::setPrintScaleMode(int mode) {
+    const int old = _printScaleMode;
+    UndoManager* undo = undoManager();
+    undo->registerUndo(this, [this, old] { setPrintScaleMode(old); });
+    undo->setActionName(localizedString(QString::fromLatin1(kScaleModeAction)));
+    _printScaleMode = mode;
+    templateMapper()->setScalingMode(mode);
+}
+
+void RoduvudeDadevizi::takeOverBookContainer(const QVariantList& pages) {
+    templateMapper()->setBookContainer(pages);
 }

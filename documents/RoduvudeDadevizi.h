@@ -2,8 +2,11 @@
 
 #include "framework/model/GenericDocument.h"
 
+#include <QVariantList>
 #include <memory>
 
+class TemplateHandle;
+class TemplateMapper;
 class VQFileCatalog;
 
 // User defaults of the application's enhancement defaults (texts of numbers).
@@ -18,11 +21,15 @@ inline constexpr char kDefSharpnessAction[] = "DEF_SHARPNESS";
 inline constexpr char kDefContrastAction[] = "DEF_CONTRAST";
 inline constexpr char kDefSaturationAction[] = "DEF_SATURATION";
 inline constexpr char kDefBrightnessAction[] = "DEF_BRIGHTNESS";
+inline constexpr char kTemplateChangeAction[] = "TEMPLATE_CHANGE";
+inline constexpr char kArrangeModeAction[] = "ARRANGE_MODE";
+inline constexpr char kScaleModeAction[] = "SCALE_MODE";
 
-// The "Photo Catalog" document, as far as its catalog needs it so far: the
-// catalog it owns, the enhancement values of photos that have none of their own,
-// and the flag that a repaired read leaves the document modified. Undo, change
-// counting and the file name come from the document base.
+// The "Photo Catalog" document, as far as its catalog and layout need it so far:
+// the catalog it owns, the layout of its photos on the master template with the
+// arrangement and scaling modes, the enhancement values of photos that have none
+// of their own, and the flag that a repaired read leaves the document modified.
+// Undo, change counting and the file name come from the document base.
 class RoduvudeDadevizi : public GenericDocument {
     Q_OBJECT
 
@@ -32,6 +39,25 @@ public:
 
     VQFileCatalog& fileCatalog() const { return *_fileCatalog; }
     std::shared_ptr<VQFileCatalog> sharedFileCatalog() const { return _fileCatalog; }
+
+    // Made on first use over the library's default template (which first gives
+    // the document its page), with the document's two modes.
+    std::shared_ptr<TemplateMapper> templateMapper();
+    // Gives the new mapper the document's two modes.
+    void setTemplateMapper(std::shared_ptr<TemplateMapper> mapper);
+    // The mapper's master; null before the mapper exists.
+    std::shared_ptr<TemplateHandle> masterTemplate() const;
+    // One undoable step ("TEMPLATE_CHANGE"): the existing mapper's master, and the
+    // template's page given to the document.
+    void setMasterTemplate(const std::shared_ptr<TemplateHandle>& masterTemplate);
+    // Undoable ("ARRANGE_MODE", "SCALE_MODE"); the mapper follows.
+    int getPrintArrangementMode() const { return _printArrangementMode; }
+    void setPrintArrangementMode(int mode);
+    int getPrintScaleMode() const { return _printScaleMode; }
+    void setPrintScaleMode(int mode);
+    // The book pages of a catalog record of an older generation ("bookContainer"),
+    // which now belong to the layout.
+    void takeOverBookContainer(const QVariantList& pages);
 
     // Whatever the argument, the document counts as modified after its read.
     void setModifiedOnDecode(bool flag);
@@ -56,6 +82,9 @@ private:
     void setWithUndo(T& field, T value, void (RoduvudeDadevizi::*setter)(T), const char* actionKey);
 
     std::shared_ptr<VQFileCatalog> _fileCatalog;
+    std::shared_ptr<TemplateMapper> _mapper;
+    int _printArrangementMode = 0;
+    int _printScaleMode = 0;
     bool _modifiedOnDecode = false;
     bool _useAppEnhDefaults = true;
     int _defaultSharpness = 0;

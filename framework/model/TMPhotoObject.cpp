@@ -391,15 +391,11 @@ bool TMPhotoObject::drawPhotoInRectToScreen(const Rect& r, bool toScreen) {
             const Rect moved = offsetRect(visible, -p.x, -p.y);
             visible = TMBindRectInRect(moved, source);
             if (!(visible.origin == moved.origin)) {
-                // Too far: the largest offset that keeps the cell covered goes
-                // back to the catalog, without notifications.
+                // Too far: the source may keep the largest offset that keeps
+                // the cell covered.
                 const Point held{moved.minX() - visible.minX() + p.x,
                                  moved.minY() - visible.minY() + p.y};
-                const Point stored = TMMapPoint(bounds, natural, held);
-                const bool wasDisabled = _imageSource->notificationsDisabled();
-                _imageSource->setNotificationsDisabled(true);
-                _imageSource->setOffsetForCell(stored, cell);
-                _imageSource->setNotificationsDisabled(wasDisabled);
+                _imageSource->keepDrawnOffsetForCell(TMMapPoint(bounds, natural, held), cell);
             }
         }
         destination = r;

@@ -32,6 +32,10 @@ public:
     // The placement offset in natural pixels; (0, 0) when none.
     virtual Point offsetForCell(int32_t cell) = 0;
     virtual void setOffsetForCell(Point offset, int32_t cell) = 0;
+    // A drawing found the stored offset too far and drew the nearest one that
+    // keeps the cell covered; a source may keep it. Not a change by the user: by
+    // default stored through setOffsetForCell with notifications off.
+    virtual void keepDrawnOffsetForCell(Point offset, int32_t cell);
     // One mode for all cells: ScalingModeFill, ScalingModeFit, any other value stretches.
     virtual int32_t scalingModeForCell(int32_t cell) = 0;
     // The caption objects of the cell's photograph, placed in its natural
