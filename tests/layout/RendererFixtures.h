@@ -35,12 +35,14 @@ inline QVariantMap oldObject(const char* kind, float x, float y, float w, float 
 
 // An older-generation file with a page of the given points.
 inline QString writeOldTemplate(const QTemporaryDir& folder, const char* name, Size page,
-                                const QVariantList& objects, const QVariantMap& extra = {}) {
+                                const QVariantList& objects, const QVariantMap& extra = {},
+                                bool flipped = false) {
     QVariantMap root = extra;
     root.insert(str("name"), str(name));
     root.insert(str("pageDesc"), QVariantMap{{str("dpi"), 72.0},
                                              {str("width"), double(page.width) / 72},
-                                             {str("height"), double(page.height) / 72}});
+                                             {str("height"), double(page.height) / 72},
+                                             {str("flipped"), flipped}});
     root.insert(str("objects"), objects);
     const QString path = folder.filePath(str(name));
     QFile file(path);

@@ -133,6 +133,39 @@ TEST_F(TemplateRendererTest, AnOffsetPastThePhotosEdgeIsBoundAndStoredBack) {
     }
 }
 
+TEST_F(TemplateRendererTest, OffsetsMoveThePhotoAlikeOnFlippedPagesAndOnOlderSystems) {
+    const struct {
+        const char* what;
+        bool flipped;
+        uint32_t system;
+        QColor top;
+        QColor bottom;
+    } cases[] = {
+        // A flipped page is drawn top-down, its photos marked flipped: the same picture.
+        {"flipped page", true, 0x1046, Qt::red, Qt::green},
+        // Before 10.3 the source rectangle was taken unmirrored: the other half shows.
+        {"before 10.3", false, 0x1028, Qt::green, Qt::blue},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        _host.systemVersion = c.system;
+        TestImageSource source;
+        source.images[0] = bandedPhoto(400, 400);
+        source.offsets[0] = {0, 150};
+        TemplateRenderer renderer;
+        renderer.setTemplate(TemplateHandle::templateHandleWithFile(
+            writeOldTemplate(_folder, "flip.plist", {200, 100},
+                             {oldObject("photo", 0, 0, 200, 100)}, {}, c.flipped)));
+        ASSERT_EQ(renderer.templateHandle()->flipped(), c.flipped);
+        renderer.setImageSource(&source);
+        const QImage pixels = renderOffscreen(renderer, 200, 100, c.flipped);
+        EXPECT_TRUE(near(at(pixels, 100, 10), c.top)) << at(pixels, 100, 10).name().toStdString();
+        EXPECT_TRUE(near(at(pixels, 100, 90), c.bottom))
+            << at(pixels, 100, 90).name().toStdString();
+        EXPECT_EQ(source.offsets.value(0), (Point{0, 100}));
+    }
+}
+
 TEST_F(TemplateRendererTest, OutputAsksForTheFullPhotoAndTheScreenForTheScreenOne) {
     TestImageSource source;
     source.images[0] = plainPhoto(40, 20, Qt::green);
