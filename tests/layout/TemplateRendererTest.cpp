@@ -604,6 +604,22 @@ TEST_F(TemplateRendererTest, NamedImagesOfTheOlderGenerationAreArchived) {
     EXPECT_TRUE(near(canvas.atPage(25, 25), Qt::blue));
 }
 
+TEST_F(TemplateRendererTest, OldImageFilesNotAmongTheNamedImagesAreResources) {
+    const Image grab = TemplateHandle::applicationImageNamed(str("Grab"));
+    ASSERT_FALSE(grab.isNull());
+    // No size: the resource's own.
+    QVariantMap image{
+        {str("kind"), str("image")}, {str("origin"), inches(0, 0)}, {str("file"), str("Grab")}};
+    QVariantMap elsewhere = image;
+    elsewhere.insert(str("file"), str("../Grab"));
+    TemplateRenderer renderer;
+    renderer.setTemplate(oldTemplate({100, 100}, {image, elsewhere}));
+    renderOffscreen(renderer, 100, 100);
+    const QList<QVariantMap>& objects = renderer.pageObjects().dictionaries;
+    EXPECT_EQ(objects[0].value(str("unarchived_image")).value<Image>(), grab);
+    EXPECT_FALSE(objects[1].contains(str("unarchived_image")));
+}
+
 TEST_F(TemplateRendererTest, BinaryImageObjectsTakeTheirNamedImage) {
     const TMImageObjectRef image = TMImageObject::newTemplateObjectWithOriginSize({0, 0}, {50, 50});
     TemplateDocument document;
