@@ -6,6 +6,7 @@
 #include "framework/model/TMPrintAreaObject.h"
 #include "framework/model/TMTextObject.h"
 #include "framework/model/TemplateFileFormat.h"
+#include "layout/TemplateRenderer.h"
 #include "library/TemplateInfoCache.h"
 #include "platform/archiving/ArchivedValues.h"
 #include "platform/archiving/Unarchiver.h"
@@ -14,11 +15,15 @@
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Resources.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/ImageFocus.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -54,6 +59,8 @@ constexpr char kV1RatioKey[] = "ratio";
 
 constexpr char kXmlSignature[] = "<?xml version=";
 constexpr char kImagesFolder[] = "Images";
+// The longer side of a made thumbnail, in points.
+constexpr float kThumbnailSide = 96;
 
 QDateTime modificationDate(const QString& path) {
     return QFileInfo(path).lastModified().toUTC();
@@ -71,29 +78,6 @@ void takeText(QIODevice& file, uint32_t offset, uint32_t tag, QString& field) {
     const QVariant value = recordObject(file, offset, tag);
     if (holds<QString>(value))
         field = value.toString();
-}
-
-// An image of the shared resources, by name only: a name that reaches into
-// another folder names nothing.
-Image resourceImageNamed(const QString& name) {
-    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String("..") ||
-        name == QLatin1String("."))
-        return {};
-    const QDir folder(Resources::sharePath() + QLatin1Char('/') + key(kImagesFolder));
-    QStringList candidates{name};
-    if (QFileInfo(name).suffix().isEmpty())
-        for (const char* extension : {".png", ".tiff", ".tif", ".jpg"})
-            candidates.append(name + QLatin1String(extension));
-    for (const QString& candidate : std::as_const(candidates)) {
-        const std::optional<QByteArray> bytes =
-            FileAccess::readRegularFile(folder.filePath(candidate), PropertyList::kMaxFileSize);
-        if (!bytes)
-            continue;
-        const QImage pixels = QImage::fromData(*bytes);
-        if (!pixels.isNull())
-            return Image(pixels);
-    }
-    return {};
 }
 
 // Groups give their members in their place, recursively.
@@ -115,6 +99,28 @@ bool isPhotoCell(const TMObjectRef& object) {
 }
 
 } // namespace
+
+// A name that reaches into another folder names nothing.
+Image TemplateHandle::applicationImageNamed(const QString& name) {
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String("..") ||
+        name == QLatin1String("."))
+        return {};
+    const QDir folder(Resources::sharePath() + QLatin1Char('/') + key(kImagesFolder));
+    QStringList candidates{name};
+    if (QFileInfo(name).suffix().isEmpty())
+        for (const char* extension : {".png", ".tiff", ".tif", ".jpg"})
+            candidates.append(name + QLatin1String(extension));
+    for (const QString& candidate : std::as_const(candidates)) {
+        const std::optional<QByteArray> bytes =
+            FileAccess::readRegularFile(folder.filePath(candidate), PropertyList::kMaxFileSize);
+        if (!bytes)
+            continue;
+        const QImage pixels = QImage::fromData(*bytes);
+        if (!pixels.isNull())
+            return Image(pixels);
+    }
+    return {};
+}
 
 TemplateHandleRef TemplateHandle::templateHandleWithFile(const QString& path) {
     const int32_t format = templateFormatAtPath(path);
@@ -238,9 +244,39 @@ QString TemplateHandle::copyright() {
 
 Image TemplateHandle::thumbnailProxy() {
     loadBasic();
-    // Made thumbnails need the template renderer, which draws pages for
-    // every output; until it exists only a stored thumbnail is answered.
+    if (!_thumbnailProxy.isNull())
+        return _thumbnailProxy;
+    const Image made = makeThumbnail();
+    if (made.isNull())
+        return _thumbnailProxy;
+    _thumbnailProxy = made;
+    // Listing the older generation reads the cache, not the file: the made
+    // thumbnail goes there, so it is made once.
+    if (family() == TemplateFormat1)
+        TemplateInfoCache::sharedTemplateInfoCache().storeInfoFromTemplate(*this);
     return _thumbnailProxy;
+}
+
+Image TemplateHandle::makeThumbnail() {
+    const Rect page = pageRect();
+    if (page.isEmpty() || !std::isfinite(page.width()) || !std::isfinite(page.height()))
+        return {};
+    const float scale = kThumbnailSide / std::max(page.width(), page.height());
+    const Rect bounds(0, 0, page.width() * scale, page.height() * scale);
+    Image image;
+    image.setSize(bounds.size);
+    ImageFocus focus(image);
+    GraphicsContext* context = focus.context();
+    if (!context)
+        return {};
+    TemplateRenderer renderer;
+    renderer.setTemplate(shared_from_this());
+    renderer.setIsRenderingOffscreen(true);
+    renderer.setDrawingThumbnail(true);
+    renderer.renderInRect(bounds);
+    context->frameRect(bounds);
+    focus.unlockFocus();
+    return image;
 }
 
 void TemplateHandle::clearBasic() {
@@ -349,7 +385,7 @@ bool TemplateHandle::getBasic1xProperties() {
     text(kV1DescriptionKey, _description);
     const QVariantMap proxy = root->value(key(kV1ProxyKey)).toMap();
     if (const QVariant file = proxy.value(key(kV1ProxyFileKey)); holds<QString>(file)) {
-        _thumbnailProxy = resourceImageNamed(file.toString());
+        _thumbnailProxy = applicationImageNamed(file.toString());
     } else if (const QVariant data = proxy.value(key(kV1ProxyDataKey)); holds<QByteArray>(data)) {
         const QImage pixels = QImage::fromData(data.toByteArray());
         if (!pixels.isNull())

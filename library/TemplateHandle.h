@@ -44,12 +44,15 @@ struct TemplatePageObjects {
 
 // The read-only view of one installed template file of either generation.
 // Reads lazily, in two levels, and keeps no file open between calls.
-class TemplateHandle {
+class TemplateHandle : public std::enable_shared_from_this<TemplateHandle> {
 public:
     // Null when the file is not a template.
     static TemplateHandleRef templateHandleWithFile(const QString& path);
     // 0 none, 256 the property-list generation, else the file's format word.
     static int32_t templateFormatAtPath(const QString& path);
+    // An image of the application's shared resources, by file name with or
+    // without its extension; null for none or a name that reaches elsewhere.
+    static Image applicationImageNamed(const QString& name);
 
     // False when the file is no longer a template.
     bool reset();
@@ -73,6 +76,9 @@ public:
     QString creator();
     QString description();
     QString copyright();
+    // The file's thumbnail; without one, the page drawn with its longer side
+    // 96 points and framed, kept until reset (and in the info cache for the
+    // property-list generation). Null when the page has no area.
     Image thumbnailProxy();
 
     // Advanced properties.
@@ -114,6 +120,7 @@ private:
     QList<TMObjectRef> objectsOn2xPage();
     std::optional<QVariantMap> readPropertyList() const;
     void setOrientationFromPage();
+    Image makeThumbnail();
 
     int32_t _fileFormat = 0;
     QString _filePath;

@@ -2,7 +2,12 @@
 
 #include "platform/graphics/AffineTransform.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/ui/DraggingInfo.h"
 
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
@@ -18,6 +23,25 @@ struct FocusEntry {
 
 // Views drawing on this thread, innermost last.
 thread_local std::vector<FocusEntry> tFocusViews;
+
+struct FocusViewScope {
+    FocusViewScope(View* v, GraphicsContext* c) { tFocusViews.push_back({v, c}); }
+    ~FocusViewScope() { tFocusViews.pop_back(); }
+};
+
+// The Qt action that carries a destination's answer out, within what the source allows.
+Qt::DropAction dropActionFor(uint32_t operation, const QDropEvent& event) {
+    const Qt::DropActions allowed = event.possibleActions();
+    if ((operation & DragOperationCopy) && (allowed & Qt::CopyAction))
+        return Qt::CopyAction;
+    if ((operation & DragOperationMove) && (allowed & Qt::MoveAction))
+        return Qt::MoveAction;
+    if ((operation & DragOperationLink) && (allowed & Qt::LinkAction))
+        return Qt::LinkAction;
+    if (operation & (DragOperationGeneric | DragOperationPrivate))
+        return event.proposedAction();
+    return Qt::IgnoreAction;
+}
 
 } // namespace
 
@@ -87,12 +111,108 @@ void View::paintEvent(QPaintEvent* event) {
     toBounds.translateXByYBy(-b.minX(), -b.minY());
     context.concat(toBounds);
     GraphicsContext::Focus focus(context);
-    struct FocusViewScope {
-        FocusViewScope(View* v, GraphicsContext* c) { tFocusViews.push_back({v, c}); }
-        ~FocusViewScope() { tFocusViews.pop_back(); }
-    } scope(this, &context);
+    FocusViewScope scope(this, &context);
     const QRectF dirty = event->rect();
     const Point a = boundsPointFromWidget(dirty.topLeft());
     const Point c = boundsPointFromWidget(dirty.bottomRight());
     drawRect({std::min(a.x, c.x), std::min(a.y, c.y), std::abs(c.x - a.x), std::abs(c.y - a.y)});
+}
+
+void View::displayRectInContext(const Rect& rect, GraphicsContext& context) {
+    GraphicsContext::Focus focus(context);
+    FocusViewScope scope(this, &context);
+    drawRect(rect);
+}
+
+bool View::knowsPageRange(PageRange&) {
+    return false;
+}
+
+Rect View::rectForPage(int) {
+    return bounds();
+}
+
+// ---------------------------------------------------------------------------
+// Drag destination
+
+void View::registerForDraggedTypes(const QStringList& types) {
+    for (const QString& type : types)
+        if (!_draggedTypes.contains(type))
+            _draggedTypes.append(type);
+    setAcceptDrops(!_draggedTypes.isEmpty());
+}
+
+void View::unregisterDraggedTypes() {
+    _draggedTypes.clear();
+    setAcceptDrops(false);
+}
+
+bool View::offersDraggedType(const QDropEvent& event) const {
+    return !Pasteboard(event.mimeData()).availableTypeFromArray(_draggedTypes).isNull();
+}
+
+uint32_t View::draggingEntered(const DraggingInfo&) {
+    return DragOperationNone;
+}
+
+uint32_t View::draggingUpdated(const DraggingInfo&) {
+    return _enteredOperation;
+}
+
+void View::draggingExited() {}
+
+bool View::prepareForDragOperation(const DraggingInfo&) {
+    return true;
+}
+
+bool View::performDragOperation(const DraggingInfo&) {
+    return false;
+}
+
+void View::concludeDragOperation(const DraggingInfo&) {}
+
+void View::dragEnterEvent(QDragEnterEvent* event) {
+    _enteredOperation = DragOperationNone;
+    if (!offersDraggedType(*event)) {
+        event->ignore();
+        return;
+    }
+    _enteredOperation = draggingEntered(DraggingInfo(*event, *this));
+    // Accepted whatever the answer, so that moves keep arriving and the
+    // answer may change over the view.
+    event->accept();
+    event->setDropAction(dropActionFor(_enteredOperation, *event));
+}
+
+void View::dragMoveEvent(QDragMoveEvent* event) {
+    if (!offersDraggedType(*event)) {
+        event->ignore();
+        return;
+    }
+    const Qt::DropAction action =
+        dropActionFor(draggingUpdated(DraggingInfo(*event, *this)), *event);
+    event->setDropAction(action);
+    if (action == Qt::IgnoreAction)
+        event->ignore();
+    else
+        event->accept();
+}
+
+void View::dragLeaveEvent(QDragLeaveEvent* event) {
+    draggingExited();
+    event->accept();
+}
+
+void View::dropEvent(QDropEvent* event) {
+    if (!offersDraggedType(*event)) {
+        event->ignore();
+        return;
+    }
+    const DraggingInfo info(*event, *this);
+    if (!prepareForDragOperation(info) || !performDragOperation(info)) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    concludeDragOperation(info);
 }

@@ -3,9 +3,19 @@
 #include "platform/foundation/Geometry.h"
 #include "platform/foundation/PlatformExport.h"
 
+#include <QStringList>
 #include <QWidget>
+#include <cstdint>
 
+class DraggingInfo;
 class GraphicsContext;
+
+// Pages counted from 1: the first page and how many follow it.
+struct PageRange {
+    int location = 1;
+    int length = 0;
+    friend bool operator==(const PageRange&, const PageRange&) = default;
+};
 
 // A widget that draws in its own coordinate system, the bounds: y upward from
 // the lower left unless the view is flipped. The bounds map onto the whole
@@ -38,13 +48,49 @@ public:
     // when something else (an image, a printer) has the focus.
     static View* focusView();
 
+    // Draws a part of the bounds into a context whose user space is the
+    // bounds, with the view as the focus view: how print operations draw pages.
+    void displayRectInContext(const Rect& rect, GraphicsContext& context);
+
+    // Pagination, as a print operation asks it. A view that knows its pages
+    // answers YES with their range; each page is then the part of the bounds
+    // that rectForPage answers, called before the page is drawn. Without a
+    // range the bounds are one page.
+    virtual bool knowsPageRange(PageRange& range);
+    virtual Rect rectForPage(int page);
+
+    // Drag destination: drags that offer one of the registered types (by
+    // pasteboard type name) reach the dragging calls below.
+    void registerForDraggedTypes(const QStringList& types);
+    void unregisterDraggedTypes();
+    const QStringList& registeredDraggedTypes() const { return _draggedTypes; }
+
 protected:
     // Draws a part of the bounds with the view's context in focus.
     virtual void drawRect(const Rect& dirtyRect);
     void paintEvent(QPaintEvent* event) override;
 
+    // Answer drag operations; none at first. Updates answer what entering
+    // answered unless overridden. A drop runs prepare, perform and, when both
+    // said YES, conclude.
+    virtual uint32_t draggingEntered(const DraggingInfo& info);
+    virtual uint32_t draggingUpdated(const DraggingInfo& info);
+    virtual void draggingExited();
+    virtual bool prepareForDragOperation(const DraggingInfo& info);
+    virtual bool performDragOperation(const DraggingInfo& info);
+    virtual void concludeDragOperation(const DraggingInfo& info);
+
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
+    bool offersDraggedType(const QDropEvent& event) const;
+
     Point _boundsOrigin;
+    QStringList _draggedTypes;
+    uint32_t _enteredOperation = 0;
     // Widget pixels per bounds unit.
     double _scaleX = 1;
     double _scaleY = 1;

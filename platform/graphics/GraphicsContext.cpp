@@ -190,6 +190,13 @@ void GraphicsContext::rectFillUsingOperation(const Rect& rect, CompositingOperat
     draw(deviceBounds(r), op, [r, color](QPainter& p) { p.fillRect(r, color); });
 }
 
+void GraphicsContext::frameRect(const Rect& rect, float width) {
+    BezierPath frame = BezierPath::bezierPathWithRect(rect);
+    frame.appendBezierPathWithRect(insetRect(rect, width, width));
+    frame.setWindingRule(WindingRule::EvenOdd);
+    fillPath(frame);
+}
+
 void GraphicsContext::rectClip(const Rect& rect) {
     addClip(BezierPath::bezierPathWithRect(rect));
 }

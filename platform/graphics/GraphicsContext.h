@@ -98,6 +98,8 @@ public:
     void rectFill(const Rect& rect);
     void rectFillUsingOperation(const Rect& rect, CompositingOperation op);
     void rectClip(const Rect& rect);
+    // A line of the given width just inside the rectangle's edge, in the fill colour.
+    void frameRect(const Rect& rect, float width = 1);
 
     // Draws the part `source` of the image (in the image's points, origin at its
     // lower left whether or not it is flipped; the zero rectangle for all of it)

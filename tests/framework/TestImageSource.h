@@ -8,8 +8,15 @@
 // rest fixed answers that tests change through the fields.
 class TestImageSource : public TemplateImageSource {
 public:
-    Image imageForCell(int32_t cell) override { return images.value(cell); }
-    Image hiresImageForCell(int32_t cell) override { return images.value(cell); }
+    Image imageForCell(int32_t cell) override {
+        ++calls.screenImage;
+        ++calls.screenImageOfCell[cell];
+        return images.value(cell);
+    }
+    Image hiresImageForCell(int32_t cell) override {
+        ++calls.hiresImage;
+        return images.value(cell);
+    }
     Rect naturalImageBoundsForCell(int32_t cell) override {
         const Image image = images.value(cell);
         return image.isNull() ? kZeroRect
@@ -19,6 +26,7 @@ public:
     Rect cropRectForCell(int32_t) override { return kZeroRect; }
     Point offsetForCell(int32_t cell) override { return offsets.value(cell); }
     void setOffsetForCell(Point offset, int32_t cell) override {
+        ++calls.setOffset;
         if (images.contains(cell))
             offsets[cell] = offset;
     }
@@ -40,7 +48,16 @@ public:
         return properties.value({key, cell});
     }
 
+    // How often the drawing asked.
+    struct Calls {
+        int screenImage = 0;
+        int hiresImage = 0;
+        int setOffset = 0;
+        QHash<int32_t, int> screenImageOfCell;
+    };
+
     QHash<int32_t, Image> images;
+    Calls calls;
     QHash<int32_t, Point> offsets;
     QHash<int32_t, QString> fieldValues;
     QHash<QPair<QString, int32_t>, QString> properties;
