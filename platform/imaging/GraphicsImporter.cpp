@@ -1,6 +1,7 @@
 #include "platform/imaging/GraphicsImporter.h"
 
 #include "platform/imaging/ColorMatching.h"
+#include "platform/imaging/Exiv2Support.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -8,8 +9,6 @@
 #include <QPainter>
 #include <cmath>
 #include <cstring>
-#include <exiv2/exiv2.hpp>
-#include <mutex>
 
 namespace {
 
@@ -20,18 +19,7 @@ constexpr int kAllocationLimitMB = 1024;
 // The word that marks image 2 as the embedded thumbnail.
 constexpr char kThumbnailMarker[4] = {'n', '=', 't', 'h'};
 
-void initializeExiv2() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-        Exiv2::XmpParser::initialize();
-    });
-}
-
-QByteArray bytesOf(const Exiv2::byte* data, long size) {
-    return size > 0 ? QByteArray(reinterpret_cast<const char*>(data), qsizetype(size))
-                    : QByteArray();
-}
+using Exiv2Support::bytesOf;
 
 bool isUsableSize(const QSize& size) {
     return size.width() > 0 && size.height() > 0 && size.width() <= kMaxSide &&
@@ -113,7 +101,7 @@ void GraphicsImporter::loadMetadata() {
     if (_metadataLoaded)
         return;
     _metadataLoaded = true;
-    initializeExiv2();
+    Exiv2Support::initialize();
     try {
         // A file object of its own, so that the path is never taken for a URL.
         // exiv2 0.27 hands its objects over in std::auto_ptr.

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -14,6 +15,7 @@ namespace {
 
 std::mutex gResponderMutex;
 Responder gResponder;
+DialogResponder gDialogResponder;
 std::atomic<int> gBeeps = 0;
 
 QMessageBox::Icon iconFor(Style style) {
@@ -100,6 +102,29 @@ void beep() {
 
 int beepCount() {
     return gBeeps;
+}
+
+int runDialog(QDialog& dialog) {
+    DialogResponder responder;
+    {
+        std::lock_guard lock(gResponderMutex);
+        responder = gDialogResponder;
+    }
+    if (responder)
+        return responder(dialog);
+    return dialog.exec();
+}
+
+DialogResponder setDialogResponder(DialogResponder responder) {
+    std::lock_guard lock(gResponderMutex);
+    return std::exchange(gDialogResponder, std::move(responder));
+}
+
+ScopedDialogResponder::ScopedDialogResponder(DialogResponder responder)
+    : _previous(setDialogResponder(std::move(responder))) {}
+
+ScopedDialogResponder::~ScopedDialogResponder() {
+    setDialogResponder(std::move(_previous));
 }
 
 } // namespace ModalAlert

@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <functional>
+
+class QDialog;
 #include <utility>
 
 // Modal alerts and the system beep. Every modal alert of the program goes
@@ -58,5 +60,28 @@ private:
 // The system beep, counted so that tests can see it happen.
 LUMISK_PLATFORM_EXPORT void beep();
 LUMISK_PLATFORM_EXPORT int beepCount();
+
+// The program's own modal dialogs (a format's settings, for one) go through
+// runDialog(), so that the same kind of responder answers them: it receives the
+// dialog built and not yet shown, may work its controls as a user would, and
+// answers QDialog::Accepted or QDialog::Rejected. Without one the dialog is run
+// with exec().
+using DialogResponder = std::function<int(QDialog&)>;
+
+LUMISK_PLATFORM_EXPORT int runDialog(QDialog& dialog);
+
+// Installs a dialog responder (an empty one restores exec()) and answers the one it replaces.
+LUMISK_PLATFORM_EXPORT DialogResponder setDialogResponder(DialogResponder responder);
+
+class LUMISK_PLATFORM_EXPORT ScopedDialogResponder {
+public:
+    explicit ScopedDialogResponder(DialogResponder responder);
+    ~ScopedDialogResponder();
+    ScopedDialogResponder(const ScopedDialogResponder&) = delete;
+    ScopedDialogResponder& operator=(const ScopedDialogResponder&) = delete;
+
+private:
+    DialogResponder _previous;
+};
 
 } // namespace ModalAlert
