@@ -1,6 +1,7 @@
 // The numbered attribute interface of the catalog: the getter, which loads and
 // caches pictures on demand, the setter with its undo and notices, and the
 // temporary files of raw and URL entries.
+#include "catalog/EXIFReader.h"
 #include "catalog/Importer.h"
 #include "catalog/VQFileCatalog.h"
 #include "documents/RoduvudeDadevizi.h"
@@ -297,9 +298,16 @@ QVariant VQFileCatalog::getAttribute(int attribute, int index) {
         return entry.value(key(kEntryMetadataKey));
     case kCatalogAttrComponentInfo:
         return entry.value(key(kEntryComponentInfoKey));
-    case kCatalogAttrEXIF:
-        // Read from the file once the EXIF reader exists; until then only what was set.
-        return entry.value(key(kEntryEXIFKey));
+    case kCatalogAttrEXIF: {
+        if (entry.contains(key(kEntryEXIFKey)))
+            return entry.value(key(kEntryEXIFKey));
+        const QVariant exif = EXIFDictionaryForFile(path);
+        if (exif.isValid())
+            record->insert(key(kEntryEXIFKey), exif);
+        else
+            record->remove(key(kEntryEXIFKey));
+        return exif;
+    }
     default:
         return QVariant();
     }

@@ -1,4 +1,5 @@
 // Typed operations over the catalog's numbered attributes.
+#include "catalog/EXIFReader.h"
 #include "catalog/VQFileCatalog.h"
 
 #include "platform/foundation/LocalizedStrings.h"
@@ -212,6 +213,6 @@ QString VQFileCatalog::getEXIFValueForTagAtIndex(const QString& tag, int index) 
     const QVariantMap exif = getFileAttributeAtIndex(kCatalogAttrEXIF, index).toMap();
     if (exif.isEmpty())
         return empty;
-    const QVariant value = exif.value(tag);
-    return value.isValid() ? value.toString() : empty;
+    const QString value = EXIFValueForKey(tag, exif);
+    return value.isNull() ? empty : value;
 }

@@ -2,6 +2,7 @@
 // ordered end.
 #include "shell/AppDelegate.h"
 
+#include "catalog/FileAttributeInfo.h"
 #include "framework/editor/GeometryController.h"
 #include "framework/editor/InspectorController.h"
 #include "framework/editor/ToolPaletteController.h"
@@ -346,7 +347,9 @@ void AppDelegate::showTemplateManager() {
 // its place in start-up, activation or quit, and does nothing until then.
 
 // The photo catalog's file-attribute globals (its lock and the time zone offset).
-void AppDelegate::initFileAttributeGlobals() {}
+void AppDelegate::initFileAttributeGlobals() {
+    InitFileAttributeGlobals();
+}
 
 // The Services provider that adds images to catalogs.
 void AppDelegate::installServicesProvider() {}

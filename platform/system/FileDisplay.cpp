@@ -17,6 +17,12 @@ QString FileDisplay::displayNameAtPath(const QString& path) {
     return QFileInfo(QDir::cleanPath(path)).fileName();
 }
 
+QString FileDisplay::kindAtPath(const QString& path) {
+    if (path.isEmpty() || !QFileInfo(path).exists())
+        return QString();
+    return QMimeDatabase().mimeTypeForFile(path).comment();
+}
+
 Image FileDisplay::iconForFile(const QString& path) {
     if (path.isEmpty())
         return Image();

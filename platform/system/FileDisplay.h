@@ -12,6 +12,10 @@ namespace FileDisplay {
 // their extensions on this desktop). Empty for an empty path.
 LUMISK_PLATFORM_EXPORT QString displayNameAtPath(const QString& path);
 
+// What kind of file the desktop says it is ("JPEG image", "Folder"), from its
+// name and content; empty when the path can't be looked at.
+LUMISK_PLATFORM_EXPORT QString kindAtPath(const QString& path);
+
 // The icon theme's picture for the file's type, 32 x 32 points; null when the
 // theme has none (or the path is empty).
 LUMISK_PLATFORM_EXPORT Image iconForFile(const QString& path);

@@ -12,6 +12,8 @@ constexpr char kApplicationEntry[] = "AppRun";
 
 std::atomic<Workspace*> gReplacement{nullptr};
 
+constexpr const char* kPackageExtensions[] = {"preferencePane", "app", "bundle"};
+
 } // namespace
 
 Workspace::~Workspace() = default;
@@ -39,4 +41,15 @@ bool Workspace::launchApplication(const QString& path) {
     if (!program.isFile() || !program.isExecutable())
         return false;
     return QProcess::startDetached(program.absoluteFilePath(), {}, application.absolutePath());
+}
+
+bool Workspace::isFilePackageAtPath(const QString& path) {
+    const QFileInfo folder(path);
+    if (!folder.isDir())
+        return false;
+    const QString extension = folder.suffix();
+    for (const char* package : kPackageExtensions)
+        if (extension == QLatin1String(package))
+            return true;
+    return false;
 }

@@ -25,4 +25,8 @@ public:
     // application folder through its "AppRun". False when it can't be started.
     // Safe on any thread.
     virtual bool launchApplication(const QString& path);
+    // Whether the path is a folder the desktop shows as one document: our
+    // preference-pane bundles and application and plug-in folders
+    // (".preferencePane", ".app", ".bundle"). Safe on any thread.
+    virtual bool isFilePackageAtPath(const QString& path);
 };

@@ -63,7 +63,6 @@ TEST_F(VQFileCatalogAttributeTest, AbsentKeysAnswerTheirNeutralValues) {
         {kCatalogAttrSerialNumber, 1234, QMetaType::Int},
         {kCatalogAttrURL, QVariant(), QMetaType::UnknownType},
         {kCatalogAttrMetadata, QVariant(), QMetaType::UnknownType},
-        {kCatalogAttrEXIF, QVariant(), QMetaType::UnknownType},
         {57, QVariant(), QMetaType::UnknownType},
         {101, QVariant(), QMetaType::UnknownType},
     };
@@ -75,6 +74,10 @@ TEST_F(VQFileCatalogAttributeTest, AbsentKeysAnswerTheirNeutralValues) {
     }
     EXPECT_FALSE(catalog().entryAtIndex(0)->contains(QString::fromLatin1(kEntryMarkerKey)));
     EXPECT_FALSE(catalog().entryAtIndex(0)->contains(QString::fromLatin1(kEntryContrastKey)));
+    // The EXIF dictionary is read from the file when absent: a PNG has only its file facts.
+    EXPECT_EQ(catalog().getFileAttributeAtIndex(kCatalogAttrEXIF, 0).toMap().keys(),
+              QStringList{QStringLiteral("File")});
+    EXPECT_TRUE(catalog().entryAtIndex(0)->contains(QString::fromLatin1(kEntryEXIFKey)));
     const QVariantMap adjustments =
         catalog().getFileAttributeAtIndex(kCatalogAttrAdjustments, 0).toMap();
     EXPECT_EQ(adjustments.value(QStringLiteral("contrast")).toFloat(), 1.5f);

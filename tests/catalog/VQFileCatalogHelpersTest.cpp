@@ -146,12 +146,17 @@ TEST_F(VQFileCatalogHelpersTest, PhotoPropertyTextsAreNeverNull) {
     for (const char* tag : {"iPhoto-IP001", "iPhoto", "Template-T001", "Template-T009", "Make"})
         EXPECT_FALSE(catalog().getEXIFValueForTagAtIndex(QString::fromLatin1(tag), 0).isNull())
             << tag;
+    QVariantMap make;
+    make.insert(QStringLiteral("exifValue"), QStringLiteral("Cam"));
+    QVariantMap group;
+    group.insert(QStringLiteral("10F"), make);
     QVariantMap exif;
-    exif.insert(QStringLiteral("Make"), QStringLiteral("Cam"));
+    exif.insert(QStringLiteral("0"), group);
     catalog().setFileAttributeAtIndexToValue(kCatalogAttrEXIF, 0, exif);
-    EXPECT_EQ(catalog().getEXIFValueForTagAtIndex(QStringLiteral("Make"), 0),
+    EXPECT_EQ(catalog().getEXIFValueForTagAtIndex(QStringLiteral("0-10F"), 0),
               QStringLiteral("Cam"));
-    EXPECT_EQ(catalog().getEXIFValueForTagAtIndex(QStringLiteral("Model"), 0), QString());
+    EXPECT_EQ(catalog().getEXIFValueForTagAtIndex(QStringLiteral("0-110"), 0), QString(""));
+    EXPECT_FALSE(catalog().getEXIFValueForTagAtIndex(QStringLiteral("0-110"), 0).isNull());
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QImage>
+#include <QMimeDatabase>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -51,4 +52,21 @@ TEST(FileDisplayTest, IconComesFromTheIconThemeByFileType) {
     EXPECT_EQ(icon.size(), (Size{32, 32}));
     EXPECT_EQ(icon.pixels().pixelColor(16, 16), QColor(Qt::green));
     EXPECT_TRUE(none.isNull());
+}
+
+TEST(FileDisplayTest, KindIsTheDesktopsNameForTheFilesType) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile jpeg(dir.filePath(QStringLiteral("photo")));
+    ASSERT_TRUE(jpeg.open(QIODevice::WriteOnly));
+    jpeg.write(QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00", 11) + QByteArray(64, '\0'));
+    jpeg.close();
+    const QMimeDatabase types;
+    EXPECT_EQ(FileDisplay::kindAtPath(jpeg.fileName()),
+              types.mimeTypeForName(QStringLiteral("image/jpeg")).comment());
+    EXPECT_EQ(FileDisplay::kindAtPath(dir.path()),
+              types.mimeTypeForName(QStringLiteral("inode/directory")).comment());
+    EXPECT_FALSE(FileDisplay::kindAtPath(dir.path()).isEmpty());
+    EXPECT_TRUE(FileDisplay::kindAtPath(dir.filePath(QStringLiteral("missing"))).isEmpty());
+    EXPECT_TRUE(FileDisplay::kindAtPath(QString()).isEmpty());
 }
