@@ -12,6 +12,7 @@
 #include "photoview/PhotoInfoWindowController.h"
 #include "photoview/PixelAdjusterController.h"
 #include "platform/documents/Document.h"
+#include "platform/documents/DocumentController.h"
 #include "platform/documents/WindowController.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -112,6 +113,8 @@ int AppDelegate::applicationMain(const QStringList& paths) {
     QObject running;
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &running,
                      [this] { applicationWillTerminate(); });
+    // Edited documents are reviewed before any quit goes ahead.
+    DocumentController::sharedDocumentController().setReviewsUnsavedDocumentsAtQuit(true);
     // The application closes every window before the loop ends: the palettes are
     // looked at while they are still as the user left them.
     QuitRequestFilter quitRequests([this] { _palettesAtQuit = currentPaletteStates(); },

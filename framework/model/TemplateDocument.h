@@ -61,7 +61,7 @@ public:
     ~TemplateDocument() override;
 
     // One editor window, with an empty undo list and the document unedited.
-    void makeWindowControllers();
+    void makeWindowControllers() override;
     QString windowNibName() const { return QStringLiteral("TemplateDocument"); }
 
     // Queues "UTErrorNofity" for the document's window to show.
@@ -113,8 +113,10 @@ public:
     // goes to *error. On YES *error is emptied, or names what a damaged file
     // lost (one sentence a line), to be shown as a warning; the document is
     // then marked as edited.
-    bool writeToFileOfType(const QString& path, const QString& type, QString* error = nullptr);
-    bool readFromFileOfType(const QString& path, const QString& type, QString* error = nullptr);
+    bool writeToFileOfType(const QString& path, const QString& type,
+                           QString* error = nullptr) override;
+    bool readFromFileOfType(const QString& path, const QString& type,
+                            QString* error = nullptr) override;
     bool readVersion1FromFile(const QString& path, QString* error = nullptr);
 
     // Named images; unknown names answer nothing and change nothing.

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QLocale>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -114,6 +115,25 @@ bool writeAll(QFileDevice& file, const QByteArray& bytes, QString* error) {
             return false;
         }
         done += written;
+    }
+    return true;
+}
+
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    if (!writeAll(file, bytes, error)) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
     }
     return true;
 }

@@ -33,4 +33,11 @@ readRegularFile(const QString& path, qint64 maxSize, QString* error = nullptr);
 LUMISK_PLATFORM_EXPORT bool writeAll(QFileDevice& file, const QByteArray& bytes,
                                      QString* error = nullptr);
 
+// Replaces the file at `path` with `bytes`: they go to a temporary file in the
+// same folder, which is renamed over the old file only once all of it is
+// written. On failure the old file is as it was, the temporary one is gone
+// and the reason is in *error.
+LUMISK_PLATFORM_EXPORT bool writeFileAtomically(const QString& path, const QByteArray& bytes,
+                                                QString* error = nullptr);
+
 } // namespace FileAccess

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -16,6 +18,7 @@ namespace {
 std::mutex gResponderMutex;
 Responder gResponder;
 DialogResponder gDialogResponder;
+PanelResponder gPanelResponder;
 std::atomic<int> gBeeps = 0;
 
 QMessageBox::Icon iconFor(Style style) {
@@ -38,48 +41,172 @@ QString displayText(QString text) {
     return text;
 }
 
-int runPanel(const Request& request) {
-    QMessageBox panel(iconFor(request.style), request.title, displayText(request.message),
-                      QMessageBox::NoButton, QApplication::activeWindow());
-    QPushButton* defaultButton = panel.addButton(request.defaultButton, QMessageBox::AcceptRole);
-    QPushButton* alternateButton =
-        request.alternateButton.isEmpty()
-            ? nullptr
-            : panel.addButton(request.alternateButton, QMessageBox::RejectRole);
-    QPushButton* otherButton = request.otherButton.isEmpty()
-                                   ? nullptr
-                                   : panel.addButton(request.otherButton, QMessageBox::ActionRole);
-    panel.setDefaultButton(defaultButton);
+// Without a widget application, or off the main thread, no panel can be shown:
+// the request is logged instead.
+bool canShowPanels(const QString& what) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (qobject_cast<QApplication*>(app) && QThread::currentThread() == app->thread())
+        return true;
+    qWarning("%s", qPrintable(what));
+    return false;
+}
+
+struct AlertButtons {
+    QPushButton* defaultButton = nullptr;
+    QPushButton* alternateButton = nullptr;
+    QPushButton* otherButton = nullptr;
+
+    int answer(const QAbstractButton* clicked) const {
+        if (clicked == defaultButton || !clicked)
+            return DefaultReturn;
+        return clicked == alternateButton ? AlternateReturn : OtherReturn;
+    }
+};
+
+AlertButtons setUpAlert(QMessageBox& panel, const Request& request) {
+    panel.setIcon(iconFor(request.style));
+    panel.setWindowTitle(request.title);
+    panel.setText(displayText(request.message));
+    AlertButtons buttons;
+    buttons.defaultButton = panel.addButton(request.defaultButton, QMessageBox::AcceptRole);
+    if (!request.alternateButton.isEmpty())
+        buttons.alternateButton = panel.addButton(request.alternateButton, QMessageBox::RejectRole);
+    if (!request.otherButton.isEmpty())
+        buttons.otherButton = panel.addButton(request.otherButton, QMessageBox::ActionRole);
+    panel.setDefaultButton(buttons.defaultButton);
     // Escape takes the choice that commits to least: the other button ("Remind Me
     // Later"), else the alternate one, else the default that only dismisses.
-    panel.setEscapeButton(otherButton       ? otherButton
-                          : alternateButton ? alternateButton
-                                            : defaultButton);
+    panel.setEscapeButton(buttons.otherButton       ? buttons.otherButton
+                          : buttons.alternateButton ? buttons.alternateButton
+                                                    : buttons.defaultButton);
+    return buttons;
+}
+
+int runAlertPanel(const Request& request) {
+    QMessageBox panel(QApplication::activeWindow());
+    const AlertButtons buttons = setUpAlert(panel, request);
     panel.exec();
-    const QAbstractButton* clicked = panel.clickedButton();
-    if (clicked == defaultButton || !clicked)
-        return DefaultReturn;
-    return clicked == alternateButton ? AlternateReturn : OtherReturn;
+    return buttons.answer(panel.clickedButton());
+}
+
+void setUpFileDialog(QFileDialog& dialog, const PanelRequest& request) {
+    dialog.setWindowTitle(request.title);
+    if (!request.directory.isEmpty())
+        dialog.setDirectory(request.directory);
+    if (!request.extensions.isEmpty()) {
+        QStringList patterns;
+        for (const QString& extension : request.extensions)
+            patterns << QStringLiteral("*.") + extension;
+        dialog.setNameFilter(patterns.join(QLatin1Char(' ')));
+    }
+    if (request.kind == PanelRequest::Kind::Save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (!request.extensions.isEmpty())
+            dialog.setDefaultSuffix(request.extensions.first());
+        if (!request.fileName.isEmpty())
+            dialog.selectFile(request.fileName);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(request.multipleSelection ? QFileDialog::ExistingFiles
+                                                     : QFileDialog::ExistingFile);
+    }
+}
+
+Request withDefaultButton(Request request) {
+    if (request.defaultButton.isEmpty())
+        request.defaultButton = QCoreApplication::translate("QPlatformTheme", "OK");
+    return request;
+}
+
+Responder currentResponder() {
+    std::lock_guard lock(gResponderMutex);
+    return gResponder;
+}
+
+PanelResponder currentPanelResponder() {
+    std::lock_guard lock(gResponderMutex);
+    return gPanelResponder;
+}
+
+// Runs `done` from the event loop; dropped when the application is gone.
+void later(std::function<void()> done) {
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, std::move(done), Qt::QueuedConnection);
 }
 
 } // namespace
 
 int run(Request request) {
-    if (request.defaultButton.isEmpty())
-        request.defaultButton = QCoreApplication::translate("QPlatformTheme", "OK");
-    Responder responder;
-    {
-        std::lock_guard lock(gResponderMutex);
-        responder = gResponder;
-    }
-    if (responder)
+    request = withDefaultButton(std::move(request));
+    if (const Responder responder = currentResponder())
         return responder(request);
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!qobject_cast<QApplication*>(app) || QThread::currentThread() != app->thread()) {
-        qWarning("%s: %s", qPrintable(request.title), qPrintable(request.message));
+    if (!canShowPanels(request.title + QStringLiteral(": ") + request.message))
         return DefaultReturn;
+    return runAlertPanel(request);
+}
+
+void beginSheet(QWidget* window, Request request, std::function<void(int)> done) {
+    request = withDefaultButton(std::move(request));
+    if (const Responder responder = currentResponder()) {
+        const int answer = responder(request);
+        later([done = std::move(done), answer] {
+            if (done)
+                done(answer);
+        });
+        return;
     }
-    return runPanel(request);
+    if (!canShowPanels(request.title + QStringLiteral(": ") + request.message)) {
+        later([done = std::move(done)] {
+            if (done)
+                done(DefaultReturn);
+        });
+        return;
+    }
+    auto* panel = new QMessageBox(window);
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    panel->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
+    const AlertButtons buttons = setUpAlert(*panel, request);
+    QObject::connect(panel, &QDialog::finished, panel,
+                     [panel, buttons, done = std::move(done)](int) {
+                         if (done)
+                             done(buttons.answer(panel->clickedButton()));
+                     });
+    panel->open();
+}
+
+QStringList runPanel(PanelRequest request) {
+    if (const PanelResponder responder = currentPanelResponder())
+        return responder(request);
+    if (!canShowPanels(request.title))
+        return {};
+    QFileDialog dialog(QApplication::activeWindow());
+    setUpFileDialog(dialog, request);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
+void beginPanelSheet(QWidget* window, PanelRequest request,
+                     std::function<void(const QStringList&)> done) {
+    QStringList answer;
+    if (const PanelResponder responder = currentPanelResponder())
+        answer = responder(request);
+    else if (canShowPanels(request.title)) {
+        auto* dialog = new QFileDialog(window);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
+        setUpFileDialog(*dialog, request);
+        QObject::connect(
+            dialog, &QDialog::finished, dialog, [dialog, done = std::move(done)](int result) {
+                if (done)
+                    done(result == QDialog::Accepted ? dialog->selectedFiles() : QStringList());
+            });
+        dialog->open();
+        return;
+    }
+    later([done = std::move(done), answer] {
+        if (done)
+            done(answer);
+    });
 }
 
 Responder setResponder(Responder responder) {
@@ -92,6 +219,18 @@ ScopedResponder::ScopedResponder(Responder responder)
 
 ScopedResponder::~ScopedResponder() {
     setResponder(std::move(_previous));
+}
+
+PanelResponder setPanelResponder(PanelResponder responder) {
+    std::lock_guard lock(gResponderMutex);
+    return std::exchange(gPanelResponder, std::move(responder));
+}
+
+ScopedPanelResponder::ScopedPanelResponder(PanelResponder responder)
+    : _previous(setPanelResponder(std::move(responder))) {}
+
+ScopedPanelResponder::~ScopedPanelResponder() {
+    setPanelResponder(std::move(_previous));
 }
 
 void beep() {

@@ -3,10 +3,13 @@
 #include "platform/foundation/PlatformExport.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QDialog;
 #include <utility>
+
+class QWidget;
 
 // Modal alerts and the system beep. Every modal alert of the program goes
 // through run(), so that one installed responder can answer them all: tests
@@ -56,6 +59,48 @@ public:
 private:
     Responder _previous;
 };
+
+// Open and save panels go through the same seam: one installed panel
+// responder answers them all in place of the user.
+struct PanelRequest {
+    enum class Kind { Open, Save };
+    Kind kind = Kind::Open;
+    QString title;
+    QString directory;
+    QString fileName;       // the name a save panel suggests
+    QStringList extensions; // those the panel offers, without dots; empty: any file
+    bool multipleSelection = false;
+};
+
+// Answers the chosen files' paths; none for a cancelled panel.
+using PanelResponder = std::function<QStringList(const PanelRequest&)>;
+
+// Runs an application-modal panel. With no widget application or off the main
+// thread it is logged and answers none.
+LUMISK_PLATFORM_EXPORT QStringList runPanel(PanelRequest request);
+
+// Installs a panel responder (an empty one restores the file dialog) and
+// answers the one it replaces.
+LUMISK_PLATFORM_EXPORT PanelResponder setPanelResponder(PanelResponder responder);
+
+class LUMISK_PLATFORM_EXPORT ScopedPanelResponder {
+public:
+    explicit ScopedPanelResponder(PanelResponder responder);
+    ~ScopedPanelResponder();
+    ScopedPanelResponder(const ScopedPanelResponder&) = delete;
+    ScopedPanelResponder& operator=(const ScopedPanelResponder&) = delete;
+
+private:
+    PanelResponder _previous;
+};
+
+// Sheets: modal to `window` alone (to the application without one), they
+// return at once and end in `done`, which always runs later, from the event
+// loop, also when a responder answers.
+LUMISK_PLATFORM_EXPORT void beginSheet(QWidget* window, Request request,
+                                       std::function<void(int)> done);
+LUMISK_PLATFORM_EXPORT void beginPanelSheet(QWidget* window, PanelRequest request,
+                                            std::function<void(const QStringList&)> done);
 
 // The system beep, counted so that tests can see it happen.
 LUMISK_PLATFORM_EXPORT void beep();

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -140,4 +141,80 @@ TEST(ModalAlert, BeepsAreCounted) {
     ModalAlert::beep();
     ModalAlert::beep();
     EXPECT_EQ(ModalAlert::beepCount(), before + 2);
+}
+
+TEST(ModalAlert, APanelResponderAnswersOpenAndSavePanels) {
+    std::vector<ModalAlert::PanelRequest> seen;
+    ModalAlert::ScopedPanelResponder responder([&](const ModalAlert::PanelRequest& r) {
+        seen.push_back(r);
+        return r.kind == ModalAlert::PanelRequest::Kind::Open ? QStringList{"/a.x", "/b.x"}
+                                                              : QStringList();
+    });
+    ModalAlert::PanelRequest open;
+    open.title = QStringLiteral("Open");
+    open.extensions = {QStringLiteral("x")};
+    open.multipleSelection = true;
+    EXPECT_EQ(ModalAlert::runPanel(open), (QStringList{"/a.x", "/b.x"}));
+
+    ModalAlert::PanelRequest save;
+    save.kind = ModalAlert::PanelRequest::Kind::Save;
+    save.fileName = QStringLiteral("Untitled");
+    EXPECT_TRUE(ModalAlert::runPanel(save).isEmpty()); // cancelled
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(seen[0].multipleSelection);
+    EXPECT_EQ(seen[0].extensions, QStringList{"x"});
+    EXPECT_EQ(seen[1].kind, ModalAlert::PanelRequest::Kind::Save);
+    EXPECT_EQ(seen[1].fileName, QStringLiteral("Untitled"));
+}
+
+TEST(ModalAlert, SheetsAnsweredByAResponderEndLaterInTheirCallback) {
+    ModalAlert::ScopedResponder alerts(
+        [](const ModalAlert::Request&) { return int(ModalAlert::OtherReturn); });
+    ModalAlert::ScopedPanelResponder panels(
+        [](const ModalAlert::PanelRequest&) { return QStringList{"/chosen.x"}; });
+    QWidget window;
+    int answer = 99;
+    QStringList chosen;
+    ModalAlert::beginSheet(&window, request("Cancel", "Keep Both"), [&](int a) { answer = a; });
+    ModalAlert::beginPanelSheet(&window, {}, [&](const QStringList& c) { chosen = c; });
+    // The caller goes on before the sheet ends, as with a user at the panel.
+    EXPECT_EQ(answer, 99);
+    EXPECT_TRUE(chosen.isEmpty());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(answer, ModalAlert::OtherReturn);
+    EXPECT_EQ(chosen, QStringList{"/chosen.x"});
+}
+
+TEST(ModalAlert, ASheetIsModalToItsWindowAlone) {
+    ModalAlert::setResponder({});
+    ModalAlert::setPanelResponder({});
+    QWidget window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    int answer = 99;
+    ModalAlert::beginSheet(&window, request("Cancel", ""), [&](int a) { answer = a; });
+    QMessageBox* sheet = window.findChild<QMessageBox*>();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(answer, 99);
+    click("Cancel")(*sheet);
+    EXPECT_EQ(answer, ModalAlert::AlternateReturn);
+    QTRY_VERIFY(!window.findChild<QMessageBox*>()); // gone once answered
+
+    bool ended = false;
+    QStringList chosen{"untouched"};
+    ModalAlert::PanelRequest save;
+    save.kind = ModalAlert::PanelRequest::Kind::Save;
+    ModalAlert::beginPanelSheet(&window, save, [&](const QStringList& c) {
+        ended = true;
+        chosen = c;
+    });
+    QFileDialog* panel = window.findChild<QFileDialog*>();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(panel->acceptMode(), QFileDialog::AcceptSave);
+    panel->reject();
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(chosen.isEmpty());
 }
