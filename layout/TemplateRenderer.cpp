@@ -576,7 +576,7 @@ void TemplateRenderer::render1xPhotoObject(const QVariantMap& object) {
                 // An offset never pushes the photo past its edge: the one shown goes back.
                 const Point shown{p.x + moved.minX() - visible.minX(),
                                   p.y + moved.minY() - visible.minY()};
-                _imageSource->setOffsetForCell(UTMapPoint(bounds, natural, shown), c);
+                _imageSource->keepDrawnOffsetForCell(UTMapPoint(bounds, natural, shown), c);
             }
         }
     } else if (mode == ScalingModeFit) {
