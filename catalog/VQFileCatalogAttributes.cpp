@@ -6,6 +6,7 @@
 #include "catalog/VQFileCatalog.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "platform/foundation/Exception.h"
+#include "platform/foundation/FileAccess.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/HostServices.h"
 #include "platform/foundation/LocalizedStrings.h"
@@ -25,7 +26,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
-#include <QSaveFile>
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -78,17 +78,6 @@ QString safeFileName(QString name) {
     name.replace(QLatin1Char('/'), QLatin1Char('_'));
     name.replace(QChar(0), QLatin1Char('_'));
     return name;
-}
-
-bool writeAtomically(const QString& path, const QByteArray& data) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }
 
 constexpr char kPlaceholderName[] = "CatalogDocument";
@@ -541,7 +530,7 @@ void VQFileCatalog::makeTempFileForImageEntryThreaded(VQFileCatalogEntry& record
     }
     const QByteArray data = host().synchronousDataFetch(url);
     const QString path = createTempPath() + safeFileName(lastURLComponent(url));
-    if (!data.isEmpty() && writeAtomically(path, data))
+    if (!data.isEmpty() && FileAccess::writeFileAtomically(path, data))
         record.insert(key(kEntryPathKey), path);
     else
         disableURLEntry(record);
@@ -550,7 +539,7 @@ void VQFileCatalog::makeTempFileForImageEntryThreaded(VQFileCatalogEntry& record
 bool VQFileCatalog::storeFetchedURLData(VQFileCatalogEntry& record, const QByteArray& data) {
     const QUrl url = record.value(key(kEntryImageURLKey)).toUrl();
     const QString path = createTempPath() + safeFileName(lastURLComponent(url));
-    if (!writeAtomically(path, data))
+    if (!FileAccess::writeFileAtomically(path, data))
         return false;
     record.insert(key(kEntryPathKey), path);
     return true;

@@ -23,9 +23,6 @@
 #include "platform/graphics/ImageFocus.h"
 #include "utilities/GeometryUtilities.h"
 
-#include <QBuffer>
-#include <QColorSpace>
-#include <QImageReader>
 #include <cmath>
 #include <limits>
 
@@ -123,24 +120,6 @@ Image imageFromData(const QVariant& data) {
             return *image;
     const QImage pixels = QImage::fromData(data.toByteArray());
     return pixels.isNull() ? Image() : Image(pixels);
-}
-
-// A named image's source file: one point per pixel whatever resolution the
-// file records, flipped as the framework keeps named images.
-Image imageFromSourceFile(const QByteArray& bytes) {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    if (bytes.isEmpty() || !buffer.open(QIODevice::ReadOnly))
-        return {};
-    QImageReader reader(&buffer);
-    const QImage pixels = reader.read();
-    if (pixels.isNull())
-        return {};
-    Image image(pixels, Size{float(pixels.width()), float(pixels.height())});
-    if (pixels.colorSpace().isValid())
-        image.setIccProfile(pixels.colorSpace().iccProfile());
-    image.setFlipped(true);
-    return image;
 }
 
 QColor archivedColor(const QVariantMap& map, const char* name, const QColor& fallback) {
@@ -301,7 +280,7 @@ Image TemplateRenderer::getTemplateImageFileByName(const QString& name) {
                                        ? Unarchiver::unarchiveObject(source.toByteArray())
                                        : QVariant();
             if (holds<QByteArray>(bytes))
-                image = imageFromSourceFile(bytes.toByteArray());
+                image = Image::fromFileData(bytes.toByteArray());
         } else {
             const QVariant data = entry.value(key(kNamedImageDataKey));
             if (holds<QByteArray>(data))

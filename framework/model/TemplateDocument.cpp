@@ -18,9 +18,6 @@
 #include "platform/printing/PrintInfo.h"
 
 #include <QApplication>
-#include <QBuffer>
-#include <QColorSpace>
-#include <QImageReader>
 #include <QPointer>
 #include <QUuid>
 #include <algorithm>
@@ -285,7 +282,7 @@ Image TemplateDocument::getImageWithName(const QString& name) {
     if (!it->src)
         return {};
     // Left undecoded on failure, so a later request tries again.
-    const Image image = imageFromSourceData(*it->src);
+    const Image image = Image::fromFileData(*it->src);
     if (!image.isNull())
         it->img = image;
     return image;
@@ -346,25 +343,6 @@ QStringList TemplateDocument::listUnusedImages() const {
     for (const TMObjectRef& object : objectsTakenBy(TMObjectGroup::Query::SharedImageObjects))
         names.removeAll(object->sharedImageRef());
     return names;
-}
-
-Image TemplateDocument::imageFromSourceData(const QByteArray& data) const {
-    if (data.isEmpty())
-        return {};
-    QBuffer buffer;
-    buffer.setData(data);
-    if (!buffer.open(QIODevice::ReadOnly))
-        return {};
-    QImageReader reader(&buffer);
-    const QImage pixels = reader.read();
-    if (pixels.isNull())
-        return {};
-    // One point per pixel, whatever resolution the file records.
-    Image image(pixels, Size{float(pixels.width()), float(pixels.height())});
-    if (pixels.colorSpace().isValid())
-        image.setIccProfile(pixels.colorSpace().iccProfile());
-    image.setFlipped(true);
-    return image;
 }
 
 // ---------------------------------------------------------------------------

@@ -131,9 +131,6 @@ public:
                                     const QString& name);
     // The names that no object uses, those inside groups included.
     QStringList listUnusedImages() const;
-    // Decodes the bytes of an image file: one point per pixel, flipped; null
-    // when they are not an image.
-    Image imageFromSourceData(const QByteArray& data) const;
 
     // Page objects.
     const QList<TMObjectRef>& objects() const { return _objects; }

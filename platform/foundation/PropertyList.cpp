@@ -3,7 +3,6 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringList>
 #include <QTimeZone>
@@ -663,18 +662,8 @@ bool writeToFile(const QVariant& value, const QString& path, QString* error) {
                  QStringLiteral("%1: the property list is larger than a file may hold").arg(path));
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        setError(error, QStringLiteral("%1: %2").arg(path, file.errorString()));
-        return false;
-    }
-    if (!FileAccess::writeAll(file, xml, &reason)) {
-        file.cancelWriting();
+    if (!FileAccess::writeFileAtomically(path, xml, &reason)) {
         setError(error, QStringLiteral("%1: %2").arg(path, reason));
-        return false;
-    }
-    if (!file.commit()) {
-        setError(error, QStringLiteral("%1: %2").arg(path, file.errorString()));
         return false;
     }
     return true;

@@ -2,6 +2,10 @@
 
 #include "platform/graphics/GraphicsContext.h"
 
+#include <QBuffer>
+#include <QColorSpace>
+#include <QImageReader>
+
 Image::Image(QImage pixels)
     : _pixels(std::move(pixels)), _size{float(_pixels.width()), float(_pixels.height())} {}
 
@@ -24,6 +28,24 @@ Image Image::fromQImage(QImage pixels, double pixelsPerPoint) {
     const double scale = pixelsPerPoint > 0 ? pixelsPerPoint : 1.0;
     const Size size{float(pixels.width() / scale), float(pixels.height() / scale)};
     return Image(std::move(pixels), size);
+}
+
+Image Image::fromFileData(const QByteArray& data) {
+    if (data.isEmpty())
+        return {};
+    QBuffer buffer;
+    buffer.setData(data);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return {};
+    QImageReader reader(&buffer);
+    const QImage pixels = reader.read();
+    if (pixels.isNull())
+        return {};
+    Image image(pixels, Size{float(pixels.width()), float(pixels.height())});
+    if (pixels.colorSpace().isValid())
+        image.setIccProfile(pixels.colorSpace().iccProfile());
+    image.setFlipped(true);
+    return image;
 }
 
 QImage Image::toQImage(QImage::Format format) const {

@@ -20,6 +20,10 @@ public:
     // Pixels rendered at a resolution: the size in points is the pixel size
     // divided by pixelsPerPoint (300 dpi is 300/72 pixels per point).
     static Image fromQImage(QImage pixels, double pixelsPerPoint);
+    // Decodes image-file bytes (any format Qt reads) at one point per pixel,
+    // whatever resolution the file records, flipped, with the file's profile;
+    // a null image when they don't decode.
+    static Image fromFileData(const QByteArray& data);
     // The pixels in the given format, top row first as stored.
     QImage toQImage(QImage::Format format = QImage::Format_ARGB32_Premultiplied) const;
 

@@ -192,7 +192,7 @@ TEST(TemplateDocumentObjects, SourceDataIsDecodedOnFirstUse) {
     EXPECT_TRUE(document.getImageWithName(broken).isNull());
     document.setImageSourceDataWithName(Image(), png, broken);
     EXPECT_FALSE(document.getImageWithName(broken).isNull());
-    EXPECT_TRUE(document.imageFromSourceData({}).isNull());
+    EXPECT_TRUE(Image::fromFileData({}).isNull());
 }
 
 TEST(TemplateDocumentObjects, UnusedImagesAreThoseNoObjectRefersTo) {
