@@ -101,6 +101,24 @@ QByteArray wideGamutProfile() {
     return savedProfile(profile);
 }
 
+QByteArray gammaProfile(double gamma, const char* description, bool multilingualDescription) {
+    cmsCIExyY white;
+    cmsWhitePointFromTemp(&white, 6504);
+    const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1.0}, {0.30, 0.60, 1.0}, {0.15, 0.06, 1.0}};
+    cmsToneCurve* curve = cmsBuildGamma(nullptr, gamma);
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsFreeToneCurve(curve);
+    cmsMLU* text = cmsMLUalloc(nullptr, 1);
+    cmsMLUsetASCII(text, "en", "US", description);
+    // lcms2 writes a 'desc' tag of its own; a null one removes it.
+    cmsWriteTag(profile, cmsSigProfileDescriptionTag, multilingualDescription ? nullptr : text);
+    if (multilingualDescription)
+        cmsWriteTag(profile, cmsSigProfileDescriptionMLTag, text);
+    cmsMLUfree(text);
+    return savedProfile(profile);
+}
+
 QByteArray grayProfile() {
     cmsToneCurve* curve = cmsBuildGamma(nullptr, 2.2);
     cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), curve);
@@ -112,4 +130,40 @@ bool near(QRgb pixel, const QColor& color, int tolerance) {
     return std::abs(qRed(pixel) - color.red()) <= tolerance &&
            std::abs(qGreen(pixel) - color.green()) <= tolerance &&
            std::abs(qBlue(pixel) - color.blue()) <= tolerance;
+}
+
+MetadataReadBack readMetadataBack(const QString& path) {
+    MetadataReadBack found;
+    try {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        Exiv2::Image::AutoPtr image =
+            Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
+#pragma GCC diagnostic pop
+        image->readMetadata();
+        found.readable = true;
+        if (image->iccProfileDefined())
+            found.profile = QByteArray(reinterpret_cast<const char*>(image->iccProfile()->pData_),
+                                       image->iccProfile()->size_);
+        const Exiv2::ExifData& exif = image->exifData();
+        // A TIFF file's own structure is listed with the EXIF data; an EXIF block
+        // proper adds the EXIF directory, the thumbnail's or a camera's tags.
+        for (const Exiv2::Exifdatum& datum : exif) {
+            const std::string group = datum.groupName();
+            if (group == "Photo" || group == "Thumbnail" || group == "GPSInfo" ||
+                datum.key() == "Exif.Image.Make" || datum.key() == "Exif.Image.ExifTag")
+                found.hasExif = true;
+        }
+        const auto make = exif.findKey(Exiv2::ExifKey("Exif.Image.Make"));
+        if (make != exif.end())
+            found.make = QString::fromStdString(make->toString());
+        const Exiv2::DataBuf thumbnail = Exiv2::ExifThumbC(exif).copy();
+        if (thumbnail.size_ > 0)
+            found.thumbnail =
+                QImage::fromData(
+                    QByteArray(reinterpret_cast<const char*>(thumbnail.pData_), thumbnail.size_))
+                    .size();
+    } catch (...) {
+    }
+    return found;
 }

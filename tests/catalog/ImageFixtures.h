@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 // Small image files for the importer tests, made on the spot.
@@ -28,8 +29,24 @@ bool embedProfile(const QString& path, const QByteArray& profile);
 QByteArray adobeRGBProfile();
 // An RGB ICC profile with wider primaries than Adobe RGB's (those of BT.2020).
 QByteArray wideGamutProfile();
+// An RGB ICC profile with sRGB's primaries over a plain gamma, with the
+// description in the 'desc' tag, or in the multilingual 'dscm' tag only.
+QByteArray gammaProfile(double gamma, const char* description,
+                        bool multilingualDescription = false);
 // A valid ICC profile of a grey colour space.
 QByteArray grayProfile();
 
 // Whether every channel of the pixel is within the tolerance of the colour.
 bool near(QRgb pixel, const QColor& color, int tolerance = 8);
+
+// What exiv2, as an independent reader, finds in a written file. A TIFF file's
+// own structure is listed with the EXIF data; `hasExif` means an EXIF block
+// proper (the EXIF directory, a thumbnail's or a camera's tags).
+struct MetadataReadBack {
+    bool readable = false;
+    QByteArray profile;
+    bool hasExif = false;
+    QString make;
+    QSize thumbnail;
+};
+MetadataReadBack readMetadataBack(const QString& path);

@@ -1,4 +1,5 @@
 #include "layout/ColorProfileHandle.h"
+#include "catalog/ImageFixtures.h"
 #include "platform/archiving/Archiver.h"
 #include "platform/archiving/Unarchiver.h"
 #include "platform/foundation/UserDefaults.h"
@@ -52,32 +53,6 @@ namespace {
 
 QString str(const char* text) {
     return QString::fromUtf8(text);
-}
-
-// The bytes of an RGB profile made by lcms2: sRGB primaries over a plain gamma,
-// described under `tag` ('desc' or 'dscm').
-QByteArray gammaProfile(double gamma, const char* description,
-                        cmsTagSignature tag = cmsSigProfileDescriptionTag) {
-    cmsCIExyY white;
-    cmsWhitePointFromTemp(&white, 6504);
-    const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1.0}, {0.30, 0.60, 1.0}, {0.15, 0.06, 1.0}};
-    cmsToneCurve* curve = cmsBuildGamma(nullptr, gamma);
-    cmsToneCurve* curves[3] = {curve, curve, curve};
-    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
-    cmsFreeToneCurve(curve);
-    cmsMLU* text = cmsMLUalloc(nullptr, 1);
-    cmsMLUsetASCII(text, "en", "US", description);
-    cmsWriteTag(profile, cmsSigProfileDescriptionTag,
-                tag == cmsSigProfileDescriptionTag ? text : nullptr);
-    if (tag != cmsSigProfileDescriptionTag)
-        cmsWriteTag(profile, tag, text);
-    cmsMLUfree(text);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    QByteArray bytes(qsizetype(size), '\0');
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    return bytes;
 }
 
 // Each pixel's colour as lcms2 converts one RGB triple between the two profiles.
@@ -134,8 +109,8 @@ TEST_F(ColorProfileFiles, HandlesWithEqualDescriptionsAreEqual) {
     EXPECT_EQ(glossy->encodeInDictionary().value(str("CPH_Name")), QVariant(str("Glossy Paper")));
 
     // A profile described only in its 'dscm' tag.
-    const auto multi = ColorProfileHandle::profileWithPath(
-        write("multi.icc", gammaProfile(2.2, "Multi", cmsSigProfileDescriptionMLTag)));
+    const auto multi =
+        ColorProfileHandle::profileWithPath(write("multi.icc", gammaProfile(2.2, "Multi", true)));
     EXPECT_EQ(multi->name(), str("Multi"));
 }
 

@@ -22,7 +22,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
-#include <exiv2/exiv2.hpp>
 #include <gtest/gtest.h>
 
 namespace {
@@ -53,51 +52,6 @@ protected:
     TestHost host;
     QTemporaryDir dir;
 };
-
-struct ReadBack {
-    bool readable = false;
-    QByteArray profile;
-    bool hasExif = false;
-    QString make;
-    QSize thumbnail;
-};
-
-// What an independent reader finds in a written file.
-ReadBack readBack(const QString& path) {
-    ReadBack found;
-    try {
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-        Exiv2::Image::AutoPtr image =
-            Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
-#pragma GCC diagnostic pop
-        image->readMetadata();
-        found.readable = true;
-        if (image->iccProfileDefined())
-            found.profile = QByteArray(reinterpret_cast<const char*>(image->iccProfile()->pData_),
-                                       image->iccProfile()->size_);
-        const Exiv2::ExifData& exif = image->exifData();
-        // A TIFF file's own structure is listed with the EXIF data; an EXIF block
-        // proper adds the EXIF directory, the thumbnail's or a camera's tags.
-        for (const Exiv2::Exifdatum& datum : exif) {
-            const std::string group = datum.groupName();
-            if (group == "Photo" || group == "Thumbnail" || group == "GPSInfo" ||
-                datum.key() == "Exif.Image.Make" || datum.key() == "Exif.Image.ExifTag")
-                found.hasExif = true;
-        }
-        const auto make = exif.findKey(Exiv2::ExifKey("Exif.Image.Make"));
-        if (make != exif.end())
-            found.make = QString::fromStdString(make->toString());
-        const Exiv2::DataBuf thumbnail = Exiv2::ExifThumbC(exif).copy();
-        if (thumbnail.size_ > 0)
-            found.thumbnail =
-                QImage::fromData(
-                    QByteArray(reinterpret_cast<const char*>(thumbnail.pData_), thumbnail.size_))
-                    .size();
-    } catch (...) {
-    }
-    return found;
-}
 
 QByteArray readAll(const QString& path) {
     QFile file(path);
@@ -325,7 +279,7 @@ TEST_F(ExporterTest, BothFlagsOffWriteNoExifAndNoThumbnail) {
         exporter.setActiveExporter(QString::fromLatin1(format));
         const QString path = dir.filePath(exporter.fileNameWithExtension(QStringLiteral("plain")));
         ASSERT_TRUE(exporter.exportImageToFile(Image(quadrantImage(200, 100)), path)) << format;
-        const ReadBack back = readBack(path);
+        const MetadataReadBack back = readMetadataBack(path);
         ASSERT_TRUE(back.readable) << format;
         EXPECT_FALSE(back.hasExif) << format;
         EXPECT_TRUE(back.make.isEmpty()) << format;
@@ -337,7 +291,7 @@ TEST_F(ExporterTest, BothFlagsOffWriteNoExifAndNoThumbnail) {
     exporter.setActiveExporter(QStringLiteral("JPEG"));
     const QString path = dir.filePath(QStringLiteral("bare.jpg"));
     ASSERT_TRUE(exporter.exportImageToFile(Image(quadrantImage(20, 10)), path));
-    EXPECT_TRUE(readBack(path).profile.isEmpty());
+    EXPECT_TRUE(readMetadataBack(path).profile.isEmpty());
 }
 
 TEST_F(ExporterTest, ProfileExifAndThumbnailReadBackWhenOn) {
@@ -348,7 +302,7 @@ TEST_F(ExporterTest, ProfileExifAndThumbnailReadBackWhenOn) {
     picture.setIccProfile(adobe);
     const QString path = dir.filePath(QStringLiteral("full.jpg"));
     ASSERT_TRUE(exporter.exportImageToFile(picture, path));
-    ReadBack back = readBack(path);
+    MetadataReadBack back = readMetadataBack(path);
     EXPECT_EQ(back.profile, adobe);
     EXPECT_EQ(back.make, QStringLiteral("Quadrant Cameras"));
     // The thumbnail shows this picture (not the one the source file carried), within 96 x 96.
@@ -357,14 +311,14 @@ TEST_F(ExporterTest, ProfileExifAndThumbnailReadBackWhenOn) {
     // A picture without a profile gets the display's.
     const QString plain = dir.filePath(QStringLiteral("plain.jpg"));
     ASSERT_TRUE(exporter.exportImageToFile(Image(quadrantImage(50, 100)), plain));
-    back = readBack(plain);
+    back = readMetadataBack(plain);
     EXPECT_EQ(back.profile, defaultDisplayProfile());
     EXPECT_EQ(back.thumbnail, QSize(48, 96));
 
     // Only the thumbnail: an EXIF block without the photo's metadata.
     exporter.setCreatesEXIF(false);
     ASSERT_TRUE(exporter.exportImageToFile(picture, plain));
-    back = readBack(plain);
+    back = readMetadataBack(plain);
     EXPECT_TRUE(back.make.isEmpty());
     EXPECT_EQ(back.thumbnail, QSize(96, 48));
 
@@ -372,14 +326,14 @@ TEST_F(ExporterTest, ProfileExifAndThumbnailReadBackWhenOn) {
     exporter.setCreatesEXIF(true);
     exporter.setCreatesThumbnail(false);
     ASSERT_TRUE(exporter.exportImageToFile(picture, plain));
-    back = readBack(plain);
+    back = readMetadataBack(plain);
     EXPECT_EQ(back.make, QStringLiteral("Quadrant Cameras"));
     EXPECT_TRUE(back.thumbnail.isEmpty());
 
     // Damaged metadata is left out, and the picture still written.
     exporter.setMetaData(QByteArray("\0\0\0\x40junk", 8));
     ASSERT_TRUE(exporter.exportImageToFile(picture, plain));
-    back = readBack(plain);
+    back = readMetadataBack(plain);
     EXPECT_FALSE(back.hasExif);
     EXPECT_EQ(QImage(plain).size(), QSize(300, 150));
 }

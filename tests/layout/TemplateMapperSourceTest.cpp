@@ -1,4 +1,5 @@
 #include "LayoutFixture.h"
+#include "catalog/ImageFixtures.h"
 
 #include "layout/ColorProfileHandle.h"
 #include "platform/archiving/Archiver.h"
@@ -14,27 +15,6 @@
 namespace {
 
 using TemplateMapperSource = LayoutFixture;
-
-// The bytes of an RGB profile that lcms2 makes: sRGB primaries over a plain gamma.
-QByteArray gammaProfile(double gamma, const char* description) {
-    cmsCIExyY white;
-    cmsWhitePointFromTemp(&white, 6504);
-    const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1.0}, {0.30, 0.60, 1.0}, {0.15, 0.06, 1.0}};
-    cmsToneCurve* curve = cmsBuildGamma(nullptr, gamma);
-    cmsToneCurve* curves[3] = {curve, curve, curve};
-    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
-    cmsFreeToneCurve(curve);
-    cmsMLU* text = cmsMLUalloc(nullptr, 1);
-    cmsMLUsetASCII(text, "en", "US", description);
-    cmsWriteTag(profile, cmsSigProfileDescriptionTag, text);
-    cmsMLUfree(text);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    QByteArray bytes(qsizetype(size), '\0');
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    return bytes;
-}
 
 bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);

@@ -1,4 +1,5 @@
 #include "platform/imaging/GraphicsExporter.h"
+#include "catalog/ImageFixtures.h"
 #include "platform/imaging/ColorMatching.h"
 #include "platform/imaging/GraphicsImporter.h"
 #include "platform/ui/ModalAlert.h"
@@ -31,38 +32,6 @@ QImage gradient(int width, int height) {
 QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The metadata exiv2 finds in a file, read on its own.
-struct ReadBack {
-    QByteArray profile;
-    QString make;
-    QSize thumbnail;
-    bool hasExif = false;
-};
-
-ReadBack readBack(const QString& path) {
-    ReadBack found;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
-#pragma GCC diagnostic pop
-    image->readMetadata();
-    if (image->iccProfileDefined())
-        found.profile = QByteArray(reinterpret_cast<const char*>(image->iccProfile()->pData_),
-                                   image->iccProfile()->size_);
-    const Exiv2::ExifData& exif = image->exifData();
-    found.hasExif = !exif.empty();
-    const auto make = exif.findKey(Exiv2::ExifKey("Exif.Image.Make"));
-    if (make != exif.end())
-        found.make = QString::fromStdString(make->toString());
-    const Exiv2::DataBuf thumbnail = Exiv2::ExifThumbC(exif).copy();
-    if (thumbnail.size_ > 0)
-        found.thumbnail =
-            QImage::fromData(
-                QByteArray(reinterpret_cast<const char*>(thumbnail.pData_), thumbnail.size_))
-                .size();
-    return found;
 }
 
 // Metadata items as the catalog keeps them: an EXIF block naming a camera maker.
@@ -236,7 +205,7 @@ TEST(GraphicsExporter, ProfileExifAndThumbnailReadBackInEveryFormatThatHoldsThem
         const QString path = dir.filePath(QStringLiteral("meta.") + name);
         ASSERT_EQ(exporter->exportImage(gradient(300, 200), path), GraphicsExporter::NoError)
             << qPrintable(name);
-        const ReadBack back = readBack(path);
+        const MetadataReadBack back = readMetadataBack(path);
         EXPECT_EQ(back.profile, profile) << qPrintable(name);
         EXPECT_EQ(back.make, QStringLiteral("Maker Ltd")) << qPrintable(name);
         EXPECT_EQ(back.thumbnail, QSize(96, 64)) << qPrintable(name);
