@@ -201,18 +201,26 @@ void DocumentController::noteDocumentActivated(Document* document) {
         std::rotate(_documents.begin(), it, it + 1);
 }
 
-std::shared_ptr<Document>
-DocumentController::openUntitledDocumentOfType(const QString& type, bool display, QString* error) {
+std::shared_ptr<Document> DocumentController::makeDocumentOfType(const QString& type,
+                                                                 QString* error) const {
     std::shared_ptr<Document> document = makeUntitledDocumentOfType(type);
-    if (!document) {
-        if (error)
-            *error = tr("Documents of the type \"%1\" cannot be made.").arg(type);
-        return nullptr;
-    }
+    if (!document && error)
+        *error = tr("Documents of the type \"%1\" cannot be made.").arg(type);
+    return document;
+}
+
+void DocumentController::present(const std::shared_ptr<Document>& document, bool display) {
     addDocument(document);
     document->makeWindowControllers();
     if (display)
         document->showWindows();
+}
+
+std::shared_ptr<Document>
+DocumentController::openUntitledDocumentOfType(const QString& type, bool display, QString* error) {
+    std::shared_ptr<Document> document = makeDocumentOfType(type, error);
+    if (document)
+        present(document, display);
     return document;
 }
 
@@ -231,12 +239,9 @@ std::shared_ptr<Document> DocumentController::openDocumentWithContentsOfFile(con
             *error = tr("Files of this kind cannot be opened.");
         return nullptr;
     }
-    std::shared_ptr<Document> document = makeUntitledDocumentOfType(type);
-    if (!document) {
-        if (error)
-            *error = tr("Documents of the type \"%1\" cannot be made.").arg(type);
+    std::shared_ptr<Document> document = makeDocumentOfType(type, error);
+    if (!document)
         return nullptr;
-    }
     // Known before reading, so that the reader can find files kept beside it.
     document->setFileName(QFileInfo(path).absoluteFilePath());
     QString reason;
@@ -245,10 +250,7 @@ std::shared_ptr<Document> DocumentController::openDocumentWithContentsOfFile(con
             *error = reason.isEmpty() ? tr("The file could not be read.") : reason;
         return nullptr;
     }
-    addDocument(document);
-    document->makeWindowControllers();
-    if (display)
-        document->showWindows();
+    present(document, display);
     return document;
 }
 

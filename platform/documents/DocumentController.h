@@ -92,6 +92,10 @@ public:
 
 private:
     const DocumentType* find(const QString& type) const;
+    // A new document of a registered type, or null with the reason in *error.
+    std::shared_ptr<Document> makeDocumentOfType(const QString& type, QString* error) const;
+    // Lists the document in front and makes (and shows) its windows.
+    void present(const std::shared_ptr<Document>& document, bool display);
     void closeNext(QList<Document*> remaining, std::function<void(bool)> done);
 
     std::vector<DocumentType> _types;
