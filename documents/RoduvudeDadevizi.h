@@ -2,6 +2,8 @@
 
 #include "framework/model/GenericDocument.h"
 
+#include <QVariantList>
+
 #include <memory>
 
 class VQFileCatalog;
@@ -37,6 +39,11 @@ public:
     void setModifiedOnDecode(bool flag);
     bool modifiedOnDecode() const { return _modifiedOnDecode; }
 
+    // Book page placements from a file of the older generation, where the
+    // catalog kept them; the layout mapper takes them from here.
+    void setBookContainer(const QVariantList& pages) { _bookContainer = pages; }
+    QVariantList bookContainer() const { return _bookContainer; }
+
     // With the application's defaults in use, each value comes from the user
     // defaults (0 for sharpness and 1.0 for the others when absent); otherwise
     // the document's own. The setters are undoable and ignore an unchanged value.
@@ -57,6 +64,7 @@ private:
 
     std::shared_ptr<VQFileCatalog> _fileCatalog;
     bool _modifiedOnDecode = false;
+    QVariantList _bookContainer;
     bool _useAppEnhDefaults = true;
     int _defaultSharpness = 0;
     float _defaultContrast = 1.0f;
