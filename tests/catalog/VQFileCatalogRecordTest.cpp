@@ -71,7 +71,6 @@ TEST_F(VQFileCatalogRecordTest, RoundTripKeepsEntriesAndSettingsAndLosesTheSelec
     ASSERT_TRUE(VQFileCatalog::isTemporaryFile(record(3).value(key(kEntryPathKey)).toString()));
     record(4).insert(key(kEntryPathKey), testHost.tempFolder() + QStringLiteral("/vyx1"));
     catalog().setFileExtensionFilters({QStringLiteral("jpg"), QStringLiteral("png")});
-    catalog().setUsesDeferedLoader(true);
     catalog().setFileAttributeAtIndexToValue(kCatalogAttrCrop, 0, floats({1, 2, 30, 20}));
     catalog().setFileAttributeAtIndexToValue(kCatalogAttrOffset, 0, floats({3, -4}));
     catalog().setFileAttributeAtIndexToValue(kCatalogAttrSharpness, 1, 2);
@@ -88,6 +87,8 @@ TEST_F(VQFileCatalogRecordTest, RoundTripKeepsEntriesAndSettingsAndLosesTheSelec
         ASSERT_FALSE(catalog().getFileAttributeAtIndex(kCatalogAttrThumbnail, i).isNull());
         ASSERT_FALSE(catalog().getFileAttributeAtIndex(kCatalogAttrImage, i).isNull());
     }
+    // Only the flag: no loader runs, the thumbnails above were made at once.
+    catalog().setUsesDeferedLoader(true);
     const QList<int> serialsBefore = serials();
     const QVariantMap encoded = catalog().encodedCatalog();
 
