@@ -152,7 +152,8 @@ bool VQFileCatalog::testEntryForChange(VQFileCatalogEntry& record) {
     QString path = record.value(key(kEntryPathKey)).toString();
     const QVariant enabled = record.value(key(kEntryEnabledKey));
     bool changed = false;
-    if (path.isEmpty() || !QFileInfo::exists(path)) {
+    // No file name holds a NUL; such a path from a damaged record names nothing.
+    if (path.isEmpty() || path.contains(QChar(0)) || !QFileInfo::exists(path)) {
         if (enabled.isValid() && !enabled.toBool())
             return false;
         path = findMovedFile(record, path);

@@ -148,6 +148,10 @@ TEST_F(VQFileCatalogChangeTest, WithoutADocumentFileNoNameIsSearched) {
     VQFileCatalogEntry bare;
     bare.insert(key(kEntryPathKey), a);
     EXPECT_THROW(catalog().testEntryForChange(bare), Exception);
+    // A damaged record's path with a NUL names no file, not the part before it.
+    bare.insert(key(kEntryPathKey), a + QChar(0) + QStringLiteral("x"));
+    ASSERT_TRUE(QFile::copy(dir.filePath(QStringLiteral("new/a.png")), a));
+    EXPECT_THROW(catalog().testEntryForChange(bare), Exception);
 }
 
 TEST_F(VQFileCatalogChangeTest, ChangedDateDropsTheCachesAndIsAnnouncedAfterThePass) {
