@@ -17,9 +17,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QTimer>
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -27,7 +29,6 @@ constexpr char kAddAction[] = "ADD";
 constexpr char kRemoveAction[] = "REMOVE";
 constexpr char kPicMoveAction[] = "PIC_MOVE";
 constexpr char kAddImageFormatKey[] = "ADD_IMAGE_STR";
-constexpr char kMissingFileErrorKey[] = "ERROR_1043";
 
 bool flag(const VQFileCatalogEntry& record, const char* key, bool neutral = false) {
     const QVariant value = record.value(QString::fromLatin1(key));
@@ -120,7 +121,21 @@ void VQFileCatalog::setFileExtensionFilters(const QStringList& filters) {
 
 int VQFileCatalog::nextSerialNumber() {
     std::lock_guard lock(_theLock);
-    return _photoSerialNumber++;
+    if (_photoSerialNumber >= std::numeric_limits<int32_t>::min() &&
+        _photoSerialNumber <= std::numeric_limits<int32_t>::max())
+        return int(_photoSerialNumber++);
+    // Only a damaged file's count runs out of numbers: the lowest free one above
+    // the first number handed out.
+    QSet<int> used;
+    for (const VQFileCatalogEntryRef& record : std::as_const(_entries)) {
+        const QVariant serial = record->value(QString::fromLatin1(kEntrySerialNumberKey));
+        if (serial.isValid())
+            used.insert(serial.toInt());
+    }
+    int serial = 1234;
+    while (used.contains(serial))
+        ++serial;
+    return serial;
 }
 
 void VQFileCatalog::markDocumentChanged() {
@@ -190,7 +205,11 @@ void VQFileCatalog::registerAddUndo(const VQFileCatalogEntryRef& record) {
 bool VQFileCatalog::addFileEntryAtPosition(const QString& path, int position) {
     std::lock_guard lock(_theLock);
     auto record = std::make_shared<VQFileCatalogEntry>();
-    record->insert(QString::fromLatin1(kEntryPathKey), path);
+    const QString target = resolveAliasFile(path);
+    record->insert(QString::fromLatin1(kEntryPathKey), target);
+    const QByteArray alias = createAliasObjectFromPath(target);
+    if (!alias.isNull())
+        record->insert(QString::fromLatin1(kEntryAliasKey), alias);
     record->insert(QString::fromLatin1(kEntrySerialNumberKey), nextSerialNumber());
     try {
         if (!testEntryForChange(*record))
@@ -453,74 +472,6 @@ QList<int> VQFileCatalog::getModifiedFileIndices() {
             indices.append(i);
     }
     return indices;
-}
-
-// Change tests.
-
-bool VQFileCatalog::testEntryForChange(VQFileCatalogEntry& record) {
-    if (record.isRaw() || record.isURL())
-        return false;
-    const QString path = record.value(QString::fromLatin1(kEntryPathKey)).toString();
-    const QVariant enabled = record.value(QString::fromLatin1(kEntryEnabledKey));
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists()) {
-        if (enabled.isValid() && !enabled.toBool())
-            return false;
-        Exception::raise(QString::fromLatin1(kInvalidArgumentException),
-                         localizedString(QString::fromLatin1(kMissingFileErrorKey)));
-    }
-    bool changed = false;
-    const QDateTime modified = info.lastModified();
-    const QString dateKey = QString::fromLatin1(kEntryModDateKey);
-    if (!record.contains(dateKey) || record.value(dateKey).toDateTime() != modified) {
-        record.insert(dateKey, modified);
-        record.insert(QString::fromLatin1(kEntryFileSizeKey), qint64(info.size()));
-        for (const char* key :
-             {kEntryThumbnailKey, kEntryImageKey, kEntryImageAccessKey, kEntryImageSizeKey,
-              kEntryMetadataKey, kEntryEXIFKey, kEntryComponentInfoKey})
-            record.remove(QString::fromLatin1(key));
-        Importer::flushCachedGWorld(path);
-        changed = true;
-    }
-    if (!enabled.isValid() || !enabled.toBool()) {
-        record.insert(QString::fromLatin1(kEntryEnabledKey), true);
-        return true;
-    }
-    return changed;
-}
-
-bool VQFileCatalog::testAllEntriesForChanges() {
-    bool changed = false;
-    {
-        std::lock_guard lock(_theLock);
-        const int count = int(_entries.size());
-        for (int i = 0; i < count; ++i) {
-            const VQFileCatalogEntryRef record = _entries.at(i);
-            try {
-                if (testEntryForChange(*record))
-                    changed = true;
-            } catch (const Exception&) {
-                if (!getFileAttributeAtIndex(kCatalogAttrEnabled, i).toBool())
-                    continue;
-                setFileAttributeAtIndexToValue(kCatalogAttrEnabled, i, false);
-                postError(kErrorMissingFile);
-                if (!_disableNotifications) {
-                    QVariantMap info;
-                    info.insert(QString::fromLatin1(kVQIndexKey), i);
-                    NotificationCenter::defaultCenter().postNotificationName(
-                        QString::fromLatin1(kVQFileCatalogAttributeChangedNofity),
-                        static_cast<const VQFileCatalog*>(this), info);
-                }
-                if (_document)
-                    _document->updateChangeCount(Document::ChangeDone);
-            }
-        }
-    }
-    if (changed)
-        NotificationCenter::defaultCenter().postNotificationName(
-            QString::fromLatin1(kVQFileCatalogPropertyChangedNotify),
-            static_cast<const VQFileCatalog*>(this));
-    return changed;
 }
 
 // Selection and markers.

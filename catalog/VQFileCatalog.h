@@ -138,6 +138,15 @@ inline constexpr char kAdjustContrastKey[] = "contrast";
 inline constexpr char kAdjustSaturationKey[] = "saturation";
 inline constexpr char kAdjustBrightnessKey[] = "brightness";
 
+// Keys of the catalog record in the document file.
+inline constexpr char kCatalogEntriesKey[] = "entries";
+inline constexpr char kCatalogFileTypesKey[] = "fileTypes";
+inline constexpr char kCatalogAllowDeferedLoaderKey[] = "allowDeferedLoader";
+inline constexpr char kCatalogThumbWidthKey[] = "thumbWidth";
+inline constexpr char kCatalogThumbHeightKey[] = "thumbHeight";
+inline constexpr char kCatalogSerialNumberKey[] = "serialNumber";
+inline constexpr char kCatalogBookContainerKey[] = "bookContainer";
+
 // Error codes sent with "UTErrorNofity".
 inline constexpr int kErrorUnreadablePhoto = 99;
 inline constexpr int kErrorMissingFile = 143;
@@ -232,10 +241,33 @@ public:
     int getEntryPosition(const QString& name) const;
     QList<int> getModifiedFileIndices();
 
-    // Change tests of file entries. testEntryForChange raises an invalid-argument
-    // Exception when the file is missing.
+    // Change tests of file entries. testEntryForChange repairs the record of a
+    // file that moved and raises an invalid-argument Exception when the file is
+    // missing and can't be found again. The catalog pass disables such entries
+    // and reports each once (error 143).
     bool testEntryForChange(VQFileCatalogEntry& record);
     bool testAllEntriesForChanges();
+
+    // File references ("en_alias"): the bytes of FileReference records.
+    // Null when the path names no existing file.
+    QByteArray createAliasObjectFromPath(const QString& path) const;
+    // The file the record names; when the document has a file name, also found
+    // again under the document's folder. Null when it can't be found. *newAlias
+    // receives the updated record when the file was found elsewhere, else null.
+    QString getPathFromAliasObjectNewAlias(const QByteArray& alias, QByteArray* newAlias) const;
+    // The end of a chain of symbolic links; any other path, or on failure, the path.
+    static QString resolveAliasFile(const QString& path);
+
+    // The catalog record of the document file ("catalog"), and the read that
+    // replaces settings and entries by a record's. Reading takes from a file
+    // only values that fit their keys; serial numbers are made unique.
+    QVariantMap encodedCatalog() const;
+    void decodeCatalog(const QVariantMap& catalog);
+    // Whether the path's extension or content type code ('JPEG') is one of the
+    // extension filters, case ignored; never without filters.
+    bool matchesCriteria(const QString& path) const;
+    // The volume of a path under /Volumes; null for any other path.
+    static QString extractMountedVolume(const QString& path);
 
     // Selection and markers. A negative index means the last entry.
     void setSelectionAtIndexTo(int index, bool flag);
@@ -371,7 +403,18 @@ private:
     void disableURLEntry(VQFileCatalogEntry& record);
     void selectionOrMarkerIndex(int& index) const;
 
+    // Change tests: the files below the document's folder by name, walked at
+    // most once per catalog pass.
+    struct NameSearch;
+    QString findMovedFile(VQFileCatalogEntry& record, const QString& missingPath);
+    QString findByNameBelowDocumentFolder(const QString& name);
+    QString documentFolder() const;
+    // Reading: an entry record with only the values that fit their keys.
+    VQFileCatalogEntryRef entryFromStoredRecord(const QVariantMap& stored) const;
+    void repairSerialNumbers(std::optional<qint64> storedCounter);
+
     QList<VQFileCatalogEntryRef> _entries;
+    NameSearch* _nameSearch = nullptr;
     std::optional<QStringList> _fileExtensionsFilter;
     mutable std::recursive_mutex _theLock;
     std::recursive_mutex _iconLock;
@@ -382,7 +425,8 @@ private:
     Size _maxScreenResolution{800, 800};
     RoduvudeDadevizi* _document = nullptr;
     int32_t _addedImageCount = 0;
-    int32_t _photoSerialNumber = 1234;
+    // Wider than a serial number, so that a counter at the top of the range stays defined.
+    int64_t _photoSerialNumber = 1234;
     bool _performingDecode = false;
     int32_t _lastSelectedIndex = -1;
     std::atomic<bool> _disableNotifications{false};

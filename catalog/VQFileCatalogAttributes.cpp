@@ -633,6 +633,9 @@ QString VQFileCatalog::setAttribute(int attribute, VQFileCatalogEntry& record,
         if (!path.isEmpty()) {
             record.insert(key(kEntryPathKey), path);
             record.insert(key(kEntryEnabledKey), true);
+            const QByteArray alias = createAliasObjectFromPath(path);
+            if (!alias.isNull())
+                record.insert(key(kEntryAliasKey), alias);
         }
         visible = true;
         return QString();

@@ -63,6 +63,7 @@ public:
     void setModifiedOnDecode(bool flag);
     bool modifiedOnDecode() const { return _modifiedOnDecode; }
 
+
     // With the application's defaults in use, each value comes from the user
     // defaults (0 for sharpness and 1.0 for the others when absent); otherwise
     // the document's own. The setters are undoable and ignore an unchanged value.

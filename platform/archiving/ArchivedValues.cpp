@@ -626,6 +626,18 @@ BezierPath decodeBezierPath(Unarchiver& coder) {
     return path;
 }
 
+void encodeURL(Archiver& coder, const QUrl& url) {
+    coder.encodeString(url.toString(QUrl::FullyEncoded));
+}
+
+QUrl decodeURL(Unarchiver& coder) {
+    const QString text = coder.decodeString();
+    const QUrl url(text, QUrl::StrictMode);
+    if (!text.isEmpty() && !url.isValid())
+        coder.fail(QStringLiteral("Damaged URL"));
+    return url;
+}
+
 void registerPlatformValueClasses(ClassRegistry& registry) {
     registry.registerValueClass<BezierPath>(QStringLiteral("BezierPath"), 0, encodeBezierPath,
                                             decodeBezierPath);
@@ -639,4 +651,5 @@ void registerPlatformValueClasses(ClassRegistry& registry) {
                                            decodePrintInfo);
     registry.registerValueClass<TextStorage>(QStringLiteral("TextStorage"), 0, encodeTextStorage,
                                              decodeTextStorage);
+    registry.registerValueClass<QUrl>(QStringLiteral("URL"), 0, encodeURL, decodeURL);
 }

@@ -9,13 +9,15 @@
 #include "platform/graphics/TextStorage.h"
 #include "platform/printing/PrintInfo.h"
 
+#include <QUrl>
+
 class Archiver;
 class Unarchiver;
 class ClassRegistry;
 
 // The archive forms of the platform's values. Each value is archived as a
 // value object ("Color", "Image", "ShadowValue", "Font", "PrintInfo",
-// "TextStorage", "BezierPath") when it travels as a QVariant; the functions below write and
+// "TextStorage", "BezierPath", "URL") when it travels as a QVariant; the functions below write and
 // read the same body inline, for encoders that embed a value in their own part.
 // Decoders reject non-finite numbers and out-of-range codes (Unarchiver::fail).
 
@@ -48,3 +50,7 @@ LUMISK_PLATFORM_EXPORT TextStorage decodeTextStorage(Unarchiver& coder);
 // construction operations, so a decoded path is always well formed.
 LUMISK_PLATFORM_EXPORT void encodeBezierPath(Archiver& coder, const BezierPath& path);
 LUMISK_PLATFORM_EXPORT BezierPath decodeBezierPath(Unarchiver& coder);
+
+// A URL ("URL") as its fully encoded text; a text that is no valid URL is damage.
+LUMISK_PLATFORM_EXPORT void encodeURL(Archiver& coder, const QUrl& url);
+LUMISK_PLATFORM_EXPORT QUrl decodeURL(Unarchiver& coder);

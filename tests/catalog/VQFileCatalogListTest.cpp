@@ -275,8 +275,11 @@ TEST_F(VQFileCatalogListTest, ChangeTestsDropCachesAndDisableMissingFilesOnce) {
     ASSERT_TRUE(touched.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
                                     QFileDevice::FileModificationTime));
     touched.close();
+    // Out of its folder and out of reach of its file reference.
     const QString gone = entryPath(1);
-    ASSERT_TRUE(QFile::rename(gone, gone + QStringLiteral(".away")));
+    const QString away = dir.filePath(QStringLiteral("away/p1.png"));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("away")));
+    ASSERT_TRUE(QFile::rename(gone, away));
 
     EXPECT_TRUE(catalog().testAllEntriesForChanges());
     EXPECT_EQ(catalog().getFileAttributeAtIndex(kCatalogAttrImageLoaded, 0), QVariant(false));
@@ -297,7 +300,7 @@ TEST_F(VQFileCatalogListTest, ChangeTestsDropCachesAndDisableMissingFilesOnce) {
     drainEvents();
     EXPECT_TRUE(recorder.notices.empty());
 
-    ASSERT_TRUE(QFile::rename(gone + QStringLiteral(".away"), gone));
+    ASSERT_TRUE(QFile::rename(away, gone));
     EXPECT_TRUE(catalog().testAllEntriesForChanges());
     EXPECT_EQ(catalog().getFileAttributeAtIndex(kCatalogAttrEnabled, 1), QVariant(true));
 }

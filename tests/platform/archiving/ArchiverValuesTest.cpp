@@ -160,6 +160,12 @@ TEST(ArchiverValuesTest, ShadowsFontsAndDates) {
     EXPECT_EQ(Unarchiver::unarchiveObject(data).toDateTime(), date);
 }
 
+TEST(ArchiverValuesTest, URLsKeepTheirText) {
+    const QUrl url(QStringLiteral("http://127.0.0.1:8080/photos/a%20b.jpg?x=1#top"));
+    EXPECT_EQ(roundTrip(url, QStringLiteral("url")), url);
+    EXPECT_EQ(roundTrip(QUrl(), QStringLiteral("url-empty")), QUrl());
+}
+
 TEST(ArchiverValuesTest, PrintInfoRoundTripsAndConvertsToPageLayout) {
     PrintInfo info;
     EXPECT_EQ(info.paperSize(), (Size{612, 792}));
@@ -378,6 +384,7 @@ TEST(ArchiverValuesTest, DamagedValuesGiveNil) {
                                         i32(0) + f32(0) + i32(0))},
         {"text unknown attribute",
          valueArchive("TextStorage", str("ab") + i32(1) + i32(2) + i32(64))},
+        {"url not a url", valueArchive("URL", str("http://a b/%zz"))},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
