@@ -3,6 +3,8 @@
 #include "platform/archiving/Archiver.h"
 #include "platform/archiving/ClassRegistry.h"
 #include "platform/archiving/Unarchiver.h"
+#include "platform/foundation/FileReference.h"
+#include "platform/foundation/FileTypeCode.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -130,6 +132,12 @@ template <class Read> bool readRecord(const QVariant& value, Read read) {
         return false;
     read(in);
     return in.status() == QDataStream::Ok && in.atEnd();
+}
+
+// The bytes stored as the rest of a record.
+QByteArray readRestBytes(QDataStream& in) {
+    // Read from the device: a short raw read would mark the stream as read past its end.
+    return in.status() == QDataStream::Ok ? in.device()->readAll() : QByteArray();
 }
 
 // Text stored as the rest of a record.
@@ -438,11 +446,13 @@ bool LocalFileAttributeInfo::getFileInfoAtPath(const QString& path) {
     }
     if (dotName)
         finder.finderFlags |= kFinderIsInvisibleFlag;
+    if (!directory)
+        finder.fileType = FileTypeCode::fourCharCode(FileTypeCode::typeCodeOfFile(resolved));
     storeFinderBytes(finder, catalog.finderInfo);
     spec = {catalog.volume, folder.stx_ino, QFileInfo(resolved).fileName()};
 
     _fileSpec = spec;
-    _fileRef = FileRef{resolved};
+    _fileRef = FileRef{FileReference::createReference(resolved)};
     _fileCatInfo = catalog;
     _finderInfo = finder;
     _packageSizeCalculated = false;
@@ -497,14 +507,13 @@ bool LocalFileAttributeInfo::setFinderInfoAtPath(const QString& path) {
 }
 
 QString LocalFileAttributeInfo::resolvedPath() const {
-    struct statx status;
-    return statusOf(_fileRef.path, false, &status) ? _fileRef.path : QString();
+    return FileReference::resolveReference(_fileRef.reference);
 }
 
 bool LocalFileAttributeInfo::fileIsBusy() {
     std::lock_guard lock(FileAttributeLock());
     struct statx status;
-    if (!statusOf(_fileRef.path, false, &status))
+    if (!statusOf(resolvedPath(), false, &status))
         return false;
     _fileCatInfo.nodeFlags = (S_ISDIR(status.stx_mode) ? kNodeIsDirectoryMask : 0) |
                              ((status.stx_attributes & STATX_ATTR_IMMUTABLE) ? kNodeLockedMask : 0);
@@ -693,8 +702,7 @@ void LocalFileAttributeInfo::encodeWithCoder(Archiver& coder) const {
         out.writeRawData(name.constData(), int(name.size()));
     }));
     coder.encodeObject(record([&](QDataStream& out) {
-        const QByteArray path = _fileRef.path.toUtf8();
-        out.writeRawData(path.constData(), int(path.size()));
+        out.writeRawData(_fileRef.reference.constData(), int(_fileRef.reference.size()));
     }));
     coder.encodeObject(finderRecord(_finderInfo));
     coder.encodeObject(_fileIsPackage);
@@ -725,7 +733,8 @@ bool LocalFileAttributeInfo::initWithCoder(Unarchiver& coder) {
             spec = {volume, parent, readRest(in)};
         }))
         return false;
-    if (!readRecord(coder.decodeObject(), [&](QDataStream& in) { ref.path = readRest(in); }))
+    if (!readRecord(coder.decodeObject(),
+                    [&](QDataStream& in) { ref.reference = readRestBytes(in); }))
         return false;
     if (!readFinderRecord(coder.decodeObject(), &finder))
         return false;

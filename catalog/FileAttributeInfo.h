@@ -73,10 +73,10 @@ struct FileSpec {
     QString name;
 };
 
-// The file a record was read from. Until moved files are followed, the
-// reference is the absolute path the record was read from.
+// The file a record was read from, as FileReference bytes: a renamed or moved
+// file is found again through them.
 struct FileRef {
-    QString path;
+    QByteArray reference;
 };
 
 // The Finder information: type and creator codes, flags, icon position, folder.

@@ -56,4 +56,12 @@ QString typeCodeText(const QString& code) {
     return QLatin1Char('\'') + code + QLatin1Char('\'');
 }
 
+uint32_t fourCharCode(const QString& code) {
+    const QByteArray chars = code.toLatin1().left(4);
+    uint32_t value = 0;
+    for (int i = 0; i < 4; ++i)
+        value = (value << 8) | (i < chars.size() ? uint8_t(chars[i]) : (chars.isEmpty() ? 0 : ' '));
+    return value;
+}
+
 } // namespace FileTypeCode

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 
 // Four-character type codes of image files. A file's code is the format its
 // content shows, whatever its name says: JPEG data is 'JPEG' with or without
@@ -21,5 +22,9 @@ LUMISK_PLATFORM_EXPORT QString typeCodeOfFile(const QString& path);
 // A code as the platform spells it in file-type lists: in single quotes
 // ("'JPEG'"); empty for an empty code.
 LUMISK_PLATFORM_EXPORT QString typeCodeText(const QString& code);
+
+// The code as the four bytes of a 32-bit number, first character highest;
+// 0 for an empty code.
+LUMISK_PLATFORM_EXPORT uint32_t fourCharCode(const QString& code);
 
 } // namespace FileTypeCode

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QMimeDatabase>
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -421,3 +422,23 @@ TEST_F(FileAttributeInfoTest, TheBaseRecordAnswersNothing) {
 }
 
 } // namespace
+
+TEST_F(FileAttributeInfoTest, TheTypeCodeComesFromTheContentAndARenamedFileIsFollowed) {
+    // JPEG bytes under a name that says nothing of them.
+    const QString path = dir.filePath(QStringLiteral("no extension"));
+    ASSERT_TRUE(QImage(4, 4, QImage::Format_RGB32).save(path, "JPEG"));
+    const QString text = file(QStringLiteral("notes.jpg"), 10);
+    const auto info = LocalFileAttributeInfo::fileAttributesInfoWithPath(path);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->fileHFSType(), 0x4A504547u); // 'JPEG'
+    EXPECT_EQ(info->fileHFSCreator(), 0u);
+    EXPECT_EQ(LocalFileAttributeInfo::fileAttributesInfoWithPath(text)->fileHFSType(), 0u);
+
+    const QByteArray archived = Archiver::archivedData(std::static_pointer_cast<Archivable>(info));
+    const QString renamed = dir.filePath(QStringLiteral("renamed"));
+    ASSERT_TRUE(QFile::rename(path, renamed));
+    EXPECT_EQ(info->fileFullPath(), renamed);
+    const auto back = Unarchiver::unarchiveObjectOfClass<LocalFileAttributeInfo>(archived);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->fileFullPath(), renamed);
+}
