@@ -19,6 +19,18 @@ QByteArray HostServices::cancellableDataFetch(const QUrl& url, const std::atomic
     return cancelled.load() ? QByteArray() : synchronousDataFetch(url);
 }
 
+QCursor HostServices::openHandCursor() {
+    return QCursor(Qt::OpenHandCursor);
+}
+
+QCursor HostServices::zoomArrowsCursor() {
+    return QCursor(Qt::SizeVerCursor);
+}
+
+QCursor HostServices::crossArrowsCursor() {
+    return QCursor(Qt::SizeAllCursor);
+}
+
 HostServices* HostServices::current() {
     return gHost.load();
 }
