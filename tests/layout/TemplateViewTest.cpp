@@ -2,11 +2,13 @@
 
 #include "framework/model/TMPrintAreaObject.h"
 #include "framework/model/TMRectangleObject.h"
+#include "layout/TemplateTester.h"
 #include "layout/TemplateView.h"
 #include "platform/graphics/Color.h"
 #include "platform/printing/PrintInfo.h"
 #include "platform/printing/PrintOperation.h"
 #include "platform/ui/Pasteboard.h"
+#include "platform/ui/TickClock.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -15,7 +17,9 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QPointer>
 #include <QProcess>
+#include <QTest>
 #include <QUrl>
 #include <cmath>
 
@@ -456,4 +460,87 @@ TEST_F(TemplateViewTest, PageChangeNoticeOfItsMapperRedrawsThePage) {
     drainEvents();
     const QColor second = view.grab().toImage().pixelColor(35, 60);
     EXPECT_NE(first, second);
+}
+
+TEST_F(TemplateViewTest, MirroredPageDrawnRightToLeft) {
+    addSizedPhotos(1, {50, 100}, Qt::red);
+    const TemplateMapperRef mapper = makeMapper(pageTemplate("mirror.vyxTemplate", 1));
+    mapper->setLayoutMode(LayoutModeSequential);
+    TemplateView view;
+    showView(view, mapper);
+    const QImage plain = view.grab().toImage();
+    view.setDrawMirrored(true);
+    const QImage mirrored = view.grab().toImage();
+    EXPECT_TRUE(reddishPixel(plain.pixelColor(35, 60)));
+    EXPECT_FALSE(reddishPixel(plain.pixelColor(240 - 35, 60)));
+    EXPECT_TRUE(reddishPixel(mirrored.pixelColor(240 - 35, 60)));
+    EXPECT_FALSE(reddishPixel(mirrored.pixelColor(35, 60)));
+}
+
+TEST_F(TemplateViewTest, TesterShowsTheBareTemplatePageSizedAndFreesItselfOnClose) {
+    const TemplateHandleRef handle = pageTemplate("tester.vyxTemplate", 2, {300, 200});
+    QPointer<TemplateTester> tester = TemplateTester::testTemplate(handle);
+    ASSERT_TRUE(tester);
+    EXPECT_TRUE(tester->isVisible());
+    EXPECT_EQ(tester->size(), QSize(300, 200));
+    EXPECT_EQ(tester->templateView()->renderer().templateHandle(), handle);
+    EXPECT_EQ(tester->templateView()->imageSource(), nullptr);
+    tester->close();
+    drainEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(tester);
+}
+
+TEST_F(TemplateViewTest, CursorFollowsTheModeOverAPhotoOnATimer) {
+    addSizedPhotos(1, {50, 100});
+    const TemplateMapperRef mapper = makeMapper(pageTemplate("cursor.vyxTemplate", 2));
+    mapper->setLayoutMode(LayoutModeSequential);
+    TemplateView view;
+    showView(view, mapper);
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    view.mouseEnteredView();
+    EXPECT_TRUE(view.cursorTimerRunning());
+    const struct {
+        int32_t mode;
+        Qt::CursorShape shape;
+    } cases[] = {{TemplateView::InteractionModePan, Qt::OpenHandCursor},
+                 {TemplateView::InteractionModeZoom, Qt::SizeVerCursor},
+                 {TemplateView::InteractionModeMove, Qt::SizeAllCursor}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        view.setInteractionMode(c.mode);
+        QCursor::setPos(view.mapToGlobal(QPoint(35, 60)));
+        QTest::qWait(3 * TemplateView::kCursorRefreshMs);
+        EXPECT_EQ(view.cursor().shape(), c.shape);
+    }
+    // Over the empty second cell: the arrow again.
+    QCursor::setPos(view.mapToGlobal(QPoint(95, 60)));
+    QTest::qWait(3 * TemplateView::kCursorRefreshMs);
+    EXPECT_EQ(view.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_FALSE(view.grabCursorShown() || view.zoomCursorShown() || view.reposCursorShown());
+    view.mouseExitedView();
+    EXPECT_FALSE(view.cursorTimerRunning());
+}
+
+TEST_F(TemplateViewTest, CursorRefreshedWhileDraggingOnlyAfterFourteenTicks) {
+    addSizedPhotos(1, {100, 200});
+    const TemplateMapperRef mapper = makeMapper(pageTemplate("ticks.vyxTemplate", 1));
+    mapper->setLayoutMode(LayoutModeSequential);
+    TemplateView view;
+    showView(view, mapper);
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    view.mouseExitedView();
+    view.mouseEnteredView();
+    QCursor::setPos(view.mapToGlobal(QPoint(35, 60)));
+    ManualTickClock clock(100);
+    sendMouse(view, QEvent::MouseButtonPress, {30, 50}, Qt::LeftButton);
+    clock.advance(14);
+    sendMouse(view, QEvent::MouseMove, {31, 50}, Qt::LeftButton);
+    EXPECT_FALSE(view.grabCursorShown());
+    clock.advance(1);
+    sendMouse(view, QEvent::MouseMove, {32, 50}, Qt::LeftButton);
+    EXPECT_TRUE(view.grabCursorShown());
+    sendMouse(view, QEvent::MouseButtonRelease, {32, 50}, Qt::NoButton);
 }
