@@ -19,16 +19,21 @@ QByteArray HostServices::cancellableDataFetch(const QUrl& url, const std::atomic
     return cancelled.load() ? QByteArray() : synchronousDataFetch(url);
 }
 
-QCursor HostServices::openHandCursor() {
-    return QCursor(Qt::OpenHandCursor);
+// Kept for the process's life: a cursor must not outlive the application's
+// cleanup when destroyed at exit.
+const QCursor& HostServices::openHandCursor() {
+    static const QCursor* cursor = new QCursor(Qt::OpenHandCursor);
+    return *cursor;
 }
 
-QCursor HostServices::zoomArrowsCursor() {
-    return QCursor(Qt::SizeVerCursor);
+const QCursor& HostServices::zoomArrowsCursor() {
+    static const QCursor* cursor = new QCursor(Qt::SizeVerCursor);
+    return *cursor;
 }
 
-QCursor HostServices::crossArrowsCursor() {
-    return QCursor(Qt::SizeAllCursor);
+const QCursor& HostServices::crossArrowsCursor() {
+    static const QCursor* cursor = new QCursor(Qt::SizeAllCursor);
+    return *cursor;
 }
 
 HostServices* HostServices::current() {

@@ -45,9 +45,9 @@ public:
     virtual void suspendWaitMonitor() = 0;
     // The layout view's cursors over a photo: panning, zooming and moving it.
     // A host without images of its own answers the system's nearest shapes.
-    virtual QCursor openHandCursor();
-    virtual QCursor zoomArrowsCursor();
-    virtual QCursor crossArrowsCursor();
+    virtual const QCursor& openHandCursor();
+    virtual const QCursor& zoomArrowsCursor();
+    virtual const QCursor& crossArrowsCursor();
 
     // Installed memory in megabytes.
     virtual int32_t physicalRAM() = 0;
