@@ -4,6 +4,7 @@
 #include "framework/model/TMRectangleObject.h"
 #include "layout/TemplateTester.h"
 #include "layout/TemplateView.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/graphics/Color.h"
 #include "platform/printing/PrintInfo.h"
 #include "platform/printing/PrintOperation.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -543,4 +545,55 @@ TEST_F(TemplateViewTest, CursorRefreshedWhileDraggingOnlyAfterFourteenTicks) {
     sendMouse(view, QEvent::MouseMove, {32, 50}, Qt::LeftButton);
     EXPECT_TRUE(view.grabCursorShown());
     sendMouse(view, QEvent::MouseButtonRelease, {32, 50}, Qt::NoButton);
+}
+
+TEST_F(TemplateViewTest, PanInARotatedCellTurnsTheMoveAndRoundsIt) {
+    addSizedPhotos(1, {100, 200});
+    const TMObjectRef turned = TMPhotoObject::newTemplateObjectWithOriginSize({70, 10}, {50, 100});
+    turned->setRotation(90);
+    const TemplateMapperRef mapper =
+        makeMapper(pageTemplate("turned.vyxTemplate", 0, {240, 160}, {turned}));
+    mapper->setLayoutMode(LayoutModeSequential);
+    ASSERT_EQ(mapper->masterTemplate()->photoCellRotation(0, 0), 90);
+    TemplateView view;
+    showView(view, mapper);
+    const Point before = mapper->offsetForCell(0);
+    dragAlong(view, {95, 60}, {{105, 60}});
+    const Point after = mapper->offsetForCell(0);
+    // A move along x turns into one along y, exactly.
+    EXPECT_EQ(after.x, before.x);
+    EXPECT_FLOAT_EQ(std::abs(after.y - before.y), 20);
+}
+
+TEST_F(TemplateViewTest, PageWithoutAreaDrawsNothingAndPreRendersNothing) {
+    addSizedPhotos(1, {50, 100}, Qt::red);
+    const QVariantMap root{
+        {str("name"), str("flat")},
+        {str("pageDesc"),
+         QVariantMap{{str("dpi"), 72.0}, {str("width"), 0.0}, {str("height"), 0.0}}},
+        {str("objects"),
+         QVariantList{
+             QVariantMap{{str("kind"), str("photo")},
+                         {str("origin"), QVariantMap{{str("x"), 0.1}, {str("y"), 0.1}}},
+                         {str("size"), QVariantMap{{str("width"), 1.0}, {str("height"), 1.0}}}}}}};
+    const QString path = dir.filePath(str("flat.template"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(PropertyList::toXml(root));
+    file.close();
+    const TemplateHandleRef handle = TemplateHandle::templateHandleWithFile(path);
+    ASSERT_TRUE(handle);
+    ASSERT_TRUE(handle->pageRect().isEmpty());
+    const TemplateMapperRef mapper = makeMapper(handle);
+    mapper->setLayoutMode(LayoutModeSequential);
+    TemplateView view;
+    view.setTemplate(handle);
+    view.setImageSource(mapper.get());
+    view.setFrame({0, 0, 100, 100});
+    view.setPreRender(true);
+    view.setRenderDPI(300);
+    EXPECT_EQ(view.rectForPage(1), view.bounds());
+    EXPECT_FALSE(view.captureImage());
+    const QImage drawn = view.grab().toImage();
+    EXPECT_EQ(countPixels(drawn, QRect(2, 2, 96, 96), reddishPixel), 0);
 }
