@@ -382,7 +382,7 @@ void TemplateView::fileCatalogPhotoAttributeChanged(const Notification& notifica
     TemplateMapper* m = mapper();
     if (!m || !m->fileCatalog() || notification.object() != m->fileCatalog().get())
         return;
-    const QVariant indexValue = notification.userInfo().value(qs("index"));
+    const QVariant indexValue = notification.userInfo().value(qs(kIndexKey));
     if (!indexValue.isValid())
         return;
     const int32_t index = indexValue.toInt();

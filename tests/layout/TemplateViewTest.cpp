@@ -597,3 +597,58 @@ TEST_F(TemplateViewTest, PageWithoutAreaDrawsNothingAndPreRendersNothing) {
     const QImage drawn = view.grab().toImage();
     EXPECT_EQ(countPixels(drawn, QRect(2, 2, 96, 96), reddishPixel), 0);
 }
+
+TEST_F(TemplateViewTest, VisibleChangeOfAPhotoRedrawsOnlyItsCells) {
+    addSizedPhotos(2, {100, 200});
+    const TemplateMapperRef mapper = makeMapper(pageTemplate("changed.vyxTemplate", 3));
+    mapper->setLayoutMode(LayoutModeBook);
+    mapper->setEntryIndexOnPage(0, 0, 0);
+    mapper->setEntryIndexOnPage(0, 1, 1);
+    mapper->setEntryIndexOnPage(0, 2, 0);
+    drainEvents();
+    RecordingView view;
+    showView(view, mapper);
+    view.marked.clear();
+    catalog().setFileAttributeAtIndexToValue(kCatalogAttrRotation, 0, 90);
+    drainEvents();
+    EXPECT_TRUE(view.marked.contains(Rect{8.5f, 8.5f, 54, 104}));
+    EXPECT_TRUE(view.marked.contains(Rect{128.5f, 8.5f, 54, 104}));
+    EXPECT_FALSE(view.marked.contains(Rect{68.5f, 8.5f, 54, 104}));
+
+    // Ignored while a press is tracked: the view redraws those cells itself.
+    sendMouse(view, QEvent::MouseButtonPress, {95, 60}, Qt::LeftButton);
+    view.marked.clear();
+    catalog().setFileAttributeAtIndexToValue(kCatalogAttrRotation, 0, 180);
+    drainEvents();
+    EXPECT_FALSE(view.marked.contains(Rect{8.5f, 8.5f, 54, 104}));
+    sendMouse(view, QEvent::MouseButtonRelease, {95, 60}, Qt::NoButton);
+}
+
+TEST_F(TemplateViewTest, DropTargetCellHighlightedInBookMode) {
+    addSizedPhotos(1, {50, 100}, Qt::white);
+    const TemplateMapperRef mapper = makeMapper(pageTemplate("target.vyxTemplate", 3));
+    mapper->setLayoutMode(LayoutModeBook);
+    TemplateView view;
+    showView(view, mapper);
+    QImage picture(60, 80, QImage::Format_RGB32);
+    picture.fill(Qt::yellow);
+    const QString file = dir.filePath(str("target.png"));
+    ASSERT_TRUE(picture.save(file));
+    QMimeData data;
+    ASSERT_TRUE(
+        Pasteboard::setPropertyListForType(data, QStringList{file}, str(FilenamesPboardType)));
+    QDragEnterEvent enter(QPoint(95, 60), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &enter);
+    EXPECT_TRUE(view.inDragOperation());
+    QDragMoveEvent move(QPoint(95, 60), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &move);
+    EXPECT_EQ(view.lastDropIdx(), 1);
+    const QImage pixels = view.grab().toImage();
+    EXPECT_GT(countPixels(pixels, QRect(65, 5, 60, 110), highlightPixel), 100);
+    EXPECT_EQ(countPixels(pixels, QRect(5, 5, 58, 110), highlightPixel), 0);
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(&view, &leave);
+    EXPECT_EQ(view.lastDropIdx(), -1);
+    EXPECT_FALSE(view.inDragOperation());
+    EXPECT_EQ(catalog().fileCount(), 1);
+}
