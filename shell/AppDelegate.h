@@ -98,9 +98,9 @@ public:
     URLResourceRetriever& urlRetriever() { return *_urlRetriever; }
 
     // Shared cursors, made on first use.
-    const QCursor& openHandCursor();
-    const QCursor& crossArrowsCursor();
-    const QCursor& zoomArrowsCursor();
+    const QCursor& openHandCursor() override;
+    const QCursor& crossArrowsCursor() override;
+    const QCursor& zoomArrowsCursor() override;
 
     // Selection handles: shapes by style (0 circle, 1 diamond, 2 square), images by
     // kind (0 segment, 1 control, 2 selected). Other numbers name nothing.

@@ -19,6 +19,23 @@ QByteArray HostServices::cancellableDataFetch(const QUrl& url, const std::atomic
     return cancelled.load() ? QByteArray() : synchronousDataFetch(url);
 }
 
+// Kept for the process's life: a cursor must not outlive the application's
+// cleanup when destroyed at exit.
+const QCursor& HostServices::openHandCursor() {
+    static const QCursor* cursor = new QCursor(Qt::OpenHandCursor);
+    return *cursor;
+}
+
+const QCursor& HostServices::zoomArrowsCursor() {
+    static const QCursor* cursor = new QCursor(Qt::SizeVerCursor);
+    return *cursor;
+}
+
+const QCursor& HostServices::crossArrowsCursor() {
+    static const QCursor* cursor = new QCursor(Qt::SizeAllCursor);
+    return *cursor;
+}
+
 HostServices* HostServices::current() {
     return gHost.load();
 }

@@ -4,6 +4,7 @@
 #include "platform/foundation/PlatformExport.h"
 
 #include <QByteArray>
+#include <QCursor>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -42,6 +43,11 @@ public:
     virtual QStringList installedTemplateCategories() = 0;
     virtual void resumeWaitMonitor() = 0;
     virtual void suspendWaitMonitor() = 0;
+    // The layout view's cursors over a photo: panning, zooming and moving it.
+    // A host without images of its own answers the system's nearest shapes.
+    virtual const QCursor& openHandCursor();
+    virtual const QCursor& zoomArrowsCursor();
+    virtual const QCursor& crossArrowsCursor();
 
     // Installed memory in megabytes.
     virtual int32_t physicalRAM() = 0;
