@@ -1,3 +1,4 @@
+#include "catalog/ImageFixtures.h"
 #include "catalog/VQFileCatalog.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
@@ -28,6 +29,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <exiv2/exiv2.hpp>
 #include <gtest/gtest.h>
 
 namespace {
@@ -432,4 +434,95 @@ TEST_F(PrintToDisk, MakeDefaultStoresTheChoicesAndIsThenDisabled) {
     EXPECT_FALSE(UserDefaults::standardUserDefaults()
                      .dictionaryForKey(str(kPtdExportDefaultConfigKey))
                      .isEmpty());
+}
+
+namespace {
+
+struct WrittenFile {
+    QByteArray profile;
+    QSize thumbnail;
+};
+
+// What an independent reader finds embedded in a written file.
+WrittenFile readEmbedded(const QString& path) {
+    WrittenFile found;
+    try {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        Exiv2::Image::AutoPtr image =
+            Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
+#pragma GCC diagnostic pop
+        image->readMetadata();
+        if (image->iccProfileDefined())
+            found.profile = QByteArray(reinterpret_cast<const char*>(image->iccProfile()->pData_),
+                                       int(image->iccProfile()->size_));
+        const Exiv2::DataBuf thumbnail = Exiv2::ExifThumbC(image->exifData()).copy();
+        if (thumbnail.size_ > 0)
+            found.thumbnail =
+                QImage::fromData(QByteArray(reinterpret_cast<const char*>(thumbnail.pData_),
+                                            int(thumbnail.size_)))
+                    .size();
+    } catch (...) {
+    }
+    return found;
+}
+
+} // namespace
+
+TEST_F(PrintToDisk, PhotoFilesThroughCatalogAndTemplateToNumberedJpegs) {
+    // Camera files with EXIF data and a profile of their own.
+    QTemporaryDir photos;
+    ASSERT_TRUE(photos.isValid());
+    const QColor colors[] = {Qt::red, Qt::blue, Qt::green};
+    for (int i = 0; i < 3; ++i) {
+        const QString path = writeImage(photos.filePath(str("photo%1.jpg").arg(i)),
+                                        solidImage(400, 600, colors[i]), "jpeg");
+        ASSERT_TRUE(addExif(path, str("Maker"), solidImage(60, 90, Qt::gray)));
+        ASSERT_TRUE(embedProfile(path, adobeRGBProfile()));
+        ASSERT_TRUE(document->fileCatalog().addFileEntry(path));
+        document->fileCatalog().setMarkerAtIndexTo(document->fileCatalog().fileCount() - 1, true);
+    }
+    drainEvents();
+    useTemplate("cards", {240, 200}, kTwoAreas);
+    // The user's export default embeds a profile and an EXIF thumbnail.
+    {
+        Exporter defaults;
+        defaults.setActiveExporter(str("JPEG"));
+        defaults.setUsesColorSync(true);
+        defaults.setCreatesThumbnail(true);
+        defaults.setCreatesEXIF(true);
+        defaults.makeDefault();
+    }
+    setCounter(str("7"));
+
+    const std::optional<QStringList> written = controller->printBatchToPath(
+        folder.path(), str("Vyx_Photo"), QVariant(), QVariant(768), QVariant(150), QVariant());
+    ASSERT_TRUE(written) << controller->batchError().toStdString();
+    ASSERT_EQ(*written, (QStringList{QDir(folder.path()).filePath(str("Vyx_Photo_0008.jpg")),
+                                     QDir(folder.path()).filePath(str("Vyx_Photo_0009.jpg")),
+                                     QDir(folder.path()).filePath(str("Vyx_Photo_0010.jpg"))}));
+    EXPECT_EQ(counterText(), str("10"));
+    for (int i = 0; i < 3; ++i) {
+        const QString& path = (*written)[i];
+        const QImage image(path);
+        // (100 - 2) x 150 / 72 by (150 - 2) x 150 / 72.
+        ASSERT_EQ(image.size(), QSize(204, 308)) << i;
+        // Full-size photos, each in its own file.
+        const QColor middle = image.pixelColor(102, 154);
+        const int channels[] = {middle.red(), middle.blue(), middle.green()};
+        EXPECT_GT(channels[i], 150) << i;
+        for (int other = 0; other < 3; ++other) {
+            if (other != i) {
+                EXPECT_LT(channels[other], 100) << i;
+            }
+        }
+        const WrittenFile embedded = readEmbedded(path);
+        EXPECT_GE(embedded.profile.size(), 128) << i;
+        EXPECT_EQ(embedded.profile.mid(36, 4), QByteArray("acsp")) << i;
+        ASSERT_TRUE(embedded.thumbnail.isValid()) << i;
+        EXPECT_LE(std::max(embedded.thumbnail.width(), embedded.thumbnail.height()), 96) << i;
+        EXPECT_EQ(embedded.thumbnail.height(), 96) << i;
+    }
+    EXPECT_TRUE(document->fileCatalog().deliverScreenResolution());
+    UserDefaults::standardUserDefaults().removeObjectForKey(str(kExportDefaultConfigKey));
 }
