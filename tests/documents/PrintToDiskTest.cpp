@@ -402,6 +402,28 @@ TEST_F(PrintToDisk, TheSheetRunsTheBatchAndStoresTheChoicesUndoably) {
     EXPECT_EQ(document->ptdExporter().activeExporterName(), str("PNG"));
 }
 
+TEST_F(PrintToDisk, AFailedWriteFromTheSheetIsShownToTheUser) {
+    useTemplate("one-area", {120, 170}, {{10, 10, 100, 150}});
+    addPhotos(1);
+    const QString notAFolder = QDir(folder.path()).filePath(str("plain"));
+    {
+        QFile file(notAFolder);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    ModalAlert::ScopedPanelResponder answer(
+        [&](const ModalAlert::PanelRequest&) { return QStringList{notAFolder}; });
+    QStringList alerts;
+    ModalAlert::ScopedResponder alert([&](const ModalAlert::Request& request) {
+        alerts << request.message;
+        return int(ModalAlert::DefaultReturn);
+    });
+    controller->printToDisk();
+    drainEvents();
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_TRUE(alerts.first().contains(notAFolder)) << alerts.first().toStdString();
+    EXPECT_EQ(counterText(), str("1"));
+}
+
 TEST_F(PrintToDisk, ACancelledSheetWritesNothing) {
     useTemplate("one-area", {120, 170}, {{10, 10, 100, 150}});
     addPhotos(1);
