@@ -122,6 +122,7 @@ void setUpFileDialog(QFileDialog& dialog, const PanelRequest& request) {
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
             grid->addWidget(request.accessory, grid->rowCount(), 0, 1, grid->columnCount());
+        request.accessory->show();
     }
 }
 
@@ -214,10 +215,8 @@ void beginPanelSheet(QWidget* window, PanelRequest request,
         QObject::connect(dialog, &QDialog::finished, dialog,
                          [dialog, accessory = QPointer<QWidget>(request.accessory),
                           done = std::move(done)](int result) {
-                             if (accessory) {
-                                 accessory->hide();
+                             if (accessory)
                                  accessory->setParent(nullptr);
-                             }
                              if (done)
                                  done(result == QDialog::Accepted ? dialog->selectedFiles()
                                                                   : QStringList());

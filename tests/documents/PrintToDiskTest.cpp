@@ -23,6 +23,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
@@ -422,6 +423,26 @@ TEST_F(PrintToDisk, AFailedWriteFromTheSheetIsShownToTheUser) {
     ASSERT_EQ(alerts.size(), 1);
     EXPECT_TRUE(alerts.first().contains(notAFolder)) << alerts.first().toStdString();
     EXPECT_EQ(counterText(), str("1"));
+}
+
+TEST_F(PrintToDisk, TheFolderSheetShowsTheAccessoryEachTime) {
+    useTemplate("one-area", {120, 170}, {{10, 10, 100, 150}});
+    addPhotos(1);
+    controller->window()->show();
+    for (int run = 0; run < 2; ++run) {
+        controller->printToDisk();
+        drainEvents();
+        auto* sheet = controller->window()->findChild<QFileDialog*>();
+        ASSERT_TRUE(sheet) << run;
+        EXPECT_EQ(sheet->fileMode(), QFileDialog::Directory);
+        EXPECT_EQ(controller->ptdAccessoryView()->parentWidget(), sheet);
+        EXPECT_TRUE(controller->ptdAccessoryView()->isVisible()) << run;
+        sheet->reject();
+        drainEvents();
+        EXPECT_FALSE(controller->ptdAccessoryView()->parentWidget());
+        EXPECT_FALSE(controller->workingExporter());
+    }
+    EXPECT_TRUE(filesInFolder().isEmpty());
 }
 
 TEST_F(PrintToDisk, ACancelledSheetWritesNothing) {
