@@ -1,6 +1,7 @@
 #include "documents/RoduvudeDadevizi.h"
 
 #include "catalog/VQFileCatalog.h"
+#include "layout/Exporter.h"
 #include "layout/TemplateMapper.h"
 #include "library/NewTemplateManager.h"
 #include "platform/foundation/HostServices.h"
@@ -27,6 +28,8 @@ RoduvudeDadevizi::RoduvudeDadevizi() : _fileCatalog(std::make_shared<VQFileCatal
     if (HostServices* services = HostServices::current()) {
         _printArrangementMode = services->preferencesIntFor(PrefLayoutArrangementMode);
         _printScaleMode = services->preferencesIntFor(PrefLayoutScaleMode);
+        _ptdResolution = services->preferencesIntFor(PrefPTDResolution);
+        _ptdMirrorImage = services->preferencesBOOLFor(PrefPTDMirroredEnabled);
     }
 }
 
@@ -95,6 +98,29 @@ void RoduvudeDadevizi::setDefaultSaturation(float saturation) {
 void RoduvudeDadevizi::setDefaultBrightness(float brightness) {
     setWithUndo(_defaultBrightness, brightness, &RoduvudeDadevizi::setDefaultBrightness,
                 kDefBrightnessAction);
+}
+
+Exporter& RoduvudeDadevizi::ptdExporter() {
+    if (!_ptdExporter) {
+        _ptdExporter = std::make_shared<Exporter>();
+        const QVariantMap stored = UserDefaults::standardUserDefaults().dictionaryForKey(
+            QString::fromLatin1(kPtdExportDefaultConfigKey));
+        if (!stored.isEmpty())
+            _ptdExporter->decodeFromDictionary(stored);
+    }
+    return *_ptdExporter;
+}
+
+void RoduvudeDadevizi::setPtdExporter(std::shared_ptr<Exporter> exporter) {
+    _ptdExporter = std::move(exporter);
+}
+
+void RoduvudeDadevizi::setPtdResolution(int resolution) {
+    setWithUndo(_ptdResolution, resolution, &RoduvudeDadevizi::setPtdResolution, kPtdSettingAction);
+}
+
+void RoduvudeDadevizi::setPtdMirrorImage(bool mirror) {
+    setWithUndo(_ptdMirrorImage, mirror, &RoduvudeDadevizi::setPtdMirrorImage, kPtdSettingAction);
 }
 
 std::shared_ptr<TemplateMapper> RoduvudeDadevizi::templateMapper() {

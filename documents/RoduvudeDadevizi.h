@@ -5,6 +5,7 @@
 #include <QVariantList>
 #include <memory>
 
+class Exporter;
 class TemplateHandle;
 class TemplateMapper;
 class VQFileCatalog;
@@ -24,6 +25,10 @@ inline constexpr char kDefBrightnessAction[] = "DEF_BRIGHTNESS";
 inline constexpr char kTemplateChangeAction[] = "TEMPLATE_CHANGE";
 inline constexpr char kArrangeModeAction[] = "ARRANGE_MODE";
 inline constexpr char kScaleModeAction[] = "SCALE_MODE";
+inline constexpr char kPtdSettingAction[] = "PTD_SETTING";
+
+// User-defaults key of the print-to-disk exporter default, an exporter dictionary.
+inline constexpr char kPtdExportDefaultConfigKey[] = "ptdExportDefaultConfigKey";
 
 // The "Photo Catalog" document, as far as its catalog and layout need it so far:
 // the catalog it owns, the layout of its photos on the master template with the
@@ -78,6 +83,16 @@ public:
     void setDefaultSaturation(float saturation);
     void setDefaultBrightness(float brightness);
 
+    // Print to disk: the exporter (made on first use from the print-to-disk default,
+    // replaced without undo), the resolution in dots per inch and the mirroring
+    // (both from the stored settings at first, undoable "PTD_SETTING").
+    Exporter& ptdExporter();
+    void setPtdExporter(std::shared_ptr<Exporter> exporter);
+    int ptdResolution() const { return _ptdResolution; }
+    void setPtdResolution(int resolution);
+    bool ptdMirrorImage() const { return _ptdMirrorImage; }
+    void setPtdMirrorImage(bool mirror);
+
 private:
     template <class T>
     void setWithUndo(T& field, T value, void (RoduvudeDadevizi::*setter)(T), const char* actionKey);
@@ -92,4 +107,7 @@ private:
     float _defaultContrast = 1.0f;
     float _defaultSaturation = 1.0f;
     float _defaultBrightness = 1.0f;
+    std::shared_ptr<Exporter> _ptdExporter;
+    int _ptdResolution = 72;
+    bool _ptdMirrorImage = false;
 };

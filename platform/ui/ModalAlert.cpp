@@ -5,7 +5,9 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QThread>
 #include <atomic>
@@ -110,6 +112,17 @@ void setUpFileDialog(QFileDialog& dialog, const PanelRequest& request) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(request.multipleSelection ? QFileDialog::ExistingFiles
                                                      : QFileDialog::ExistingFile);
+        if (request.chooseDirectories) {
+            dialog.setFileMode(QFileDialog::Directory);
+            dialog.setOption(QFileDialog::ShowDirsOnly);
+        }
+    }
+    if (request.accessory) {
+        // Only the panel drawn by Qt itself takes extra controls.
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+            grid->addWidget(request.accessory, grid->rowCount(), 0, 1, grid->columnCount());
+        request.accessory->show();
     }
 }
 
@@ -182,7 +195,11 @@ QStringList runPanel(PanelRequest request) {
         return {};
     QFileDialog dialog(QApplication::activeWindow());
     setUpFileDialog(dialog, request);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+    const QStringList chosen =
+        dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+    if (request.accessory)
+        request.accessory->setParent(nullptr);
+    return chosen;
 }
 
 void beginPanelSheet(QWidget* window, PanelRequest request,
@@ -195,11 +212,15 @@ void beginPanelSheet(QWidget* window, PanelRequest request,
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
         setUpFileDialog(*dialog, request);
-        QObject::connect(
-            dialog, &QDialog::finished, dialog, [dialog, done = std::move(done)](int result) {
-                if (done)
-                    done(result == QDialog::Accepted ? dialog->selectedFiles() : QStringList());
-            });
+        QObject::connect(dialog, &QDialog::finished, dialog,
+                         [dialog, accessory = QPointer<QWidget>(request.accessory),
+                          done = std::move(done)](int result) {
+                             if (accessory)
+                                 accessory->setParent(nullptr);
+                             if (done)
+                                 done(result == QDialog::Accepted ? dialog->selectedFiles()
+                                                                  : QStringList());
+                         });
         dialog->open();
         return;
     }

@@ -70,6 +70,9 @@ struct PanelRequest {
     QString fileName;       // the name a save panel suggests
     QStringList extensions; // those the panel offers, without dots; empty: any file
     bool multipleSelection = false;
+    bool chooseDirectories = false; // an open panel that chooses folders, not files
+    // Controls shown below the panel's own; not owned, and left unparented after.
+    QWidget* accessory = nullptr;
 };
 
 // Answers the chosen files' paths; none for a cancelled panel.
