@@ -42,21 +42,6 @@ void removeMetadata(VQFileCatalogEntry& record) {
                      localizedString(QString::fromLatin1(kMissingFileErrorKey)));
 }
 
-// Resumes the wait monitor while alive.
-class WaitScope {
-public:
-    WaitScope() {
-        if (HostServices* host = HostServices::current())
-            host->resumeWaitMonitor();
-    }
-    ~WaitScope() {
-        if (HostServices* host = HostServices::current())
-            host->suspendWaitMonitor();
-    }
-    WaitScope(const WaitScope&) = delete;
-    WaitScope& operator=(const WaitScope&) = delete;
-};
-
 int depth(const QString& path) {
     return int(path.count(QLatin1Char('/')));
 }
@@ -71,7 +56,7 @@ struct VQFileCatalog::NameSearch {
 
     void walk(const QString& folder) {
         walked = true;
-        WaitScope wait;
+        WaitMonitorScope wait;
         // Links are not followed, into folders or to files: a link is not the file.
         QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks,
                         QDirIterator::Subdirectories);

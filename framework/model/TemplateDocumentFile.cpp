@@ -139,21 +139,6 @@ private:
     bool& _saveInProgress;
 };
 
-// Resumes the wait monitor while alive.
-class WaitScope {
-public:
-    WaitScope() {
-        if (HostServices* host = HostServices::current())
-            host->resumeWaitMonitor();
-    }
-    ~WaitScope() {
-        if (HostServices* host = HostServices::current())
-            host->suspendWaitMonitor();
-    }
-    WaitScope(const WaitScope&) = delete;
-    WaitScope& operator=(const WaitScope&) = delete;
-};
-
 // Writes records one after the other and remembers the first failure.
 class RecordWriter {
 public:
@@ -525,7 +510,7 @@ bool TemplateDocument::readFromFileOfType(const QString& path, const QString& ty
     const std::optional<HeaderPrefixRec> prefix = TemplateFile::readHeaderPrefix(file);
     if (!prefix || !TemplateFile::hasTemplateMagics(*prefix)) {
         file.close();
-        WaitScope waiting;
+        WaitMonitorScope waiting;
         return readVersion1FromFile(path, error);
     }
     if (prefix->minReaderVersion > kTemplateFormatVersion) {
@@ -539,7 +524,7 @@ bool TemplateDocument::readFromFileOfType(const QString& path, const QString& ty
         return false;
     }
 
-    WaitScope waiting;
+    WaitMonitorScope waiting;
     BinaryTemplate contents = readBinaryTemplate(file, *offsets);
     file.close();
     if (!contents.refusal.isEmpty()) {

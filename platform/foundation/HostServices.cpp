@@ -68,3 +68,13 @@ BezierPath makeSelectionHandlePath(int style) {
     }
     return BezierPath::bezierPathWithOvalInRect(square);
 }
+
+WaitMonitorScope::WaitMonitorScope() {
+    if (HostServices* host = HostServices::current())
+        host->resumeWaitMonitor();
+}
+
+WaitMonitorScope::~WaitMonitorScope() {
+    if (HostServices* host = HostServices::current())
+        host->suspendWaitMonitor();
+}

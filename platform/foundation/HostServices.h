@@ -67,6 +67,16 @@ public:
     static void install(HostServices* host);
 };
 
+// Resumes the installed host's wait monitor while alive (long work on the main
+// thread); does nothing without a host.
+class LUMISK_PLATFORM_EXPORT WaitMonitorScope {
+public:
+    WaitMonitorScope();
+    ~WaitMonitorScope();
+    WaitMonitorScope(const WaitMonitorScope&) = delete;
+    WaitMonitorScope& operator=(const WaitMonitorScope&) = delete;
+};
+
 // Shorthand for the installed host; asking before one is installed is a programming error.
 LUMISK_PLATFORM_EXPORT HostServices& host();
 

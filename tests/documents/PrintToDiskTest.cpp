@@ -30,7 +30,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <exiv2/exiv2.hpp>
 #include <gtest/gtest.h>
 
 namespace {
@@ -479,39 +478,6 @@ TEST_F(PrintToDisk, MakeDefaultStoresTheChoicesAndIsThenDisabled) {
                      .isEmpty());
 }
 
-namespace {
-
-struct WrittenFile {
-    QByteArray profile;
-    QSize thumbnail;
-};
-
-// What an independent reader finds embedded in a written file.
-WrittenFile readEmbedded(const QString& path) {
-    WrittenFile found;
-    try {
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-        Exiv2::Image::AutoPtr image =
-            Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
-#pragma GCC diagnostic pop
-        image->readMetadata();
-        if (image->iccProfileDefined())
-            found.profile = QByteArray(reinterpret_cast<const char*>(image->iccProfile()->pData_),
-                                       int(image->iccProfile()->size_));
-        const Exiv2::DataBuf thumbnail = Exiv2::ExifThumbC(image->exifData()).copy();
-        if (thumbnail.size_ > 0)
-            found.thumbnail =
-                QImage::fromData(QByteArray(reinterpret_cast<const char*>(thumbnail.pData_),
-                                            int(thumbnail.size_)))
-                    .size();
-    } catch (...) {
-    }
-    return found;
-}
-
-} // namespace
-
 TEST_F(PrintToDisk, PhotoFilesThroughCatalogAndTemplateToNumberedJpegs) {
     // Camera files with EXIF data and a profile of their own.
     QTemporaryDir photos;
@@ -559,7 +525,7 @@ TEST_F(PrintToDisk, PhotoFilesThroughCatalogAndTemplateToNumberedJpegs) {
                 EXPECT_LT(channels[other], 100) << i;
             }
         }
-        const WrittenFile embedded = readEmbedded(path);
+        const MetadataReadBack embedded = readMetadataBack(path);
         EXPECT_GE(embedded.profile.size(), 128) << i;
         EXPECT_EQ(embedded.profile.mid(36, 4), QByteArray("acsp")) << i;
         ASSERT_TRUE(embedded.thumbnail.isValid()) << i;
