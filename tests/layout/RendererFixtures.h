@@ -3,6 +3,7 @@
 // Templates of both generations and pages to render them on, for the
 // renderer's tests.
 
+#include "framework/TestPage.h"
 #include "framework/model/TemplateDocument.h"
 #include "layout/TemplateRenderer.h"
 #include "platform/foundation/PropertyList.h"
@@ -72,32 +73,12 @@ inline QString writeNewTemplate(const QTemporaryDir& folder, const char* name, S
 
 // A page of pixels, one a point, drawn into through a graphics context of the
 // kind given: y upward from the bottom row unless flipped.
-class Canvas {
+class Canvas : public TestPage {
 public:
     Canvas(int width, int height, DestinationKind kind, bool flipped = false)
-        : _pixels(width, height, QImage::Format_ARGB32_Premultiplied) {
-        _pixels.fill(Qt::white);
-        _painter.begin(&_pixels);
-        _context = std::make_unique<GraphicsContext>(_painter, Size{float(width), float(height)},
-                                                     kind, flipped);
-        _focus = std::make_unique<GraphicsContext::Focus>(*_context);
-    }
-    const QImage& pixels() {
-        if (_painter.isActive()) {
-            _focus.reset();
-            _context.reset();
-            _painter.end();
-        }
-        return _pixels;
-    }
+        : TestPage(width, height, kind, Qt::white, 1, flipped) {}
     // A point of an upward page: the pixel row counted from the bottom.
-    QColor atPage(int x, int y) { return pixels().pixelColor(x, _pixels.height() - 1 - y); }
-
-private:
-    QImage _pixels;
-    QPainter _painter;
-    std::unique_ptr<GraphicsContext> _context;
-    std::unique_ptr<GraphicsContext::Focus> _focus;
+    QColor atPage(int x, int y) { return at(x, pixels().height() - 1 - y); }
 };
 
 inline bool near(const QColor& a, const QColor& b, int tolerance = 12) {

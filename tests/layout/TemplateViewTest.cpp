@@ -136,6 +136,19 @@ protected:
         drainEvents();
     }
 
+    // Writes a yellow 60 x 80 PNG for each name and puts the files' names on `data`,
+    // as a file manager's drag does.
+    void dragFiles(QMimeData& data, const QStringList& names) {
+        QImage picture(60, 80, QImage::Format_RGB32);
+        picture.fill(Qt::yellow);
+        QStringList files;
+        for (const QString& name : names) {
+            files << dir.filePath(name);
+            ASSERT_TRUE(picture.save(files.last()));
+        }
+        ASSERT_TRUE(Pasteboard::setPropertyListForType(data, files, str(FilenamesPboardType)));
+    }
+
     void showView(TemplateView& view, const TemplateMapperRef& mapper) {
         view.setTemplate(mapper->masterTemplate());
         view.setImageSource(mapper.get());
@@ -342,15 +355,8 @@ TEST_F(TemplateViewTest, DroppedFilesAddedThenPlacedFromTheCellDroppedOn) {
     mapper->setLayoutMode(LayoutModeBook);
     TemplateView view;
     showView(view, mapper);
-    QStringList files;
-    for (int i = 0; i < 2; ++i) {
-        QImage picture(60, 80, QImage::Format_RGB32);
-        picture.fill(Qt::yellow);
-        files << dir.filePath(str("drop%1.png").arg(i));
-        ASSERT_TRUE(picture.save(files.last()));
-    }
     QMimeData data;
-    ASSERT_TRUE(Pasteboard::setPropertyListForType(data, files, str(FilenamesPboardType)));
+    ASSERT_NO_FATAL_FAILURE(dragFiles(data, {str("drop0.png"), str("drop1.png")}));
     dropOn(view, data, {95, 60});
     drainEvents();
     ASSERT_EQ(catalog().fileCount(), 3);
@@ -366,13 +372,8 @@ TEST_F(TemplateViewTest, DropOutsideTheCellsAddsNothing) {
     mapper->setLayoutMode(LayoutModeBook);
     TemplateView view;
     showView(view, mapper);
-    QImage picture(60, 80, QImage::Format_RGB32);
-    picture.fill(Qt::yellow);
-    const QString file = dir.filePath(str("outside.png"));
-    ASSERT_TRUE(picture.save(file));
     QMimeData data;
-    ASSERT_TRUE(
-        Pasteboard::setPropertyListForType(data, QStringList{file}, str(FilenamesPboardType)));
+    ASSERT_NO_FATAL_FAILURE(dragFiles(data, {str("outside.png")}));
     dropOn(view, data, {230, 150});
     drainEvents();
     EXPECT_EQ(catalog().fileCount(), 0);
@@ -630,13 +631,8 @@ TEST_F(TemplateViewTest, DropTargetCellHighlightedInBookMode) {
     mapper->setLayoutMode(LayoutModeBook);
     TemplateView view;
     showView(view, mapper);
-    QImage picture(60, 80, QImage::Format_RGB32);
-    picture.fill(Qt::yellow);
-    const QString file = dir.filePath(str("target.png"));
-    ASSERT_TRUE(picture.save(file));
     QMimeData data;
-    ASSERT_TRUE(
-        Pasteboard::setPropertyListForType(data, QStringList{file}, str(FilenamesPboardType)));
+    ASSERT_NO_FATAL_FAILURE(dragFiles(data, {str("target.png")}));
     QDragEnterEvent enter(QPoint(95, 60), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&view, &enter);
     EXPECT_TRUE(view.inDragOperation());
