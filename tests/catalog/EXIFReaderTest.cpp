@@ -7,6 +7,7 @@
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Resources.h"
 #include "platform/system/FileDisplay.h"
+#include "support/LogCapture.h"
 #include "utilities/FinderComment.h"
 
 #include <QBuffer>
@@ -15,39 +16,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
-#include <mutex>
 
 namespace {
-
-// Collects the lines the reader logs while alive.
-class LogLines {
-public:
-    LogLines() {
-        std::lock_guard lock(mutex());
-        lines().clear();
-        _previous = qInstallMessageHandler(&LogLines::handle);
-    }
-    ~LogLines() { qInstallMessageHandler(_previous); }
-    QStringList taken() {
-        std::lock_guard lock(mutex());
-        return lines();
-    }
-
-private:
-    static std::mutex& mutex() {
-        static std::mutex m;
-        return m;
-    }
-    static QStringList& lines() {
-        static QStringList l;
-        return l;
-    }
-    static void handle(QtMsgType, const QMessageLogContext&, const QString& message) {
-        std::lock_guard lock(mutex());
-        lines().append(message);
-    }
-    QtMessageHandler _previous;
-};
 
 // ---- bytes in either order --------------------------------------------------
 
@@ -262,16 +232,16 @@ TEST_F(EXIFReaderTest, ValueTexts) {
     };
     for (const ValueCase& c : cases) {
         SCOPED_TRACE(c.name);
-        LogLines log;
+        LogCapture log;
         const QString text =
             EXIFFormatValue(c.tag, c.type, c.count, reinterpret_cast<const uint8_t*>(c.data.data()),
                             uint64_t(c.data.size()), EXIFByteOrder::LittleEndian);
         EXPECT_EQ(text, QString::fromUtf8(c.text));
         EXPECT_FALSE(text.isNull());
         if (c.logged) {
-            EXPECT_EQ(log.taken(), QStringList{QString::fromLatin1(c.logged)});
+            EXPECT_EQ(log.lines(), QStringList{QString::fromLatin1(c.logged)});
         } else {
-            EXPECT_TRUE(log.taken().isEmpty());
+            EXPECT_TRUE(log.lines().isEmpty());
         }
     }
 }
@@ -496,7 +466,7 @@ TEST_F(EXIFReaderTest, BothByteOrdersGiveIdenticalDictionaries) {
 }
 
 TEST_F(EXIFReaderTest, GPSEntriesLandInGroupZeroUnderTheirOwnNumbers) {
-    LogLines log;
+    LogCapture log;
     const QVariantMap exif = EXIFReadJPEGFile(jpeg(QStringLiteral("gps.jpg"), false)).toMap();
     const QVariantMap latitude =
         exif.value(QStringLiteral("0")).toMap().value(QStringLiteral("2")).toMap();
@@ -504,7 +474,7 @@ TEST_F(EXIFReaderTest, GPSEntriesLandInGroupZeroUnderTheirOwnNumbers) {
     EXPECT_EQ(latitude.value(QLatin1String(kEXIFValueKey)).toString(), QString());
     EXPECT_EQ(latitude.value(QLatin1String(kEXIFDataTypeKey)).toInt(), int(kEXIFRational));
     EXPECT_EQ(latitude.value(QLatin1String(kEXIFDataCountKey)).toLongLong(), 3);
-    EXPECT_TRUE(log.taken().contains(QStringLiteral("Invalid format '5', expected '7'.")));
+    EXPECT_TRUE(log.lines().contains(QStringLiteral("Invalid format '5', expected '7'.")));
     EXPECT_EQ(value(exif, "0-1"), QStringLiteral("N"));
     EXPECT_EQ(value(exif, "0-0"), QStringLiteral("0x02, 0x02, 0x00, 0x00"));
     EXPECT_EQ(value(exif, "0-4"), QStringLiteral("8/1, 15/1, 30/1"));

@@ -3,6 +3,7 @@
 
 #include "shell/URLResourceRetriever.h"
 #include "support/LocalHttpServer.h"
+#include "support/LogCapture.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -46,39 +47,6 @@ public:
 private:
     std::mutex mutex;
     std::vector<int> indices;
-};
-
-// Captures warnings, such as the loader's complaint when a stop takes too long.
-class WarningLog {
-public:
-    WarningLog() {
-        std::lock_guard lock(mutex());
-        lines().clear();
-        previous = qInstallMessageHandler(&WarningLog::handle);
-    }
-    ~WarningLog() { qInstallMessageHandler(previous); }
-    bool contains(const QString& text) {
-        std::lock_guard lock(mutex());
-        for (const QString& line : lines())
-            if (line.contains(text))
-                return true;
-        return false;
-    }
-
-private:
-    static std::mutex& mutex() {
-        static std::mutex m;
-        return m;
-    }
-    static QStringList& lines() {
-        static QStringList l;
-        return l;
-    }
-    static void handle(QtMsgType, const QMessageLogContext&, const QString& message) {
-        std::lock_guard lock(mutex());
-        lines().append(message);
-    }
-    QtMessageHandler previous = nullptr;
 };
 
 bool waitFor(const std::function<bool()>& done, int ms = 10000) {
@@ -304,7 +272,7 @@ TEST_F(VQFileCatalogLoaderTest, AStopWhileTheServerHangsReturnsAtOnceAndFreesThe
     catalog().getFileAttributeAtIndex(kCatalogAttrThumbnail, 0);
     ASSERT_TRUE(waitFor([&] { return server.requestCount("/p/slow.png") > 0; }));
     const std::weak_ptr<VQFileCatalog> watched = document->sharedFileCatalog();
-    WarningLog log;
+    LogCapture log;
     QElapsedTimer clock;
     clock.start();
     document.reset();
