@@ -1,6 +1,7 @@
 #include "catalog/EXIFReader.h"
 
 #include "catalog/FileAttributeInfo.h"
+#include "platform/foundation/FileAccess.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/HostServices.h"
 #include "platform/foundation/PropertyList.h"
@@ -686,10 +687,7 @@ QString codeText(uint32_t code) {
 }
 
 QString standardizedPath(const QString& path) {
-    QString expanded = path;
-    if (expanded == QLatin1String("~") || expanded.startsWith(QLatin1String("~/")))
-        expanded.replace(0, 1, QDir::homePath());
-    return QDir::cleanPath(expanded);
+    return QDir::cleanPath(FileAccess::expandTilde(path));
 }
 
 QVariant nilIfEmpty(const Groups& groups) {

@@ -5,6 +5,7 @@
 #include "layout/Exporter.h"
 #include "layout/TemplateMapper.h"
 #include "layout/TemplateRenderer.h"
+#include "platform/foundation/FileAccess.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/HostServices.h"
 #include "platform/foundation/LocalizedStrings.h"
@@ -37,14 +38,6 @@ QString text(const char* key) {
 
 // The resolutions the accessory offers; an item's data is its dots per inch.
 constexpr int kResolutions[] = {72, 150, 200, 300, 360, 600, 720};
-
-QString expandTilde(const QString& path) {
-    if (path == QLatin1String("~"))
-        return QDir::homePath();
-    if (path.startsWith(QLatin1String("~/")))
-        return QDir::homePath() + path.mid(1);
-    return path;
-}
 
 // 0 when the file is missing or holds no number.
 int readCounter(const QString& path) {
@@ -82,7 +75,7 @@ RoduvudeDadevizi* ZaroziveZodiroVirizidivi::catalogDocument() const {
 }
 
 QString ZaroziveZodiroVirizidivi::counterFilePath() {
-    return QDir(expandTilde(text("USER_PATH"))).filePath(QStringLiteral(".ptdCounter"));
+    return QDir(FileAccess::expandTilde(text("USER_PATH"))).filePath(QStringLiteral(".ptdCounter"));
 }
 
 void ZaroziveZodiroVirizidivi::makeAccessoryView() {

@@ -44,12 +44,8 @@ NewTemplateManager* NewTemplateManager::sharedTemplateManager() {
 }
 
 QString NewTemplateManager::userTemplatesFolderPath() {
-    QString userPath = localized(kUserPathKey);
-    if (userPath == QLatin1String("~"))
-        userPath = QDir::homePath();
-    else if (userPath.startsWith(QLatin1String("~/")))
-        userPath = QDir::homePath() + userPath.mid(1);
-    return QDir(userPath).filePath(localized(kTemplatesKey));
+    return QDir(FileAccess::expandTilde(localized(kUserPathKey)))
+        .filePath(localized(kTemplatesKey));
 }
 
 NewTemplateManager::NewTemplateManager(const QString& templatesFolderPath)

@@ -14,6 +14,7 @@
 #include "platform/documents/Document.h"
 #include "platform/documents/DocumentController.h"
 #include "platform/documents/WindowController.h"
+#include "platform/foundation/FileAccess.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PreferenceIndex.h"
@@ -382,7 +383,7 @@ void AppDelegate::constructScriptsMenu() {
     if (!menu)
         return;
     const QString folder =
-        ResourceInstaller::expandTilde(ResourceInstaller::localizedPath(FolderKeys::kScriptsPath));
+        FileAccess::expandTilde(ResourceInstaller::localizedPath(FolderKeys::kScriptsPath));
     const QString title = localizedString(str(kScriptsMenuTitleKey));
     if (QMenu* old = menu->menuWithTitle(title))
         menu->removeMenu(old);

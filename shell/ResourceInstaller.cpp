@@ -1,5 +1,6 @@
 #include "shell/ResourceInstaller.h"
 
+#include "platform/foundation/FileAccess.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Resources.h"
@@ -124,14 +125,6 @@ QString ResourceInstaller::localizedPath(const char* key) {
     return localizedString(str(key));
 }
 
-QString ResourceInstaller::expandTilde(const QString& path) {
-    if (path == QLatin1String("~"))
-        return QDir::homePath();
-    if (path.startsWith(QLatin1String("~/")))
-        return QDir::homePath() + path.mid(1);
-    return path;
-}
-
 QString ResourceInstaller::bundleResourcePath() {
     return Resources::sharePath();
 }
@@ -155,16 +148,17 @@ QString ResourceInstaller::imageCaptureScriptsPath() const {
 void ResourceInstaller::createLocalPaths() {
     // The data folder is where the rest begins: a new account may not have it, nor
     // the folder that holds it.
-    const QString appSupport = expandTilde(localizedPath(FolderKeys::kAppSupportPath));
+    const QString appSupport = FileAccess::expandTilde(localizedPath(FolderKeys::kAppSupportPath));
     makeSureFolder(appSupport);
     if (!isFolder(appSupport))
         QDir().mkpath(appSupport);
 
-    const QString userPath = expandTilde(localizedPath(FolderKeys::kUserPath));
+    const QString userPath = FileAccess::expandTilde(localizedPath(FolderKeys::kUserPath));
     if (!isFolder(userPath)) {
         if (itemExists(userPath))
             removeItem(userPath);
-        const QString oldUserPath = expandTilde(localizedPath(FolderKeys::kOldUserPath));
+        const QString oldUserPath =
+            FileAccess::expandTilde(localizedPath(FolderKeys::kOldUserPath));
         if (isFolder(oldUserPath)) {
             // A failed copy leaves the old folder where it was, so nothing is lost.
             if (copyItem(oldUserPath, userPath))
@@ -174,8 +168,8 @@ void ResourceInstaller::createLocalPaths() {
         }
     }
 
-    makeSureFolder(expandTilde(localizedPath(FolderKeys::kTemplatesPath)));
-    makeSureFolder(expandTilde(imageCaptureScriptsPath()));
+    makeSureFolder(FileAccess::expandTilde(localizedPath(FolderKeys::kTemplatesPath)));
+    makeSureFolder(FileAccess::expandTilde(imageCaptureScriptsPath()));
 }
 
 void ResourceInstaller::installResourcesOfKindFromFolderToPath(const QString& kind,
@@ -188,7 +182,7 @@ void ResourceInstaller::installResourcesOfKindFromFolderToPath(const QString& ki
     if (resources.isEmpty())
         return;
 
-    const QString destination = expandTilde(path);
+    const QString destination = FileAccess::expandTilde(path);
     const QString parent = parentOf(destination);
     if (!itemExists(parent))
         QDir().mkdir(parent);
@@ -262,7 +256,7 @@ void ResourceInstaller::convertTemplateInfoCache() {
     const QVariant cache = _defaults.objectForKey(key);
     if (!cache.isValid())
         return;
-    const QString file = join(join(expandTilde(localizedPath(FolderKeys::kUserPath)),
+    const QString file = join(join(FileAccess::expandTilde(localizedPath(FolderKeys::kUserPath)),
                                    localizedPath(FolderKeys::kTemplates)),
                               localizedPath(FolderKeys::kInfoCacheName));
     // The old copy goes only once the new one is safely written.
@@ -286,7 +280,7 @@ bool ResourceInstaller::installImageCaptureScript() {
     const QString source = join(bundleResourcePath(), name);
     if (!itemExists(source))
         return false;
-    const QString folder = expandTilde(imageCaptureScriptsPath());
+    const QString folder = FileAccess::expandTilde(imageCaptureScriptsPath());
     const QString oldScript = join(folder, localizedPath(FolderKeys::kOldIcsName));
     if (itemExists(oldScript))
         removeItem(oldScript);
@@ -299,7 +293,7 @@ bool ResourceInstaller::installImageCaptureScript() {
 }
 
 void ResourceInstaller::installScripts() {
-    const QString scripts = expandTilde(localizedPath(FolderKeys::kScriptsPath));
+    const QString scripts = FileAccess::expandTilde(localizedPath(FolderKeys::kScriptsPath));
     const QString parent = parentOf(scripts);
     if (!itemExists(parent))
         QDir().mkdir(parent);

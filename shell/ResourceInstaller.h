@@ -37,8 +37,6 @@ public:
 
     // The localized text of a folder key.
     static QString localizedPath(const char* key);
-    // A leading tilde replaced by the home folder.
-    static QString expandTilde(const QString& path);
     // Where the application keeps what it ships (share/lumisk).
     static QString bundleResourcePath();
     // A folder that stands for one item, as applications and compiled script

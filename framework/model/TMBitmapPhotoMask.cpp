@@ -7,6 +7,7 @@
 #include "framework/model/TemplateDocument.h"
 #include "platform/archiving/Archiver.h"
 #include "platform/archiving/Unarchiver.h"
+#include "platform/foundation/FileAccess.h"
 #include "platform/foundation/HostServices.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/imaging/GraphicsImporter.h"
@@ -31,18 +32,10 @@ namespace {
 // The code under which the host answers the masks folder.
 constexpr int kMasksFolderCode = 1;
 
-QString expandTilde(const QString& path) {
-    if (path == QLatin1String("~"))
-        return QDir::homePath();
-    if (path.startsWith(QLatin1String("~/")))
-        return QDir::homePath() + path.mid(1);
-    return path;
-}
-
 // The masks folder; empty when there is no host to ask.
 QString masksFolder() {
     HostServices* services = HostServices::current();
-    return services ? expandTilde(services->accessPath(kMasksFolderCode)) : QString();
+    return services ? FileAccess::expandTilde(services->accessPath(kMasksFolderCode)) : QString();
 }
 
 // The file a pattern name stands for, when the name is plain and the file

@@ -1,5 +1,6 @@
 #include "platform/foundation/FileAccess.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QSaveFile>
@@ -136,6 +137,14 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
         return false;
     }
     return true;
+}
+
+QString expandTilde(const QString& path) {
+    if (path == QLatin1String("~"))
+        return QDir::homePath();
+    if (path.startsWith(QLatin1String("~/")))
+        return QDir::homePath() + path.mid(1);
+    return path;
 }
 
 } // namespace FileAccess

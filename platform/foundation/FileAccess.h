@@ -40,4 +40,8 @@ LUMISK_PLATFORM_EXPORT bool writeAll(QFileDevice& file, const QByteArray& bytes,
 LUMISK_PLATFORM_EXPORT bool writeFileAtomically(const QString& path, const QByteArray& bytes,
                                                 QString* error = nullptr);
 
+// "~" and a leading "~/" stand for the home folder; "~user" and a "~" further
+// on stay as they are.
+LUMISK_PLATFORM_EXPORT QString expandTilde(const QString& path);
+
 } // namespace FileAccess

@@ -1,5 +1,6 @@
 #include "shell/ResourceInstaller.h"
 
+#include "platform/foundation/FileAccess.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Resources.h"
@@ -85,11 +86,10 @@ TEST_F(ResourceInstallerTest, FolderNamesComeFromTheStringTable) {
           FolderKeys::kScriptsPath, FolderKeys::kInfoCacheName, FolderKeys::kHelperAppName})
         EXPECT_NE(ResourceInstaller::localizedPath(key), QString::fromLatin1(key)) << key;
 
-    EXPECT_EQ(ResourceInstaller::expandTilde(QStringLiteral("~/a/b")), home(QStringLiteral("a/b")));
-    EXPECT_EQ(ResourceInstaller::expandTilde(QStringLiteral("~")), QDir::homePath());
-    EXPECT_EQ(ResourceInstaller::expandTilde(QStringLiteral("/x/~/y")), QStringLiteral("/x/~/y"));
-    EXPECT_EQ(ResourceInstaller::expandTilde(QStringLiteral("~other/y")),
-              QStringLiteral("~other/y"));
+    EXPECT_EQ(FileAccess::expandTilde(QStringLiteral("~/a/b")), home(QStringLiteral("a/b")));
+    EXPECT_EQ(FileAccess::expandTilde(QStringLiteral("~")), QDir::homePath());
+    EXPECT_EQ(FileAccess::expandTilde(QStringLiteral("/x/~/y")), QStringLiteral("/x/~/y"));
+    EXPECT_EQ(FileAccess::expandTilde(QStringLiteral("~other/y")), QStringLiteral("~other/y"));
 }
 
 TEST_F(ResourceInstallerTest, FreshAccount) {
