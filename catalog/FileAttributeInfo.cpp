@@ -8,6 +8,7 @@
 #include "platform/foundation/Format.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/system/FileDisplay.h"
 #include "platform/system/Workspace.h"
 #include "utilities/FinderComment.h"
@@ -198,12 +199,6 @@ void storeFinderBytes(const FileFinderInfo& finder, uint8_t* bytes) {
 
 bool isStringOrNil(const QVariant& value) {
     return !value.isValid() || value.typeId() == QMetaType::QString;
-}
-
-bool isInteger(const QVariant& value) {
-    const int type = value.typeId();
-    return type == QMetaType::Int || type == QMetaType::LongLong || type == QMetaType::UInt ||
-           type == QMetaType::ULongLong;
 }
 
 } // namespace
@@ -756,7 +751,7 @@ bool LocalFileAttributeInfo::initWithCoder(Unarchiver& coder) {
     const QVariant links = coder.decodeObject();
     const QVariant inode = coder.decodeObject();
     if (name.typeId() != QMetaType::QString || displayName.typeId() != QMetaType::QString ||
-        !isInteger(links) || !isInteger(inode))
+        !PropertyList::isInteger(links) || !PropertyList::isInteger(inode))
         return false;
 
     _fileCatInfo = catalog;

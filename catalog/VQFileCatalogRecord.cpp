@@ -6,6 +6,7 @@
 #include "framework/model/TMObject.h"
 #include "platform/foundation/FileTypeCode.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/graphics/Image.h"
 
 #include <QDateTime>
@@ -30,20 +31,8 @@ constexpr const char* kCacheKeys[] = {kEntryImageKey,     kEntryImageAccessKey,
 // Larger thumbnails than the largest screen picture come from damage only.
 constexpr double kMaxThumbnailSide = 800;
 
-bool isInteger(const QVariant& value) {
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool isInt32(const QVariant& value) {
-    if (!isInteger(value))
+    if (!PropertyList::isInteger(value))
         return false;
     if (value.typeId() == QMetaType::ULongLong)
         return value.toULongLong() <= quint64(std::numeric_limits<qint32>::max());
@@ -54,7 +43,7 @@ bool isInt32(const QVariant& value) {
 }
 
 bool isFiniteNumber(const QVariant& value) {
-    if (isInteger(value))
+    if (PropertyList::isInteger(value))
         return true;
     if (value.typeId() != QMetaType::Float && value.typeId() != QMetaType::Double)
         return false;
@@ -129,9 +118,9 @@ bool fitsKey(const QString& name, const QVariant& value) {
         {kEntryCropRatioKey, isFiniteNumber},
         {kEntryCropPresetKey, isText},
         {kEntryThumbnailKey, isImage},
-        {kEntryThumbnailQueueKey, isInteger},
+        {kEntryThumbnailQueueKey, PropertyList::isInteger},
         {kEntryIconKey, isImage},
-        {kEntryFileSizeKey, isInteger},
+        {kEntryFileSizeKey, PropertyList::isInteger},
         {kEntryModDateKey, [](const QVariant& v) { return v.typeId() == QMetaType::QDateTime; }},
         {kEntryImageURLKey,
          [](const QVariant& v) { return v.metaType() == QMetaType::fromType<QUrl>(); }},

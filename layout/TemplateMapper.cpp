@@ -12,6 +12,7 @@
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PreferenceIndex.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/imaging/ColorMatching.h"
@@ -50,34 +51,20 @@ constexpr char kUseProfileKey[] = "TMap_UseProf";
 constexpr char kExternalMatchingKey[] = "TMap_ExMatch";
 constexpr char kBypassMatchingKey[] = "TMap_BypMatch";
 
-bool isNumber(const QVariant& value) {
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Float:
-    case QMetaType::Double:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Values of another kind than the key holds read as absent.
 int32_t archivedInt(const QVariantMap& archive, const char* name, int32_t absent) {
     const QVariant value = archive.value(key(name));
-    return isNumber(value) ? value.toInt() : absent;
+    return PropertyList::isNumber(value) ? value.toInt() : absent;
 }
 
 float archivedFloat(const QVariantMap& archive, const char* name, float absent) {
     const QVariant value = archive.value(key(name));
-    return isNumber(value) ? value.toFloat() : absent;
+    return PropertyList::isNumber(value) ? value.toFloat() : absent;
 }
 
 bool archivedBool(const QVariantMap& archive, const char* name, bool absent) {
     const QVariant value = archive.value(key(name));
-    if (value.typeId() == QMetaType::Bool || isNumber(value))
+    if (value.typeId() == QMetaType::Bool || PropertyList::isNumber(value))
         return value.toBool();
     return absent;
 }
@@ -352,7 +339,7 @@ QVariantMap TemplateMapper::pageDictionary(int32_t page) {
 
 int32_t TemplateMapper::entryIndexOnPage(int32_t page, int32_t position) {
     const QVariant serial = pageDictionary(page).value(positionKey(position));
-    if (!isNumber(serial) || !_sourceCatalog)
+    if (!PropertyList::isNumber(serial) || !_sourceCatalog)
         return -1;
     return _sourceCatalog->indexOfEntryWithSerialNumber(serial.toInt());
 }
@@ -373,9 +360,9 @@ void TemplateMapper::setEntryIndexOnPage(int32_t page, int32_t position, int32_t
         }
         QVariantMap& dictionary = pages[changedPage];
         const QVariant stored = dictionary.value(positionName);
-        if (isNumber(stored))
+        if (PropertyList::isNumber(stored))
             old = stored.toInt();
-        if (isNumber(serial))
+        if (PropertyList::isNumber(serial))
             dictionary.insert(positionName, serial.toInt());
         else
             dictionary.remove(positionName);
@@ -431,7 +418,7 @@ QList<int32_t> TemplateMapper::placementsOn(const QVariantMap& page) const {
     QList<int32_t> indices;
     const QString prefix = key(kBookPositionKeyFormat).left(3);
     for (auto it = page.constBegin(); it != page.constEnd(); ++it) {
-        if (!it.key().startsWith(prefix) || !isNumber(it.value()))
+        if (!it.key().startsWith(prefix) || !PropertyList::isNumber(it.value()))
             continue;
         bool isCell = false;
         it.key().mid(prefix.size()).toInt(&isCell);
@@ -674,7 +661,7 @@ bool TemplateMapper::currentPageHasTextValues() {
     if (_layoutMode != LayoutModeBook)
         return false;
     const QVariant flag = currentPageDictionary().value(key(kPageHasEditValuesKey));
-    return (flag.typeId() == QMetaType::Bool || isNumber(flag)) && flag.toBool();
+    return (flag.typeId() == QMetaType::Bool || PropertyList::isNumber(flag)) && flag.toBool();
 }
 
 void TemplateMapper::setCurrentPageHasTextValues(bool flag) {

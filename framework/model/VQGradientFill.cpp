@@ -4,6 +4,7 @@
 #include "platform/archiving/ClassRegistry.h"
 #include "platform/archiving/Unarchiver.h"
 #include "platform/foundation/Exception.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/graphics/AffineTransform.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Shading.h"
@@ -30,20 +31,6 @@ QString key(const char* name) {
     Exception::raise(key(kRangeException), QString::asprintf(kUnsupportedStepsFormat, steps));
 }
 
-bool isNumber(const QVariant& value) {
-    switch (value.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Float:
-    case QMetaType::Double:
-        return true;
-    default:
-        return false;
-    }
-}
-
 std::vector<Color> colorsFromArchive(const QByteArray& data, bool* ok) {
     std::vector<Color> colors;
     const QVariant root = Unarchiver::unarchiveObject(data);
@@ -63,7 +50,7 @@ std::vector<float> weightsFromArchive(const QByteArray& data, bool* ok) {
     const QVariant root = Unarchiver::unarchiveObject(data);
     *ok = root.metaType() == QMetaType::fromType<QVariantList>();
     for (const QVariant& item : root.toList()) {
-        if (!isNumber(item) || !std::isfinite(item.toFloat())) {
+        if (!PropertyList::isNumber(item) || !std::isfinite(item.toFloat())) {
             *ok = false;
             break;
         }
@@ -114,9 +101,9 @@ bool VQGradientFill::initWithCoder(Unarchiver& coder) {
     _kind = Axial;
     _angle = 0;
     _drawsFlipped = true;
-    if (const QVariant kind = own.value(key(kVQGKindKey)); isNumber(kind))
+    if (const QVariant kind = own.value(key(kVQGKindKey)); PropertyList::isNumber(kind))
         _kind = kind.toInt();
-    if (const QVariant angle = own.value(key(kVQGAngleKey)); isNumber(angle))
+    if (const QVariant angle = own.value(key(kVQGAngleKey)); PropertyList::isNumber(angle))
         setAngle(angle.toFloat());
 
     // Drawing indexes both lists by the same step, so only a matching pair of

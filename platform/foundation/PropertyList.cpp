@@ -589,6 +589,23 @@ void setError(QString* error, const QString& message) {
 
 } // namespace
 
+bool isInteger(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isNumber(const QVariant& value) {
+    return isInteger(value) || value.typeId() == QMetaType::Float ||
+           value.typeId() == QMetaType::Double;
+}
+
 Kind kindOf(const QVariant& value) {
     switch (value.typeId()) {
     case QMetaType::QVariantMap:

@@ -27,6 +27,12 @@ enum class Kind { Invalid, Dictionary, Array, String, Integer, Real, Boolean, Da
 // list cannot hold.
 LUMISK_PLATFORM_EXPORT Kind kindOf(const QVariant& value);
 
+// Whether a value read back is a whole number as archives store them (int,
+// unsigned, 64-bit of either sign); other integral types don't count.
+LUMISK_PLATFORM_EXPORT bool isInteger(const QVariant& value);
+// isInteger, or a float or a double.
+LUMISK_PLATFORM_EXPORT bool isNumber(const QVariant& value);
+
 // Empty on failure (a value of a kind a property list cannot hold, a text
 // with characters XML cannot carry, an invalid date), with the reason in *error.
 LUMISK_PLATFORM_EXPORT QByteArray toXml(const QVariant& value, QString* error = nullptr);
