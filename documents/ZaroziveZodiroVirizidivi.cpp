@@ -347,8 +347,8 @@ std::optional<QStringList> ZaroziveZodiroVirizidivi::printBatchToPath(const QStr
                 pollCancel(stringWithFormat(text("PTD_FILE_MSG"), name));
             if (_ptdMirrorImage)
                 m = UTMirrorRect(m, frame);
-            const Image cut(pixels.copy(pixelRect(m)), r.size);
-            const bool ok = _ptdExporter->exportImageToFile(cut, path);
+            Image cut(pixels.copy(pixelRect(m)), r.size);
+            const bool ok = _ptdExporter->exportImageToFile(std::move(cut), path);
             // Spent even when the write failed, so that no number is handed out twice.
             writeCounter(counterPath, number);
             if (!ok) {

@@ -302,7 +302,7 @@ QString Exporter::fileNameWithExtension(const QString& fileName) {
     return name + QLatin1Char('.') + extensionText(record->extension);
 }
 
-bool Exporter::exportImageToFile(const Image& image, const QString& path) {
+bool Exporter::exportImageToFile(Image image, const QString& path) {
     Record* record = activeRecord();
     if (!record) {
         _lastError = kNoExporterError;
@@ -315,10 +315,15 @@ bool Exporter::exportImageToFile(const Image& image, const QString& path) {
     if (_useColorSync)
         profile = image.iccProfile().isEmpty() ? defaultDisplayProfile() : image.iccProfile();
 
+    const bool sized = image.size().width > 0 && image.size().height > 0;
+    const double scaleX = sized ? image.scaleX() : 0;
+    const double scaleY = sized ? image.scaleY() : 0;
+    // The only reference left, so that setting the resolution changes it in place.
     QImage pixels = image.pixels();
-    if (image.size().width > 0 && image.size().height > 0) {
-        pixels.setDotsPerMeterX(int(std::lround(image.scaleX() * kPointsPerInch / kMetresPerInch)));
-        pixels.setDotsPerMeterY(int(std::lround(image.scaleY() * kPointsPerInch / kMetresPerInch)));
+    image.setPixels(QImage());
+    if (sized) {
+        pixels.setDotsPerMeterX(int(std::lround(scaleX * kPointsPerInch / kMetresPerInch)));
+        pixels.setDotsPerMeterY(int(std::lround(scaleY * kPointsPerInch / kMetresPerInch)));
     }
 
     exporter.setCompressionQuality(_spatialQuality >= 0 ? _spatialQuality : -1);

@@ -98,7 +98,9 @@ public:
     // The name with its extension replaced by the active format's.
     QString fileNameWithExtension(const QString& fileName);
     // Writes the image; on failure an existing file at the path is left as it was.
-    bool exportImageToFile(const Image& image, const QString& path);
+    // Pass the image by move where it is not needed afterwards: its pixels are then
+    // written without a copy.
+    bool exportImageToFile(Image image, const QString& path);
     int lastError() const { return _lastError; }
     // Empty after success.
     QString errorString() const;

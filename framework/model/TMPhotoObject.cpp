@@ -229,7 +229,8 @@ Size TMPhotoObject::destPhotoCellSize() const {
     return {float(double(w) / 72.0 * double(dpi)), float(double(dpi) * double(h) / 72.0)};
 }
 
-std::optional<Image> TMPhotoObject::render(bool toScreen, float marginX, float marginY) {
+std::optional<Image> TMPhotoObject::render(bool toScreen, float marginX, float marginY,
+                                           Image recycled) {
     const Size dest = destPhotoCellSize();
     const float pw = std::round(dest.width);
     const float ph = std::round(dest.height);
@@ -251,6 +252,12 @@ std::optional<Image> TMPhotoObject::render(bool toScreen, float marginX, float m
         Rect(float(std::round(0.5 * marginX * sx)), float(std::round(0.5 * marginY * sy)), pw, ph));
 
     Image image;
+    // Page after page of printing draws into the last page's pixels: fresh
+    // memory costs a page fault per few kilobytes on first touch.
+    if (recycled.pixelSize() == QSize(int(std::ceil(width)), int(std::ceil(height))) &&
+        recycled.pixels().format() == QImage::Format_ARGB32_Premultiplied)
+        image.setPixels(recycled.pixels());
+    recycled = Image();
     image.setSize({width, height});
     ImageFocus focus(image);
     GraphicsContext* context = focus.context();
@@ -296,10 +303,13 @@ void TMPhotoObject::drawObject(bool drawHandles) {
         marginY = 2 * (std::fabs(_shadow->offset.height) + blur);
     }
 
-    if (!toScreen)
+    Image previous;
+    if (!toScreen && _cachedImage) {
+        previous = std::move(*_cachedImage);
         _cachedImage.reset();
+    }
     if (!_cachedImage)
-        _cachedImage = render(toScreen, marginX, marginY);
+        _cachedImage = render(toScreen, marginX, marginY, std::move(previous));
 
     if (_cachedImage) {
         const Rect destination(-w / 2 - marginX / 2, -h / 2 - marginY / 2, w + marginX,

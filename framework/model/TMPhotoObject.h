@@ -108,7 +108,8 @@ private:
     void adoptMask(const TMPhotoMaskRef& mask);
     // Renders photograph, placeholder and mask into a new image; nothing when
     // the image cannot be made.
-    std::optional<Image> render(bool toScreen, float marginX, float marginY);
+    // Draws into `recycled`'s pixels when they have the size needed.
+    std::optional<Image> render(bool toScreen, float marginX, float marginY, Image recycled = {});
 
     int32_t _photoNumber = 0;
     float _opacity = 1.0f;

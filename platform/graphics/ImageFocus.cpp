@@ -3,9 +3,13 @@
 #include <cmath>
 
 ImageFocus::ImageFocus(Image& image) : _image(image) {
+    // Taken out while drawing, so that the painter works in place instead of
+    // copying pixels the image would otherwise still share.
     _pixels = image.pixels();
+    image.setPixels(QImage());
+    const bool hadPixels = !_pixels.isNull();
     Size size = image.size();
-    if (_pixels.isNull()) {
+    if (!hadPixels) {
         const int w = int(std::ceil(double(size.width)));
         const int h = int(std::ceil(double(size.height)));
         if (w <= 0 || h <= 0)
@@ -20,8 +24,11 @@ ImageFocus::ImageFocus(Image& image) : _image(image) {
     _pixels.setDevicePixelRatio(1.0);
     if (!(size.width > 0) || !(size.height > 0))
         size = {float(_pixels.width()), float(_pixels.height())};
-    if (!_painter.begin(&_pixels))
+    if (!_painter.begin(&_pixels)) {
+        if (hadPixels)
+            image.setPixels(std::move(_pixels));
         return;
+    }
     _context = std::make_unique<GraphicsContext>(_painter, size, DestinationKind::Image,
                                                  image.isFlipped());
     GraphicsContext::pushFocus(_context.get());

@@ -135,3 +135,30 @@ TEST(DrawingImage, ConversionsKeepPixelsAndResolution) {
     EXPECT_EQ(canvas.at(10, 30), QColor(Qt::red));
     EXPECT_EQ(canvas.at(10, 5), QColor(Qt::blue));
 }
+
+TEST(DrawingImage, FocusDrawsInPlaceButLeavesCopiesAlone) {
+    QImage start(4, 4, QImage::Format_ARGB32_Premultiplied);
+    start.fill(Qt::blue);
+    Image picture(start);
+    const Image copy = picture;
+    const uchar* ownBits = nullptr;
+    {
+        ImageFocus focus(picture);
+        focus.context()->setFillColor(Qt::red);
+        focus.context()->rectFill({0, 0, 4, 4});
+    }
+    EXPECT_EQ(picture.pixels().pixelColor(1, 1), QColor(Qt::red));
+    EXPECT_EQ(copy.pixels().pixelColor(1, 1), QColor(Qt::blue));
+
+    // Unshared pixels are drawn into where they are, not copied first.
+    start = QImage();
+    Image alone(QImage(4, 4, QImage::Format_ARGB32_Premultiplied));
+    ownBits = alone.pixels().constBits();
+    {
+        ImageFocus focus(alone);
+        focus.context()->setFillColor(Qt::green);
+        focus.context()->rectFill({0, 0, 4, 4});
+    }
+    EXPECT_EQ(alone.pixels().constBits(), ownBits);
+    EXPECT_EQ(alone.pixels().pixelColor(2, 2), QColor(Qt::green));
+}
