@@ -190,7 +190,7 @@ void GraphicsImporter::setGWorld(QImage* pixels, QPoint origin) {
     _origin = origin;
 }
 
-QImage GraphicsImporter::decode(QSize size) {
+QImage GraphicsImporter::decode(QSize size, QImage into) {
     QBuffer buffer(&_thumbnail);
     QImageReader reader;
     if (_imageIndex == 2) {
@@ -205,8 +205,10 @@ QImage GraphicsImporter::decode(QSize size) {
     const std::optional<QRect> natural = naturalBounds();
     if (natural && size != natural->size())
         reader.setScaledSize(size);
-    QImage image = reader.read();
-    if (!image.isNull() && image.size() != size)
+    QImage image = std::move(into);
+    if (!reader.read(&image))
+        return QImage();
+    if (image.size() != size)
         image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image;
 }
@@ -215,14 +217,18 @@ QImage GraphicsImporter::prepareForDrawing(QImage picture) {
     const QImage::Format format =
         picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
     picture = std::move(picture).convertToFormat(format);
-    if (!_destinationProfile.isEmpty() && !(_flags & kDontUseColorMatching)) {
-        QByteArray source = colorProfile();
-        if (!isRGBProfile(source))
-            source = defaultRGBProfile();
-        if (source != _destinationProfile)
-            matchPixels(picture, source, _destinationProfile);
-    }
+    matchForDrawing(picture);
     return picture;
+}
+
+void GraphicsImporter::matchForDrawing(QImage& picture) {
+    if (_destinationProfile.isEmpty() || (_flags & kDontUseColorMatching))
+        return;
+    QByteArray source = colorProfile();
+    if (!isRGBProfile(source))
+        source = defaultRGBProfile();
+    if (source != _destinationProfile)
+        matchPixels(picture, source, _destinationProfile);
 }
 
 bool GraphicsImporter::draw() {
@@ -243,16 +249,28 @@ bool GraphicsImporter::draw() {
         const QSize drawn(qRound(target.width()), qRound(target.height()));
         if (drawn.isEmpty())
             return true;
-        QImage picture = decode(quarterTurned ? drawn.transposed() : drawn);
-        if (picture.isNull())
-            return false;
-        picture = prepareForDrawing(std::move(picture));
         const QTransform turn(
             straight ? sign(toPixels.m11()) : 0, straight ? 0 : sign(toPixels.m12()),
             straight ? 0 : sign(toPixels.m21()), straight ? sign(toPixels.m22()) : 0, 0, 0);
+        const QPoint at(qRound(target.left()), qRound(target.top()));
+        // A picture filling the whole destination is decoded straight into it when
+        // the decoder makes opaque 32-bit pixels, which have the destination's layout;
+        // anything else comes back in the decoder's own pixels.
+        QImage into;
+        if (turn.isIdentity() && at == QPoint(0, 0) && drawn == _destination->size())
+            into = QImage(_destination->bits(), drawn.width(), drawn.height(),
+                          _destination->bytesPerLine(), QImage::Format_RGB32);
+        const bool intoDestination = !into.isNull();
+        QImage picture = decode(quarterTurned ? drawn.transposed() : drawn, std::move(into));
+        if (picture.isNull())
+            return false;
+        if (intoDestination && picture.constBits() == _destination->constBits()) {
+            matchForDrawing(picture);
+            return true;
+        }
+        picture = prepareForDrawing(std::move(picture));
         if (!turn.isIdentity())
             picture = picture.transformed(turn);
-        const QPoint at(qRound(target.left()), qRound(target.top()));
         if (!picture.hasAlphaChannel()) {
             copyOpaque(*_destination, picture, at);
         } else {

@@ -91,8 +91,10 @@ public:
 private:
     GraphicsImporter(QString path, QByteArray format, QSize size);
     void loadMetadata();
-    QImage decode(QSize size);
+    // Decodes into `into`'s pixels when the decoder's size and format match them.
+    QImage decode(QSize size, QImage into = QImage());
     QImage prepareForDrawing(QImage picture);
+    void matchForDrawing(QImage& picture);
 
     QString _path;
     QByteArray _format;

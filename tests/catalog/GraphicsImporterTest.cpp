@@ -144,3 +144,46 @@ TEST_F(GraphicsImporterTest, FileExtensions) {
     for (const char* extension : {"jpg", "jpeg", "png", "tif", "tiff"})
         EXPECT_TRUE(extensions.contains(extension)) << extension;
 }
+
+TEST_F(GraphicsImporterTest, JpegsDrawnAtAnySizeKeepTheirPixelsAndTheDestination) {
+    const QString jpeg = writeImage(path("q.jpg"), quadrantImage(64, 48), "jpeg");
+    const QImage reference = QImage(jpeg).convertToFormat(QImage::Format_RGB32);
+    struct Case {
+        const char* name;
+        QSize destination;
+        QRect bounds;
+    };
+    for (const Case& c : {Case{"natural size, in place", {64, 48}, {0, 0, 64, 48}},
+                          Case{"scaled", {32, 24}, {0, 0, 32, 24}},
+                          Case{"smaller than the destination", {70, 50}, {0, 0, 64, 48}}}) {
+        SCOPED_TRACE(c.name);
+        auto importer = GraphicsImporter::forFile(jpeg);
+        ASSERT_NE(importer, nullptr);
+        ASSERT_TRUE(importer->setBoundsRect(c.bounds));
+        QImage world(c.destination, QImage::Format_ARGB32);
+        world.fill(Qt::white);
+        const uchar* bits = world.constBits();
+        importer->setGWorld(&world, QPoint(0, 0));
+        ASSERT_TRUE(importer->draw());
+        EXPECT_EQ(world.constBits(), bits);
+        EXPECT_EQ(world.format(), QImage::Format_ARGB32);
+        EXPECT_EQ(qAlpha(world.pixel(c.bounds.width() - 1, c.bounds.height() - 1)), 255);
+        if (c.bounds.size() == reference.size()) {
+            for (int y = 0; y < reference.height(); y += 7)
+                for (int x = 0; x < reference.width(); x += 5)
+                    ASSERT_EQ(world.pixel(x, y), reference.pixel(x, y)) << x << "," << y;
+        } else {
+            EXPECT_TRUE(near(world.pixel(2, 2), kTopLeft));
+        }
+        if (c.destination.width() > c.bounds.width())
+            EXPECT_EQ(world.pixel(c.destination.width() - 1, 0), qRgb(255, 255, 255));
+    }
+
+    // Matching applies when the picture fills the destination too.
+    auto red =
+        GraphicsImporter::forFile(writeImage(path("r.jpg"), solidImage(16, 16, Qt::red), "jpeg"));
+    ASSERT_NE(red, nullptr);
+    red->setBoundsRect(QRect(0, 0, 16, 16));
+    red->setDestinationColorProfile(adobeRGBProfile());
+    EXPECT_TRUE(near(drawn(*red, QSize(16, 16), QPoint(0, 0)).pixel(8, 8), QColor(219, 0, 0), 6));
+}
