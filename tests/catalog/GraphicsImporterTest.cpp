@@ -175,8 +175,9 @@ TEST_F(GraphicsImporterTest, JpegsDrawnAtAnySizeKeepTheirPixelsAndTheDestination
         } else {
             EXPECT_TRUE(near(world.pixel(2, 2), kTopLeft));
         }
-        if (c.destination.width() > c.bounds.width())
+        if (c.destination.width() > c.bounds.width()) {
             EXPECT_EQ(world.pixel(c.destination.width() - 1, 0), qRgb(255, 255, 255));
+        }
     }
 
     // Matching applies when the picture fills the destination too.
