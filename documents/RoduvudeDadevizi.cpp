@@ -81,11 +81,6 @@ bool settingBool(int index) {
     return services && services->preferencesBOOLFor(index);
 }
 
-// The archive of a reference object, stored as data inside the file's dictionary.
-QByteArray archived(const ArchivableRef& object) {
-    return Archiver::archivedData(object);
-}
-
 [[maybe_unused]] const bool kTypeRegistered = [] {
     DocumentController::sharedDocumentController().registerDocumentType(
         RoduvudeDadevizi::documentType());
@@ -456,33 +451,44 @@ void RoduvudeDadevizi::setPrintLimitDPI(int dpi) {
 // Saving ---------------------------------------------------------------------------
 
 void RoduvudeDadevizi::documentDidSave(bool saved, SaveOperation) {
-    if (saved)
-        enqueueNotice(kPixelEnhancemntChangedNotify);
+    if (!saved)
+        return;
+    _useAppEnhDefaults = true;
+    _sharpness = 0;
+    _contrast = _saturation = _brightness = 1.0f;
+    enqueueNotice(kPixelEnhancemntChangedNotify);
 }
 
 QByteArray RoduvudeDadevizi::dataOfType(const QString& type, QString* error) {
     if (type != key(kCatalogDocumentType))
         return Document::dataOfType(type, error);
     QVariantMap file;
+    // A part that cannot be archived fails the whole write: no file goes out without it.
+    QString failedPart;
+    const auto insertArchive = [&](const char* fileKey, const QByteArray& archive,
+                                   const QString& reason) {
+        if (archive.isNull() && failedPart.isEmpty())
+            failedPart = tr("its \"%1\" could not be written (%2).").arg(key(fileKey), reason);
+        file.insert(key(fileKey), archive);
+    };
+    QString reason;
     file.insert(key(kFileFmtKey), kCatalogFileFormat);
     file.insert(key(kCmpFileFmtKey), kCatalogFileFormat);
     file.insert(key(kCatalogKey), _fileCatalog->encodedCatalog());
     file.insert(key(kPrintScaleModeKey), _printScaleMode);
     file.insert(key(kPrintArrangementModeKey), _printArrangementMode);
     if (_myExporter)
-        file.insert(key(kExporterKey), archived(_myExporter));
+        insertArchive(kExporterKey, Archiver::archivedData(_myExporter, &reason), reason);
     if (_myPtdExporter)
-        file.insert(key(kPtdExporterKey), archived(_myPtdExporter));
+        insertArchive(kPtdExporterKey, Archiver::archivedData(_myPtdExporter, &reason), reason);
 
-    // A saved document goes back to the application's enhancement defaults.
-    _useAppEnhDefaults = true;
-    _sharpness = 0;
-    _contrast = _saturation = _brightness = 1.0f;
-    file.insert(key(kUseAppEnhDefaultsKey), _useAppEnhDefaults);
-    file.insert(key(kDefaultSharpnessFileKey), _sharpness);
-    file.insert(key(kDefaultContrastFileKey), _contrast);
-    file.insert(key(kDefaultSaturationFileKey), _saturation);
-    file.insert(key(kDefaultBrightnessFileKey), _brightness);
+    // A saved document goes back to the application's enhancement defaults
+    // (documentDidSave), so those are what its file holds.
+    file.insert(key(kUseAppEnhDefaultsKey), true);
+    file.insert(key(kDefaultSharpnessFileKey), 0);
+    file.insert(key(kDefaultContrastFileKey), 1.0f);
+    file.insert(key(kDefaultSaturationFileKey), 1.0f);
+    file.insert(key(kDefaultBrightnessFileKey), 1.0f);
 
     file.insert(key(kPrintMirrorImageKey), _printMirrorImage);
     file.insert(key(kPrintLimitEnabledKey), _printLimitEnabled);
@@ -496,13 +502,17 @@ QByteArray RoduvudeDadevizi::dataOfType(const QString& type, QString* error) {
         file.insert(key(kWindowFrameKey),
                     stringFromRect(Rect::fromQRectF(_myController->window()->geometry())));
     if (_mapper)
-        file.insert(key(kTemplateMapperKey), archived(_mapper));
-    file.insert(key(kPrintInfoKey), Archiver::archivedValue(printInfo()));
+        insertArchive(kTemplateMapperKey, Archiver::archivedData(_mapper, &reason), reason);
+    insertArchive(kPrintInfoKey, Archiver::archivedValue(printInfo(), &reason), reason);
+    if (!failedPart.isEmpty()) {
+        if (error)
+            *error = tr("The photo catalog could not be written: %1").arg(failedPart);
+        return {};
+    }
 
-    QString reason;
     const QByteArray data = Archiver::archivedData(QVariant(file), &reason);
     if (data.isNull() && error)
-        *error = tr("The catalog could not be written: %1").arg(reason);
+        *error = tr("The photo catalog could not be written: %1").arg(reason);
     return data;
 }
 
@@ -642,31 +652,40 @@ std::optional<RoduvudeDadevizi::FileContents> RoduvudeDadevizi::readFile(const Q
         contents.templateFileName = value(kTemplateFileNameKey).toString();
     }
 
-    // The archived parts must each decode as their class.
+    // The archived parts must each decode as their class; a reason the archive
+    // reader gives is passed on.
     Exporter::registerArchivableClass();
     TemplateMapper::registerArchivableClass();
+    const auto unreadable = [&](const char* fileKey, const char* kind, const QString& why) {
+        return why.isEmpty()
+                   ? wrongKind(fileKey, kind)
+                   : refuse(tr("its \"%1\" is not %2 (%3).").arg(key(fileKey), tr(kind), why));
+    };
+    const auto archiveIn = [&](const char* fileKey) {
+        const QVariant v = value(fileKey);
+        return v.typeId() == QMetaType::QByteArray ? v.toByteArray() : QByteArray();
+    };
     for (const auto& [fileKey, slot] : {std::pair{kExporterKey, &contents.exporter},
                                         std::pair{kPtdExporterKey, &contents.ptdExporter}}) {
         if (!present(fileKey))
             continue;
-        if (value(fileKey).typeId() == QMetaType::QByteArray)
-            *slot = Unarchiver::unarchiveObjectOfClass<Exporter>(value(fileKey).toByteArray());
+        QString why;
+        *slot = Unarchiver::unarchiveObjectOfClass<Exporter>(archiveIn(fileKey), &why);
         if (!*slot)
-            return wrongKind(fileKey, "an exporter");
+            return unreadable(fileKey, "an exporter", why);
     }
     if (present(kTemplateMapperKey)) {
-        if (value(kTemplateMapperKey).typeId() == QMetaType::QByteArray)
-            contents.mapper = Unarchiver::unarchiveObjectOfClass<TemplateMapper>(
-                value(kTemplateMapperKey).toByteArray());
+        QString why;
+        contents.mapper =
+            Unarchiver::unarchiveObjectOfClass<TemplateMapper>(archiveIn(kTemplateMapperKey), &why);
         if (!contents.mapper)
-            return wrongKind(kTemplateMapperKey, "a layout");
+            return unreadable(kTemplateMapperKey, "a layout", why);
     }
     if (present(kPrintInfoKey)) {
-        if (value(kPrintInfoKey).typeId() == QMetaType::QByteArray)
-            contents.printInfo =
-                Unarchiver::unarchiveValue<PrintInfo>(value(kPrintInfoKey).toByteArray());
+        QString why;
+        contents.printInfo = Unarchiver::unarchiveValue<PrintInfo>(archiveIn(kPrintInfoKey), &why);
         if (!contents.printInfo)
-            return wrongKind(kPrintInfoKey, "a page set-up");
+            return unreadable(kPrintInfoKey, "a page set-up", why);
     }
     return contents;
 }

@@ -182,8 +182,8 @@ public:
     void setPrintLimitDPI(int dpi);
 
 protected:
-    // A save that succeeded queues the palette's notice: the save reset the
-    // enhancement defaults.
+    // A save that succeeded takes the application's enhancement defaults again,
+    // as the file says, and queues the palette's notice.
     void documentDidSave(bool saved, SaveOperation operation) override;
 
 private:
