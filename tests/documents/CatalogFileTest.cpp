@@ -687,6 +687,8 @@ TEST_F(CatalogFileTest, AFailedWriteKeepsTheOldFileAndTheEdits) {
             }
         document->fileCatalog().addImageEntry(Image(noise));
     }
+    document->setUsesAppEnhancementDefaults(false);
+    document->setDefaultContrast(1.5f);
     drainEvents();
     ASSERT_TRUE(document->isDocumentEdited());
 
@@ -711,6 +713,9 @@ TEST_F(CatalogFileTest, AFailedWriteKeepsTheOldFileAndTheEdits) {
     EXPECT_TRUE(document->isDocumentEdited());
     EXPECT_EQ(document->fileCatalog().fileCount(), 4);
     EXPECT_EQ(document->fileName(), path);
+    // The document's own enhancement values go only with a save that succeeded.
+    EXPECT_FALSE(document->usesAppEnhancementDefaults());
+    EXPECT_EQ(document->defaultContrast(), 1.5f);
 }
 
 TEST_F(CatalogFileTest, ClosingTheWindowOfAnEditedCatalogSavesWhenAskedAndCloses) {
