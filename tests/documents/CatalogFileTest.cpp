@@ -283,6 +283,19 @@ TEST_F(CatalogFileTest, AFullCatalogComesBackAsItWasSaved) {
     EXPECT_FALSE(reopened->undoManager()->canUndo());
 }
 
+TEST_F(CatalogFileTest, TheSavedFrameIsUsedOnlyWhileWindowsKeepTheirPlace) {
+    RoduvudeDadevizi* document = fullCatalog();
+    ASSERT_TRUE(document);
+    const QString path = folder.filePath(str("frame.lumisk"));
+    save(document, path);
+    closeAll();
+    host.settings[PrefRememberWindowSizeAndPos] = false;
+    RoduvudeDadevizi* reopened = open(path);
+    ASSERT_TRUE(reopened);
+    EXPECT_EQ(reopened->savedWindowFrame(), (Rect{40, 60, 700, 500}));
+    EXPECT_NE(reopened->windowController()->window()->geometry(), QRect(40, 60, 700, 500));
+}
+
 TEST_F(CatalogFileTest, TheFileHoldsEachKeyAsItsKindOfValue) {
     RoduvudeDadevizi* document = fullCatalog();
     ASSERT_TRUE(document);
