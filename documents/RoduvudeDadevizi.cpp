@@ -81,12 +81,6 @@ bool settingBool(int index) {
     return services && services->preferencesBOOLFor(index);
 }
 
-[[maybe_unused]] const bool kTypeRegistered = [] {
-    DocumentController::sharedDocumentController().registerDocumentType(
-        RoduvudeDadevizi::documentType());
-    return true;
-}();
-
 } // namespace
 
 // Everything the document takes from a file, checked before any of it is taken.

@@ -71,7 +71,8 @@ public:
     RoduvudeDadevizi();
     ~RoduvudeDadevizi() override;
 
-    // The type the document controller knows the document by.
+    // The type the document controller knows the document by; the application
+    // registers it as it starts.
     static DocumentController::DocumentType documentType();
 
     VQFileCatalog& fileCatalog() const { return *_fileCatalog; }

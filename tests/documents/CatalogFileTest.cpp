@@ -227,8 +227,7 @@ protected:
 
 TEST_F(CatalogFileTest, TheTypeIsKnownByItsExtension) {
     EXPECT_EQ(controller.typeFromFileExtension(str("lumisk")), kType);
-    EXPECT_EQ(DocumentController::sharedDocumentController().typeForFileName(str("a/b.LUMISK")),
-              kType);
+    EXPECT_EQ(controller.typeForFileName(str("a/b.LUMISK")), kType);
     RoduvudeDadevizi* document = newCatalog();
     ASSERT_TRUE(document);
     ASSERT_EQ(document->windowControllers().size(), 1);
