@@ -1,14 +1,27 @@
 #pragma once
 
 #include "framework/model/GenericDocument.h"
+#include "platform/documents/DocumentController.h"
+#include "platform/foundation/Geometry.h"
 
+#include <QList>
+#include <QPointer>
 #include <QVariantList>
+#include <QVariantMap>
 #include <memory>
+#include <optional>
 
 class Exporter;
 class TemplateHandle;
 class TemplateMapper;
 class VQFileCatalog;
+class WindowController;
+class ZaroziveZodiroVirizidivi;
+
+// The document type, its one file extension and the version of its file.
+inline constexpr char kCatalogDocumentType[] = "Photo Catalog";
+inline constexpr char kCatalogDocumentExtension[] = "lumisk";
+inline constexpr int kCatalogFileFormat = 512;
 
 // User defaults of the application's enhancement defaults (texts of numbers).
 inline constexpr char kDefaultSharpnessKey[] = "default_sharpness";
@@ -16,34 +29,68 @@ inline constexpr char kDefaultContrastKey[] = "default_contrast";
 inline constexpr char kDefaultSaturationKey[] = "default_saturation";
 inline constexpr char kDefaultBrightnessKey[] = "default_brightness";
 
-// Undo action names of the enhancement defaults.
+// Undo action names of the document's settings.
 inline constexpr char kDefUsageAction[] = "DEF_USAGE";
 inline constexpr char kDefSharpnessAction[] = "DEF_SHARPNESS";
 inline constexpr char kDefContrastAction[] = "DEF_CONTRAST";
 inline constexpr char kDefSaturationAction[] = "DEF_SATURATION";
 inline constexpr char kDefBrightnessAction[] = "DEF_BRIGHTNESS";
 inline constexpr char kTemplateChangeAction[] = "TEMPLATE_CHANGE";
+inline constexpr char kPanelSwitchAction[] = "PANEL_SWITCH";
 inline constexpr char kArrangeModeAction[] = "ARRANGE_MODE";
 inline constexpr char kScaleModeAction[] = "SCALE_MODE";
 inline constexpr char kPtdSettingAction[] = "PTD_SETTING";
+inline constexpr char kPrintSettingAction[] = "PRINT_SETTING";
+
+// Posted (queued, coalesced) with the document as object.
+inline constexpr char kPixelEnhancemntChangedNotify[] = "PixelEnhancemntChangedNotify";
+inline constexpr char kScaleModeChangedNotify[] = "ScaleModeChangedNotify";
+inline constexpr char kArrangementModeChangedNotify[] = "ArrangementModeChangedNotify";
 
 // User-defaults key of the print-to-disk exporter default, an exporter dictionary.
 inline constexpr char kPtdExportDefaultConfigKey[] = "ptdExportDefaultConfigKey";
 
-// The "Photo Catalog" document, as far as its catalog and layout need it so far:
-// the catalog it owns, the layout of its photos on the master template with the
-// arrangement and scaling modes, the enhancement values of photos that have none
-// of their own, and the flag that a repaired read leaves the document modified.
+// The panels of a catalog window.
+enum DocumentPanel : int { DocumentPanelPhotograph = 0, DocumentPanelLayout = 1 };
+
+// The "Photo Catalog" document: one file, one window, one photo catalog laid out
+// on one master template. It owns the catalog, the layout mapper, the page set-up,
+// the two exporters (export of photos, print to disk), the print and print-to-disk
+// settings and the enhancement values of photos that have none of their own.
+// Every setting the user changes through it is undoable under a named action.
+//
+// Its file is one archived dictionary. A file is checked whole before the document
+// takes anything from it, so a damaged file, opened or reverted to, changes nothing.
 // Undo, change counting and the file name come from the document base.
 class RoduvudeDadevizi : public GenericDocument {
     Q_OBJECT
 
 public:
+    // Settings come from the settings store as they are now; later changes of the
+    // store leave the document alone.
     RoduvudeDadevizi();
     ~RoduvudeDadevizi() override;
 
+    // The type the document controller knows the document by; the application
+    // registers it as it starts.
+    static DocumentController::DocumentType documentType();
+
     VQFileCatalog& fileCatalog() const { return *_fileCatalog; }
     std::shared_ptr<VQFileCatalog> sharedFileCatalog() const { return _fileCatalog; }
+
+    // One window controller; the undo list is emptied and the document starts
+    // saved, or edited when its file was repaired while it was read. With setting
+    // 14 on, the window takes the frame stored in the file.
+    void makeWindowControllers() override;
+    ZaroziveZodiroVirizidivi* windowController() const;
+    Rect savedWindowFrame() const { return _savedWindowFrame; }
+
+    // The file. Any other type is refused.
+    QByteArray dataOfType(const QString& type, QString* error = nullptr) override;
+    bool loadDataOfType(const QByteArray& data, const QString& type,
+                        QString* error = nullptr) override;
+    bool readFromFileOfType(const QString& path, const QString& type,
+                            QString* error = nullptr) override;
 
     // Made on first use over the library's default template (which first gives
     // the document its page), with the document's two modes.
@@ -52,26 +99,47 @@ public:
     void setTemplateMapper(std::shared_ptr<TemplateMapper> mapper);
     // The mapper's master; null before the mapper exists.
     std::shared_ptr<TemplateHandle> masterTemplate() const;
-    // One undoable step ("TEMPLATE_CHANGE"): the existing mapper's master, and the
-    // template's page given to the document.
+    // One undoable step ("TEMPLATE_CHANGE") even for the same template: the
+    // existing mapper's master (no mapper is made), and the template's page given
+    // to the document. Null is passed on as it is.
     void setMasterTemplate(const std::shared_ptr<TemplateHandle>& masterTemplate);
-    // Undoable ("ARRANGE_MODE", "SCALE_MODE"); the mapper follows.
+    // The book pages of a catalog record of an older generation ("bookContainer"),
+    // which now belong to the layout.
+    void takeOverBookContainer(const QVariantList& pages);
+
+    // Undoable ("ARRANGE_MODE", "SCALE_MODE"); the mapper (made when none exists)
+    // follows and a queued notice tells the window.
     int getPrintArrangementMode() const { return _printArrangementMode; }
     void setPrintArrangementMode(int mode);
     int getPrintScaleMode() const { return _printScaleMode; }
     void setPrintScaleMode(int mode);
-    // The book pages of a catalog record of an older generation ("bookContainer"),
-    // which now belong to the layout.
-    void takeOverBookContainer(const QVariantList& pages);
+    // The scripting forms: numbers clamped to 0 to 2, whole part taken.
+    double photoScaling() const { return _printScaleMode; }
+    double layoutArrangement() const { return _printArrangementMode; }
+    void setPhotoScaling(double mode);
+    void setLayoutArrangement(double mode);
+
+    // The panel the window shows. Setting stores 0 or 1 only, and always
+    // registers one "PANEL_SWITCH" step, which switches the window to the last
+    // panel.
+    int currentPanel() const { return _currentPanel; }
+    void setCurrentPanel(int panel);
+    int lastPanel() const { return _lastPanel; }
+    void setLastPanel(int panel) { _lastPanel = panel; }
+    void switchPanelToView(int panel);
+
+    // The selected entries' indices; none without a window.
+    QList<int> photoSelection() const;
+    void setPhotoSelection(const std::optional<QList<int>>& indices);
 
     // Whatever the argument, the document counts as modified after its read.
     void setModifiedOnDecode(bool flag);
     bool modifiedOnDecode() const { return _modifiedOnDecode; }
 
-
     // With the application's defaults in use, each value comes from the user
     // defaults (0 for sharpness and 1.0 for the others when absent); otherwise
-    // the document's own. The setters are undoable and ignore an unchanged value.
+    // the document's own. The setters are undoable and ignore an unchanged value;
+    // the number forms, which undo and redo run, also queue the palette's notice.
     bool usesAppEnhancementDefaults() const { return _useAppEnhDefaults; }
     void setUsesAppEnhancementDefaults(bool flag);
     int defaultSharpness() const;
@@ -82,32 +150,79 @@ public:
     void setDefaultContrast(float contrast);
     void setDefaultSaturation(float saturation);
     void setDefaultBrightness(float brightness);
+    void setUsesAppEnhancementDefaultsNumber(bool flag);
+    void setDefaultSharpnessNumber(int sharpness);
+    void setDefaultContrastNumber(float contrast);
+    void setDefaultSaturationNumber(float saturation);
+    void setDefaultBrightnessNumber(float brightness);
+
+    // The exporter of photo export; null until one is set. No undo.
+    std::shared_ptr<Exporter> exporter() const { return _myExporter; }
+    void setExporter(std::shared_ptr<Exporter> exporter);
 
     // Print to disk: the exporter (made on first use from the print-to-disk default,
     // replaced without undo), the resolution in dots per inch and the mirroring
-    // (both from the stored settings at first, undoable "PTD_SETTING").
+    // (undoable "PTD_SETTING"). A resolution of 0 becomes setting 16, or 72.
     Exporter& ptdExporter();
     void setPtdExporter(std::shared_ptr<Exporter> exporter);
-    int ptdResolution() const { return _ptdResolution; }
+    int ptdResolution();
     void setPtdResolution(int resolution);
     bool ptdMirrorImage() const { return _ptdMirrorImage; }
     void setPtdMirrorImage(bool mirror);
 
+    // Printing, undoable "PRINT_SETTING".
+    bool printMirrorImage() const { return _printMirrorImage; }
+    void setPrintMirrorImage(bool mirror);
+    bool printSkipEmptyPrintAreas() const { return _printSkipEmptyPrintAreas; }
+    void setPrintSkipEmptyPrintAreas(bool skip);
+    bool printLimitEnabled() const { return _printLimitEnabled; }
+    void setPrintLimitEnabled(bool enabled);
+    int printLimitType() const { return _printLimitType; }
+    void setPrintLimitType(int type);
+    int printLimitDPI() const { return _printLimitDPI; }
+    void setPrintLimitDPI(int dpi);
+
+protected:
+    // A save that succeeded takes the application's enhancement defaults again,
+    // as the file says, and queues the palette's notice.
+    void documentDidSave(bool saved, SaveOperation operation) override;
+
 private:
+    struct FileContents;
+
     template <class T>
-    void setWithUndo(T& field, T value, void (RoduvudeDadevizi::*setter)(T), const char* actionKey);
+    bool setWithUndo(T& field, T value, void (RoduvudeDadevizi::*inverse)(T),
+                     const char* actionKey);
+    void registerInverse(std::function<void()> inverse, const char* actionKey);
+    void enqueueNotice(const char* name);
+    std::optional<FileContents> readFile(const QByteArray& data, QString* error);
+    void takeFileContents(FileContents& contents);
+    // Calls the window controller's operation when it has one of that name.
+    void tellController(const char* operation, const QVariant& argument = {}) const;
 
     std::shared_ptr<VQFileCatalog> _fileCatalog;
     std::shared_ptr<TemplateMapper> _mapper;
-    int _printArrangementMode = 0;
+    QPointer<WindowController> _myController;
     int _printScaleMode = 0;
-    bool _modifiedOnDecode = false;
+    int _printArrangementMode = 0;
+    int _currentPanel = DocumentPanelPhotograph;
+    int _lastPanel = DocumentPanelPhotograph;
+    std::shared_ptr<Exporter> _myExporter;
+    std::shared_ptr<Exporter> _myPtdExporter;
     bool _useAppEnhDefaults = true;
-    int _defaultSharpness = 0;
-    float _defaultContrast = 1.0f;
-    float _defaultSaturation = 1.0f;
-    float _defaultBrightness = 1.0f;
-    std::shared_ptr<Exporter> _ptdExporter;
-    int _ptdResolution = 72;
+    int _sharpness = 0;
+    float _contrast = 1.0f;
+    float _saturation = 1.0f;
+    float _brightness = 1.0f;
+    bool _modifiedOnDecode = false;
+    Rect _savedWindowFrame = kZeroRect;
+    bool _printMirrorImage = false;
+    bool _printLimitEnabled = false;
+    bool _printSkipEmptyPrintAreas = false;
+    int _printLimitType = 0;
+    int _printLimitDPI = 0;
+    int _ptdResolution = 0;
     bool _ptdMirrorImage = false;
+    // The file being read, for the reasons a refusal gives.
+    QString _readingPath;
 };

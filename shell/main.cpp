@@ -1,3 +1,5 @@
+#include "documents/RoduvudeDadevizi.h"
+#include "platform/documents/DocumentController.h"
 #include "shell/AppDelegate.h"
 #include "shell/Application.h"
 
@@ -45,6 +47,8 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("Lumisk"));
     QApplication::setQuitOnLastWindowClosed(false);
     quitOnSignals(app);
+    DocumentController::sharedDocumentController().registerDocumentType(
+        RoduvudeDadevizi::documentType());
 
     // Folders named on the command line are handed to the application as it starts.
     QStringList paths;

@@ -306,6 +306,9 @@ TEST_F(VQFileCatalogRecordTest, MatchesCriteriaByExtensionOrContentType) {
     const QString png = photo(QStringLiteral("b.png"));
     const QString pngWithoutExtension = dir.filePath(QStringLiteral("pic"));
     ASSERT_TRUE(QFile::copy(png, pngWithoutExtension));
+    // A document's catalog starts with the extensions the importer reads.
+    EXPECT_TRUE(catalog().matchesCriteria(dir.filePath(QStringLiteral("IMG.JPG"))));
+    catalog().setFileExtensionFilters({});
     EXPECT_FALSE(catalog().matchesCriteria(dir.filePath(QStringLiteral("IMG.JPG"))));
     catalog().setFileExtensionFilters({QStringLiteral("jpg"), QStringLiteral("'JPEG'")});
     EXPECT_TRUE(catalog().matchesCriteria(dir.filePath(QStringLiteral("IMG.JPG"))));
