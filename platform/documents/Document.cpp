@@ -6,9 +6,13 @@
 #include "platform/foundation/UndoManager.h"
 #include "platform/ui/ModalAlert.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QPageSetupDialog>
 #include <QPointer>
+#include <QPrinter>
 #include <QWidget>
 
 namespace {
@@ -86,6 +90,49 @@ UndoManager* Document::undoManager() {
         });
     }
     return _undoManager.get();
+}
+
+void Document::runPageLayout() {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(_printInfo.toPageLayout());
+    QPageSetupDialog panel(&printer, windowForSheet());
+    if (ModalAlert::runDialog(panel) != QDialog::Accepted)
+        return;
+    PrintInfo info = _printInfo;
+    info.setFromPageLayout(printer.pageLayout());
+    setPrintInfo(info);
+}
+
+namespace {
+constexpr char kUndoAction[] = "undo:";
+constexpr char kRedoAction[] = "redo:";
+} // namespace
+
+bool Document::respondsToAction(const QString& action) const {
+    return action == QLatin1String(kUndoAction) || action == QLatin1String(kRedoAction);
+}
+
+bool Document::validateMenuItem(QAction& item) {
+    const QString action = Commands::itemAction(&item);
+    if (action == QLatin1String(kUndoAction)) {
+        QString title = undoManager()->undoMenuItemTitle();
+        if (const qsizetype amp = title.indexOf(QLatin1Char('&')); amp >= 0)
+            title.remove(amp, 1);
+        item.setText(title);
+        return undoManager()->canUndo();
+    }
+    if (action == QLatin1String(kRedoAction))
+        return undoManager()->canRedo();
+    return CommandResponder::validateMenuItem(item);
+}
+
+void Document::performAction(const QString& action, QAction*) {
+    if (action == QLatin1String(kUndoAction))
+        undoManager()->undo();
+    else if (action == QLatin1String(kRedoAction))
+        undoManager()->redo();
 }
 
 void Document::addWindowController(WindowController* controller) {

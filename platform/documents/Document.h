@@ -2,6 +2,7 @@
 
 #include "platform/foundation/PlatformExport.h"
 #include "platform/printing/PrintInfo.h"
+#include "platform/ui/Commands.h"
 
 #include <QByteArray>
 #include <QList>
@@ -24,7 +25,9 @@ class WindowController;
 // way a write replaces the old file only once the new one is complete, and a
 // failed write leaves the old file, the document's file name and its edited
 // state as they were.
-class LUMISK_PLATFORM_EXPORT Document : public QObject {
+//
+// Commands: the document answers "undo:" and "redo:" from its undo manager.
+class LUMISK_PLATFORM_EXPORT Document : public QObject, public CommandResponder {
     Q_OBJECT
 
 public:
@@ -67,6 +70,9 @@ public:
     // The document's page set-up; a copy of the shared one at first.
     const PrintInfo& printInfo() const { return _printInfo; }
     virtual void setPrintInfo(const PrintInfo& printInfo) { _printInfo = printInfo; }
+    // The Page Setup command: the page set-up panel on the document's print
+    // info (through the dialog seam); an accepted panel becomes the print info.
+    void runPageLayout();
 
     const QList<WindowController*>& windowControllers() const { return _windowControllers; }
     // The document takes the controller over and becomes its document.
@@ -126,6 +132,13 @@ public:
     // goes once control is back in the event loop.
     void close();
     bool isClosed() const { return _closed; }
+
+    // Undo: enabled while there is something to undo, titled by the undo
+    // manager (one "&" taken out, as Qt reads it as a mnemonic); redo while
+    // there is something to redo.
+    bool respondsToAction(const QString& action) const override;
+    bool validateMenuItem(QAction& item) override;
+    void performAction(const QString& action, QAction* sender) override;
 
 Q_SIGNALS:
     void documentEditedChanged(bool edited);
