@@ -2,6 +2,7 @@
 
 #include "platform/documents/View.h"
 #include "platform/ui/ClipView.h"
+#include "platform/ui/RulerView.h"
 
 #include <QPainter>
 #include <QScrollBar>
@@ -27,8 +28,13 @@ ScrollView::ScrollView(QWidget* parent)
     _horizontalScroller->setSingleStep(_lineScroll);
     connect(_verticalScroller, &QScrollBar::valueChanged, this, &ScrollView::scrollerMoved);
     connect(_horizontalScroller, &QScrollBar::valueChanged, this, &ScrollView::scrollerMoved);
-    connect(_clipView, &ClipView::boundsDidChange, this,
-            [this] { reflectScrolledClipView(_clipView); });
+    connect(_clipView, &ClipView::boundsDidChange, this, [this] {
+        reflectScrolledClipView(_clipView);
+        // Rulers follow the document's scrolling and scale.
+        for (RulerView* ruler : {_horizontalRuler, _verticalRuler})
+            if (ruler)
+                ruler->update();
+    });
     tile();
 }
 
@@ -40,6 +46,9 @@ View* ScrollView::documentView() const {
 
 void ScrollView::setDocumentView(View* view) {
     _clipView->setDocumentView(view);
+    for (RulerView* ruler : {_horizontalRuler, _verticalRuler})
+        if (ruler && !ruler->clientView())
+            ruler->setClientView(view);
 }
 
 Rect ScrollView::documentVisibleRect() const {
@@ -82,14 +91,64 @@ void ScrollView::tile() {
     const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     const int right = _hasVerticalScroller ? extent : 0;
     const int bottom = _hasHorizontalScroller ? extent : 0;
-    const QRect clip(inside.x(), inside.y(), std::max(0, inside.width() - right),
-                     std::max(0, inside.height() - bottom));
+    const bool showsHorizontalRuler = _rulersVisible && _hasHorizontalRuler && _horizontalRuler;
+    const bool showsVerticalRuler = _rulersVisible && _hasVerticalRuler && _verticalRuler;
+    const int top = showsHorizontalRuler ? _horizontalRuler->requiredThickness() : 0;
+    const int left = showsVerticalRuler ? _verticalRuler->requiredThickness() : 0;
+    const QRect clip(inside.x() + left, inside.y() + top,
+                     std::max(0, inside.width() - right - left),
+                     std::max(0, inside.height() - bottom - top));
     _clipView->setGeometry(clip);
     _verticalScroller->setGeometry(clip.right() + 1, clip.y(), right, clip.height());
     _horizontalScroller->setGeometry(clip.x(), clip.bottom() + 1, clip.width(), bottom);
     _verticalScroller->setVisible(_hasVerticalScroller);
     _horizontalScroller->setVisible(_hasHorizontalScroller);
+    if (_horizontalRuler) {
+        _horizontalRuler->setGeometry(clip.x(), inside.y(), clip.width(), top);
+        _horizontalRuler->setVisible(showsHorizontalRuler);
+    }
+    if (_verticalRuler) {
+        _verticalRuler->setGeometry(inside.x(), clip.y(), left, clip.height());
+        _verticalRuler->setVisible(showsVerticalRuler);
+    }
     reflectScrolledClipView(_clipView);
+}
+
+void ScrollView::setHasHorizontalRuler(bool flag) {
+    _hasHorizontalRuler = flag;
+    if (flag)
+        horizontalRulerView();
+    tile();
+}
+
+void ScrollView::setHasVerticalRuler(bool flag) {
+    _hasVerticalRuler = flag;
+    if (flag)
+        verticalRulerView();
+    tile();
+}
+
+void ScrollView::setRulersVisible(bool flag) {
+    _rulersVisible = flag;
+    tile();
+}
+
+RulerView* ScrollView::horizontalRulerView() {
+    if (!_horizontalRuler) {
+        _horizontalRuler = new RulerView(RulerView::Orientation::Horizontal, this);
+        _horizontalRuler->setClientView(documentView());
+        _horizontalRuler->hide();
+    }
+    return _horizontalRuler;
+}
+
+RulerView* ScrollView::verticalRulerView() {
+    if (!_verticalRuler) {
+        _verticalRuler = new RulerView(RulerView::Orientation::Vertical, this);
+        _verticalRuler->setClientView(documentView());
+        _verticalRuler->hide();
+    }
+    return _verticalRuler;
 }
 
 void ScrollView::reflectScrolledClipView(ClipView* clipView) {

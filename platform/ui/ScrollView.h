@@ -7,6 +7,7 @@
 
 class ClipView;
 class QScrollBar;
+class RulerView;
 class View;
 
 // A document view seen through a clip view, with scrollers and a border around
@@ -44,6 +45,18 @@ public:
     BorderType borderType() const { return _borderType; }
     void setBorderType(BorderType type);
 
+    // Rulers along the top and the left of the clip view, made on first use;
+    // shown while the scroll view has them and they are visible. They measure
+    // the document view unless given another client.
+    bool hasHorizontalRuler() const { return _hasHorizontalRuler; }
+    void setHasHorizontalRuler(bool flag);
+    bool hasVerticalRuler() const { return _hasVerticalRuler; }
+    void setHasVerticalRuler(bool flag);
+    bool rulersVisible() const { return _rulersVisible; }
+    void setRulersVisible(bool flag);
+    RulerView* horizontalRulerView();
+    RulerView* verticalRulerView();
+
     // Widget pixels one wheel notch or scroller arrow moves.
     int lineScroll() const { return _lineScroll; }
     void setLineScroll(int pixels);
@@ -78,6 +91,11 @@ private:
     bool _hasVerticalScroller = false;
     bool _hasHorizontalScroller = false;
     BorderType _borderType = BorderType::NoBorder;
+    RulerView* _horizontalRuler = nullptr;
+    RulerView* _verticalRuler = nullptr;
+    bool _hasHorizontalRuler = false;
+    bool _hasVerticalRuler = false;
+    bool _rulersVisible = false;
     int _lineScroll = 10;
     bool _reflecting = false;
 };
