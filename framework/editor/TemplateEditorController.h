@@ -93,7 +93,7 @@ public:
     QStringList toolbarDefaultItemIdentifiers(const Toolbar& toolbar) const override;
     bool validateToolbarItem(QAction& item) override;
 
-    // Commands of the window.
+    // Commands of the window, always enabled.
     bool respondsToAction(const QString& action) const override;
     bool validateMenuItem(QAction& item) override;
     void performAction(const QString& action, QAction* sender) override;
