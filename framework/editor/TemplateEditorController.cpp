@@ -26,6 +26,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QLayout>
 #include <QMainWindow>
 #include <QPalette>
 #include <QScreen>
@@ -261,11 +262,15 @@ void TemplateEditorController::setup() {
         this, key(kPageDescLayoutChangedNotification), nullptr,
         [this](const Notification& notification) { windowPageLayoutChangedNotify(notification); });
 
+    zoomWindow();
+}
+
+void TemplateEditorController::zoomWindow() {
     // The platform's zoom: as large as the maximum allows on the screen.
-    QSize zoomed = mainWindow->maximumSize();
+    QSize zoomed = window()->maximumSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         zoomed = zoomed.boundedTo(screen->availableGeometry().size());
-    mainWindow->resize(zoomed);
+    window()->resize(zoomed);
 }
 
 void TemplateEditorController::windowDidBecomeKey() {
@@ -282,6 +287,12 @@ bool TemplateEditorController::eventFilter(QObject* watched, QEvent* event) {
     if (watched == window()) {
         if (event->type() == QEvent::ApplicationPaletteChange) {
             controlTintChanged();
+        } else if (event->type() == QEvent::Show && !_shown) {
+            // The menu bar joins the window as it is first shown: the chrome
+            // is measured again and the window zoomed to it.
+            _shown = true;
+            windowDynamicsChanged(true);
+            zoomWindow();
         } else if (event->type() == QEvent::Close) {
             const bool kept = WindowController::eventFilter(watched, event);
             if (!kept && event->isAccepted())
@@ -356,7 +367,10 @@ void TemplateEditorController::windowDynamicsChanged(bool resize) {
     if (!doc || !canvas || !win || !_mainScrollView)
         return;
     // Everything around the clip view: rulers, scrollers, border, toolbar and
-    // menu bar (Qt's window sizes leave the title bar out).
+    // menu bar (Qt's window sizes leave the title bar out), laid out now so
+    // that a window not yet shown measures what it will show.
+    if (QLayout* layout = win->layout())
+        layout->setGeometry(win->rect());
     const Size content = _mainScrollView->contentSize();
     const int extraW = int(float(win->width()) - content.width);
     const int extraH = int(float(win->height()) - content.height);
@@ -465,8 +479,11 @@ void TemplateEditorController::scrollToVisibleRect(Rect visible) {
 }
 
 void TemplateEditorController::toggleToolbar() {
-    if (_toolbar)
-        _toolbar->setVisible(!_toolbar->isVisible());
+    if (!_toolbar)
+        return;
+    _toolbar->setVisible(!_toolbar->isVisible());
+    // The page's room in the window changed with it.
+    windowDynamicsChanged(false);
 }
 
 void TemplateEditorController::showGeometry() {

@@ -103,6 +103,7 @@ protected:
 
 private:
     void placeWindow();
+    void zoomWindow();
     void windowDidBecomeKey();
     void windowWillClose();
     void controlTintChanged();
@@ -121,4 +122,5 @@ private:
     std::unique_ptr<TM_TemplateView> _printedTemplateView;
     std::unique_ptr<PrintOperation> _printOperation;
     Size _oldPageSize;
+    bool _shown = false;
 };

@@ -222,6 +222,13 @@ TEST_F(TemplateEditorWindowTest, TitleIsTheNameWithoutExtensionAndWhatItIs) {
               QStringLiteral(u"Untitled – Template"));
 }
 
+TEST_F(TemplateEditorWindowTest, AShownWindowIsZoomedToShowTheWholePage) {
+    // The clip view shows the page exactly at 100 %.
+    EXPECT_EQ(controller->scrollView()->contentSize(), (Size{360, 288}));
+    EXPECT_EQ(window()->size(), window()->maximumSize());
+    EXPECT_EQ(visible(), canvas->bounds());
+}
+
 TEST_F(TemplateEditorWindowTest, BecomingKeyGivesTheCanvasTheKeyboard) {
     QMainWindow other;
     makeKey(&other);
@@ -312,8 +319,11 @@ TEST_F(TemplateEditorWindowTest, TheWindowsCommands) {
     QAction toggle;
     Commands::setItemAction(&toggle, str("toggleToolbar:"));
     ASSERT_TRUE(controller->toolbar()->isVisible());
+    const int withToolbar = window()->maximumHeight();
     ASSERT_TRUE(Commands::sendAction(&toggle));
     EXPECT_FALSE(controller->toolbar()->isVisible());
+    // The page keeps its room: the window's largest height loses the toolbar's.
+    EXPECT_LT(window()->maximumHeight(), withToolbar);
     Commands::sendAction(&toggle);
     EXPECT_TRUE(controller->toolbar()->isVisible());
 
