@@ -10,7 +10,6 @@
 #include "platform/foundation/Format.h"
 #include "platform/foundation/HostServices.h"
 #include "platform/foundation/LocalizedStrings.h"
-#include "platform/foundation/MainBundle.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Resources.h"
 #include "platform/printing/PrintOperation.h"
@@ -23,7 +22,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLayout>
