@@ -5,6 +5,7 @@
 #include "library/NewTemplateManager.h"
 #include "platform/archiving/Archiver.h"
 #include "platform/archiving/Unarchiver.h"
+#include "platform/documents/DocumentController.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/Resources.h"
 #include "platform/foundation/UserDefaults.h"
@@ -116,6 +117,11 @@ AppDelegate::AppDelegate(std::unique_ptr<SystemEnvironment> environment, UserDef
                      [this] { checkForUpdates(_mainMenu->checkForUpdatesItem()); });
     QObject::connect(_mainMenu->preferencesItem(), &QAction::triggered, _mainMenu.get(),
                      [this] { showPreferences(); });
+    _mainMenu->setApplicationAction(QStringLiteral("newTemplateDocument:"),
+                                    [this] { newTemplateDocument(); });
+    _mainMenu->setApplicationAction(QStringLiteral("openDocument:"), [] {
+        DocumentController::sharedDocumentController().openDocument();
+    });
 }
 
 AppDelegate::~AppDelegate() {

@@ -7,6 +7,7 @@
 #include "framework/editor/InspectorController.h"
 #include "framework/editor/ToolPaletteController.h"
 #include "framework/inspectors/VQGradientFillPanel.h"
+#include "framework/model/TemplateDocument.h"
 #include "library/TemplateInfoCache.h"
 #include "library/TemplateManagerWindowController.h"
 #include "photoview/PhotoInfoWindowController.h"
@@ -419,10 +420,13 @@ bool AppDelegate::colorPanelIsVisible() const {
     return ColorPanel::sharedColorPanelExists() && ColorPanel::sharedColorPanel()->isVisible();
 }
 
-// New documents through the document controller, once the catalog and template
-// document types are registered with it.
+// New documents through the document controller, once the catalog document type
+// is registered with it.
 void AppDelegate::newCatalogDocument() {}
-void AppDelegate::newTemplateDocument() {}
+void AppDelegate::newTemplateDocument() {
+    DocumentController::sharedDocumentController().openUntitledDocumentOfType(
+        str(kTemplateDocumentType), true);
+}
 
 // Update checks, the update notice and the colour panel's opacity run here.
 void AppDelegate::heartbeat() {

@@ -24,12 +24,74 @@ QString text(const char* key) {
     return localizedString(QString::fromLatin1(key));
 }
 
+constexpr char kFileMenuTitleKey[] = "FILE_MENU_TITLE";
+constexpr char kEditMenuTitleKey[] = "EDIT_MENU_TITLE";
+constexpr char kViewMenuTitleKey[] = "VIEW_MENU_TITLE";
+constexpr char kFormatMenuTitleKey[] = "FORMAT_MENU_TITLE";
+
 QWidget* activeMainWindow() {
     QWidget* window = QApplication::activeWindow();
     return window && window->windowType() == Qt::Window ? window : nullptr;
 }
 
 } // namespace
+
+const std::vector<MainMenu::CommandRow>& MainMenu::commandRows() {
+    static const std::vector<CommandRow> rows = {
+        {kFileMenuTitleKey, "NEW_TEMPLATE_MENU_ITEM", 0,
+         "newTemplateDocument:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N)},
+        {kFileMenuTitleKey, "OPEN_MENU_ITEM", 0, "openDocument:", QKeySequence::Open},
+        {kFileMenuTitleKey, nullptr, 0, nullptr, {}},
+        {kFileMenuTitleKey, "SAVE_MENU_ITEM", 0, "saveDocument:", QKeySequence::Save},
+        {kFileMenuTitleKey, "SAVE_AS_MENU_ITEM", 0,
+         "saveDocumentAs:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+        {kFileMenuTitleKey, nullptr, 0, nullptr, {}},
+        {kFileMenuTitleKey, "PAGE_SETUP_MENU_ITEM", 0,
+         "runPageLayout:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
+        {kFileMenuTitleKey, "PRINT_MENU_ITEM", 0, "printDocument:", QKeySequence::Print},
+
+        // The Edit commands of both the catalog and the template windows, by tag.
+        {kEditMenuTitleKey, "UNDO_MENU_ITEM", 301, "undo:", QKeySequence::Undo},
+        {kEditMenuTitleKey, "REDO_MENU_ITEM", 302,
+         "redo:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+        {kEditMenuTitleKey, nullptr, 0, nullptr, {}},
+        {kEditMenuTitleKey, "CUT_MENU_ITEM", 303, "cut:", QKeySequence::Cut},
+        {kEditMenuTitleKey, "COPY_MENU_ITEM", 304, "copy:", QKeySequence::Copy},
+        {kEditMenuTitleKey, "PASTE_MENU_ITEM", 305, "paste:", QKeySequence::Paste},
+        {kEditMenuTitleKey, "CLEAR_MENU_ITEM", 306, "clear:", {}},
+        {kEditMenuTitleKey, "DUPLICATE_MENU_ITEM", 308,
+         "duplicate:", QKeySequence(Qt::CTRL | Qt::Key_D)},
+        {kEditMenuTitleKey, nullptr, 0, nullptr, {}},
+        // Shift-Option-Command-A reaches the editor's Select All, which then
+        // adds print areas instead.
+        {kEditMenuTitleKey, "SELECT_ALL_MENU_ITEM", 307, "selectAll:", QKeySequence::SelectAll,
+         QKeySequence(Qt::CTRL | Qt::ALT | Qt::SHIFT | Qt::Key_A)},
+        {kEditMenuTitleKey, "DESELECT_MENU_ITEM", 310,
+         "deselect:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)},
+
+        {kViewMenuTitleKey, "ZOOM_IN_MENU_ITEM", 0,
+         "zoomIn:", QKeySequence(Qt::CTRL | Qt::Key_Plus)},
+        {kViewMenuTitleKey, "ZOOM_OUT_MENU_ITEM", 0,
+         "zoomOut:", QKeySequence(Qt::CTRL | Qt::Key_Minus)},
+        {kViewMenuTitleKey, nullptr, 0, nullptr, {}},
+        {kViewMenuTitleKey, "TOGGLE_TOOLBAR_MENU_ITEM", 0,
+         "toggleToolbar:", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_T)},
+
+        {kFormatMenuTitleKey, "ALIGN_TEXT_LEFT_MENU_ITEM", 1430, "alignTextSelection:", {}},
+        {kFormatMenuTitleKey, "ALIGN_TEXT_CENTER_MENU_ITEM", 1431, "alignTextSelection:", {}},
+        {kFormatMenuTitleKey, "ALIGN_TEXT_RIGHT_MENU_ITEM", 1432, "alignTextSelection:", {}},
+        {kFormatMenuTitleKey, "ALIGN_TEXT_JUSTIFIED_MENU_ITEM", 1433, "alignTextSelection:", {}},
+
+        {kWindowMenuTitleKey, nullptr, 0, nullptr, {}},
+        {kWindowMenuTitleKey, "INSPECTOR_MENU_ITEM", 0,
+         "showInspector:", QKeySequence(Qt::CTRL | Qt::Key_I)},
+        {kWindowMenuTitleKey, "GEOMETRY_MENU_ITEM", 0,
+         "showGeometry:", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_G)},
+        {kWindowMenuTitleKey, "TOOLS_MENU_ITEM", 0,
+         "showToolPalette:", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_P)},
+    };
+    return rows;
+}
 
 MainMenu::MainMenu() {
     QString name =
@@ -67,10 +129,61 @@ MainMenu::MainMenu() {
 
     _menus.push_back(std::move(application));
     _menus.push_back(std::move(windows));
+    buildCommandMenus();
+    Commands::addApplicationResponder(this);
     qApp->installEventFilter(this);
 }
 
+void MainMenu::buildCommandMenus() {
+    // The command menus stand between the application menu and the Window menu.
+    for (const CommandRow& row : commandRows()) {
+        const QString title = text(row.menuTitleKey);
+        QMenu* menu = menuWithTitle(title);
+        if (!menu) {
+            auto made = std::make_unique<QMenu>(title);
+            menu = made.get();
+            Commands::installValidation(menu);
+            _menus.insert(_menus.end() - 1, std::move(made));
+        }
+        if (!row.titleKey) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* item = menu->addAction(text(row.titleKey));
+        item->setShortcut(row.shortcut);
+        if (!row.alternateShortcut.isEmpty())
+            item->setShortcuts({row.shortcut, row.alternateShortcut});
+        Commands::setItemTag(item, row.tag);
+        Commands::setItemAction(item, QString::fromLatin1(row.action));
+        Commands::connectItem(item);
+        _commandItems.append(item);
+    }
+    // The Window menu was made before the table: its items validate too.
+    Commands::installValidation(_windowsMenu);
+}
+
+QAction* MainMenu::itemWithAction(const QString& action) const {
+    for (QAction* item : _commandItems)
+        if (Commands::itemAction(item) == action)
+            return item;
+    return nullptr;
+}
+
+void MainMenu::setApplicationAction(const QString& action, std::function<void()> handler) {
+    _applicationActions.insert(action, std::move(handler));
+}
+
+bool MainMenu::respondsToAction(const QString& action) const {
+    return _applicationActions.contains(action);
+}
+
+void MainMenu::performAction(const QString& action, QAction*) {
+    if (const auto handler = _applicationActions.value(action))
+        handler();
+}
+
 MainMenu::~MainMenu() {
+    Commands::removeApplicationResponder(this);
     qApp->removeEventFilter(this);
     // Menu bars of windows that outlive the menu lose its items with its menus.
 }

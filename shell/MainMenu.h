@@ -1,9 +1,14 @@
 #pragma once
 
+#include "platform/ui/Commands.h"
+
+#include <QHash>
+#include <QKeySequence>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -14,10 +19,29 @@ class QMenu;
 // The application's one main menu: a row of menus, the application menu first and
 // the Window menu among them, that every main window shows as its whole menu bar.
 // Menus may be added and dropped while windows show it; every menu bar follows.
-class MainMenu : public QObject {
+//
+// The command menus (File, Edit, View, Format and the palettes of the Window
+// menu) come from one table of rows: title key, tag, action and shortcut.
+// Their items send their actions along the responder chain (the key window's
+// canvas, its controller, its document, then the application's own commands
+// here), and are enabled by whoever answers them, so one Edit menu serves the
+// catalog and the template windows alike.
+class MainMenu : public QObject, public CommandResponder {
     Q_OBJECT
 
 public:
+    // A row of the command table. A separator row has no title key.
+    struct CommandRow {
+        const char* menuTitleKey;
+        const char* titleKey;
+        int tag;
+        const char* action;
+        QKeySequence shortcut;
+        // A second shortcut, kept out of the menu's text.
+        QKeySequence alternateShortcut = {};
+    };
+    static const std::vector<CommandRow>& commandRows();
+
     MainMenu();
     ~MainMenu() override;
 
@@ -41,12 +65,20 @@ public:
     // A main window shows the menu; windows are taken up as they are first shown.
     void showInWindow(QMainWindow* window);
 
+    // The first command item with the action, or null.
+    QAction* itemWithAction(const QString& action) const;
+    // The application's own commands ("newTemplateDocument:", "openDocument:").
+    void setApplicationAction(const QString& action, std::function<void()> handler);
+    bool respondsToAction(const QString& action) const override;
+    void performAction(const QString& action, QAction* sender) override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void rebuildMenuBars();
     void rebuildMenuBar(QMainWindow* window);
+    void buildCommandMenus();
 
     std::vector<std::unique_ptr<QMenu>> _menus;
     QList<QPointer<QMainWindow>> _windows;
@@ -55,4 +87,6 @@ private:
     QAction* _aboutItem = nullptr;
     QAction* _checkForUpdatesItem = nullptr;
     QAction* _preferencesItem = nullptr;
+    QList<QAction*> _commandItems;
+    QHash<QString, std::function<void()>> _applicationActions;
 };

@@ -6,18 +6,76 @@
 #include "platform/documents/View.h"
 #include "platform/foundation/Geometry.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/Commands.h"
 
 #include <QList>
 #include <QPointer>
 
+class PrintOperation;
+class QMimeData;
+class ScrollView;
 class TemplateDocument;
 class TemplateEditorController;
 
-// The canvas on which the page of a template is drawn: flipped, its bounds
-// the page in points. On screen it tells its objects 72 dpi times the editor's
-// zoom, or no resolution (0) without an editor window controller; the proxy
-// tells them its own scale. Each drawing pass sets that state in one place.
-class FORMWELL_EXPORT TM_TemplateView : public View, public TMTextEditorHost {
+// Posted with the canvas as sender whenever the selection of its objects changes.
+inline constexpr char kTemplateViewSelectionDidChangeNotification[] =
+    "TemplateViewSelectionDidChangeNotification";
+// The pasteboard type of copied page objects.
+inline constexpr char kObjectPasteboardType[] = "VYXObjectPasteboardType";
+
+// Command tags shared by the editor's menu items and toolbar items.
+namespace EditorTag {
+enum : int {
+    ImportGraphic = 208,
+    Undo = 301,
+    Redo = 302,
+    Cut = 303,
+    Copy = 304,
+    Paste = 305,
+    Clear = 306,
+    SelectAll = 307,
+    Duplicate = 308,
+    Deselect = 310,
+    BringToFront = 1401,
+    MoveForward = 1402,
+    MoveBackward = 1403,
+    SendToBack = 1404,
+    ScaleByPercent = 1405,
+    AlignLeft = 1411,
+    AlignRight = 1412,
+    AlignTop = 1413,
+    AlignBottom = 1414,
+    AlignHorizontalCenters = 1415,
+    AlignVerticalCenters = 1416,
+    CenterVertically = 1417,
+    CenterHorizontally = 1418,
+    AddSegments = 1420,
+    InsertSegment = 1421,
+    DeleteSegment = 1422,
+    AlignTextLeft = 1430,
+    AlignTextCenter = 1431,
+    AlignTextRight = 1432,
+    AlignTextJustified = 1433,
+    Group = 1440,
+    Ungroup = 1441,
+    ToggleGuides = 1450,
+    ClearGuides = 1453,
+};
+} // namespace EditorTag
+
+// The canvas on which the page of a template is edited: flipped, its bounds
+// the page in points, its frame the page scaled by the editor's zoom. The
+// selection is the `selected` flag of the document's objects, not the
+// canvas's. On screen it tells its objects 72 dpi times the editor's zoom, or
+// no resolution (0) without an editor window controller; the proxy tells them
+// its own scale. Each drawing pass sets that state in one place.
+//
+// Every editing command goes through the selection and undo primitives here
+// (createNewObject, destroyNewObject, restoreObjectOrder,
+// recordSelectionOriginForUndo), whose undo steps die with the canvas.
+class FORMWELL_EXPORT TM_TemplateView : public View,
+                                        public TMTextEditorHost,
+                                        public CommandResponder {
     Q_OBJECT
 
 public:
@@ -32,6 +90,18 @@ public:
     void setDocument(TemplateDocument* document);
     TemplateEditorController* mainController() const;
     void setMainController(TemplateEditorController* controller);
+    ScrollView* parentScrollView() const;
+    void setParentScrollView(ScrollView* scrollView);
+    // The operation printing this canvas; null on screen.
+    PrintOperation* printOp() const { return _printOp; }
+    void setPrintOp(PrintOperation* operation) { _printOp = operation; }
+
+    // The marquee of the select and zoom tools, and the point a zoom-in
+    // centres on; page coordinates, set by the tools' tracking.
+    Rect zoomRect() const { return _rubberbandRect; }
+    void setRubberbandRect(const Rect& rect) { _rubberbandRect = rect; }
+    Point zoomCenter() const { return _zoomCenterPoint; }
+    void setZoomCenterPoint(Point point) { _zoomCenterPoint = point; }
 
     // The whole bounds stretched into a new image of the rectangle's size
     // (origin 0, 0), framed by one point; every object drawn as a thumbnail
@@ -42,14 +112,64 @@ public:
     std::unique_ptr<TMTextEditor> makeTextEditor(const TMTextObjectRef& object,
                                                  const Rect& frame) override;
 
+    // The enable rule of a command tag given the page's objects (their
+    // selected flags are the selection), whether the page has guides, and the
+    // clipboard's contents (null: empty). One rule for menus and toolbar.
+    static bool validateMenuItemTag(int tag, const QList<TMObjectRef>& objects, bool hasGuides,
+                                    const QMimeData* clipboard);
+    // The rule above for this canvas's document and the application clipboard.
+    bool validateMenuItemTag(int tag) const;
+
+    // Selection. selectedObjects is in document order, empty for none.
+    QList<TMObjectRef> selectedObjects() const;
+    void selectAll();
+    void deselect();
+    // One selection notice per deselected object.
+    void deselectAllObjects();
+    // Tab and Shift-Tab: the next or previous object alone, wrapping.
+    void advanceSelection();
+    void retreatSelection();
+    Rect boundsOfSelection() const;
+    Rect visibleBoundsOfSelection() const;
+    Point centerOfSelection() const;
+    // Moves without registering undo.
+    void moveSelection(Point delta);
+
+    // Undo primitives of every editing command.
+    void recordSelectionOriginForUndo();
+    void createNewObject(const TMObjectRef& object);
+    void destroyNewObject(const TMObjectRef& object);
+    void restoreObjectOrder(const QList<TMObjectRef>& objects);
+
+    // Makes this canvas the view every object of the document was last drawn in.
+    void assertObjectView();
+    // Text alignment of the menu: only a beep.
+    void alignTextSelection();
+
+    // Commands: the selection's actions and the menu validation by tag; tag
+    // 1450 is retitled by whether guides are shown.
+    bool respondsToAction(const QString& action) const override;
+    bool validateMenuItem(QAction& item) override;
+    void performAction(const QString& action, QAction* sender) override;
+
 protected:
     void drawRect(const Rect& dirtyRect) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     QList<TMObjectRef> documentObjects() const;
     // The page and the objects in it, drawn with the render state the pass set.
-    void drawPageInRect(const Rect& dirtyRect);
+    void drawPageInRect(const Rect& dirtyRect, bool onScreen);
+    void postSelectionDidChange();
+    void makeWindowKey();
+    void selectOnly(qsizetype index);
+    void moveSelectionForUndo(Point delta);
 
     QPointer<TemplateDocument> _myDocument;
     QPointer<TemplateEditorController> _myMainController;
+    QPointer<ScrollView> _parentScrollView;
+    PrintOperation* _printOp = nullptr;
+    Rect _rubberbandRect;
+    Point _zoomCenterPoint;
 };

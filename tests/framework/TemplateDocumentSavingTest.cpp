@@ -91,7 +91,8 @@ TEST_F(TemplateDocumentSavingTest, ATemplateOpensInItsEditorAndClosingItSavesWhe
     ASSERT_NE(editor, nullptr);
     QPointer<QWidget> window = editor->window();
     ASSERT_TRUE(window && window->isVisible());
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("card.vyxTemplate[*]"));
+    // The name without its extension, then what the window is.
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("card – Template[*]"));
     EXPECT_EQ(document->docName(), QStringLiteral("Before"));
 
     rename(document, QStringLiteral("After"));

@@ -1,5 +1,9 @@
 #include "platform/documents/Document.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/ui/ModalAlert.h"
+
+#include <QPageSetupDialog>
+#include <QPrinter>
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
@@ -69,4 +73,38 @@ TEST(Document, AGroupClosedByHandCountsOnceAndNothingRegisteredCountsNothing) {
     undo->enableUndoRegistration();
     QCoreApplication::processEvents();
     EXPECT_EQ(document.changeCount(), 1);
+}
+
+TEST(Document, PageSetupTakesWhatThePanelChose) {
+    Document document;
+    PrintInfo info = document.printInfo();
+    info.setOrientation(PrintInfo::Orientation::Portrait);
+    document.setPrintInfo(info);
+    int shown = 0;
+    {
+        // The user turns the paper and cancels: nothing changes.
+        ModalAlert::ScopedDialogResponder user([&](QDialog& dialog) {
+            ++shown;
+            auto* panel = dynamic_cast<QPageSetupDialog*>(&dialog);
+            EXPECT_NE(panel, nullptr);
+            if (panel)
+                panel->printer()->setPageOrientation(QPageLayout::Landscape);
+            return int(QDialog::Rejected);
+        });
+        document.runPageLayout();
+    }
+    EXPECT_EQ(document.printInfo().orientation(), PrintInfo::Orientation::Portrait);
+    {
+        ModalAlert::ScopedDialogResponder user([&](QDialog& dialog) {
+            ++shown;
+            auto* panel = dynamic_cast<QPageSetupDialog*>(&dialog);
+            if (panel)
+                panel->printer()->setPageOrientation(QPageLayout::Landscape);
+            return int(QDialog::Accepted);
+        });
+        document.runPageLayout();
+    }
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(document.printInfo().orientation(), PrintInfo::Orientation::Landscape);
+    EXPECT_GT(document.printInfo().paperSize().width, document.printInfo().paperSize().height);
 }
