@@ -30,6 +30,12 @@ RoduvudeDadevizi::RoduvudeDadevizi() : _fileCatalog(std::make_shared<VQFileCatal
         _printScaleMode = services->preferencesIntFor(PrefLayoutScaleMode);
         _ptdResolution = services->preferencesIntFor(PrefPTDResolution);
         _ptdMirrorImage = services->preferencesBOOLFor(PrefPTDMirroredEnabled);
+        _printMirrorImage = services->preferencesBOOLFor(PrefPrintMirroredEnabled);
+        _printSkipEmptyPrintAreas =
+            services->preferencesBOOLFor(PrefPrintSkipEmptyPrintAreasEnabled);
+        _printLimitEnabled = services->preferencesBOOLFor(PrefPrintLimitEnabled);
+        _printLimitType = services->preferencesIntFor(PrefPrintLimitType);
+        _printLimitDPI = services->preferencesIntFor(PrefPrintLimitResolution);
     }
 }
 
@@ -121,6 +127,29 @@ void RoduvudeDadevizi::setPtdResolution(int resolution) {
 
 void RoduvudeDadevizi::setPtdMirrorImage(bool mirror) {
     setWithUndo(_ptdMirrorImage, mirror, &RoduvudeDadevizi::setPtdMirrorImage, kPtdSettingAction);
+}
+
+void RoduvudeDadevizi::setPrintMirrorImage(bool mirror) {
+    setWithUndo(_printMirrorImage, mirror, &RoduvudeDadevizi::setPrintMirrorImage,
+                kPrintSettingAction);
+}
+
+void RoduvudeDadevizi::setPrintSkipEmptyPrintAreas(bool skip) {
+    setWithUndo(_printSkipEmptyPrintAreas, skip, &RoduvudeDadevizi::setPrintSkipEmptyPrintAreas,
+                kPrintSettingAction);
+}
+
+void RoduvudeDadevizi::setPrintLimitEnabled(bool enabled) {
+    setWithUndo(_printLimitEnabled, enabled, &RoduvudeDadevizi::setPrintLimitEnabled,
+                kPrintSettingAction);
+}
+
+void RoduvudeDadevizi::setPrintLimitType(int type) {
+    setWithUndo(_printLimitType, type, &RoduvudeDadevizi::setPrintLimitType, kPrintSettingAction);
+}
+
+void RoduvudeDadevizi::setPrintLimitDPI(int dpi) {
+    setWithUndo(_printLimitDPI, dpi, &RoduvudeDadevizi::setPrintLimitDPI, kPrintSettingAction);
 }
 
 std::shared_ptr<TemplateMapper> RoduvudeDadevizi::templateMapper() {

@@ -26,6 +26,7 @@ inline constexpr char kTemplateChangeAction[] = "TEMPLATE_CHANGE";
 inline constexpr char kArrangeModeAction[] = "ARRANGE_MODE";
 inline constexpr char kScaleModeAction[] = "SCALE_MODE";
 inline constexpr char kPtdSettingAction[] = "PTD_SETTING";
+inline constexpr char kPrintSettingAction[] = "PRINT_SETTING";
 
 // User-defaults key of the print-to-disk exporter default, an exporter dictionary.
 inline constexpr char kPtdExportDefaultConfigKey[] = "ptdExportDefaultConfigKey";
@@ -68,7 +69,6 @@ public:
     void setModifiedOnDecode(bool flag);
     bool modifiedOnDecode() const { return _modifiedOnDecode; }
 
-
     // With the application's defaults in use, each value comes from the user
     // defaults (0 for sharpness and 1.0 for the others when absent); otherwise
     // the document's own. The setters are undoable and ignore an unchanged value.
@@ -93,6 +93,20 @@ public:
     bool ptdMirrorImage() const { return _ptdMirrorImage; }
     void setPtdMirrorImage(bool mirror);
 
+    // Print: mirroring, skipping empty print areas and the resolution limit
+    // (on, its kind and its dots per inch), from the stored settings at first;
+    // each setter is undoable ("PRINT_SETTING") and ignores an unchanged value.
+    bool printMirrorImage() const { return _printMirrorImage; }
+    void setPrintMirrorImage(bool mirror);
+    bool printSkipEmptyPrintAreas() const { return _printSkipEmptyPrintAreas; }
+    void setPrintSkipEmptyPrintAreas(bool skip);
+    bool printLimitEnabled() const { return _printLimitEnabled; }
+    void setPrintLimitEnabled(bool enabled);
+    int printLimitType() const { return _printLimitType; }
+    void setPrintLimitType(int type);
+    int printLimitDPI() const { return _printLimitDPI; }
+    void setPrintLimitDPI(int dpi);
+
 private:
     template <class T>
     void setWithUndo(T& field, T value, void (RoduvudeDadevizi::*setter)(T), const char* actionKey);
@@ -110,4 +124,9 @@ private:
     std::shared_ptr<Exporter> _ptdExporter;
     int _ptdResolution = 72;
     bool _ptdMirrorImage = false;
+    bool _printMirrorImage = false;
+    bool _printSkipEmptyPrintAreas = false;
+    bool _printLimitEnabled = false;
+    int _printLimitType = 0;
+    int _printLimitDPI = 0;
 };
