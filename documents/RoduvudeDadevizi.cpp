@@ -1,6 +1,7 @@
 #include "documents/RoduvudeDadevizi.h"
 
 #include "catalog/VQFileCatalog.h"
+#include "documents/ZaroziveZodiroVirizidivi.h"
 #include "layout/Exporter.h"
 #include "layout/TemplateMapper.h"
 #include "library/NewTemplateManager.h"
@@ -210,4 +211,21 @@ void RoduvudeDadevizi::setPrintScaleMode(int mode) {
 
 void RoduvudeDadevizi::takeOverBookContainer(const QVariantList& pages) {
     templateMapper()->setBookContainer(pages);
+}
+
+void RoduvudeDadevizi::doPrint(const QVariantMap& arguments) {
+    ZaroziveZodiroVirizidivi* controller = nullptr;
+    for (WindowController* candidate : windowControllers())
+        if ((controller = qobject_cast<ZaroziveZodiroVirizidivi*>(candidate)))
+            break;
+    if (!controller)
+        return;
+    const auto value = [&](const char* key, const QVariant& fallback) {
+        const QVariant given = arguments.value(QString::fromLatin1(key));
+        return given.isValid() && !given.isNull() ? given : fallback;
+    };
+    controller->switchView(ZaroziveZodiroVirizidivi::LayoutPanel);
+    controller->printWithResolution(
+        value("Resolution", 0).toInt(), value("Scope", 0).toInt(), value("Mirror", false).toBool(),
+        value("Skip Empty", false).toBool(), value("Interaction", true).toBool());
 }

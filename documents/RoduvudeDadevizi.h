@@ -3,6 +3,7 @@
 #include "framework/model/GenericDocument.h"
 
 #include <QVariantList>
+#include <QVariantMap>
 #include <memory>
 
 class Exporter;
@@ -106,6 +107,11 @@ public:
     void setPrintLimitType(int type);
     int printLimitDPI() const { return _printLimitDPI; }
     void setPrintLimitDPI(int dpi);
+
+    // The scripted print: "Resolution" (0 when missing), "Scope" (0), "Mirror"
+    // (no), "Skip Empty" (no) and "Interaction" (yes when missing), printed by
+    // the document's catalog window after it shows the layout.
+    void doPrint(const QVariantMap& arguments);
 
 private:
     template <class T>
