@@ -89,7 +89,7 @@ bool PrintOperation::runPanel(QPrinter& printer) {
         return responder(*this, printer);
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return true;
-    QPrintDialog dialog(&printer, _view->window());
+    QPrintDialog dialog(&printer, _panelWindow ? _panelWindow.data() : _view->window());
     if (_jobStyle == JobStyle::Photo) {
         dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
         dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
@@ -171,6 +171,7 @@ void PrintOperation::reportFailure() {
 void PrintOperation::runOperationModalForWindow(QWidget* window,
                                                 std::function<void(PrintOperation&, bool)> done) {
     _running = true;
+    _panelWindow = window;
     QObject* context = window ? static_cast<QObject*>(window) : QCoreApplication::instance();
     QTimer::singleShot(0, context, [this, done = std::move(done)]() mutable {
         if (!_canSpawnSeparateThread) {

@@ -100,6 +100,8 @@ private:
     bool _canSpawnSeparateThread = false;
     bool _running = false;
     QPointer<QWidget> _accessoryView;
+    // The window a run for a window shows its panel on.
+    QPointer<QWidget> _panelWindow;
     QString _pdfPath;
     // Written by the drawing thread, read by the view it draws.
     std::atomic<int> _currentPage = 0;
