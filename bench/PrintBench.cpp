@@ -14,11 +14,13 @@
 #include "layout/TemplateRenderer.h"
 #include "library/NewTemplateManager.h"
 #include "platform/foundation/PreferenceIndex.h"
+#include "platform/foundation/UndoManager.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/printing/PrintInfo.h"
 #include "platform/printing/PrintOperation.h"
 #include "platform/ui/ModalAlert.h"
 #include "support/SyntheticPhotos.h"
+#include "support/TestHome.h"
 #include "support/TestHost.h"
 
 #include <QApplication>
@@ -88,9 +90,17 @@ struct Setup {
     }
 };
 
+// Each bench starts from a new document, so that both decode every photo;
+// let go before the application ends.
+std::unique_ptr<Setup> gSetup;
+
 Setup& setup() {
-    static Setup set;
-    return set;
+    return *gSetup;
+}
+
+void freshSetup() {
+    gSetup.reset();
+    gSetup = std::make_unique<Setup>();
 }
 
 double gImageSeconds = 0;
@@ -98,6 +108,7 @@ double gPrintSeconds = 0;
 qint64 gLongestStallMs = 0;
 
 void BM_RenderToImages(benchmark::State& state) {
+    freshSetup();
     RoduvudeDadevizi& document = *setup().document;
     for (auto _ : state) {
         const TemplateMapperRef mapper = document.templateMapper()->copy();
@@ -127,6 +138,7 @@ void BM_RenderToImages(benchmark::State& state) {
 }
 
 void BM_PrintCommand(benchmark::State& state) {
+    freshSetup();
     for (auto _ : state) {
         QTemporaryDir out;
         const QString pdf = QDir(out.path()).filePath(str("pages.pdf"));
@@ -170,6 +182,10 @@ BENCHMARK(BM_PrintCommand)->Iterations(1)->Unit(benchmark::kSecond);
 } // namespace
 
 int main(int argc, char** argv) {
+    // The bench's templates and settings go to an account of its own.
+    QTemporaryDir home(QDir::tempPath() + str("/lumisk-bench-XXXXXX"));
+    if (!home.isValid() || !useHomeFolder(home.path()))
+        return 2;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // No queue of this machine is reached: the panel's answer prints to a file.
     qputenv("CUPS_SERVER", "/nonexistent/lumisk-bench.sock");
@@ -177,6 +193,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    gSetup.reset();
     if (gImageSeconds > 0 && gPrintSeconds > 0) {
         std::printf("\n%d Letter pages of 12 MP photos, %d dpi bitmap limit\n", kPageCount, kDpi);
         std::printf("rendered to images: %.3f s per page\n", gImageSeconds / kPageCount);
@@ -185,5 +202,6 @@ int main(int argc, char** argv) {
         std::printf("longest main-thread stall while printing: %lld ms (target 50)\n",
                     static_cast<long long>(gLongestStallMs));
     }
+    std::fflush(stdout);
     return 0;
 }
