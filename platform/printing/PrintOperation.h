@@ -52,7 +52,7 @@ public:
     const PrintInfo& printInfo() const { return _printInfo; }
     bool showsPrintPanel() const { return _showsPrintPanel; }
     void setShowsPrintPanel(bool shows) { _showsPrintPanel = shows; }
-    // The print and progress panels together, as one flag.
+    // Whether the run shows its panels; the print panel is the only one here.
     bool showsPanels() const { return _showsPrintPanel; }
     void setShowsPanels(bool shows) { _showsPrintPanel = shows; }
     JobStyle jobStyleHint() const { return _jobStyle; }
