@@ -199,7 +199,12 @@ void VQFileCatalog::cleanCachedEntries() {
         int64_t dataSize;
         QDateTime accessDate;
     };
-    std::lock_guard lock(_theLock);
+    // Another thread decoding a full-size picture (a print run) holds the lock
+    // for a while: the pass waits for the next tick rather than stall the main
+    // thread meanwhile.
+    std::unique_lock lock(_theLock, std::try_to_lock);
+    if (!lock.owns_lock())
+        return;
     const QString imageKey = key(kEntryImageKey);
     const QString accessKey = key(kEntryImageAccessKey);
     std::vector<EvictionRecord> records;

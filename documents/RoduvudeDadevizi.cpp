@@ -207,6 +207,29 @@ void RoduvudeDadevizi::enqueueNotice(const char* name) {
 
 // Layout ---------------------------------------------------------------------------
 
+void RoduvudeDadevizi::setPrintMirrorImage(bool mirror) {
+    setWithUndo(_printMirrorImage, mirror, &RoduvudeDadevizi::setPrintMirrorImage,
+                kPrintSettingAction);
+}
+
+void RoduvudeDadevizi::setPrintSkipEmptyPrintAreas(bool skip) {
+    setWithUndo(_printSkipEmptyPrintAreas, skip, &RoduvudeDadevizi::setPrintSkipEmptyPrintAreas,
+                kPrintSettingAction);
+}
+
+void RoduvudeDadevizi::setPrintLimitEnabled(bool enabled) {
+    setWithUndo(_printLimitEnabled, enabled, &RoduvudeDadevizi::setPrintLimitEnabled,
+                kPrintSettingAction);
+}
+
+void RoduvudeDadevizi::setPrintLimitType(int type) {
+    setWithUndo(_printLimitType, type, &RoduvudeDadevizi::setPrintLimitType, kPrintSettingAction);
+}
+
+void RoduvudeDadevizi::setPrintLimitDPI(int dpi) {
+    setWithUndo(_printLimitDPI, dpi, &RoduvudeDadevizi::setPrintLimitDPI, kPrintSettingAction);
+}
+
 std::shared_ptr<TemplateMapper> RoduvudeDadevizi::templateMapper() {
     if (!_mapper) {
         const TemplateHandleRef master =
@@ -417,29 +440,6 @@ void RoduvudeDadevizi::setPtdResolution(int resolution) {
 
 void RoduvudeDadevizi::setPtdMirrorImage(bool mirror) {
     setWithUndo(_ptdMirrorImage, mirror, &RoduvudeDadevizi::setPtdMirrorImage, kPtdSettingAction);
-}
-
-void RoduvudeDadevizi::setPrintMirrorImage(bool mirror) {
-    setWithUndo(_printMirrorImage, mirror, &RoduvudeDadevizi::setPrintMirrorImage,
-                kPrintSettingAction);
-}
-
-void RoduvudeDadevizi::setPrintSkipEmptyPrintAreas(bool skip) {
-    setWithUndo(_printSkipEmptyPrintAreas, skip, &RoduvudeDadevizi::setPrintSkipEmptyPrintAreas,
-                kPrintSettingAction);
-}
-
-void RoduvudeDadevizi::setPrintLimitEnabled(bool enabled) {
-    setWithUndo(_printLimitEnabled, enabled, &RoduvudeDadevizi::setPrintLimitEnabled,
-                kPrintSettingAction);
-}
-
-void RoduvudeDadevizi::setPrintLimitType(int type) {
-    setWithUndo(_printLimitType, type, &RoduvudeDadevizi::setPrintLimitType, kPrintSettingAction);
-}
-
-void RoduvudeDadevizi::setPrintLimitDPI(int dpi) {
-    setWithUndo(_printLimitDPI, dpi, &RoduvudeDadevizi::setPrintLimitDPI, kPrintSettingAction);
 }
 
 // Saving ---------------------------------------------------------------------------
@@ -743,4 +743,21 @@ bool RoduvudeDadevizi::loadDataOfType(const QByteArray& data, const QString& typ
         return false;
     takeFileContents(*contents);
     return true;
+}
+
+void RoduvudeDadevizi::doPrint(const QVariantMap& arguments) {
+    ZaroziveZodiroVirizidivi* controller = nullptr;
+    for (WindowController* candidate : windowControllers())
+        if ((controller = qobject_cast<ZaroziveZodiroVirizidivi*>(candidate)))
+            break;
+    if (!controller)
+        return;
+    const auto value = [&](const char* key, const QVariant& fallback) {
+        const QVariant given = arguments.value(QString::fromLatin1(key));
+        return given.isValid() && !given.isNull() ? given : fallback;
+    };
+    controller->switchView(ZaroziveZodiroVirizidivi::LayoutPanel);
+    controller->printWithResolution(
+        value("Resolution", 0).toInt(), value("Scope", 0).toInt(), value("Mirror", false).toBool(),
+        value("Skip Empty", false).toBool(), value("Interaction", true).toBool());
 }

@@ -170,7 +170,9 @@ public:
     bool ptdMirrorImage() const { return _ptdMirrorImage; }
     void setPtdMirrorImage(bool mirror);
 
-    // Printing, undoable "PRINT_SETTING".
+    // Print: mirroring, skipping empty print areas and the resolution limit
+    // (on, its kind and its dots per inch), from the stored settings at first;
+    // each setter is undoable ("PRINT_SETTING") and ignores an unchanged value.
     bool printMirrorImage() const { return _printMirrorImage; }
     void setPrintMirrorImage(bool mirror);
     bool printSkipEmptyPrintAreas() const { return _printSkipEmptyPrintAreas; }
@@ -181,6 +183,11 @@ public:
     void setPrintLimitType(int type);
     int printLimitDPI() const { return _printLimitDPI; }
     void setPrintLimitDPI(int dpi);
+
+    // The scripted print: "Resolution" (0 when missing), "Scope" (0), "Mirror"
+    // (no), "Skip Empty" (no) and "Interaction" (yes when missing), printed by
+    // the document's catalog window after it shows the layout.
+    void doPrint(const QVariantMap& arguments);
 
 protected:
     // A save that succeeded takes the application's enhancement defaults again,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "documents/PrintOptionsController.h"
+#include "documents/TextEditorWindowController.h"
 #include "platform/documents/WindowController.h"
 #include "platform/ui/ProgressSheet.h"
 
@@ -10,21 +12,35 @@
 #include <memory>
 #include <optional>
 
+class ColorProfileHandle;
 class Exporter;
+class PrintOperation;
+class TemplateMapper;
+class TemplateView;
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QPushButton;
 class RoduvudeDadevizi;
 
-// The window of a catalog document, as far as print to disk needs it: the folder
-// sheet with its accessory controls, and the batch that writes every print area
-// of every page holding a photo as a numbered image file.
+// The window of a catalog document, as far as its output commands need it.
 //
+// Print to disk: the folder sheet with its accessory controls, and the batch that
+// writes every print area of every page holding a photo as a numbered image file.
 // The running number is kept in ".ptdCounter" in the user's folder, shared by all
 // documents; it only grows and is saved after every file, so a batch that stops
 // part way never hands a number out twice.
-class ZaroziveZodiroVirizidivi : public WindowController {
+//
+// Print: a private view over a copy of the document's layout is printed, so that
+// what is tried in the print panel leaves the window alone. An interactive run may
+// draw its pages on a worker thread; the document, its catalog and the window are
+// changed only before the run starts and in its end, on the main thread. The run's
+// fields are one set per window, so a second print while one runs only beeps.
+//
+// The layout sheets: print options (arrangement and scaling, through a working
+// copy that the document takes at the sheet's end) and the text editor.
+class ZaroziveZodiroVirizidivi : public WindowController, public PrintOptionsCaller {
     Q_OBJECT
 
 public:
@@ -78,7 +94,77 @@ public:
     QPushButton* ptdMakeDefaultButton() const { return _ptdMakeDefaultButtonPanther; }
     ProgressSheet* progressPanel() const { return _progressPanel; }
 
+    // Panels of the window, by tag.
+    enum DocumentPanel { PhotographPanel = 0, LayoutPanel = 1 };
+    void switchView(int tag);
+    int currentViewTag() const { return _currentViewTag; }
+
+    // The entries to lay out: in book arrangement every entry placed on a page,
+    // otherwise the marked ones; empty for none.
+    QList<int> getMarked() const;
+
+    // The window's working copy of the two layout modes, for the options sheet.
+    int getPrintArrangementMode() const override { return _printArrangementMode; }
+    void setPrintArrangementMode(int mode) override { _printArrangementMode = mode; }
+    int getPrintScalingMode() const override { return _printScalingMode; }
+    void setPrintScalingMode(int mode) override { _printScalingMode = mode; }
+
+    // The print options sheet; its end stores the working copy in the document,
+    // whatever the return code.
+    void layoutOptions();
+    void printOptionsDidEnd(int returnCode);
+    PrintOptionsController* printOptionsSheet() const { return _printOptions; }
+    // The text editor sheet over the document's layout.
+    void editText();
+    TextEditorWindowController* textEditorSheet() const { return _textEditor; }
+
+    // The Print command: the layout panel, then the print panel.
+    void printDocument();
+    void printShowingPrintPanel(bool showPanels);
+    // The scripted print: a positive resolution limits the output (by type: 0
+    // the photos, else the pages as bitmaps), anything else prints without a
+    // limit. Runs at once on this thread; nothing is stored in the document.
+    void printWithResolution(int resolution, int scope, bool mirrored, bool skipEmptyPrintAreas,
+                             bool interaction);
+    void printOperationDidRun(PrintOperation& operation, bool success);
+    void printAccessoryChanged(QObject* sender);
+    void assertResolutionLimits();
+    void buildColorProfileMenu();
+    void updatePrintAccessoryState();
+    void selectColorProfile(int tag);
+
+    // The running print, null between runs.
+    TemplateView* printedTemplateView() const { return _printedTemplateView.get(); }
+    TemplateMapper* printingMapper() const { return _printingMapper.get(); }
+    PrintOperation* printOperation() const { return _printOperation.get(); }
+    bool printMirrorImage() const { return _printMirrorImage; }
+    bool printSkipEmptyPrintAreas() const { return _printSkipEmptyPrintAreas; }
+    bool printLimitEnabled() const { return _printLimitEnabled; }
+    int printLimitType() const { return _printLimitType; }
+    int printLimitDPI() const { return _printLimitDPI; }
+
+    QWidget* printAccessoryView() const { return _printAccessoryView.get(); }
+    QCheckBox* printLimitEnabledSwitch() const { return _printLimitEnabledSwitch; }
+    QComboBox* printLimitTypePopUp() const { return _printLimitTypePopUp; }
+    QLabel* printLimitResLabel() const { return _printLimitResLabel; }
+    QComboBox* printLimitResPopUp() const { return _printLimitResPopUp; }
+    QCheckBox* printProfileEnabledSwitch() const { return _printProfileEnabledSwitch; }
+    QComboBox* printProfilePopUp() const { return _printProfilePopUp; }
+    QCheckBox* printExternalMatchingSwitch() const { return _printExternalMatchingSwitch; }
+    QCheckBox* printSkipEmptyPrintAreasSwitch() const { return _printSkipEmptyPrintAreasSwitch; }
+    QCheckBox* printMirrorImageSwitch() const { return _printMirrorImageSwitch; }
+    QPushButton* printMakeDefaultButton() const { return _printMakeDefaultButton; }
+
 private:
+    void makePrintAccessoryView();
+    // The run's private view over the master's page; false when there is none.
+    bool makePrintedTemplateView();
+    // Steps shared by both prints once the fields are loaded.
+    void preparePrintingMapperAndView();
+    void endPrintRun();
+    // The output profile of the selected profile item; null for the fixed items.
+    std::shared_ptr<ColorProfileHandle> selectedMenuProfile() const;
+
     void makeAccessoryView();
     void selectResolutionItem(int resolution);
     // Shows the message and handles waiting input; whether Cancel was asked for.
@@ -97,4 +183,33 @@ private:
     QComboBox* _ptdResolutionPopupPanther = nullptr;
     QCheckBox* _ptdMirrorEnabledSwitchPanther = nullptr;
     QPushButton* _ptdMakeDefaultButtonPanther = nullptr;
+
+    int _currentViewTag = PhotographPanel;
+    int _printArrangementMode = 0;
+    int _printScalingMode = 0;
+    QPointer<PrintOptionsController> _printOptions;
+    QPointer<TextEditorWindowController> _textEditor;
+
+    std::unique_ptr<TemplateView> _printedTemplateView;
+    std::shared_ptr<TemplateMapper> _printingMapper;
+    std::unique_ptr<PrintOperation> _printOperation;
+    bool _resolutionDeliveryFlag = true;
+    bool _printMirrorImage = false;
+    bool _printSkipEmptyPrintAreas = false;
+    bool _printLimitEnabled = false;
+    int _printLimitType = 0;
+    int _printLimitDPI = 0;
+    // The profiles of the pop-up's items from index 4 on, in item order.
+    QList<std::shared_ptr<ColorProfileHandle>> _menuProfiles;
+    std::unique_ptr<QWidget> _printAccessoryView;
+    QCheckBox* _printLimitEnabledSwitch = nullptr;
+    QComboBox* _printLimitTypePopUp = nullptr;
+    QLabel* _printLimitResLabel = nullptr;
+    QComboBox* _printLimitResPopUp = nullptr;
+    QCheckBox* _printProfileEnabledSwitch = nullptr;
+    QComboBox* _printProfilePopUp = nullptr;
+    QCheckBox* _printExternalMatchingSwitch = nullptr;
+    QCheckBox* _printSkipEmptyPrintAreasSwitch = nullptr;
+    QCheckBox* _printMirrorImageSwitch = nullptr;
+    QPushButton* _printMakeDefaultButton = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "platform/archiving/Archiver.h"
 #include "platform/archiving/ClassRegistry.h"
 #include "platform/archiving/Unarchiver.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/imaging/ColorMatching.h"
 
 #include <QtDebug>
@@ -140,4 +141,36 @@ bool ColorProfileHandle::initWithCoder(Unarchiver& coder) {
 void ColorProfileHandle::registerArchivableClass() {
     ClassRegistry::shared().registerClass<ColorProfileHandle>(
         QString::fromLatin1(kArchiveClassName));
+}
+
+QList<std::shared_ptr<ColorProfileHandle>>
+ColorProfileHandle::activeProfiles(UserDefaults& defaults) {
+    registerArchivableClass();
+    QList<std::shared_ptr<ColorProfileHandle>> profiles;
+    const QByteArray data = defaults.dataForKey(QString::fromLatin1(kPrefActiveProfilesKey));
+    if (data.isNull())
+        return profiles;
+    QString error;
+    const QVariant list = Unarchiver::unarchiveObject(data, &error);
+    if (!error.isEmpty())
+        qWarning("The active profile list can't be read: %s", qPrintable(error));
+    for (const QVariant& item : list.toList())
+        if (auto handle = objectFromVariantAs<ColorProfileHandle>(item))
+            profiles.append(std::move(handle));
+    return profiles;
+}
+
+void ColorProfileHandle::setActiveProfiles(
+    const QList<std::shared_ptr<ColorProfileHandle>>& profiles, UserDefaults& defaults) {
+    registerArchivableClass();
+    QVariantList list;
+    for (const std::shared_ptr<ColorProfileHandle>& handle : profiles)
+        list.append(variantFromObject(handle));
+    QString error;
+    const QByteArray data = Archiver::archivedData(QVariant(list), &error);
+    if (data.isNull()) {
+        qWarning("The active profile list can't be archived: %s", qPrintable(error));
+        return;
+    }
+    defaults.setObjectForKey(data, QString::fromLatin1(kPrefActiveProfilesKey));
 }

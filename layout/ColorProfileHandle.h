@@ -17,6 +17,11 @@
 // Threads: the layout's copies that print threads draw with share their handle
 // with the window's layout, so opening and the kept name are guarded; the open
 // profile is kept as bytes that never change once read.
+class UserDefaults;
+
+// User default of the user's list of output profiles, an archived array of handles.
+inline constexpr char kPrefActiveProfilesKey[] = "prefActiveProfilesKey";
+
 class ColorProfileHandle : public Archivable {
 public:
     static constexpr char kArchiveClassName[] = "ColorProfileHandle";
@@ -66,6 +71,12 @@ public:
 
     // Makes the class known to the unarchiver; harmless when repeated.
     static void registerArchivableClass();
+
+    // The user's output profiles in their stored order; none when the list is
+    // absent, and what could be read of a damaged one (with a warning).
+    static QList<std::shared_ptr<ColorProfileHandle>> activeProfiles(UserDefaults& defaults);
+    static void setActiveProfiles(const QList<std::shared_ptr<ColorProfileHandle>>& profiles,
+                                  UserDefaults& defaults);
 
 private:
     QString _pathToICCProfile;

@@ -25,6 +25,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <cmath>
@@ -360,7 +361,10 @@ void TemplateView::templateMapperPageChanged(const Notification& notification) {
     if (!notification.object() || notification.object() != _myRenderer.imageSource())
         return;
     _myRenderer.recache();
-    update();
+    // A print run may turn the pages on its drawing thread; widgets are the
+    // main thread's.
+    if (QThread::currentThread() == thread())
+        update();
 }
 
 void TemplateView::templateMapperMasterChanged(const Notification& notification) {

@@ -162,33 +162,11 @@ void AppDelegate::initPreferences() {
 }
 
 QList<std::shared_ptr<ColorProfileHandle>> AppDelegate::activeProfiles() {
-    ColorProfileHandle::registerArchivableClass();
-    QList<std::shared_ptr<ColorProfileHandle>> profiles;
-    const QByteArray data = _defaults.dataForKey(QString::fromLatin1(kActiveProfilesKey));
-    if (data.isNull())
-        return profiles;
-    QString error;
-    const QVariant list = Unarchiver::unarchiveObject(data, &error);
-    if (!error.isEmpty())
-        qWarning("The active profile list can't be read: %s", qPrintable(error));
-    for (const QVariant& item : list.toList())
-        if (auto handle = objectFromVariantAs<ColorProfileHandle>(item))
-            profiles.append(std::move(handle));
-    return profiles;
+    return ColorProfileHandle::activeProfiles(_defaults);
 }
 
 void AppDelegate::setActiveProfiles(const QList<std::shared_ptr<ColorProfileHandle>>& profiles) {
-    ColorProfileHandle::registerArchivableClass();
-    QVariantList list;
-    for (const std::shared_ptr<ColorProfileHandle>& handle : profiles)
-        list.append(variantFromObject(handle));
-    QString error;
-    const QByteArray data = Archiver::archivedData(QVariant(list), &error);
-    if (data.isNull()) {
-        qWarning("The active profile list can't be archived: %s", qPrintable(error));
-        return;
-    }
-    _defaults.setObjectForKey(data, QString::fromLatin1(kActiveProfilesKey));
+    ColorProfileHandle::setActiveProfiles(profiles, _defaults);
 }
 
 // System.

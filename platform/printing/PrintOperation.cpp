@@ -3,6 +3,7 @@
 #include "platform/documents/View.h"
 #include "platform/graphics/AffineTransform.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/ui/ModalAlert.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -35,7 +36,11 @@ struct RunningScope {
 PrintOperation::PrintOperation(View* view, const PrintInfo& printInfo)
     : _view(view), _printInfo(printInfo) {}
 
-PrintOperation::~PrintOperation() = default;
+PrintOperation::~PrintOperation() {
+    *_alive = false;
+    if (_worker)
+        _worker->wait();
+}
 
 PrintOperation* PrintOperation::currentOperation() {
     return tRunning.empty() ? nullptr : tRunning.back();
@@ -47,21 +52,35 @@ PrintOperation::PanelResponder PrintOperation::setPanelResponder(PanelResponder 
     return previous;
 }
 
-bool PrintOperation::runOperation() {
+std::unique_ptr<QPrinter> PrintOperation::preparePrinter() {
+    _failure.clear();
     if (!_view)
-        return false;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(_printInfo.toPageLayout());
-    printer.setFullPage(true);
+        return nullptr;
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setPageLayout(_printInfo.toPageLayout());
+    printer->setFullPage(true);
+    if (_jobStyle == JobStyle::Photo)
+        printer->setColorMode(QPrinter::Color);
     if (!_pdfPath.isEmpty()) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(_pdfPath);
-    } else if (_showsPrintPanel && !runPanel(printer)) {
-        return false;
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(_pdfPath);
+    } else if (_showsPrintPanel && !runPanel(*printer)) {
+        return nullptr;
     }
-    const RunningScope running(this);
-    const bool printed = printPages(printer);
-    _currentPage = 0;
+    return printer;
+}
+
+bool PrintOperation::runOperation() {
+    _running = true;
+    bool printed = false;
+    if (std::unique_ptr<QPrinter> printer = preparePrinter()) {
+        const RunningScope running(this);
+        printed = printPages(*printer);
+        _currentPage = 0;
+    }
+    if (!printed)
+        reportFailure();
+    _running = false;
     return printed;
 }
 
@@ -70,10 +89,17 @@ bool PrintOperation::runPanel(QPrinter& printer) {
         return responder(*this, printer);
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return true;
-    QPrintDialog dialog(&printer, _view->window());
+    QPrintDialog dialog(&printer, _panelWindow ? _panelWindow.data() : _view->window());
+    if (_jobStyle == JobStyle::Photo) {
+        dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, false);
+        dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    }
     if (_accessoryView)
         dialog.setOptionTabs({_accessoryView.data()});
-    const bool accepted = dialog.exec() == QDialog::Accepted;
+    const bool accepted = ModalAlert::runDialog(dialog) == QDialog::Accepted;
     // The panel gave the accessory a parent of its own: its owner keeps it.
     if (_accessoryView)
         _accessoryView->setParent(nullptr);
@@ -91,16 +117,23 @@ bool PrintOperation::printPages(QPrinter& printer) {
         first = std::max(first, printer.fromPage());
         last = std::min(last, printer.toPage() > 0 ? printer.toPage() : last);
     }
-    if (first > last)
+    if (first > last) {
+        _failure = QObject::tr("None of the chosen pages is in the document.");
         return false;
+    }
 
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&printer)) {
+        _failure = QObject::tr("The printer could not be started.");
         return false;
+    }
     const double deviceUnitsPerPoint = printer.resolution() / kPointsPerInch;
+    bool pagesStarted = true;
     for (int page = first; page <= last; ++page) {
-        if (page != first && !printer.newPage())
+        if (page != first && !printer.newPage()) {
+            pagesStarted = false;
             break;
+        }
         _currentPage = page;
         const Rect rect = _view->rectForPage(page);
         if (rect.isEmpty())
@@ -118,15 +151,65 @@ bool PrintOperation::printPages(QPrinter& printer) {
         _view->displayRectInContext(rect, context);
         painter.restore();
     }
-    return painter.end();
+    const bool ended = painter.end();
+    if (!pagesStarted || !ended || printer.printerState() == QPrinter::Error ||
+        printer.printerState() == QPrinter::Aborted) {
+        _failure = QObject::tr("The printer reported an error.");
+        return false;
+    }
+    return true;
+}
+
+void PrintOperation::reportFailure() {
+    if (_failure.isEmpty())
+        return;
+    ModalAlert::Request alert(QObject::tr("The document could not be printed."), _failure);
+    alert.style = ModalAlert::Style::Critical;
+    ModalAlert::run(alert);
 }
 
 void PrintOperation::runOperationModalForWindow(QWidget* window,
                                                 std::function<void(PrintOperation&, bool)> done) {
+    _running = true;
+    _panelWindow = window;
     QObject* context = window ? static_cast<QObject*>(window) : QCoreApplication::instance();
-    QTimer::singleShot(0, context, [this, done = std::move(done)] {
-        const bool printed = runOperation();
-        if (done)
-            done(*this, printed);
+    QTimer::singleShot(0, context, [this, done = std::move(done)]() mutable {
+        if (!_canSpawnSeparateThread) {
+            const bool printed = runOperation();
+            _running = false;
+            if (done)
+                done(*this, printed);
+            return;
+        }
+        std::shared_ptr<QPrinter> printer = preparePrinter();
+        if (!printer) {
+            _running = false;
+            if (done)
+                done(*this, false);
+            return;
+        }
+        auto printed = std::make_shared<bool>(false);
+        QThread* worker = QThread::create([this, printer, printed] {
+            const RunningScope running(this);
+            *printed = printPages(*printer);
+            _currentPage = 0;
+        });
+        // The end runs on the main thread once the worker has finished, even
+        // when the window went away meanwhile.
+        _worker = worker;
+        QObject::connect(worker, &QThread::finished, QCoreApplication::instance(),
+                         [this, alive = _alive, worker, printer, printed, done = std::move(done)] {
+                             worker->wait();
+                             worker->deleteLater();
+                             if (!*alive)
+                                 return;
+                             _worker = nullptr;
+                             if (!*printed)
+                                 reportFailure();
+                             _running = false;
+                             if (done)
+                                 done(*this, *printed);
+                         });
+        worker->start();
     });
 }

@@ -1,5 +1,6 @@
 #include "documents/RoduvudeDadevizi.h"
 #include "catalog/VQFileCatalog.h"
+#include "platform/foundation/PreferenceIndex.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
 #include "support/TestHome.h"
@@ -85,4 +86,44 @@ TEST_F(RoduvudeDadeviziTest, NewEntriesTakeTheDocumentsDefaults) {
     EXPECT_EQ(record->value(QString::fromLatin1(kEntrySaturationKey)), QVariant(1.75f));
     EXPECT_EQ(record->value(QString::fromLatin1(kEntrySharpnessKey)), QVariant(0));
     QCoreApplication::processEvents();
+}
+
+TEST_F(RoduvudeDadeviziTest, PrintSettingsStartFromTheStoredOnesAndAreUndoable) {
+    host.settings[PrefPrintMirroredEnabled] = true;
+    host.settings[PrefPrintSkipEmptyPrintAreasEnabled] = true;
+    host.settings[PrefPrintLimitEnabled] = true;
+    host.settings[PrefPrintLimitType] = 1;
+    host.settings[PrefPrintLimitResolution] = 300;
+    RoduvudeDadevizi fresh;
+    EXPECT_TRUE(fresh.printMirrorImage());
+    EXPECT_TRUE(fresh.printSkipEmptyPrintAreas());
+    EXPECT_TRUE(fresh.printLimitEnabled());
+    EXPECT_EQ(fresh.printLimitType(), 1);
+    EXPECT_EQ(fresh.printLimitDPI(), 300);
+
+    UndoManager& undo = *fresh.undoManager();
+    undo.setGroupsByEvent(false);
+    undo.beginUndoGrouping();
+    fresh.setPrintMirrorImage(false);
+    fresh.setPrintSkipEmptyPrintAreas(false);
+    fresh.setPrintLimitEnabled(false);
+    fresh.setPrintLimitType(0);
+    fresh.setPrintLimitDPI(150);
+    undo.endUndoGrouping();
+    EXPECT_EQ(undo.undoActionName(), QStringLiteral("Print Settings"));
+    EXPECT_EQ(fresh.changeCount(), 1);
+    // Unchanged values register nothing.
+    undo.beginUndoGrouping();
+    fresh.setPrintLimitDPI(150);
+    fresh.setPrintMirrorImage(false);
+    undo.endUndoGrouping();
+    EXPECT_EQ(fresh.changeCount(), 1);
+
+    ASSERT_TRUE(undo.undo());
+    EXPECT_TRUE(fresh.printMirrorImage());
+    EXPECT_TRUE(fresh.printSkipEmptyPrintAreas());
+    EXPECT_TRUE(fresh.printLimitEnabled());
+    EXPECT_EQ(fresh.printLimitType(), 1);
+    EXPECT_EQ(fresh.printLimitDPI(), 300);
+    EXPECT_EQ(fresh.changeCount(), 0);
 }

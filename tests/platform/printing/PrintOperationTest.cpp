@@ -1,12 +1,16 @@
 #include "platform/printing/PrintOperation.h"
 #include "platform/documents/View.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/ui/ModalAlert.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QImage>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -194,6 +198,107 @@ TEST(PrintOperationTest, RunningForAWindowEndsThroughTheEventLoop) {
     EXPECT_EQ(ended, 1);
     EXPECT_TRUE(result);
     EXPECT_EQ(view.asked.size(), 3);
+}
+
+// Turns the event loop until the condition holds (at most 30 s).
+template <class Condition> void waitUntil(Condition condition) {
+    QDeadlineTimer deadline(30000);
+    while (!condition() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+}
+
+TEST(PrintOperationTest, ThePanelShowsTheAccessoryAsAnOptionTabThroughTheDialogSeam) {
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath(str("tab.pdf"));
+    PagedView view;
+    QWidget accessory;
+    auto* option = new QCheckBox(str("Option"), &accessory);
+    PrintOperation operation(&view, letterWithoutMargins());
+    operation.setAccessoryView(&accessory);
+    operation.setJobStyleHint(PrintOperation::JobStyle::Photo);
+    int shown = 0;
+    ModalAlert::ScopedDialogResponder responder([&](QDialog& dialog) {
+        auto* panel = qobject_cast<QPrintDialog*>(&dialog);
+        EXPECT_TRUE(panel);
+        if (!panel)
+            return int(QDialog::Rejected);
+        ++shown;
+        // The accessory is inside the panel, where the user works it.
+        EXPECT_EQ(option->window(), panel->window());
+        option->click();
+        // The photo job's short panel.
+        EXPECT_FALSE(panel->testOption(QAbstractPrintDialog::PrintPageRange));
+        EXPECT_FALSE(panel->testOption(QAbstractPrintDialog::PrintToFile));
+        EXPECT_EQ(panel->printer()->colorMode(), QPrinter::Color);
+        panel->printer()->setOutputFileName(pdf);
+        return int(QDialog::Accepted);
+    });
+    EXPECT_TRUE(operation.runOperation());
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(option->isChecked());
+    // Given back to its owner.
+    EXPECT_EQ(option->parentWidget(), &accessory);
+    EXPECT_EQ(accessory.parentWidget(), nullptr);
+    EXPECT_EQ(pdfPages(pdf, folder).size(), 3);
+}
+
+TEST(PrintOperationTest, ASeparateThreadDrawsThePagesAndTheEndComesOnTheMainThread) {
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath(str("worker.pdf"));
+    PagedView view;
+    PrintOperation operation(&view, letterWithoutMargins());
+    operation.setPDFOutputPath(pdf);
+    operation.setCanSpawnSeparateThread(true);
+    int ended = 0;
+    QThread* endThread = nullptr;
+    operation.runOperationModalForWindow(&view, [&](PrintOperation&, bool printed) {
+        ++ended;
+        endThread = QThread::currentThread();
+        EXPECT_TRUE(printed);
+    });
+    EXPECT_TRUE(operation.isRunning());
+    waitUntil([&] { return ended != 0; });
+    ASSERT_EQ(ended, 1);
+    EXPECT_FALSE(operation.isRunning());
+    EXPECT_EQ(endThread, QThread::currentThread());
+    ASSERT_EQ(view.threads.size(), 3);
+    for (QThread* thread : std::as_const(view.threads))
+        EXPECT_NE(thread, QThread::currentThread());
+    EXPECT_EQ(view.currentPages, (QList<int>{1, 2, 3}));
+    EXPECT_EQ(pdfPages(pdf, folder).size(), 3);
+}
+
+TEST(PrintOperationTest, AFailureIsShownAndACancelIsNot) {
+    QTemporaryDir folder;
+    PagedView view;
+    QStringList alerts;
+    ModalAlert::ScopedResponder responder([&](const ModalAlert::Request& request) {
+        alerts << request.title;
+        return int(ModalAlert::DefaultReturn);
+    });
+    for (bool threaded : {false, true}) {
+        SCOPED_TRACE(threaded);
+        alerts.clear();
+        PrintOperation operation(&view, letterWithoutMargins());
+        // A file in a folder that does not exist: the printer cannot begin.
+        operation.setPDFOutputPath(folder.filePath(str("missing/out.pdf")));
+        operation.setCanSpawnSeparateThread(threaded);
+        int ended = 0;
+        bool result = true;
+        operation.runOperationModalForWindow(nullptr, [&](PrintOperation&, bool printed) {
+            ++ended;
+            result = printed;
+        });
+        waitUntil([&] { return ended != 0; });
+        ASSERT_EQ(ended, 1);
+        EXPECT_FALSE(result);
+        EXPECT_EQ(alerts.size(), 1);
+    }
+    alerts.clear();
+    PrintOperation cancelled(&view, letterWithoutMargins());
+    ModalAlert::ScopedDialogResponder no([](QDialog&) { return int(QDialog::Rejected); });
+    EXPECT_FALSE(cancelled.runOperation());
+    EXPECT_TRUE(alerts.isEmpty());
 }
 
 } // namespace
