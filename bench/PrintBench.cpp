@@ -8,17 +8,15 @@
 #include "catalog/VQFileCatalog.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
-#include "framework/model/TMPhotoObject.h"
-#include "framework/model/TemplateDocument.h"
 #include "layout/TemplateMapper.h"
 #include "layout/TemplateRenderer.h"
-#include "library/NewTemplateManager.h"
 #include "platform/foundation/PreferenceIndex.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/printing/PrintInfo.h"
 #include "platform/printing/PrintOperation.h"
 #include "platform/ui/ModalAlert.h"
+#include "support/LetterLayout.h"
 #include "support/SyntheticPhotos.h"
 #include "support/TestHome.h"
 #include "support/TestHost.h"
@@ -57,36 +55,14 @@ struct Setup {
         host.settings[PrefLayoutArrangementMode] = int(LayoutModeSequential);
         host.settings[PrefLayoutScaleMode] = 0;
         host.settings[PrefImportProfiles] = false;
-        TemplateDocument page;
-        page.setDocumentID(str("letter-one-cell"));
-        PrintInfo info;
-        info.setPaperName(str("Letter"));
-        info.setPaperSize(kLetter);
-        page.setPrintInfo(info);
-        page.addObject(TMPhotoObject::newTemplateObjectWithOriginSize({0, 0}, kLetter));
-        NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
-        QDir().mkpath(library->templatesFolderPath());
-        const QString file =
-            QDir(library->templatesFolderPath()).filePath(str("letter-cell.vyxTemplate"));
-        if (!page.writeToFileOfType(file, str(kTemplateDocumentType)))
-            std::abort();
-        library->scanForChanges();
-        document = std::make_unique<RoduvudeDadevizi>();
-        for (const QString& path : paths) {
-            document->fileCatalog().addFileEntry(path);
-            document->fileCatalog().setMarkerAtIndexTo(document->fileCatalog().fileCount() - 1,
-                                                       true);
-        }
-        document->setTemplateMapper(std::make_shared<TemplateMapper>(
-            library->templateWithID(str("letter-one-cell")), document->sharedFileCatalog()));
+        installLetterTemplate(str("letter-one-cell"), false);
+        document = letterLayoutOfPhotos(paths, str("letter-one-cell"));
         controller = new ZaroziveZodiroVirizidivi;
         document->addWindowController(controller);
         document->undoManager()->disableUndoRegistration();
         document->setPrintLimitEnabled(true);
         document->setPrintLimitType(1);
         document->setPrintLimitDPI(kDpi);
-        if (document->templateMapper()->pageCount() != kPageCount)
-            std::abort();
     }
 };
 

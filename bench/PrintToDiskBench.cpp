@@ -9,19 +9,16 @@
 #include "catalog/VQFileCatalog.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
-#include "framework/model/TMPhotoObject.h"
-#include "framework/model/TMPrintAreaObject.h"
-#include "framework/model/TemplateDocument.h"
 #include "layout/Exporter.h"
 #include "layout/TemplateMapper.h"
 #include "layout/TemplateRenderer.h"
-#include "library/NewTemplateManager.h"
 #include "platform/documents/View.h"
 #include "platform/foundation/PreferenceIndex.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/imaging/GraphicsExporter.h"
 #include "platform/printing/PrintInfo.h"
 #include "platform/printing/PrintOperation.h"
+#include "support/LetterLayout.h"
 #include "support/SyntheticPhotos.h"
 #include "support/TestHost.h"
 
@@ -58,33 +55,10 @@ struct Setup {
         host.settings[PrefLayoutScaleMode] = 0;
         // No profile, thumbnail or metadata: the floor writes pixels only.
         UserDefaults::standardUserDefaults().removeObjectForKey(str(kExportDefaultConfigKey));
-        TemplateDocument page;
-        page.setDocumentID(str("letter-one-area"));
-        PrintInfo info;
-        info.setPaperName(str("Letter"));
-        info.setPaperSize(kLetter);
-        page.setPrintInfo(info);
-        page.addObject(TMPhotoObject::newTemplateObjectWithOriginSize({0, 0}, kLetter));
-        page.addObject(TMPrintAreaObject::newTemplateObjectWithOriginSize({0, 0}, kLetter));
-        NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
-        QDir().mkpath(library->templatesFolderPath());
-        const QString file =
-            QDir(library->templatesFolderPath()).filePath(str("letter.vyxTemplate"));
-        if (!page.writeToFileOfType(file, str(kTemplateDocumentType)))
-            std::abort();
-        library->scanForChanges();
-        document = std::make_unique<RoduvudeDadevizi>();
-        for (const QString& path : paths) {
-            document->fileCatalog().addFileEntry(path);
-            document->fileCatalog().setMarkerAtIndexTo(document->fileCatalog().fileCount() - 1,
-                                                       true);
-        }
-        document->setTemplateMapper(std::make_shared<TemplateMapper>(
-            library->templateWithID(str("letter-one-area")), document->sharedFileCatalog()));
+        installLetterTemplate(str("letter-one-area"), true);
+        document = letterLayoutOfPhotos(paths, str("letter-one-area"));
         controller = new ZaroziveZodiroVirizidivi;
         controller->setDocument(document.get());
-        if (document->templateMapper()->pageCount() != kPageCount)
-            std::abort();
     }
 };
 

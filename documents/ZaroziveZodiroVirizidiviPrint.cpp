@@ -426,10 +426,7 @@ void ZaroziveZodiroVirizidivi::printShowingPrintPanel(bool showPanels) {
     if (getMarked().isEmpty())
         return;
     PrintInfo info = doc->printInfo();
-    info.setLeftMargin(0);
-    info.setRightMargin(0);
-    info.setTopMargin(0);
-    info.setBottomMargin(0);
+    info.clearMargins();
     doc->setPrintInfo(info);
     if (!makePrintedTemplateView())
         return;
@@ -518,10 +515,7 @@ void ZaroziveZodiroVirizidivi::printWithResolution(int resolution, int scope, bo
         if (!settings.contains(it.key()))
             settings.insert(it.key(), it.value());
     info.setPrintSettings(settings);
-    info.setLeftMargin(0);
-    info.setRightMargin(0);
-    info.setTopMargin(0);
-    info.setBottomMargin(0);
+    info.clearMargins();
     doc->setPrintInfo(info);
     if (!makePrintedTemplateView())
         return;

@@ -507,10 +507,7 @@ void TemplateEditorController::printShowingPrintPanel(bool showPanels) {
     // The page is the paper: the document's own print info loses its margins,
     // as page set-up and not as an undoable change.
     PrintInfo info = doc->printInfo();
-    info.setLeftMargin(0);
-    info.setRightMargin(0);
-    info.setTopMargin(0);
-    info.setBottomMargin(0);
+    info.clearMargins();
     doc->Document::setPrintInfo(info);
     const Size paper = info.paperSize();
     if (!(paper.width > 0) || !(paper.height > 0))

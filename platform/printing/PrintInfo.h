@@ -34,6 +34,8 @@ public:
     void setRightMargin(float m) { _rightMargin = m; }
     void setTopMargin(float m) { _topMargin = m; }
     void setBottomMargin(float m) { _bottomMargin = m; }
+    // No margins: the page is the whole paper.
+    void clearMargins() { _leftMargin = _rightMargin = _topMargin = _bottomMargin = 0; }
 
     float scalingFactor() const { return _scaling; }
     void setScalingFactor(float scaling) { _scaling = scaling; }

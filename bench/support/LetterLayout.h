@@ -1,0 +1,16 @@
+#pragma once
+
+#include "documents/RoduvudeDadevizi.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+// A one-page Letter template with one full-page photo cell (and a print area
+// over the whole page when asked), written into the template library under
+// `id`.
+void installLetterTemplate(const QString& id, bool withPrintArea);
+
+// A catalog document of the photos, each marked, laid out on the template `id`
+// one photo to a page; aborts when the layout does not give one page per photo.
+std::unique_ptr<RoduvudeDadevizi> letterLayoutOfPhotos(const QStringList& paths, const QString& id);
