@@ -11,15 +11,23 @@
 #include <optional>
 
 class Exporter;
+class Image;
+class Notification;
+class QAction;
+class QTimer;
+class VQFileCatalog;
+class VQFileCatalogScrollView;
 
 class QCheckBox;
 class QComboBox;
 class QPushButton;
 class RoduvudeDadevizi;
 
-// The window of a catalog document, as far as print to disk needs it: the folder
-// sheet with its accessory controls, and the batch that writes every print area
-// of every page holding a photo as a numbered image file.
+// The window of a catalog document, as far as print to disk and the thumbnail
+// grid need it: the folder sheet with its accessory controls, and the batch that
+// writes every print area of every page holding a photo as a numbered image file;
+// the grid in the drawer with its heartbeat, the commands its menus and the arrow
+// keys lead to, and the photos dropped on it.
 //
 // The running number is kept in ".ptdCounter" in the user's folder, shared by all
 // documents; it only grows and is saved after every file, so a batch that stops
@@ -37,6 +45,52 @@ public:
 
     RoduvudeDadevizi* catalogDocument() const;
 
+    // The grid: the catalog window's, null in a window of another kind.
+    VQFileCatalogScrollView* fileCatalogScrollView() const;
+    // Cell size of the grid and period of its heartbeat.
+    static constexpr float kGridCellSize = 92;
+    static constexpr int kHeartbeatMs = 500;
+    // Set-up once the document is set: the grid shows the document's catalog in
+    // 92 x 92 cells and gets its heartbeat; files and URLs dropped or located
+    // are received.
+    void setUpCatalogWindow();
+
+    // The panel shown: 0 the photograph, 1 the layout.
+    int currentViewTag() const { return _currentViewTag; }
+    void switchView(int tag);
+    int getPrintArrangementMode() const;
+    // Book arrangement: the pages' entries; otherwise the marked ones. Null for none.
+    std::optional<QList<int>> getMarked() const;
+    std::optional<QList<int>> getSelection() const;
+
+    // "VQFileCatalogSelection" items of one drop, each resolved to its entry
+    // before anything moves: moves within this catalog land together in drag
+    // order with the first at `position` (−1: at the end); anything else is
+    // copied there, one after another. One undo step. Items whose catalog is
+    // not open are ignored.
+    void receiveCatalogEntries(const QVariantList& items, int position);
+    void receiveCatalogEntry(const QVariantMap& item, int position);
+    // A picture dropped or pasted: appended, its data kept in the document.
+    void receiveImage(const Image& image);
+    // The Add URL command: the URL locator as a sheet on the window.
+    void addURL();
+
+public Q_SLOTS:
+    void rotateImageRight(QAction* sender = nullptr);
+    void rotateImageLeft(QAction* sender = nullptr);
+    void flipImage(QAction* sender = nullptr);
+    void markSelection(QAction* sender = nullptr);
+    void unmarkSelection(QAction* sender = nullptr);
+    // Asks with the "REMOVE_WARN" sheet first; OK removes.
+    void removeFiles(QAction* sender = nullptr);
+    void firstSelection(QAction* sender = nullptr);
+    void prevSelection(QAction* sender = nullptr);
+    void nextSelection(QAction* sender = nullptr);
+    void prevSelectionRow(QAction* sender = nullptr);
+    void nextSelectionRow(QAction* sender = nullptr);
+    void lastSelection(QAction* sender = nullptr);
+
+public:
     // The Print to Disk command: the folder sheet, whose OK runs the batch and
     // stores the choices in the document.
     void printToDisk();
@@ -80,6 +134,14 @@ public:
 
 private:
     void makeAccessoryView();
+    VQFileCatalog* catalog() const;
+    // Turns the crops of the selected photos by quarter turns, then the photos.
+    void rotateSelectionBy(int quarterTurns, float degrees);
+    // Navigation reaches the grid only when the catalog has entries.
+    bool hasEntries() const;
+    void receiveFiles(const Notification& notification);
+    void receiveURL(const Notification& notification);
+    void moveEntriesTogether(const QList<int>& serials, int position);
     void selectResolutionItem(int resolution);
     // Shows the message and handles waiting input; whether Cancel was asked for.
     bool pollCancel(const QString& message);
@@ -97,4 +159,7 @@ private:
     QComboBox* _ptdResolutionPopupPanther = nullptr;
     QCheckBox* _ptdMirrorEnabledSwitchPanther = nullptr;
     QPushButton* _ptdMakeDefaultButtonPanther = nullptr;
+
+    int _currentViewTag = 0;
+    QTimer* _heartbeatTimer = nullptr;
 };

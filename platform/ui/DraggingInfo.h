@@ -41,6 +41,12 @@ public:
     Point draggingLocation() const { return _location; }
     // The operations the source allows.
     uint32_t draggingSourceOperationMask() const;
+    // The same drag at another location of the view's bounds.
+    DraggingInfo withLocation(Point location) const {
+        DraggingInfo moved = *this;
+        moved._location = location;
+        return moved;
+    }
 
 private:
     QPointer<const QMimeData> _data;
