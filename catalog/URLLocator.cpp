@@ -84,6 +84,7 @@ void URLLocator::loadWindow() {
     _cancelButton = new QPushButton(localizedString(qs("CANCEL")), _locatorWindow);
     _okButton = new QPushButton(localizedString(qs("OK")), _locatorWindow);
     _okButton->setDefault(true);
+    _okButton->setEnabled(false); // the field starts empty
     buttons->addWidget(_cancelButton);
     buttons->addWidget(_okButton);
     layout->addLayout(buttons);
