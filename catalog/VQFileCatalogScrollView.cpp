@@ -240,4 +240,6 @@ void VQFileCatalogScrollView::scroll(bool up) {
     v.origin.y += up ? -kAutoscrollStep : kAutoscrollStep;
     contentView()->scrollToPoint(contentView()->constrainScrollPoint(v.origin));
     reflectScrolledClipView(contentView());
+    // The drop frame goes around what shows, not with the pixels that moved.
+    _myCatalogView->update();
 }

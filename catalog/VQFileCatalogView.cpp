@@ -135,6 +135,9 @@ int tagOf(const QAction* action) {
 } // namespace
 
 VQFileCatalogView::VQFileCatalogView(QWidget* parent) : View(parent) {
+    // Every pass erases what it draws over, so a scroll moves the pixels shown
+    // and repaints only the strip that comes into view.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     registerForDraggedTypes({qs(kVQFileCatalogSelectionPboardType), qs(FilenamesPboardType),
                              qs(URLPboardType), qs(TIFFPboardType)});
     _trackingTimer = new QTimer(this);
