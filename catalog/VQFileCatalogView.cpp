@@ -200,8 +200,8 @@ void VQFileCatalogView::observeCatalog() {
     NotificationCenter& center = NotificationCenter::defaultCenter();
     const void* sender = _attachedCatalog;
     // Posted on the loader thread: nothing but the flag, which heartbeat reads.
-    center.addObserver(static_cast<const void*>(this), qs(kVQFileCatalogThumbnailLoadCompletNofity),
-                       sender, [this](const Notification&) { _updateThumbnails = true; });
+    center.addObserver(this, qs(kVQFileCatalogThumbnailLoadCompletNofity), sender,
+                       [this](const Notification&) { _updateThumbnails = true; });
     center.addObserver(this, qs(kVQFileCatalogEntriesMovedNofity), sender,
                        [this](const Notification&) { _updateThumbnails = true; });
     center.addObserver(this, qs(kVQFileCatalogFileAddedNofity), sender,
@@ -310,8 +310,12 @@ int VQFileCatalogView::cellIndexUnderPoint(Point point) const {
 }
 
 bool VQFileCatalogView::calculateCellLayout() {
+    return calculateCellLayoutForWidth(float(width()));
+}
+
+bool VQFileCatalogView::calculateCellLayoutForWidth(float frameWidth) {
     const int count = entryCount();
-    const int fit = _cellSize.width > 0 ? int(float(width()) / _cellSize.width) : 0;
+    const int fit = _cellSize.width > 0 ? int(frameWidth / _cellSize.width) : 0;
     const int columns = std::min(count, fit);
     const int rows = columns > 0 ? (count + columns - 1) / columns : (count > 0 ? 1 : 0);
     if (columns == _columns && rows == _rows && count == _fileCount)
@@ -338,10 +342,13 @@ void VQFileCatalogView::sizeToSuperView() {
     const QSize clipSize = clip->size();
     QSize target = clipSize;
     if (entryCount() > 0) {
-        setFrameSizeAndBounds({float(clipSize.width()), float(clipSize.height())});
-        calculateCellLayout();
-        optimizeDimensions();
-        target = QSize(std::max(width(), clipSize.width()), std::max(height(), clipSize.height()));
+        // The layout the clip view's width gives, then the frame in one step:
+        // every frame change constrains the scroll point, and a passing
+        // smaller frame would lose it.
+        calculateCellLayoutForWidth(float(clipSize.width()));
+        const Size cells{_columns * _cellSize.width, _rows * _cellSize.height};
+        target = QSize(std::max(int(std::lround(cells.width)), clipSize.width()),
+                       std::max(int(std::lround(cells.height)), clipSize.height()));
     }
     if (target != size()) {
         setFrameSizeAndBounds({float(target.width()), float(target.height())});

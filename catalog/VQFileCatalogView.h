@@ -156,6 +156,7 @@ private:
     };
 
     ZaroziveZodiroVirizidivi* windowController() const;
+    bool calculateCellLayoutForWidth(float frameWidth);
     int entryCount() const;
     bool markersShown() const;
     Rect visibleRect() const;

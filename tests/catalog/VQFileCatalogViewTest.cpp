@@ -3,6 +3,7 @@
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/system/Workspace.h"
 #include "platform/ui/CurrentEvent.h"
+#include "utilities/GeometryUtilities.h"
 
 #include <QAction>
 #include <QDir>
@@ -220,6 +221,30 @@ TEST_F(GridTest, RotationFromTheMenuAddsTheAngleWithinAFullTurn) {
     }
 }
 
+TEST_F(GridTest, TurningAPhotoTurnsItsCropWithIt) {
+    addPhotos(1); // 40 x 30
+    sizeForColumns(1);
+    catalog().setSelectionAtIndex(0);
+    // A crop that lies within the photo either way round.
+    const Rect crop{12, 2, 10, 10};
+    const Rect photo{0, 0, 40, 30};
+    catalog().setFileImageCropAtIndexTo(0, crop);
+    ASSERT_EQ(catalog().getFileImageCropAtIndex(0), crop);
+    controller->rotateImageRight();
+    const Rect right = UTRotateRectRight90(crop, photo);
+    EXPECT_EQ(catalog().getFileImageCropAtIndex(0), right);
+    EXPECT_FLOAT_EQ(catalog().getFileAttributeAtIndex(kCatalogAttrRotation, 0).toFloat(), 90);
+    controller->rotateImageLeft();
+    // Back within the turned photo: where it was.
+    EXPECT_EQ(catalog().getFileImageCropAtIndex(0), crop);
+    EXPECT_FLOAT_EQ(catalog().getFileAttributeAtIndex(kCatalogAttrRotation, 0).toFloat(), 0);
+    // No crop: nothing to turn.
+    catalog().setFileImageCropAtIndexTo(0, kZeroRect);
+    controller->flipImage();
+    EXPECT_EQ(catalog().getFileImageCropAtIndex(0), kZeroRect);
+    EXPECT_FLOAT_EQ(catalog().getFileAttributeAtIndex(kCatalogAttrRotation, 0).toFloat(), 180);
+}
+
 TEST_F(GridTest, RemovalAsksFirstAndKeepsTheViewOnTheRowsShown) {
     addPhotos(30);
     sizeForColumns(3); // 10 rows, 300 high
@@ -283,6 +308,17 @@ TEST_F(GridTest, ScrollingToTheSelection) {
     scroll()->firstSelection();
     EXPECT_EQ(scroll()->documentVisibleRect().maxY(), 920);
     EXPECT_EQ(selected(), QList<int>{0});
+}
+
+TEST_F(GridTest, AFrameChangeKeepsTheRowsAtTheTopInView) {
+    addPhotos(30);
+    sizeForColumns(3); // 920 high
+    scroll()->firstSelection();
+    ASSERT_EQ(scroll()->documentVisibleRect().maxY(), 920);
+    sizeForColumns(3, 320);
+    EXPECT_EQ(grid()->rows(), 10);
+    EXPECT_EQ(scroll()->documentVisibleRect().maxY(), 920);
+    EXPECT_EQ(scroll()->verticalScroller()->value(), 0);
 }
 
 TEST_F(GridTest, ShrinkingFromFiveColumnsToUnderOneReflows) {
