@@ -55,7 +55,8 @@ public:
     // are received.
     void setUpCatalogWindow();
 
-    // The panel shown: 0 the photograph, 1 the layout.
+    // The panel shown: 0 the photograph, 1 the layout. The window has no panels
+    // of its own yet: switching records the tag the grid reads.
     int currentViewTag() const { return _currentViewTag; }
     void switchView(int tag);
     int getPrintArrangementMode() const;
