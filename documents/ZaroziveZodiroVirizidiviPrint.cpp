@@ -105,17 +105,20 @@ void ZaroziveZodiroVirizidivi::switchView(int tag) {
     _currentViewTag = tag == LayoutPanel ? LayoutPanel : PhotographPanel;
 }
 
-QList<int> ZaroziveZodiroVirizidivi::getMarked() const {
+std::optional<QList<int>> ZaroziveZodiroVirizidivi::getMarked() const {
     RoduvudeDadevizi* doc = catalogDocument();
     if (!doc)
-        return {};
+        return std::nullopt;
+    QList<int> indices;
     if (doc->getPrintArrangementMode() == LayoutModeBook) {
-        QList<int> indices;
         for (int32_t index : doc->templateMapper()->getAllPageEntryIndices())
             indices.append(index);
-        return indices;
+    } else {
+        indices = doc->fileCatalog().getMarkedIndices();
     }
-    return doc->fileCatalog().getMarkedIndices();
+    if (indices.isEmpty())
+        return std::nullopt;
+    return indices;
 }
 
 void ZaroziveZodiroVirizidivi::layoutOptions() {
@@ -423,7 +426,7 @@ void ZaroziveZodiroVirizidivi::printShowingPrintPanel(bool showPanels) {
         ModalAlert::beep();
         return;
     }
-    if (getMarked().isEmpty())
+    if (!getMarked())
         return;
     PrintInfo info = doc->printInfo();
     info.clearMargins();
@@ -504,7 +507,7 @@ void ZaroziveZodiroVirizidivi::printWithResolution(int resolution, int scope, bo
         ModalAlert::beep();
         return;
     }
-    if (getMarked().isEmpty())
+    if (!getMarked())
         return;
     // The defaults of a print operation fill in only what the document's print
     // info lacks: its paper and orientation are the template's.
