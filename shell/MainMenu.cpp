@@ -28,6 +28,7 @@ constexpr char kFileMenuTitleKey[] = "FILE_MENU_TITLE";
 constexpr char kEditMenuTitleKey[] = "EDIT_MENU_TITLE";
 constexpr char kViewMenuTitleKey[] = "VIEW_MENU_TITLE";
 constexpr char kFormatMenuTitleKey[] = "FORMAT_MENU_TITLE";
+constexpr char kGuidesMenuTitleKey[] = "GUIDES_MENU_TITLE";
 
 QWidget* activeMainWindow() {
     QWidget* window = QApplication::activeWindow();
@@ -81,6 +82,9 @@ const std::vector<MainMenu::CommandRow>& MainMenu::commandRows() {
         {kFormatMenuTitleKey, "ALIGN_TEXT_CENTER_MENU_ITEM", 1431, "alignTextSelection:", {}},
         {kFormatMenuTitleKey, "ALIGN_TEXT_RIGHT_MENU_ITEM", 1432, "alignTextSelection:", {}},
         {kFormatMenuTitleKey, "ALIGN_TEXT_JUSTIFIED_MENU_ITEM", 1433, "alignTextSelection:", {}},
+
+        {kGuidesMenuTitleKey, "SHOW_GUIDES_MENU_ITEM", 1450, "toggleGuides:", {}},
+        {kGuidesMenuTitleKey, "CLEAR_GUIDES_MENU_ITEM", 1453, "clearAllGuides:", {}},
 
         {kWindowMenuTitleKey, nullptr, 0, nullptr, {}},
         {kWindowMenuTitleKey, "INSPECTOR_MENU_ITEM", 0,

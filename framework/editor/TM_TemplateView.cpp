@@ -166,6 +166,8 @@ constexpr char kSelectAllAction[] = "selectAll:";
 constexpr char kDeselectAction[] = "deselect:";
 constexpr char kAlignTextAction[] = "alignTextSelection:";
 constexpr char kAddPrintAreasAction[] = "addPrintAreas:";
+constexpr char kToggleGuidesAction[] = "toggleGuides:";
+constexpr char kClearAllGuidesAction[] = "clearAllGuides:";
 constexpr char kHideGuidesKey[] = "HIDE_GUIDES";
 constexpr char kShowGuidesKey[] = "SHOW_GUIDES";
 
@@ -266,7 +268,8 @@ bool TM_TemplateView::validateMenuItemTag(int tag) const {
 }
 
 bool TM_TemplateView::respondsToAction(const QString& action) const {
-    for (const char* known : {kSelectAllAction, kDeselectAction, kAlignTextAction})
+    for (const char* known : {kSelectAllAction, kDeselectAction, kAlignTextAction,
+                              kToggleGuidesAction, kClearAllGuidesAction})
         if (action == QLatin1String(known))
             return true;
     return false;
@@ -287,6 +290,10 @@ void TM_TemplateView::performAction(const QString& action, QAction*) {
         deselect();
     else if (action == QLatin1String(kAlignTextAction))
         alignTextSelection();
+    else if (action == QLatin1String(kToggleGuidesAction))
+        toggleGuides();
+    else if (action == QLatin1String(kClearAllGuidesAction))
+        clearAllGuides();
 }
 
 void TM_TemplateView::alignTextSelection() {

@@ -7,11 +7,13 @@
 #include "platform/foundation/Geometry.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Commands.h"
+#include "platform/ui/RulerView.h"
 
 #include <QList>
 #include <QPointer>
 
 class PrintOperation;
+class QTimer;
 class QMimeData;
 class ScrollView;
 class TemplateDocument;
@@ -22,6 +24,11 @@ inline constexpr char kTemplateViewSelectionDidChangeNotification[] =
     "TemplateViewSelectionDidChangeNotification";
 // The pasteboard type of copied page objects.
 inline constexpr char kObjectPasteboardType[] = "VYXObjectPasteboardType";
+
+// The represented object of a ruler marker that is a guide.
+inline constexpr char kGuideMarkerObject[] = "_GM";
+// The answer of the guide offsets when no guide is in range.
+inline constexpr float kNoGuideSnap = -99999.0f;
 
 // Command tags shared by the editor's menu items and toolbar items.
 namespace EditorTag {
@@ -75,7 +82,8 @@ enum : int {
 // recordSelectionOriginForUndo), whose undo steps die with the canvas.
 class FORMWELL_EXPORT TM_TemplateView : public View,
                                         public TMTextEditorHost,
-                                        public CommandResponder {
+                                        public CommandResponder,
+                                        public RulerClient {
     Q_OBJECT
 
 public:
@@ -152,6 +160,54 @@ public:
     bool validateMenuItem(QAction& item) override;
     void performAction(const QString& action, QAction* sender) override;
 
+    // Guides are the "_GM" markers of the scroll view's rulers (positions in
+    // page points, in marker order); every change made on the rulers is
+    // copied into the PageDesc and counts as an edit of the document. A
+    // canvas without a scroll view has no guides.
+    QList<float> horizontalGuides() const;
+    QList<float> verticalGuides() const;
+    void setHorizontalGuides(const QVariantList& guides);
+    void setVerticalGuides(const QVariantList& guides);
+    static QList<float> guidesInRuler(const RulerView* ruler);
+    void setGuides(const QVariantList& guides, RulerView* ruler);
+    static RulerMarkerRef makeGuideMarker(RulerView::Orientation orientation, double location);
+    void toggleGuides();
+    void clearAllGuides();
+
+    // The offset that puts a point's coordinate (x for orientation 0, else y)
+    // on the nearest guide, each guide standing at its value + 0.5, when
+    // within the grid spacing; else kNoGuideSnap.
+    float snapToGuidePoint(Point point, int orientation) const;
+    static float snapToGuidePoint(Point point, int orientation, bool snaps,
+                                  const QList<float>& guides, float gridSpacing);
+    // The same for the nearest of a rectangle's low, middle and high edges on
+    // one axis.
+    float snapToGuideRect(const Rect& rect, int orientation) const;
+    static float snapToGuideRect(const Rect& rect, int orientation, bool snaps,
+                                 const QList<float>& guides, float gridSpacing);
+
+    // The PageDesc's grid, margin and guide settings.
+    bool snapsToGrid() const;
+    void setSnapsToGrid(bool snaps);
+    bool showsMargin() const;
+    void setShowsMargin(bool shows);
+    bool showsGrid() const;
+    void setShowsGrid(bool shows);
+    float gridSpacing() const;
+    Color gridColor() const;
+    void setGridColor(const Color& color);
+    bool snapsToGuides() const;
+    void setSnapsToGuides(bool snaps);
+    bool showsGuides() const;
+    void setShowsGuides(bool shows);
+    Color guideColor() const;
+    void setGuideColor(const Color& color);
+
+    void rulerViewHandleMouseDown(RulerView* ruler, QMouseEvent* event) override;
+    void rulerViewDidAddMarker(RulerView* ruler, const RulerMarkerRef& marker) override;
+    void rulerViewDidMoveMarker(RulerView* ruler, const RulerMarkerRef& marker) override;
+    void rulerViewDidRemoveMarker(RulerView* ruler, const RulerMarkerRef& marker) override;
+
 protected:
     void drawRect(const Rect& dirtyRect) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -165,6 +221,9 @@ private:
     void makeWindowKey();
     void selectOnly(qsizetype index);
     void moveSelectionForUndo(Point delta);
+    RulerView* ruler(RulerView::Orientation orientation) const;
+    // The rulers' guides into the PageDesc, as one edit of the document.
+    void guidesChangedInRuler();
 
     QPointer<TemplateDocument> _myDocument;
     QPointer<TemplateEditorController> _myMainController;
