@@ -12,7 +12,11 @@
 #include <QList>
 #include <QPointer>
 
+#include <memory>
+#include <vector>
+
 class PrintOperation;
+class QKeyEvent;
 class QTimer;
 class QMimeData;
 class ScrollView;
@@ -203,6 +207,19 @@ public:
     Color guideColor() const;
     void setGuideColor(const Color& color);
 
+    // Mouse tracking. Each gesture runs from the press to the release as a
+    // state machine fed by the canvas's mouse events and by periodic events
+    // (0.5 s after the press, then every 0.1 s) at the last pointer position;
+    // time is read from the tick clock. While one runs, keys wait for its end
+    // and commands are disabled. A segmented object ends on a double press.
+    bool isTracking() const { return _gesture != nullptr; }
+    // One periodic event of the running gesture, as the timer sends it.
+    void periodicEvent();
+    // Draws further segments onto a segmented object, from now until a double press.
+    void recreateObject(const TMObjectRef& object);
+    // The cursor of the tool palette's current tool.
+    void resetCursorRects();
+
     void rulerViewHandleMouseDown(RulerView* ruler, QMouseEvent* event) override;
     void rulerViewDidAddMarker(RulerView* ruler, const RulerMarkerRef& marker) override;
     void rulerViewDidMoveMarker(RulerView* ruler, const RulerMarkerRef& marker) override;
@@ -212,6 +229,10 @@ protected:
     void drawRect(const Rect& dirtyRect) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QList<TMObjectRef> documentObjects() const;
@@ -222,6 +243,28 @@ private:
     void selectOnly(qsizetype index);
     void moveSelectionForUndo(Point delta);
     RulerView* ruler(RulerView::Orientation orientation) const;
+
+    struct Gesture;
+    struct GestureDeleter {
+        void operator()(Gesture* gesture) const;
+    };
+    enum class TrackEvent { Down, Drag, Moved, Up, Periodic };
+    void startGesture(QMouseEvent* event, int clickCount);
+    void trackEvent(TrackEvent kind, const QPointF& widgetPoint, int clickCount);
+    void endGesture();
+    Point pointInView(const QPointF& widgetPoint) const;
+    Point trackingPoint(Point point, bool snapToGuides) const;
+    float gridStep() const;
+    void testSelection(Point point, int clickCount, uint32_t modifiers);
+    bool trackRubberband(TrackEvent kind, Point point);
+    bool trackMove(TrackEvent kind, Point point);
+    bool trackResize(TrackEvent kind, Point point);
+    bool trackCreate(TrackEvent kind, Point point, int clickCount);
+    bool trackSegments(TrackEvent kind, Point point, int clickCount);
+    bool trackZoom(TrackEvent kind, Point point);
+    void beginCreate(Point point, int tool);
+    void finishCreate(Point point);
+    void setRubberband(const Rect& band);
     // The rulers' guides into the PageDesc, as one edit of the document.
     void guidesChangedInRuler();
 
@@ -231,4 +274,8 @@ private:
     PrintOperation* _printOp = nullptr;
     Rect _rubberbandRect;
     Point _zoomCenterPoint;
+    std::unique_ptr<Gesture, GestureDeleter> _gesture;
+    QTimer* _periodicTimer = nullptr;
+    QPointF _lastPointer;
+    std::vector<std::unique_ptr<QKeyEvent>> _waitingKeys;
 };
