@@ -16,7 +16,9 @@
 #include "framework/model/TemplateDocument.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/ui/ClipView.h"
 #include "platform/ui/CurrentEvent.h"
+#include "platform/ui/ScrollView.h"
 #include "platform/ui/TickClock.h"
 
 #include <QKeyEvent>
@@ -295,6 +297,12 @@ void TM_TemplateView::startGesture(QMouseEvent* event, int clickCount) {
 void TM_TemplateView::trackEvent(TrackEvent kind, const QPointF& widgetPoint, int clickCount) {
     if (!_gesture)
         return;
+    // Moving, resizing and drawing scroll the page toward a pointer beyond it.
+    const Gesture::Kind running = _gesture->kind;
+    if (_parentScrollView && kind != TrackEvent::Up &&
+        (running == Gesture::Kind::Move || running == Gesture::Kind::Resize ||
+         running == Gesture::Kind::Create || running == Gesture::Kind::Segments))
+        _parentScrollView->contentView()->autoscroll(mapToGlobal(widgetPoint).toPoint());
     const Point p = pointInView(widgetPoint);
     bool done = false;
     switch (_gesture->kind) {
