@@ -357,6 +357,50 @@ TEST_F(CanvasTrackingTest, AQuickZoomDragIsAClickAndASlowOneZoomsToItsMarquee) {
     EXPECT_GT(controller->zoomFactor(), before * 2);
 }
 
+TEST_F(CanvasTrackingTest, AnOptionClickWithTheZoomToolZoomsOut) {
+    palette()->setCurrentTool(kTMToolZoom);
+    const float before = controller->zoomFactor();
+    press({100, 100}, Qt::AltModifier);
+    release({100, 100});
+    EXPECT_FLOAT_EQ(controller->zoomFactor(), before / 2);
+    EXPECT_FALSE(canvas->isTracking());
+}
+
+TEST_F(CanvasTrackingTest, TheCursorFollowsTheTool) {
+    palette()->setCurrentTool(kTMToolRect);
+    EXPECT_EQ(canvas->cursor().shape(), Qt::BitmapCursor);
+    EXPECT_EQ(canvas->cursor().hotSpot(), QPoint(8, 8));
+    palette()->setCurrentTool(kTMToolZoom);
+    EXPECT_EQ(canvas->cursor().hotSpot(), QPoint(6, 11));
+    palette()->setCurrentTool(kTMToolSelect);
+    EXPECT_EQ(canvas->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(CanvasTrackingTest, APolygonTakesFurtherSegmentsWithoutAnUndoStep) {
+    auto polygon =
+        TMPolygonObject::newTemplateObjectWithRepresentation(TMPolygonObject::stdRepresentation());
+    document.addObject(polygon);
+    polygon->setFrameCornersFromTo({20, 20}, {60, 20});
+    polygon->endSegment({60, 20});
+    const int segments = polygon->segmentCount();
+    undo()->removeAllActions();
+    palette()->setCurrentTool(kTMToolLine);
+
+    canvas->recreateObject(polygon);
+    EXPECT_TRUE(canvas->isTracking());
+    hover({60, 70});
+    press({60, 70});
+    release({60, 70});
+    hover({90, 70});
+    doublePress({90, 70});
+    EXPECT_FALSE(canvas->isTracking());
+    EXPECT_GT(polygon->segmentCount(), segments);
+    EXPECT_EQ(polygon->lastSegmentPoint(), Point(90, 70));
+    EXPECT_TRUE(polygon->selected());
+    EXPECT_FALSE(undo()->canUndo());
+    EXPECT_EQ(palette()->currentTool(), kTMToolSelect);
+}
+
 TEST_F(CanvasTrackingTest, KeysAndCommandsWaitForTheGesture) {
     const TMObjectRef a = addRectangle(10, 10);
     a->setSelected(true);
