@@ -63,6 +63,7 @@ TM_TemplateView::TM_TemplateView(const Rect& frame, QWidget* parent) : View(pare
 }
 
 TM_TemplateView::~TM_TemplateView() {
+    abandonGesture();
     NotificationCenter::defaultCenter().removeObserver(static_cast<const QObject*>(this));
     // Undo steps that act through the canvas go with it.
     if (_myDocument)

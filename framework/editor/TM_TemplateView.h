@@ -252,6 +252,7 @@ private:
     void startGesture(QMouseEvent* event, int clickCount);
     void trackEvent(TrackEvent kind, const QPointF& widgetPoint, int clickCount);
     void endGesture();
+    void abandonGesture();
     Point pointInView(const QPointF& widgetPoint) const;
     Point trackingPoint(Point point, bool snapToGuides) const;
     float gridStep() const;

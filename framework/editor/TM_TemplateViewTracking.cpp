@@ -162,6 +162,16 @@ void TM_TemplateView::GestureDeleter::operator()(Gesture* gesture) const {
     delete gesture;
 }
 
+void TM_TemplateView::abandonGesture() {
+    // The canvas goes mid-gesture: its undo group must not stay open.
+    if (_periodicTimer)
+        _periodicTimer->stop();
+    if (_gesture && _gesture->undoGroup && _myDocument)
+        _myDocument->undoManager()->endUndoGrouping();
+    _gesture.reset();
+    _waitingKeys.clear();
+}
+
 // ---------------------------------------------------------------------------
 // Cursors
 
@@ -300,7 +310,8 @@ void TM_TemplateView::trackEvent(TrackEvent kind, const QPointF& widgetPoint, in
     // Moving, resizing and drawing scroll the page toward a pointer beyond it.
     const Gesture::Kind running = _gesture->kind;
     if (_parentScrollView && kind != TrackEvent::Up &&
-        (running == Gesture::Kind::Move || running == Gesture::Kind::Resize ||
+        (running == Gesture::Kind::Move ||
+         (running == Gesture::Kind::Resize && !_gesture->waitingOffGrid) ||
          running == Gesture::Kind::Create || running == Gesture::Kind::Segments))
         _parentScrollView->contentView()->autoscroll(mapToGlobal(widgetPoint).toPoint());
     const Point p = pointInView(widgetPoint);
