@@ -269,7 +269,7 @@ bool TM_TemplateView::respondsToAction(const QString& action) const {
     for (const char* known : {kSelectAllAction, kDeselectAction, kAlignTextAction})
         if (action == QLatin1String(known))
             return true;
-    return false;
+    return respondsToArrangeAction(action);
 }
 
 bool TM_TemplateView::validateMenuItem(QAction& item) {
@@ -280,13 +280,15 @@ bool TM_TemplateView::validateMenuItem(QAction& item) {
     return validateMenuItemTag(tag);
 }
 
-void TM_TemplateView::performAction(const QString& action, QAction*) {
+void TM_TemplateView::performAction(const QString& action, QAction* sender) {
     if (action == QLatin1String(kSelectAllAction))
         selectAll();
     else if (action == QLatin1String(kDeselectAction))
         deselect();
     else if (action == QLatin1String(kAlignTextAction))
         alignTextSelection();
+    else
+        performArrangeAction(action, sender);
 }
 
 void TM_TemplateView::alignTextSelection() {

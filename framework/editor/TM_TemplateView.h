@@ -11,6 +11,9 @@
 #include <QList>
 #include <QPointer>
 
+class QDialog;
+class TMObjectGroup;
+
 class PrintOperation;
 class QMimeData;
 class ScrollView;
@@ -20,6 +23,10 @@ class TemplateEditorController;
 // Posted with the canvas as sender whenever the selection of its objects changes.
 inline constexpr char kTemplateViewSelectionDidChangeNotification[] =
     "TemplateViewSelectionDidChangeNotification";
+// Posted with the removed object when a command takes an object off the page
+// for good (ungrouping takes the group).
+inline constexpr char kTemplateViewObjectDeletedNotification[] =
+    "TemplateViewObjectDeletedNotification";
 // The pasteboard type of copied page objects.
 inline constexpr char kObjectPasteboardType[] = "VYXObjectPasteboardType";
 
@@ -152,6 +159,32 @@ public:
     bool validateMenuItem(QAction& item) override;
     void performAction(const QString& action, QAction* sender) override;
 
+    // Arrange, centre, scale, group, segment, align and print-area commands;
+    // each one undoable and naming its undo action.
+    void bringToFront();
+    void moveForward();
+    void moveBackward();
+    void sendToBack();
+    // Tag 1417 centres vertically, 1418 horizontally, on the page.
+    void centerObjects(int tag);
+    // Opens the scale sheet on the window; nothing without a selection.
+    void scaleByPercent();
+    // The sheet's end: return code 0 cancels; the axis mask has 1 for height
+    // and 2 for width.
+    void scaleByPercentDidEnd(int returnCode, float percent, int axisMask);
+    void group();
+    void groupObjects(const QList<TMObjectRef>& objects);
+    void ungroup();
+    void ungroupObject(const std::shared_ptr<TMObjectGroup>& group);
+    void insertSegment();
+    void deleteSegment();
+    // Tags 1411 to 1416.
+    void alignSelection(int tag);
+    // One print area per photo cell, at the back, in place of the old ones.
+    void addPrintAreas();
+    // The scale sheet while it is open.
+    QDialog* scaleWindow() const;
+
 protected:
     void drawRect(const Rect& dirtyRect) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -165,6 +198,10 @@ private:
     void makeWindowKey();
     void selectOnly(qsizetype index);
     void moveSelectionForUndo(Point delta);
+    // The arrange commands' share of the responder.
+    static bool respondsToArrangeAction(const QString& action);
+    void performArrangeAction(const QString& action, QAction* sender);
+    void nameUndoAction(const char* key);
 
     QPointer<TemplateDocument> _myDocument;
     QPointer<TemplateEditorController> _myMainController;
@@ -172,4 +209,5 @@ private:
     PrintOperation* _printOp = nullptr;
     Rect _rubberbandRect;
     Point _zoomCenterPoint;
+    QPointer<QDialog> _scaleWindow;
 };
