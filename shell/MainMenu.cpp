@@ -31,6 +31,8 @@ constexpr char kFormatMenuTitleKey[] = "FORMAT_MENU_TITLE";
 constexpr char kArrangeMenuTitleKey[] = "ARRANGE_MENU_TITLE";
 constexpr char kAlignMenuTitleKey[] = "ALIGN_MENU_TITLE";
 constexpr char kPolygonMenuTitleKey[] = "POLYGON_MENU_TITLE";
+constexpr char kGuidesMenuTitleKey[] = "GUIDES_MENU_TITLE";
+constexpr char kToolsMenuTitleKey[] = "TOOLS_MENU_TITLE";
 
 QWidget* activeMainWindow() {
     QWidget* window = QApplication::activeWindow();
@@ -114,6 +116,27 @@ const std::vector<MainMenu::CommandRow>& MainMenu::commandRows() {
         {kPolygonMenuTitleKey, "ADD_SEGMENTS_MENU_ITEM", 1420, "addSegments:", {}},
         {kPolygonMenuTitleKey, "INSERT_SEGMENT_MENU_ITEM", 1421, "insertSegment:", {}},
         {kPolygonMenuTitleKey, "DELETE_SEGMENT_MENU_ITEM", 1422, "deleteSegment:", {}},
+        {kGuidesMenuTitleKey, "SHOW_GUIDES_MENU_ITEM", 1450, "toggleGuides:", {}},
+        {kGuidesMenuTitleKey, "CLEAR_GUIDES_MENU_ITEM", 1453, "clearAllGuides:", {}},
+
+        {kToolsMenuTitleKey, "TOOL_SELECT_MENU_ITEM", 0, "toolPaletteEquivalent:", {}},
+        {kToolsMenuTitleKey, "TOOL_ZOOM_MENU_ITEM", 1, "toolPaletteEquivalent:", {}},
+        {kToolsMenuTitleKey, "TOOL_PHOTO_MENU_ITEM", 2, "toolPaletteEquivalent:", {}},
+        {kToolsMenuTitleKey, "TOOL_PRINT_AREA_MENU_ITEM", 3, "toolPaletteEquivalent:", {}},
+        {kToolsMenuTitleKey, "TOOL_LINE_MENU_ITEM", 4, "toolPaletteEquivalent:", {}},
+        {kToolsMenuTitleKey, "TOOL_TEXT_MENU_ITEM", 5, "toolPaletteEquivalent:", {}},
+        {kToolsMenuTitleKey, "TOOL_RECT_MENU_ITEM", 6, "toolPaletteEquivalent:", {}},
+        {kToolsMenuTitleKey, "TOOL_FILLED_RECT_MENU_ITEM", 7, "toolPaletteEquivalent:", {}},
+        {kToolsMenuTitleKey, "TOOL_ROUND_RECT_MENU_ITEM", 8, "toolPaletteEquivalent:", {}},
+        {kToolsMenuTitleKey, "TOOL_FILLED_ROUND_RECT_MENU_ITEM", 9, "toolPaletteEquivalent:", {}},
+        {kToolsMenuTitleKey, "TOOL_OVAL_MENU_ITEM", 10, "toolPaletteEquivalent:", {}},
+        {kToolsMenuTitleKey, "TOOL_FILLED_OVAL_MENU_ITEM", 11, "toolPaletteEquivalent:", {}},
+        {kToolsMenuTitleKey, "TOOL_ARC_MENU_ITEM", 12, "toolPaletteEquivalent:", {}},
+        {kToolsMenuTitleKey, "TOOL_FILLED_ARC_MENU_ITEM", 13, "toolPaletteEquivalent:", {}},
+        {kToolsMenuTitleKey, "TOOL_POLYGON_MENU_ITEM", 14, "toolPaletteEquivalent:", {}},
+        {kToolsMenuTitleKey, "TOOL_FILLED_POLYGON_MENU_ITEM", 15, "toolPaletteEquivalent:", {}},
+        {kToolsMenuTitleKey, "TOOL_BEZIGON_MENU_ITEM", 16, "toolPaletteEquivalent:", {}},
+        {kToolsMenuTitleKey, "TOOL_FILLED_BEZIGON_MENU_ITEM", 17, "toolPaletteEquivalent:", {}},
 
         {kWindowMenuTitleKey, nullptr, 0, nullptr, {}},
         {kWindowMenuTitleKey, "INSPECTOR_MENU_ITEM", 0,

@@ -3,6 +3,7 @@
 #include "framework/Formwell.h"
 #include "framework/editor/TMTextEditView.h"
 #include "framework/editor/TemplateEditorController.h"
+#include "framework/editor/ToolPaletteController.h"
 #include "framework/model/TMObjectGroup.h"
 #include "framework/model/TMPolygonObject.h"
 #include "framework/model/TMRenderPass.h"
@@ -56,9 +57,13 @@ TM_TemplateView::TM_TemplateView(const Rect& frame, QWidget* parent) : View(pare
         widgetCoordinate(std::ceil(frame.width())), widgetCoordinate(std::ceil(frame.height())));
     setBoundsSize(frame.size);
     setFocusPolicy(Qt::StrongFocus);
+    NotificationCenter::defaultCenter().addObserver(
+        this, QString::fromLatin1(kToolSelectionChangedNotification), nullptr,
+        [this](const Notification&) { resetCursorRects(); });
 }
 
 TM_TemplateView::~TM_TemplateView() {
+    NotificationCenter::defaultCenter().removeObserver(static_cast<const QObject*>(this));
     // Undo steps that act through the canvas go with it.
     if (_myDocument)
         _myDocument->undoManager()->removeAllActionsWithTarget(this);
@@ -166,6 +171,9 @@ constexpr char kSelectAllAction[] = "selectAll:";
 constexpr char kDeselectAction[] = "deselect:";
 constexpr char kAlignTextAction[] = "alignTextSelection:";
 constexpr char kAddPrintAreasAction[] = "addPrintAreas:";
+constexpr char kToolPaletteEquivalentAction[] = "toolPaletteEquivalent:";
+constexpr char kToggleGuidesAction[] = "toggleGuides:";
+constexpr char kClearAllGuidesAction[] = "clearAllGuides:";
 constexpr char kHideGuidesKey[] = "HIDE_GUIDES";
 constexpr char kShowGuidesKey[] = "SHOW_GUIDES";
 
@@ -258,6 +266,9 @@ bool TM_TemplateView::validateMenuItemTag(int tag, const QList<TMObjectRef>& obj
 }
 
 bool TM_TemplateView::validateMenuItemTag(int tag) const {
+    // Commands wait while a gesture runs.
+    if (_gesture)
+        return false;
     const TemplateDocument* doc = _myDocument;
     const bool hasGuides = doc && (!doc->pageDesc()->horizontalGuides().isEmpty() ||
                                    !doc->pageDesc()->verticalGuides().isEmpty());
@@ -266,7 +277,9 @@ bool TM_TemplateView::validateMenuItemTag(int tag) const {
 }
 
 bool TM_TemplateView::respondsToAction(const QString& action) const {
-    for (const char* known : {kSelectAllAction, kDeselectAction, kAlignTextAction})
+    for (const char* known :
+         {kSelectAllAction, kDeselectAction, kAlignTextAction, kToggleGuidesAction,
+          kClearAllGuidesAction, kToolPaletteEquivalentAction})
         if (action == QLatin1String(known))
             return true;
     return respondsToArrangeAction(action);
@@ -281,12 +294,19 @@ bool TM_TemplateView::validateMenuItem(QAction& item) {
 }
 
 void TM_TemplateView::performAction(const QString& action, QAction* sender) {
-    if (action == QLatin1String(kSelectAllAction))
+    if (action == QLatin1String(kToolPaletteEquivalentAction))
+        ToolPaletteController::sharedToolPaletteController()->setCurrentTool(
+            sender ? Commands::itemTag(sender) : kTMToolSelect);
+    else if (action == QLatin1String(kSelectAllAction))
         selectAll();
     else if (action == QLatin1String(kDeselectAction))
         deselect();
     else if (action == QLatin1String(kAlignTextAction))
         alignTextSelection();
+    else if (action == QLatin1String(kToggleGuidesAction))
+        toggleGuides();
+    else if (action == QLatin1String(kClearAllGuidesAction))
+        clearAllGuides();
     else
         performArrangeAction(action, sender);
 }
@@ -507,6 +527,10 @@ void TM_TemplateView::moveSelectionForUndo(Point delta) {
 }
 
 void TM_TemplateView::keyPressEvent(QKeyEvent* event) {
+    if (_gesture) {
+        _waitingKeys.push_back(std::unique_ptr<QKeyEvent>(event->clone()));
+        return;
+    }
     float small = 1.0f;
     float large = 2.0f;
     if (_myDocument && _myDocument->pageDesc()->snapsToGrid()) {

@@ -7,14 +7,19 @@
 #include "platform/foundation/Geometry.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Commands.h"
+#include "platform/ui/RulerView.h"
 
 #include <QList>
 #include <QPointer>
 
 class QDialog;
 class TMObjectGroup;
+#include <memory>
+#include <vector>
 
 class PrintOperation;
+class QKeyEvent;
+class QTimer;
 class QMimeData;
 class ScrollView;
 class TemplateDocument;
@@ -29,6 +34,11 @@ inline constexpr char kTemplateViewObjectDeletedNotification[] =
     "TemplateViewObjectDeletedNotification";
 // The pasteboard type of copied page objects.
 inline constexpr char kObjectPasteboardType[] = "VYXObjectPasteboardType";
+
+// The represented object of a ruler marker that is a guide.
+inline constexpr char kGuideMarkerObject[] = "_GM";
+// The answer of the guide offsets when no guide is in range.
+inline constexpr float kNoGuideSnap = -99999.0f;
 
 // Command tags shared by the editor's menu items and toolbar items.
 namespace EditorTag {
@@ -82,7 +92,8 @@ enum : int {
 // recordSelectionOriginForUndo), whose undo steps die with the canvas.
 class FORMWELL_EXPORT TM_TemplateView : public View,
                                         public TMTextEditorHost,
-                                        public CommandResponder {
+                                        public CommandResponder,
+                                        public RulerClient {
     Q_OBJECT
 
 public:
@@ -184,11 +195,75 @@ public:
     void addPrintAreas();
     // The scale sheet while it is open.
     QDialog* scaleWindow() const;
+    // Guides are the "_GM" markers of the scroll view's rulers (positions in
+    // page points, in marker order); every change made on the rulers is
+    // copied into the PageDesc and counts as an edit of the document. A
+    // canvas without a scroll view has no guides.
+    QList<float> horizontalGuides() const;
+    QList<float> verticalGuides() const;
+    void setHorizontalGuides(const QVariantList& guides);
+    void setVerticalGuides(const QVariantList& guides);
+    static QList<float> guidesInRuler(const RulerView* ruler);
+    void setGuides(const QVariantList& guides, RulerView* ruler);
+    static RulerMarkerRef makeGuideMarker(RulerView::Orientation orientation, double location);
+    void toggleGuides();
+    void clearAllGuides();
+
+    // The offset that puts a point's coordinate (x for orientation 0, else y)
+    // on the nearest guide, each guide standing at its value + 0.5, when
+    // within the grid spacing; else kNoGuideSnap.
+    float snapToGuidePoint(Point point, int orientation) const;
+    static float snapToGuidePoint(Point point, int orientation, bool snaps,
+                                  const QList<float>& guides, float gridSpacing);
+    // The same for the nearest of a rectangle's low, middle and high edges on
+    // one axis.
+    float snapToGuideRect(const Rect& rect, int orientation) const;
+    static float snapToGuideRect(const Rect& rect, int orientation, bool snaps,
+                                 const QList<float>& guides, float gridSpacing);
+
+    // The PageDesc's grid, margin and guide settings.
+    bool snapsToGrid() const;
+    void setSnapsToGrid(bool snaps);
+    bool showsMargin() const;
+    void setShowsMargin(bool shows);
+    bool showsGrid() const;
+    void setShowsGrid(bool shows);
+    float gridSpacing() const;
+    Color gridColor() const;
+    void setGridColor(const Color& color);
+    bool snapsToGuides() const;
+    void setSnapsToGuides(bool snaps);
+    bool showsGuides() const;
+    void setShowsGuides(bool shows);
+    Color guideColor() const;
+    void setGuideColor(const Color& color);
+
+    // Mouse tracking. Each gesture runs from the press to the release as a
+    // state machine fed by the canvas's mouse events and by periodic events
+    // (0.5 s after the press, then every 0.1 s) at the last pointer position;
+    // time is read from the tick clock. While one runs, keys wait for its end
+    // and commands are disabled. A segmented object ends on a double press.
+    bool isTracking() const { return _gesture != nullptr; }
+    // One periodic event of the running gesture, as the timer sends it.
+    void periodicEvent();
+    // Draws further segments onto a segmented object, from now until a double press.
+    void recreateObject(const TMObjectRef& object);
+    // The cursor of the tool palette's current tool.
+    void resetCursorRects();
+
+    void rulerViewHandleMouseDown(RulerView* ruler, QMouseEvent* event) override;
+    void rulerViewDidAddMarker(RulerView* ruler, const RulerMarkerRef& marker) override;
+    void rulerViewDidMoveMarker(RulerView* ruler, const RulerMarkerRef& marker) override;
+    void rulerViewDidRemoveMarker(RulerView* ruler, const RulerMarkerRef& marker) override;
 
 protected:
     void drawRect(const Rect& dirtyRect) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QList<TMObjectRef> documentObjects() const;
@@ -202,6 +277,31 @@ private:
     static bool respondsToArrangeAction(const QString& action);
     void performArrangeAction(const QString& action, QAction* sender);
     void nameUndoAction(const char* key);
+    RulerView* ruler(RulerView::Orientation orientation) const;
+
+    struct Gesture;
+    struct GestureDeleter {
+        void operator()(Gesture* gesture) const;
+    };
+    enum class TrackEvent { Down, Drag, Moved, Up, Periodic };
+    void startGesture(QMouseEvent* event, int clickCount);
+    void trackEvent(TrackEvent kind, const QPointF& widgetPoint, int clickCount);
+    void endGesture();
+    Point pointInView(const QPointF& widgetPoint) const;
+    Point trackingPoint(Point point, bool snapToGuides) const;
+    float gridStep() const;
+    void testSelection(Point point, int clickCount, uint32_t modifiers);
+    bool trackRubberband(TrackEvent kind, Point point);
+    bool trackMove(TrackEvent kind, Point point);
+    bool trackResize(TrackEvent kind, Point point);
+    bool trackCreate(TrackEvent kind, Point point, int clickCount);
+    bool trackSegments(TrackEvent kind, Point point, int clickCount);
+    bool trackZoom(TrackEvent kind, Point point);
+    void beginCreate(Point point, int tool);
+    void finishCreate(Point point);
+    void setRubberband(const Rect& band);
+    // The rulers' guides into the PageDesc, as one edit of the document.
+    void guidesChangedInRuler();
 
     QPointer<TemplateDocument> _myDocument;
     QPointer<TemplateEditorController> _myMainController;
@@ -210,4 +310,8 @@ private:
     Rect _rubberbandRect;
     Point _zoomCenterPoint;
     QPointer<QDialog> _scaleWindow;
+    std::unique_ptr<Gesture, GestureDeleter> _gesture;
+    QTimer* _periodicTimer = nullptr;
+    QPointF _lastPointer;
+    std::vector<std::unique_ptr<QKeyEvent>> _waitingKeys;
 };

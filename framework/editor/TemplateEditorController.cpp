@@ -245,6 +245,8 @@ void TemplateEditorController::setup() {
     }
     mainWindow->setCentralWidget(scroll);
     _mainScrollView = scroll;
+    canvas->setHorizontalGuides(page->horizontalGuides());
+    canvas->setVerticalGuides(page->verticalGuides());
 
     setupToolbar();
     windowDynamicsChanged(true);

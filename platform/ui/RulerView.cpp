@@ -2,10 +2,13 @@
 
 #include "platform/documents/View.h"
 
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -43,6 +46,113 @@ RulerView::RulerView(Orientation orientation, QWidget* parent)
 }
 
 RulerView::~RulerView() = default;
+
+RulerClient* RulerView::client() const {
+    return dynamic_cast<RulerClient*>(_clientView.data());
+}
+
+void RulerView::addMarker(const RulerMarkerRef& marker) {
+    if (!marker)
+        return;
+    _markers.push_back(marker);
+    update();
+}
+
+void RulerView::removeMarker(const RulerMarkerRef& marker) {
+    std::erase(_markers, marker);
+    update();
+}
+
+void RulerView::setMarkers(std::vector<RulerMarkerRef> markers) {
+    std::erase(markers, nullptr);
+    _markers = std::move(markers);
+    update();
+}
+
+QRectF RulerView::markerRect(const RulerMarker& marker) const {
+    const double at = rulerCoordinateForLocation(marker.markerLocation());
+    const QSizeF size = marker.image().deviceIndependentSize();
+    const QPointF origin = marker.imageOrigin();
+    // In the room kept for markers outside the rule, its origin point on the location.
+    if (_orientation == Orientation::Horizontal)
+        return {at - origin.x(), std::max(0.0, _markerThickness - size.height()), size.width(),
+                size.height()};
+    return {std::max(0.0, _markerThickness - size.width()), at - origin.y(), size.width(),
+            size.height()};
+}
+
+double RulerView::pointerLocation(QMouseEvent* event) const {
+    const QPointF at = event->position();
+    return locationForRulerCoordinate(_orientation == Orientation::Horizontal ? at.x() : at.y());
+}
+
+bool RulerView::isOffRuler(QMouseEvent* event) const {
+    const QPointF at = event->position();
+    const double across = _orientation == Orientation::Horizontal ? at.y() : at.x();
+    const double depth = _orientation == Orientation::Horizontal ? height() : width();
+    return across < 0 || across >= depth;
+}
+
+void RulerView::trackMarker(const RulerMarkerRef& marker, QMouseEvent* event) {
+    if (!marker || !event)
+        return;
+    _tracked = marker;
+    _trackedIsNew = std::find(_markers.begin(), _markers.end(), marker) == _markers.end();
+    _trackedStart = marker->markerLocation();
+    if (_trackedIsNew)
+        _markers.push_back(marker);
+    marker->setMarkerLocation(pointerLocation(event));
+    update();
+}
+
+void RulerView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || _tracked)
+        return;
+    // The frontmost (last drawn) movable marker under the pointer is picked up.
+    for (auto it = _markers.rbegin(); it != _markers.rend(); ++it) {
+        if ((*it)->isMovable() && markerRect(**it).contains(event->position())) {
+            trackMarker(*it, event);
+            return;
+        }
+    }
+    if (RulerClient* c = client())
+        c->rulerViewHandleMouseDown(this, event);
+}
+
+void RulerView::mouseMoveEvent(QMouseEvent* event) {
+    if (!_tracked)
+        return;
+    _tracked->setMarkerLocation(pointerLocation(event));
+    update();
+}
+
+void RulerView::mouseReleaseEvent(QMouseEvent* event) {
+    if (!_tracked || event->button() != Qt::LeftButton)
+        return;
+    const RulerMarkerRef marker = std::exchange(_tracked, nullptr);
+    const bool off = isOffRuler(event);
+    RulerClient* c = client();
+    if (_trackedIsNew) {
+        if (off) {
+            std::erase(_markers, marker);
+        } else {
+            marker->setMarkerLocation(pointerLocation(event));
+            if (c)
+                c->rulerViewDidAddMarker(this, marker);
+        }
+    } else if (off && marker->isRemovable()) {
+        std::erase(_markers, marker);
+        if (c)
+            c->rulerViewDidRemoveMarker(this, marker);
+    } else if (off) {
+        marker->setMarkerLocation(_trackedStart);
+    } else {
+        marker->setMarkerLocation(pointerLocation(event));
+        if (c)
+            c->rulerViewDidMoveMarker(this, marker);
+    }
+    update();
+}
 
 void RulerView::setClientView(View* view) {
     _clientView = view;
@@ -130,6 +240,8 @@ void RulerView::paintEvent(QPaintEvent*) {
         painter.drawLine(QPointF(depth - 0.5, 0), QPointF(depth - 0.5, height()));
     if (!_clientView)
         return;
+    for (const RulerMarkerRef& marker : _markers)
+        painter.drawImage(markerRect(*marker).topLeft(), marker->image());
 
     const double ppu = pointsPerUnit(_units);
     const double step = labelStep();

@@ -2,11 +2,59 @@
 
 #include "platform/foundation/PlatformExport.h"
 
+#include <QImage>
+#include <QPointF>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
+#include <memory>
+#include <vector>
+
+class QMouseEvent;
+class RulerView;
 class View;
+
+// A mark on a ruler at a location of the client's bounds, drawn as an image
+// whose origin point stands on the location at the ruler's outer edge.
+class LUMISK_PLATFORM_EXPORT RulerMarker {
+public:
+    RulerMarker(double location, const QImage& image, QPointF imageOrigin)
+        : _location(location), _image(image), _imageOrigin(imageOrigin) {}
+
+    double markerLocation() const { return _location; }
+    void setMarkerLocation(double location) { _location = location; }
+    const QImage& image() const { return _image; }
+    QPointF imageOrigin() const { return _imageOrigin; }
+    bool isMovable() const { return _movable; }
+    void setMovable(bool movable) { _movable = movable; }
+    bool isRemovable() const { return _removable; }
+    void setRemovable(bool removable) { _removable = removable; }
+    // What the marker stands for to the client.
+    QString representedObject() const { return _represented; }
+    void setRepresentedObject(const QString& object) { _represented = object; }
+
+private:
+    double _location;
+    QImage _image;
+    QPointF _imageOrigin;
+    bool _movable = false;
+    bool _removable = false;
+    QString _represented;
+};
+
+using RulerMarkerRef = std::shared_ptr<RulerMarker>;
+
+// What a ruler's client view hears: a press on the ruler outside any marker,
+// and markers the user added, moved or dragged off.
+class LUMISK_PLATFORM_EXPORT RulerClient {
+public:
+    virtual ~RulerClient() = default;
+    virtual void rulerViewHandleMouseDown(RulerView* ruler, QMouseEvent* event) = 0;
+    virtual void rulerViewDidAddMarker(RulerView* ruler, const RulerMarkerRef& marker) = 0;
+    virtual void rulerViewDidMoveMarker(RulerView* ruler, const RulerMarkerRef& marker) = 0;
+    virtual void rulerViewDidRemoveMarker(RulerView* ruler, const RulerMarkerRef& marker) = 0;
+};
 
 // A ruler along one edge of a scroll view's clip view, measuring its client
 // view (usually the document view) in a unit: its marks follow the client's
@@ -47,11 +95,38 @@ public:
     // The distance between labelled marks, in units.
     double labelStep() const;
 
+    // Markers in the order they were added.
+    const std::vector<RulerMarkerRef>& markers() const { return _markers; }
+    void addMarker(const RulerMarkerRef& marker);
+    void removeMarker(const RulerMarkerRef& marker);
+    void setMarkers(std::vector<RulerMarkerRef> markers);
+    // Lets the pointer carry a marker from the press on: the marker follows
+    // it along the ruler and, released on the ruler, is added (the client
+    // hears of it); released off the ruler it is dropped. The gesture runs in
+    // the ruler's own mouse events, without a nested event loop.
+    void trackMarker(const RulerMarkerRef& marker, QMouseEvent* event);
+    // Whether a marker is being carried now.
+    bool isTrackingMarker() const { return _tracked != nullptr; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     double clientWidgetCoordinate(double location) const;
+    RulerClient* client() const;
+    // The marker's image in the ruler's widget pixels.
+    QRectF markerRect(const RulerMarker& marker) const;
+    double pointerLocation(QMouseEvent* event) const;
+    // A pointer this far off the ruler's side lets go of a removable marker.
+    bool isOffRuler(QMouseEvent* event) const;
+
+    std::vector<RulerMarkerRef> _markers;
+    RulerMarkerRef _tracked;
+    bool _trackedIsNew = false;
+    double _trackedStart = 0;
 
     Orientation _orientation;
     QPointer<View> _clientView;
