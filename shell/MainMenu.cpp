@@ -118,6 +118,8 @@ const std::vector<MainMenu::CommandRow>& MainMenu::commandRows() {
         {kPolygonMenuTitleKey, "DELETE_SEGMENT_MENU_ITEM", 1422, "deleteSegment:", {}},
         {kGuidesMenuTitleKey, "SHOW_GUIDES_MENU_ITEM", 1450, "toggleGuides:", {}},
         {kGuidesMenuTitleKey, "CLEAR_GUIDES_MENU_ITEM", 1453, "clearAllGuides:", {}},
+        {kGuidesMenuTitleKey, "ADD_HORIZONTAL_GUIDE_MENU_ITEM", 0, "addHGuide:", {}},
+        {kGuidesMenuTitleKey, "ADD_VERTICAL_GUIDE_MENU_ITEM", 0, "addVGuide:", {}},
 
         {kToolsMenuTitleKey, "TOOL_SELECT_MENU_ITEM", 0, "toolPaletteEquivalent:", {}},
         {kToolsMenuTitleKey, "TOOL_ZOOM_MENU_ITEM", 1, "toolPaletteEquivalent:", {}},

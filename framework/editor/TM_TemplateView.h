@@ -195,6 +195,12 @@ public:
     void addPrintAreas();
     // The scale sheet while it is open.
     QDialog* scaleWindow() const;
+    // Draws further segments onto the selected polygon.
+    void addSegments();
+    // A guide at the first free place from one inch on, in steps of 18
+    // points wrapping within the page; a beep when every place is taken.
+    void addHGuide();
+    void addVGuide();
     // Guides are the "_GM" markers of the scroll view's rulers (positions in
     // page points, in marker order); every change made on the rulers is
     // copied into the PageDesc and counts as an edit of the document. A
@@ -277,6 +283,7 @@ private:
     static bool respondsToArrangeAction(const QString& action);
     void performArrangeAction(const QString& action, QAction* sender);
     void nameUndoAction(const char* key);
+    void addGuide(RulerView::Orientation orientation);
     RulerView* ruler(RulerView::Orientation orientation) const;
 
     struct Gesture;

@@ -47,11 +47,14 @@ enum Command {
     DeleteSegment,
     Align,
     AddPrintAreas,
+    AddHGuide,
+    AddVGuide,
 };
 
-// addSegments: extends a polygon by mouse tracking, which the canvas does not
-// answer until it tracks the mouse.
 constexpr ActionRow kArrangeActions[] = {
+    {"addSegments:", AddSegments},
+    {"addHGuide:", AddHGuide},
+    {"addVGuide:", AddVGuide},
     {"bringToFront:", BringToFront},
     {"moveForward:", MoveForward},
     {"moveBackward:", MoveBackward},
@@ -158,6 +161,15 @@ void TM_TemplateView::performArrangeAction(const QString& action, QAction* sende
         return;
     case Ungroup:
         ungroup();
+        return;
+    case AddSegments:
+        addSegments();
+        return;
+    case AddHGuide:
+        addHGuide();
+        return;
+    case AddVGuide:
+        addVGuide();
         return;
     case InsertSegment:
         insertSegment();
@@ -437,6 +449,17 @@ TMPolygonObject* firstSelectedPolygon(const QList<TMObjectRef>& selected) {
 
 } // namespace
 
+void TM_TemplateView::addSegments() {
+    const QList<TMObjectRef> selected = selectedObjects();
+    if (!firstSelectedPolygon(selected) || !_myDocument)
+        return;
+    const TMObjectRef object = selected.first();
+    _myDocument->undoManager()->registerUndo(
+        object.get(), [object, geometry = object->geometry()] { object->setGeometry(geometry); });
+    recreateObject(object);
+    nameUndoAction("RESIZE");
+}
+
 void TM_TemplateView::insertSegment() {
     const QList<TMObjectRef> selected = selectedObjects();
     TMPolygonObject* polygon = firstSelectedPolygon(selected);
@@ -553,4 +576,46 @@ void TM_TemplateView::addPrintAreas() {
         postSelectionDidChange();
     nameUndoAction("ADD_PRINT_AREAS");
     undo->endUndoGrouping();
+}
+
+// ---------------------------------------------------------------------------
+// Guide commands
+
+void TM_TemplateView::addHGuide() {
+    addGuide(RulerView::Orientation::Horizontal);
+}
+
+void TM_TemplateView::addVGuide() {
+    addGuide(RulerView::Orientation::Vertical);
+}
+
+void TM_TemplateView::addGuide(RulerView::Orientation orientation) {
+    RulerView* target = ruler(orientation);
+    if (!target) {
+        ModalAlert::beep();
+        return;
+    }
+    const bool horizontal = orientation == RulerView::Orientation::Horizontal;
+    const QList<float> guides = horizontal ? horizontalGuides() : verticalGuides();
+    // The page in points, whatever the zoom.
+    const float extent = horizontal ? bounds().width() : bounds().height();
+    float place = 72;
+    QList<float> tried;
+    // Each place is tried once: every taken place is another guide, so one
+    // more try than there are guides finds a free place unless the cycle
+    // came back to its start.
+    for (qsizetype attempt = 0; attempt <= guides.size(); ++attempt) {
+        if (tried.contains(place))
+            break;
+        if (!guides.contains(place)) {
+            target->addMarker(makeGuideMarker(orientation, place));
+            guidesChangedInRuler();
+            return;
+        }
+        tried.append(place);
+        place += 18;
+        if (place > extent)
+            place -= extent - 6;
+    }
+    ModalAlert::beep();
 }

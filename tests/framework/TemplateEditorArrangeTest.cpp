@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -322,6 +323,70 @@ TEST_F(TemplateEditorArrangeTest, ToolbarReachesTheCommandsOnceTheyAreEnabled) {
     front->setEnabled(true);
     front->trigger();
     EXPECT_EQ(order().last(), p);
+}
+
+} // namespace
+
+namespace {
+
+class TemplateEditorGuideCommandTest : public ::testing::Test, public EditorFixture {
+protected:
+    void add(const char* action) {
+        canvas->performAction(str(action), nullptr);
+        QCoreApplication::processEvents();
+    }
+};
+
+TEST_F(TemplateEditorGuideCommandTest, GuidesGoToTheFirstFreePlaceAndReachThePage) {
+    add("addHGuide:");
+    add("addHGuide:");
+    add("addHGuide:");
+    EXPECT_EQ(canvas->horizontalGuides(), (QList<float>{72, 90, 108}));
+    EXPECT_TRUE(canvas->verticalGuides().isEmpty());
+    QVariantList stored;
+    for (float v : {72.0f, 90.0f, 108.0f})
+        stored.append(v);
+    EXPECT_EQ(document.pageDesc()->horizontalGuides(), stored);
+    EXPECT_TRUE(document.isDocumentEdited());
+
+    canvas->setVerticalGuides({72.0f, 90.0f});
+    add("addVGuide:");
+    EXPECT_EQ(canvas->verticalGuides(), (QList<float>{72, 90, 108}));
+
+    // An added guide survives save and reopen.
+    QTemporaryDir folder;
+    const QString path = folder.filePath(str("Guides.vyxTemplate"));
+    QString error;
+    ASSERT_TRUE(document.writeToFileOfType(path, str(kTemplateDocumentType), &error))
+        << error.toStdString();
+    TemplateDocument reopened;
+    ASSERT_TRUE(reopened.readFromFileOfType(path, str(kTemplateDocumentType), &error))
+        << error.toStdString();
+    EXPECT_EQ(reopened.pageDesc()->horizontalGuides().size(), 3);
+    EXPECT_EQ(reopened.pageDesc()->verticalGuides().value(2).toFloat(), 108.0f);
+}
+
+TEST_F(TemplateEditorGuideCommandTest,
+       WhenEveryPlaceIsTakenItBeepsAndAtAnyZoomGuidesStayOnThePage) {
+    controller->zoomIn();
+    controller->zoomIn();
+    ASSERT_EQ(controller->zoomFactor(), 4.0f);
+    const int beeps = ModalAlert::beepCount();
+    int added = 0;
+    while (ModalAlert::beepCount() == beeps && added < 1000) {
+        add("addVGuide:");
+        ++added;
+    }
+    ASSERT_EQ(ModalAlert::beepCount(), beeps + 1);
+    const QList<float> guides = canvas->verticalGuides();
+    EXPECT_EQ(guides.size(), added - 1);
+    EXPECT_GT(guides.size(), 10);
+    // The page is 288 points high.
+    for (float g : guides)
+        EXPECT_LE(g, 288.0f);
+    add("addVGuide:");
+    EXPECT_EQ(ModalAlert::beepCount(), beeps + 2);
+    EXPECT_EQ(canvas->verticalGuides(), guides);
 }
 
 } // namespace
