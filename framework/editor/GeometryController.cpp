@@ -8,6 +8,7 @@
 #include "platform/foundation/HostServices.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/ui/MainWindowTracker.h"
 
 #include <QCheckBox>
 #include <QDial>
@@ -111,6 +112,14 @@ GeometryController::GeometryController()
                            updatePaletteValues();
                            setupPopupMenus();
                        });
+    center.addObserver(this, str(kWindowDidBecomeMainNotification), nullptr,
+                       [this](const Notification& n) { mainWindowChanged(n); });
+    center.addObserver(this, str(kWindowDidResignMainNotification), nullptr,
+                       [this](const Notification& n) { mainWindowResigned(n); });
+    // The main window at the time the palette is made counts as just become main.
+    if (QWidget* main = MainWindowTracker::sharedTracker().mainWindow())
+        mainWindowChanged(Notification(str(kWindowDidBecomeMainNotification),
+                                       Notification::Sender(static_cast<const QObject*>(main))));
     activatePalette();
 }
 
@@ -126,17 +135,27 @@ QPoint GeometryController::defaultOrigin(const QRect& visibleFrame, const QSize&
     return {116, visibleFrame.y() + visibleFrame.height() - frameSize.height() - 10};
 }
 
-const void* GeometryController::documentOfWindow(const void* window) const {
+TemplateEditorController* GeometryController::editorOfWindow(const void* window) {
     const auto* widget = qobject_cast<const QWidget*>(static_cast<const QObject*>(window));
-    auto* controller = qobject_cast<TemplateEditorController*>(WindowController::forWindow(widget));
-    auto* self = const_cast<GeometryController*>(this);
-    // Becoming main and resigning both pass here: the palette follows the
-    // canvas of the main editor window, or none.
-    if (!controller)
-        return nullptr;
-    self->setEditingTemplateView(widget && widget->isActiveWindow() ? controller->templateView()
-                                                                    : nullptr);
-    return controller->document();
+    return widget ? qobject_cast<TemplateEditorController*>(WindowController::forWindow(widget))
+                  : nullptr;
+}
+
+const void* GeometryController::documentOfWindow(const void* window) const {
+    TemplateEditorController* controller = editorOfWindow(window);
+    return controller ? controller->document() : nullptr;
+}
+
+void GeometryController::mainWindowChanged(const Notification& notification) {
+    if (TemplateEditorController* controller = editorOfWindow(notification.object()))
+        setEditingTemplateView(controller->templateView());
+    PaletteController::mainWindowChanged(notification);
+}
+
+void GeometryController::mainWindowResigned(const Notification& notification) {
+    if (editorOfWindow(notification.object()))
+        setEditingTemplateView(nullptr);
+    PaletteController::mainWindowResigned(notification);
 }
 
 void GeometryController::setEditingTemplateView(TM_TemplateView* view) {

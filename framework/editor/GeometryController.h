@@ -16,6 +16,7 @@ class QMenu;
 class QToolButton;
 class SSCircularSlider;
 class TemplateDocument;
+class TemplateEditorController;
 
 // The shared Geometry palette of the template editor windows: the anchor
 // point, size and rotation of the one selected object in the page's display
@@ -72,11 +73,14 @@ public:
 protected:
     QPoint defaultOrigin(const QRect& visibleFrame, const QSize& frameSize) const override;
     const void* documentOfWindow(const void* window) const override;
+    void mainWindowChanged(const Notification& notification) override;
+    void mainWindowResigned(const Notification& notification) override;
 
 private:
     friend class PaletteController;
     GeometryController();
     void buildStandardPalette();
+    static TemplateEditorController* editorOfWindow(const void* window);
     void recordDisplayedValues();
     void setupPopupMenus();
     QMenu* menuForUnits(const QString& unit);
