@@ -77,6 +77,7 @@ GeometryController* GeometryController::sharedGeometryController() {
 GeometryController::GeometryController()
     : PaletteController(QStringLiteral("Geometry"), QSize(260, 150)) {
     window()->setWindowTitle(frameworkString("GEOMETRY"));
+    setFrameAutosaveName(QStringLiteral("_geometry_window_Y"));
     buildStandardPalette();
     NotificationCenter& center = NotificationCenter::defaultCenter();
     center.addObserver(this, str(kSelectionChanged), nullptr, [this](const Notification& n) {
@@ -146,16 +147,22 @@ const void* GeometryController::documentOfWindow(const void* window) const {
     return controller ? controller->document() : nullptr;
 }
 
+// The palette follows the main editor window's canvas; it comes on screen
+// only when activated (Window > Geometry, a new template), since a tool
+// window shown on every change of main window takes the activation from it
+// on some platforms.
 void GeometryController::mainWindowChanged(const Notification& notification) {
     if (TemplateEditorController* controller = editorOfWindow(notification.object()))
         setEditingTemplateView(controller->templateView());
-    PaletteController::mainWindowChanged(notification);
 }
 
 void GeometryController::mainWindowResigned(const Notification& notification) {
     if (editorOfWindow(notification.object()))
         setEditingTemplateView(nullptr);
-    PaletteController::mainWindowResigned(notification);
+}
+
+bool GeometryController::canShow() const {
+    return _editingTemplateView != nullptr;
 }
 
 void GeometryController::setEditingTemplateView(TM_TemplateView* view) {

@@ -75,6 +75,7 @@ protected:
     const void* documentOfWindow(const void* window) const override;
     void mainWindowChanged(const Notification& notification) override;
     void mainWindowResigned(const Notification& notification) override;
+    bool canShow() const override;
 
 private:
     friend class PaletteController;

@@ -2,6 +2,7 @@
 #include "framework/editor/GeometryController.h"
 #include "framework/inspectors/SSCircularSlider.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/foundation/UserDefaults.h"
 
 #include <QCheckBox>
 #include <QDial>
@@ -176,6 +177,25 @@ TEST_F(GeometryPaletteTest, AnOldHostGetsTheCircularSliderWithItsConversions) {
     float angle = 0;
     slider->getAngleAndDistance(&angle, nullptr);
     EXPECT_NEAR(angle * 180 / M_PI, 60.0, 1e-3);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(GeometryPaletteTest, TheFrameIsKeptUnderItsDefaultsKeyAsItMoves) {
+    EXPECT_EQ(palette->frameAutosaveName(), str("_geometry_window_Y"));
+    select({a});
+    palette->activate();
+    QCoreApplication::processEvents();
+    palette->window()->move(300, 200);
+    QCoreApplication::processEvents();
+    const QStringList parts =
+        UserDefaults::standardUserDefaults().stringForKey(str("_geometry_window_Y")).split(u' ');
+    palette->hide();
+    ASSERT_EQ(parts.size(), 4);
+    EXPECT_EQ(parts.at(0).toInt(), palette->window()->frameGeometry().x());
+    EXPECT_EQ(parts.at(1).toInt(), palette->window()->frameGeometry().y());
 }
 
 } // namespace
