@@ -28,6 +28,9 @@ constexpr char kFileMenuTitleKey[] = "FILE_MENU_TITLE";
 constexpr char kEditMenuTitleKey[] = "EDIT_MENU_TITLE";
 constexpr char kViewMenuTitleKey[] = "VIEW_MENU_TITLE";
 constexpr char kFormatMenuTitleKey[] = "FORMAT_MENU_TITLE";
+constexpr char kArrangeMenuTitleKey[] = "ARRANGE_MENU_TITLE";
+constexpr char kAlignMenuTitleKey[] = "ALIGN_MENU_TITLE";
+constexpr char kPolygonMenuTitleKey[] = "POLYGON_MENU_TITLE";
 constexpr char kGuidesMenuTitleKey[] = "GUIDES_MENU_TITLE";
 constexpr char kToolsMenuTitleKey[] = "TOOLS_MENU_TITLE";
 
@@ -84,8 +87,39 @@ const std::vector<MainMenu::CommandRow>& MainMenu::commandRows() {
         {kFormatMenuTitleKey, "ALIGN_TEXT_RIGHT_MENU_ITEM", 1432, "alignTextSelection:", {}},
         {kFormatMenuTitleKey, "ALIGN_TEXT_JUSTIFIED_MENU_ITEM", 1433, "alignTextSelection:", {}},
 
+        {kArrangeMenuTitleKey, "BRING_TO_FRONT_MENU_ITEM", 1401,
+         "bringToFront:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
+        {kArrangeMenuTitleKey, "MOVE_FORWARD_MENU_ITEM", 1402,
+         "moveForward:", QKeySequence(Qt::CTRL | Qt::Key_BracketRight)},
+        {kArrangeMenuTitleKey, "MOVE_BACKWARD_MENU_ITEM", 1403,
+         "moveBackward:", QKeySequence(Qt::CTRL | Qt::Key_BracketLeft)},
+        {kArrangeMenuTitleKey, "SEND_TO_BACK_MENU_ITEM", 1404,
+         "sendToBack:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B)},
+        {kArrangeMenuTitleKey, nullptr, 0, nullptr, {}},
+        {kArrangeMenuTitleKey, "SCALE_BY_PERCENT_MENU_ITEM", 1405, "scaleByPercent:", {}},
+        {kArrangeMenuTitleKey, nullptr, 0, nullptr, {}},
+        {kArrangeMenuTitleKey, "GROUP_MENU_ITEM", 1440,
+         "group:", QKeySequence(Qt::CTRL | Qt::Key_G)},
+        {kArrangeMenuTitleKey, "UNGROUP_MENU_ITEM", 1441,
+         "ungroup:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G)},
+
+        {kAlignMenuTitleKey, "ALIGN_LEFT_MENU_ITEM", 1411, "alignSelection:", {}},
+        {kAlignMenuTitleKey, "ALIGN_RIGHT_MENU_ITEM", 1412, "alignSelection:", {}},
+        {kAlignMenuTitleKey, "ALIGN_TOP_MENU_ITEM", 1413, "alignSelection:", {}},
+        {kAlignMenuTitleKey, "ALIGN_BOTTOM_MENU_ITEM", 1414, "alignSelection:", {}},
+        {kAlignMenuTitleKey, "ALIGN_MIDDLES_MENU_ITEM", 1415, "alignSelection:", {}},
+        {kAlignMenuTitleKey, "ALIGN_CENTERS_MENU_ITEM", 1416, "alignSelection:", {}},
+        {kAlignMenuTitleKey, nullptr, 0, nullptr, {}},
+        {kAlignMenuTitleKey, "CENTER_VERTICALLY_MENU_ITEM", 1417, "centerObjects:", {}},
+        {kAlignMenuTitleKey, "CENTER_HORIZONTALLY_MENU_ITEM", 1418, "centerObjects:", {}},
+
+        {kPolygonMenuTitleKey, "ADD_SEGMENTS_MENU_ITEM", 1420, "addSegments:", {}},
+        {kPolygonMenuTitleKey, "INSERT_SEGMENT_MENU_ITEM", 1421, "insertSegment:", {}},
+        {kPolygonMenuTitleKey, "DELETE_SEGMENT_MENU_ITEM", 1422, "deleteSegment:", {}},
         {kGuidesMenuTitleKey, "SHOW_GUIDES_MENU_ITEM", 1450, "toggleGuides:", {}},
         {kGuidesMenuTitleKey, "CLEAR_GUIDES_MENU_ITEM", 1453, "clearAllGuides:", {}},
+        {kGuidesMenuTitleKey, "ADD_HORIZONTAL_GUIDE_MENU_ITEM", 0, "addHGuide:", {}},
+        {kGuidesMenuTitleKey, "ADD_VERTICAL_GUIDE_MENU_ITEM", 0, "addVGuide:", {}},
 
         {kToolsMenuTitleKey, "TOOL_SELECT_MENU_ITEM", 0, "toolPaletteEquivalent:", {}},
         {kToolsMenuTitleKey, "TOOL_ZOOM_MENU_ITEM", 1, "toolPaletteEquivalent:", {}},

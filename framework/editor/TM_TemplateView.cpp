@@ -283,7 +283,7 @@ bool TM_TemplateView::respondsToAction(const QString& action) const {
           kClearAllGuidesAction, kToolPaletteEquivalentAction})
         if (action == QLatin1String(known))
             return true;
-    return false;
+    return respondsToArrangeAction(action);
 }
 
 bool TM_TemplateView::validateMenuItem(QAction& item) {
@@ -308,6 +308,8 @@ void TM_TemplateView::performAction(const QString& action, QAction* sender) {
         toggleGuides();
     else if (action == QLatin1String(kClearAllGuidesAction))
         clearAllGuides();
+    else
+        performArrangeAction(action, sender);
 }
 
 void TM_TemplateView::alignTextSelection() {

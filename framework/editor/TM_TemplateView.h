@@ -12,6 +12,8 @@
 #include <QList>
 #include <QPointer>
 
+class QDialog;
+class TMObjectGroup;
 #include <memory>
 #include <vector>
 
@@ -26,6 +28,10 @@ class TemplateEditorController;
 // Posted with the canvas as sender whenever the selection of its objects changes.
 inline constexpr char kTemplateViewSelectionDidChangeNotification[] =
     "TemplateViewSelectionDidChangeNotification";
+// Posted with the removed object when a command takes an object off the page
+// for good (ungrouping takes the group).
+inline constexpr char kTemplateViewObjectDeletedNotification[] =
+    "TemplateViewObjectDeletedNotification";
 // The pasteboard type of copied page objects.
 inline constexpr char kObjectPasteboardType[] = "VYXObjectPasteboardType";
 
@@ -164,6 +170,37 @@ public:
     bool validateMenuItem(QAction& item) override;
     void performAction(const QString& action, QAction* sender) override;
 
+    // Arrange, centre, scale, group, segment, align and print-area commands;
+    // each one undoable and naming its undo action.
+    void bringToFront();
+    void moveForward();
+    void moveBackward();
+    void sendToBack();
+    // Tag 1417 centres vertically, 1418 horizontally, on the page.
+    void centerObjects(int tag);
+    // Opens the scale sheet on the window; nothing without a selection.
+    void scaleByPercent();
+    // The sheet's end: return code 0 cancels; the axis mask has 1 for height
+    // and 2 for width.
+    void scaleByPercentDidEnd(int returnCode, float percent, int axisMask);
+    void group();
+    void groupObjects(const QList<TMObjectRef>& objects);
+    void ungroup();
+    void ungroupObject(const std::shared_ptr<TMObjectGroup>& group);
+    void insertSegment();
+    void deleteSegment();
+    // Tags 1411 to 1416.
+    void alignSelection(int tag);
+    // One print area per photo cell, at the back, in place of the old ones.
+    void addPrintAreas();
+    // The scale sheet while it is open.
+    QDialog* scaleWindow() const;
+    // Draws further segments onto the selected polygon.
+    void addSegments();
+    // A guide at the first free place from one inch on, in steps of 18
+    // points wrapping within the page; a beep when every place is taken.
+    void addHGuide();
+    void addVGuide();
     // Guides are the "_GM" markers of the scroll view's rulers (positions in
     // page points, in marker order); every change made on the rulers is
     // copied into the PageDesc and counts as an edit of the document. A
@@ -242,6 +279,11 @@ private:
     void makeWindowKey();
     void selectOnly(qsizetype index);
     void moveSelectionForUndo(Point delta);
+    // The arrange commands' share of the responder.
+    static bool respondsToArrangeAction(const QString& action);
+    void performArrangeAction(const QString& action, QAction* sender);
+    void nameUndoAction(const char* key);
+    void addGuide(RulerView::Orientation orientation);
     RulerView* ruler(RulerView::Orientation orientation) const;
 
     struct Gesture;
@@ -275,6 +317,7 @@ private:
     PrintOperation* _printOp = nullptr;
     Rect _rubberbandRect;
     Point _zoomCenterPoint;
+    QPointer<QDialog> _scaleWindow;
     std::unique_ptr<Gesture, GestureDeleter> _gesture;
     QTimer* _periodicTimer = nullptr;
     QPointF _lastPointer;

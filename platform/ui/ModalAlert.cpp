@@ -326,6 +326,31 @@ int runDialog(QDialog& dialog) {
     return dialog.exec();
 }
 
+void beginDialogSheet(QWidget* window, QDialog& dialog, std::function<void(int)> done) {
+    DialogResponder responder;
+    {
+        std::lock_guard lock(gResponderMutex);
+        responder = gDialogResponder;
+    }
+    if (responder) {
+        const int answer = responder(dialog);
+        later([done = std::move(done), answer] {
+            if (done)
+                done(answer);
+        });
+        return;
+    }
+    dialog.setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(&dialog, &QDialog::finished, &dialog,
+                                   [connection, done = std::move(done)](int result) {
+                                       QObject::disconnect(*connection);
+                                       if (done)
+                                           done(result);
+                                   });
+    dialog.open();
+}
+
 DialogResponder setDialogResponder(DialogResponder responder) {
     std::lock_guard lock(gResponderMutex);
     return std::exchange(gDialogResponder, std::move(responder));

@@ -126,6 +126,13 @@ using DialogResponder = std::function<int(QDialog&)>;
 
 LUMISK_PLATFORM_EXPORT int runDialog(QDialog& dialog);
 
+// The program's own dialog as a sheet: modal to `window` alone (to the
+// application without one), returning at once; `done` gets the dialog's
+// result later, from the event loop. An installed dialog responder answers
+// in place of the user, as for runDialog().
+LUMISK_PLATFORM_EXPORT void beginDialogSheet(QWidget* window, QDialog& dialog,
+                                             std::function<void(int)> done);
+
 // Installs a dialog responder (an empty one restores exec()) and answers the one it replaces.
 LUMISK_PLATFORM_EXPORT DialogResponder setDialogResponder(DialogResponder responder);
 

@@ -3,6 +3,8 @@
 #include "platform/foundation/Notification.h"
 #include "platform/foundation/NotificationCenter.h"
 
+#include "platform/foundation/UserDefaults.h"
+
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -12,9 +14,18 @@
 class PaletteController::Window : public QWidget {
 public:
     explicit Window(std::function<void()> willClose)
-        : QWidget(nullptr, Qt::Tool), _willClose(std::move(willClose)) {}
+        : QWidget(nullptr, Qt::Tool), _willClose(std::move(willClose)) {
+        // A palette serves the main window: showing it takes no activation from it.
+        setAttribute(Qt::WA_ShowWithoutActivating);
+    }
+    std::function<void()> didMove;
 
 protected:
+    void moveEvent(QMoveEvent* event) override {
+        QWidget::moveEvent(event);
+        if (didMove && isVisible())
+            didMove();
+    }
     void closeEvent(QCloseEvent* event) override {
         _willClose();
         QWidget::closeEvent(event);
@@ -45,6 +56,42 @@ QRect PaletteController::mainScreenVisibleFrame() {
 void PaletteController::placeAtDefaultOrigin() {
     _window->move(defaultOrigin(mainScreenVisibleFrame(), _window->frameGeometry().size()));
     _placed = true;
+    saveFrame();
+}
+
+void PaletteController::setFrameAutosaveName(const QString& key) {
+    _frameAutosaveName = key;
+    _window->didMove = key.isEmpty() ? std::function<void()>() : [this] { saveFrame(); };
+}
+
+void PaletteController::saveFrame() {
+    if (_frameAutosaveName.isEmpty())
+        return;
+    const QRect frame = _window->frameGeometry();
+    UserDefaults::standardUserDefaults().setObjectForKey(QStringLiteral("%1 %2 %3 %4")
+                                                             .arg(frame.x())
+                                                             .arg(frame.y())
+                                                             .arg(frame.width())
+                                                             .arg(frame.height()),
+                                                         _frameAutosaveName);
+}
+
+bool PaletteController::placeAtSavedFrame() {
+    if (_frameAutosaveName.isEmpty())
+        return false;
+    const QStringList parts =
+        UserDefaults::standardUserDefaults().stringForKey(_frameAutosaveName).split(u' ');
+    if (parts.size() != 4)
+        return false;
+    bool okX = false;
+    bool okY = false;
+    const int x = parts.at(0).toInt(&okX);
+    const int y = parts.at(1).toInt(&okY);
+    if (!okX || !okY)
+        return false;
+    _window->move(x, y);
+    _placed = true;
+    return true;
 }
 
 void PaletteController::activate() {
@@ -53,7 +100,7 @@ void PaletteController::activate() {
         _window->raise();
     }
     // After showing, when the frame's size is known.
-    if (!_placed)
+    if (!_placed && !placeAtSavedFrame())
         placeAtDefaultOrigin();
     _activated = true;
 }

@@ -41,6 +41,12 @@ public:
     // The document of the main window the palette serves, or null.
     const void* followedDocument() const { return _followedDocument; }
 
+    // The defaults key under which the window's frame is kept whenever it
+    // moves or is placed, and from which activate places it the first time;
+    // empty (the default): not kept.
+    void setFrameAutosaveName(const QString& key);
+    QString frameAutosaveName() const { return _frameAutosaveName; }
+
     // The main screen's area without panels, in screen coordinates (y down).
     static QRect mainScreenVisibleFrame();
 
@@ -79,5 +85,8 @@ private:
     std::unique_ptr<Window> _window;
     bool _activated = false;
     bool _placed = false;
+    QString _frameAutosaveName;
+    void saveFrame();
+    bool placeAtSavedFrame();
     const void* _followedDocument = nullptr;
 };

@@ -299,16 +299,20 @@ TEST_F(TemplateEditorWindowTest, TheToolbarItemsAndTheirRules) {
 
     QAction* save = controller->findToolbarItemWithIdentifier(str("editortoolbar.save"));
     QAction* front = controller->findToolbarItemWithIdentifier(str("editortoolbar.bringtofront"));
-    addRectangle(0, 0)->setSelected(true);
+    TMObjectRef selected = addRectangle(0, 0);
     bar->validateVisibleItems();
     EXPECT_TRUE(save->isEnabled()); // tag 0 in the key window
-    // Arranging has no action on the canvas yet: off even with a selection.
+    // Arranging follows the canvas's rule: on only with a selection.
     EXPECT_FALSE(front->isEnabled());
+    selected->setSelected(true);
+    bar->validateVisibleItems();
+    EXPECT_TRUE(front->isEnabled());
 
     QMainWindow other;
     makeKey(&other);
     bar->validateVisibleItems();
     EXPECT_FALSE(save->isEnabled());
+    EXPECT_FALSE(front->isEnabled());
     bar->setItemIdentifiers(controller->toolbarDefaultItemIdentifiers(*bar));
 }
 
