@@ -73,7 +73,18 @@ bool VQFileCatalogEntry::isURL() const {
     return flag(*this, kEntryImageURLFlagKey);
 }
 
-VQFileCatalog::VQFileCatalog() {
+namespace {
+
+QString newCatalogDescription() {
+    static std::atomic<qint64> counter{0};
+    return QStringLiteral("<VQFileCatalog %1-%2>")
+        .arg(QCoreApplication::applicationPid())
+        .arg(++counter);
+}
+
+} // namespace
+
+VQFileCatalog::VQFileCatalog() : _description(newCatalogDescription()) {
     startEvictionTimer();
 }
 

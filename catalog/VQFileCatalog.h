@@ -186,6 +186,10 @@ public:
     void shutdown();
 
     int fileCount() const;
+    // The catalog's identity text in drags ("VQSelectionCatalogKey"): the
+    // process id and a counter, so that no catalog of this or another running
+    // process shares it.
+    const QString& description() const { return _description; }
     // Null when none is set.
     QStringList fileExtensionFilters() const;
     void setFileExtensionFilters(const QStringList& filters);
@@ -434,4 +438,5 @@ private:
     // Shared with the loader thread, which may outlive a stop that lost patience.
     std::shared_ptr<LoaderFlags> _loaderFlags = std::make_shared<LoaderFlags>();
     std::unique_ptr<QTimer> _heartbeatTimer;
+    const QString _description;
 };

@@ -1,6 +1,11 @@
 #include "documents/ZaroziveZodiroVirizidivi.h"
 
+#include "catalog/DroppedPhotos.h"
+#include "catalog/URLLocator.h"
 #include "catalog/VQFileCatalog.h"
+#include "catalog/VQFileCatalogScrollView.h"
+#include "catalog/VQFileCatalogView.h"
+#include "documents/DurevedeDudiruVorudu.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/TextEditorWindowController.h"
 #include "layout/Exporter.h"
@@ -11,7 +16,9 @@
 #include "platform/foundation/Format.h"
 #include "platform/foundation/HostServices.h"
 #include "platform/foundation/LocalizedStrings.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PreferenceIndex.h"
+#include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
@@ -20,6 +27,7 @@
 #include "platform/ui/ProgressSheet.h"
 #include "utilities/GeometryUtilities.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -30,6 +38,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -67,11 +77,13 @@ QRect pixelRect(const Rect& rect) {
 } // namespace
 
 ZaroziveZodiroVirizidivi::ZaroziveZodiroVirizidivi(QWidget* window)
-    : WindowController(window ? window : new QWidget) {
+    : WindowController(window ? window : new DurevedeDudiruVorudu) {
     makeAccessoryView();
 }
 
-ZaroziveZodiroVirizidivi::~ZaroziveZodiroVirizidivi() = default;
+ZaroziveZodiroVirizidivi::~ZaroziveZodiroVirizidivi() {
+    NotificationCenter::defaultCenter().removeObserver(this);
+}
 
 RoduvudeDadevizi* ZaroziveZodiroVirizidivi::catalogDocument() const {
     return qobject_cast<RoduvudeDadevizi*>(document());
@@ -373,4 +385,275 @@ std::optional<QStringList> ZaroziveZodiroVirizidivi::printBatchToPath(const QStr
     if (_abortExport || !_batchError.isEmpty())
         return std::nullopt;
     return written;
+}
+
+// ---------------------------------------------------------------------------
+// The grid's window lines
+
+VQFileCatalogScrollView* ZaroziveZodiroVirizidivi::fileCatalogScrollView() const {
+    const auto* catalogWindow = qobject_cast<const DurevedeDudiruVorudu*>(window());
+    return catalogWindow ? catalogWindow->fileCatalogScrollView() : nullptr;
+}
+
+VQFileCatalog* ZaroziveZodiroVirizidivi::catalog() const {
+    RoduvudeDadevizi* doc = catalogDocument();
+    return doc ? &doc->fileCatalog() : nullptr;
+}
+
+void ZaroziveZodiroVirizidivi::setUpCatalogWindow() {
+    VQFileCatalogScrollView* scroll = fileCatalogScrollView();
+    if (!scroll || !catalogDocument())
+        return;
+    scroll->setParentWindow(window());
+    scroll->setFileCatalog(catalog());
+    scroll->setCellSize({kGridCellSize, kGridCellSize});
+    if (!_heartbeatTimer) {
+        _heartbeatTimer = new QTimer(this);
+        _heartbeatTimer->setInterval(kHeartbeatMs);
+        connect(_heartbeatTimer, &QTimer::timeout, this, [this] {
+            if (VQFileCatalogScrollView* grid = fileCatalogScrollView())
+                grid->heartbeat();
+        });
+        _heartbeatTimer->start();
+    }
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    center.removeObserver(this);
+    const QObject* self = this;
+    center.addObserver(this, QString::fromLatin1(kVQReceiveFilesNofity), self,
+                       [this](const Notification& n) { receiveFiles(n); });
+    center.addObserver(this, QString::fromLatin1(kVQReceiveURLNofity), self,
+                       [this](const Notification& n) { receiveURL(n); });
+    center.addObserver(this, QString::fromLatin1(kURLLocatedNotify), self,
+                       [this](const Notification& n) { receiveURL(n); });
+}
+
+std::optional<QList<int>> ZaroziveZodiroVirizidivi::getSelection() const {
+    VQFileCatalog* entries = catalog();
+    const QList<int> selected = entries ? entries->getSelectedIndices() : QList<int>();
+    if (selected.isEmpty())
+        return std::nullopt;
+    return selected;
+}
+
+namespace {
+
+// The catalog of the open catalog window whose catalog has this identity.
+VQFileCatalog* openCatalogWithDescription(const QString& description) {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* controller =
+            qobject_cast<ZaroziveZodiroVirizidivi*>(WindowController::forWindow(widget));
+        RoduvudeDadevizi* doc = controller ? controller->catalogDocument() : nullptr;
+        if (doc && doc->fileCatalog().description() == description)
+            return &doc->fileCatalog();
+    }
+    return nullptr;
+}
+
+struct ResolvedItem {
+    VQFileCatalog* source;
+    int serial;
+    bool move;
+};
+
+} // namespace
+
+void ZaroziveZodiroVirizidivi::receiveCatalogEntry(const QVariantMap& item, int position) {
+    receiveCatalogEntries({item}, position);
+}
+
+void ZaroziveZodiroVirizidivi::receiveCatalogEntries(const QVariantList& items, int position) {
+    VQFileCatalog* own = catalog();
+    if (!own)
+        return;
+    // The indices are those of the drag's start; every change below shifts
+    // them, so each item is first tied to its entry by serial number.
+    QList<ResolvedItem> resolved;
+    for (const QVariant& value : items) {
+        const QVariantMap item = value.toMap();
+        const QString key = item.value(QString::fromLatin1(kVQSelectionCatalogKey)).toString();
+        VQFileCatalog* source = own->description() == key ? own : openCatalogWithDescription(key);
+        if (!source)
+            continue;
+        const int index = item.value(QString::fromLatin1(kVQSelectionIndexKey), -1).toInt();
+        const QVariant serial = source->getFileAttributeAtIndex(kCatalogAttrSerialNumber, index);
+        if (index < 0 || index >= source->fileCount() || !serial.isValid())
+            continue;
+        const bool move =
+            item.value(QString::fromLatin1(kVQSelectionOperationKey), 0).toInt() == 0 &&
+            source == own;
+        resolved.append({source, serial.toInt(), move});
+    }
+    if (resolved.isEmpty())
+        return;
+    UndoManager* undo = catalogDocument()->undoManager();
+    undo->beginUndoGrouping();
+    const bool allMoves = std::all_of(resolved.begin(), resolved.end(),
+                                      [](const ResolvedItem& item) { return item.move; });
+    if (allMoves) {
+        QList<int> serials;
+        for (const ResolvedItem& item : resolved)
+            serials.append(item.serial);
+        moveEntriesTogether(serials, position);
+    } else {
+        int at = position;
+        for (const ResolvedItem& item : resolved) {
+            const int index = item.source->indexOfEntryWithSerialNumber(item.serial);
+            if (index < 0)
+                continue;
+            if (item.move)
+                own->moveEntryFromIndexToIndex(index, at < 0 ? own->fileCount() - 1 : at);
+            else
+                own->addEntryFromCatalogFromIndexToIndex(*item.source, index, at);
+            if (at >= 0)
+                ++at;
+        }
+    }
+    undo->endUndoGrouping();
+}
+
+// The entries end up one after another in the given order, the first at
+// `position` of the final list (at the end when that is −1 or past it). A move
+// lands an entry at its destination index; moving the block to the end first
+// keeps every later destination free of the earlier moves' shifts.
+void ZaroziveZodiroVirizidivi::moveEntriesTogether(const QList<int>& serials, int position) {
+    VQFileCatalog& entries = *catalog();
+    const int count = entries.fileCount();
+    const int n = int(serials.size());
+    const int base = (position < 0 || position > count - n) ? count - n : position;
+    for (int serial : serials) {
+        const int index = entries.indexOfEntryWithSerialNumber(serial);
+        if (index >= 0 && index != count - 1)
+            entries.moveEntryFromIndexToIndex(index, count - 1);
+    }
+    if (base == count - n)
+        return;
+    for (int k = 0; k < n; ++k)
+        entries.moveEntryFromIndexToIndex(count - n + k, base + k);
+}
+
+void ZaroziveZodiroVirizidivi::receiveImage(const Image& image) {
+    if (VQFileCatalog* entries = catalog())
+        entries->addImageEntryAtPosition(image, -1);
+}
+
+void ZaroziveZodiroVirizidivi::receiveFiles(const Notification& notification) {
+    VQFileCatalog* entries = catalog();
+    if (!entries)
+        return;
+    const QVariantMap info = notification.userInfo();
+    const WaitMonitorScope wait;
+    DroppedPhotos::addFilesAtPosition(
+        *entries, info.value(QString::fromLatin1(kReceiveFilesKey)).toStringList(),
+        info.value(QString::fromLatin1(kEntryPosKey), -1).toInt());
+}
+
+void ZaroziveZodiroVirizidivi::receiveURL(const Notification& notification) {
+    VQFileCatalog* entries = catalog();
+    if (!entries)
+        return;
+    const QVariantMap info = notification.userInfo();
+    const QUrl url = info.value(QString::fromLatin1(kReceiveURLKey)).toUrl();
+    if (!url.isValid())
+        return;
+    const WaitMonitorScope wait;
+    entries->addURLEntryAtPosition(url, info.value(QString::fromLatin1(kEntryPosKey), -1).toInt());
+}
+
+void ZaroziveZodiroVirizidivi::addURL() {
+    auto* locator = new URLLocator;
+    locator->setValidFileTypes(DroppedPhotos::imageFileTypes());
+    locator->locateURLInSheet(QUrl(), window());
+}
+
+bool ZaroziveZodiroVirizidivi::hasEntries() const {
+    const VQFileCatalog* entries = catalog();
+    return entries && entries->fileCount() > 0 && fileCatalogScrollView();
+}
+
+void ZaroziveZodiroVirizidivi::rotateSelectionBy(int quarterTurns, float degrees) {
+    VQFileCatalog* entries = catalog();
+    VQFileCatalogScrollView* scroll = fileCatalogScrollView();
+    if (!entries || !scroll)
+        return;
+    for (int index : entries->getSelectedIndices()) {
+        Rect crop = entries->getFileImageCropAtIndex(index);
+        if (crop == kZeroRect)
+            continue;
+        Size size = entries->getFileImageSizeAtIndex(index);
+        for (int turn = 0; turn < std::abs(quarterTurns); ++turn) {
+            const Rect photo{kZeroPoint, size};
+            crop = quarterTurns > 0 ? UTRotateRectRight90(crop, photo)
+                                    : UTRotateRectLeft90(crop, photo);
+            size = {size.height, size.width};
+        }
+        entries->setFileImageCropAtIndexTo(index, crop);
+    }
+    scroll->rotateSelection(degrees);
+}
+
+void ZaroziveZodiroVirizidivi::rotateImageRight(QAction*) {
+    rotateSelectionBy(1, 90.0f);
+}
+
+void ZaroziveZodiroVirizidivi::rotateImageLeft(QAction*) {
+    rotateSelectionBy(-1, -90.0f);
+}
+
+void ZaroziveZodiroVirizidivi::flipImage(QAction*) {
+    rotateSelectionBy(2, 180.0f);
+}
+
+void ZaroziveZodiroVirizidivi::markSelection(QAction*) {
+    if (VQFileCatalog* entries = catalog())
+        entries->setSelectionMarker(true);
+}
+
+void ZaroziveZodiroVirizidivi::unmarkSelection(QAction*) {
+    if (VQFileCatalog* entries = catalog())
+        entries->setSelectionMarker(false);
+}
+
+void ZaroziveZodiroVirizidivi::removeFiles(QAction*) {
+    VQFileCatalog* entries = catalog();
+    if (!entries || entries->getSelectedIndices().isEmpty() || !fileCatalogScrollView())
+        return;
+    ModalAlert::Request request(text("REMOVE"), text("REMOVE_WARN"));
+    request.defaultButton = text("CANCEL");
+    request.alternateButton = text("OK");
+    ModalAlert::beginSheet(window(), request, [self = QPointer(this)](int code) {
+        if (!self || code != ModalAlert::AlternateReturn)
+            return;
+        if (VQFileCatalogScrollView* scroll = self->fileCatalogScrollView())
+            scroll->removeSelectedFiles();
+    });
+}
+
+void ZaroziveZodiroVirizidivi::firstSelection(QAction*) {
+    if (hasEntries())
+        fileCatalogScrollView()->firstSelection();
+}
+
+void ZaroziveZodiroVirizidivi::prevSelection(QAction*) {
+    if (hasEntries())
+        fileCatalogScrollView()->retreatSelection();
+}
+
+void ZaroziveZodiroVirizidivi::nextSelection(QAction*) {
+    if (hasEntries())
+        fileCatalogScrollView()->advanceSelection();
+}
+
+void ZaroziveZodiroVirizidivi::prevSelectionRow(QAction*) {
+    if (hasEntries())
+        fileCatalogScrollView()->retreatSelectionRow();
+}
+
+void ZaroziveZodiroVirizidivi::nextSelectionRow(QAction*) {
+    if (hasEntries())
+        fileCatalogScrollView()->advanceSelectionRow();
+}
+
+void ZaroziveZodiroVirizidivi::lastSelection(QAction*) {
+    if (hasEntries())
+        fileCatalogScrollView()->lastSelection();
 }

@@ -17,6 +17,12 @@ class Exporter;
 class PrintOperation;
 class TemplateMapper;
 class TemplateView;
+class Image;
+class Notification;
+class QAction;
+class QTimer;
+class VQFileCatalog;
+class VQFileCatalogScrollView;
 
 class QCheckBox;
 class QComboBox;
@@ -24,7 +30,10 @@ class QLabel;
 class QPushButton;
 class RoduvudeDadevizi;
 
-// The window of a catalog document, as far as its output commands need it.
+// The window of a catalog document.
+//
+// The grid in the drawer with its heartbeat, the commands its menus and the arrow
+// keys lead to, and the photos dropped on it.
 //
 // Print to disk: the folder sheet with its accessory controls, and the batch that
 // writes every print area of every page holding a photo as a numbered image file.
@@ -53,6 +62,47 @@ public:
 
     RoduvudeDadevizi* catalogDocument() const;
 
+    // The grid: the catalog window's, null in a window of another kind.
+    VQFileCatalogScrollView* fileCatalogScrollView() const;
+    // Cell size of the grid and period of its heartbeat.
+    static constexpr float kGridCellSize = 92;
+    static constexpr int kHeartbeatMs = 500;
+    // Set-up once the document is set: the grid shows the document's catalog in
+    // 92 x 92 cells and gets its heartbeat; files and URLs dropped or located
+    // are received.
+    void setUpCatalogWindow();
+
+    // The selected entries; null for none.
+    std::optional<QList<int>> getSelection() const;
+
+    // "VQFileCatalogSelection" items of one drop, each resolved to its entry
+    // before anything moves: moves within this catalog land together in drag
+    // order with the first at `position` (−1: at the end); anything else is
+    // copied there, one after another. One undo step. Items whose catalog is
+    // not open are ignored.
+    void receiveCatalogEntries(const QVariantList& items, int position);
+    void receiveCatalogEntry(const QVariantMap& item, int position);
+    // A picture dropped or pasted: appended, its data kept in the document.
+    void receiveImage(const Image& image);
+    // The Add URL command: the URL locator as a sheet on the window.
+    void addURL();
+
+public Q_SLOTS:
+    void rotateImageRight(QAction* sender = nullptr);
+    void rotateImageLeft(QAction* sender = nullptr);
+    void flipImage(QAction* sender = nullptr);
+    void markSelection(QAction* sender = nullptr);
+    void unmarkSelection(QAction* sender = nullptr);
+    // Asks with the "REMOVE_WARN" sheet first; OK removes.
+    void removeFiles(QAction* sender = nullptr);
+    void firstSelection(QAction* sender = nullptr);
+    void prevSelection(QAction* sender = nullptr);
+    void nextSelection(QAction* sender = nullptr);
+    void prevSelectionRow(QAction* sender = nullptr);
+    void nextSelectionRow(QAction* sender = nullptr);
+    void lastSelection(QAction* sender = nullptr);
+
+public:
     // The Print to Disk command: the folder sheet, whose OK runs the batch and
     // stores the choices in the document.
     void printToDisk();
@@ -166,6 +216,14 @@ private:
     std::shared_ptr<ColorProfileHandle> selectedMenuProfile() const;
 
     void makeAccessoryView();
+    VQFileCatalog* catalog() const;
+    // Turns the crops of the selected photos by quarter turns, then the photos.
+    void rotateSelectionBy(int quarterTurns, float degrees);
+    // Navigation reaches the grid only when the catalog has entries.
+    bool hasEntries() const;
+    void receiveFiles(const Notification& notification);
+    void receiveURL(const Notification& notification);
+    void moveEntriesTogether(const QList<int>& serials, int position);
     void selectResolutionItem(int resolution);
     // Shows the message and handles waiting input; whether Cancel was asked for.
     bool pollCancel(const QString& message);
@@ -212,4 +270,5 @@ private:
     QCheckBox* _printSkipEmptyPrintAreasSwitch = nullptr;
     QCheckBox* _printMirrorImageSwitch = nullptr;
     QPushButton* _printMakeDefaultButton = nullptr;
+    QTimer* _heartbeatTimer = nullptr;
 };

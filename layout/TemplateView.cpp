@@ -1,5 +1,6 @@
 #include "layout/TemplateView.h"
 
+#include "catalog/DroppedPhotos.h"
 #include "catalog/VQFileCatalog.h"
 #include "layout/TemplateMapper.h"
 #include "library/NewTemplateManager.h"
@@ -49,15 +50,6 @@ Point rotatedDelta(float dx, float dy, float degrees) {
     const double r = degrees * M_PI / 180.0;
     return {float(std::round(dx * std::cos(r) - dy * std::sin(r))),
             float(std::round(dx * std::sin(r) + dy * std::cos(r)))};
-}
-
-bool isImageFileExtension(const QString& extension) {
-    if (extension.isEmpty())
-        return false;
-    const QByteArray lower = extension.toLower().toLatin1();
-    const QList<QByteArray> formats = QImageReader::supportedImageFormats();
-    return formats.contains(lower) || (lower == "jpg" && formats.contains("jpeg")) ||
-           (lower == "tif" && formats.contains("tiff"));
 }
 
 struct MenuItem {
@@ -690,6 +682,13 @@ void TemplateView::sendMenuAction(const char* selector) {
 // ---------------------------------------------------------------------------
 // Drag and drop
 
+// Whether the drag comes from the grid of the catalog this view shows.
+bool TemplateView::fromOwnCatalog(const DraggingInfo& info) {
+    TemplateMapper* m = mapper();
+    const VQFileCatalog* source = VQFileCatalogView::catalogOfDragSource(info.draggingSource());
+    return source && m && m->fileCatalog().get() == source;
+}
+
 bool TemplateView::canIHandleDrag(const DraggingInfo& info) {
     if (!_myRenderer.imageSource())
         return false;
@@ -697,14 +696,7 @@ bool TemplateView::canIHandleDrag(const DraggingInfo& info) {
     if (pasteboard.hasType(qs(FilenamesPboardType)) || pasteboard.hasType(qs(TIFFPboardType)) ||
         pasteboard.hasType(qs(kVQFileCatalogSelectionPboardType)))
         return true;
-    if (pasteboard.hasType(qs(URLPboardType))) {
-        const QVariantList list = pasteboard.propertyListForType(qs(URLPboardType)).toList();
-        if (list.isEmpty())
-            return false;
-        const QUrl url(list.first().toString());
-        return isImageFileExtension(QFileInfo(url.path()).suffix());
-    }
-    return false;
+    return DroppedPhotos::imageURL(pasteboard).isValid();
 }
 
 int32_t TemplateView::determineDropIdx(const DraggingInfo& info) {
@@ -750,9 +742,7 @@ uint32_t TemplateView::draggingUpdated(const DraggingInfo& info) {
         markCellDirty(*_lastDropPath);
     _lastDropPath.reset();
     _lastDropIdx = -1;
-    const bool fromOwnCatalog = info.draggingSource() && info.draggingSource()->isWidgetType() &&
-                                static_cast<QWidget*>(info.draggingSource())->window() == window();
-    if (!fromOwnCatalog)
+    if (!fromOwnCatalog(info))
         setDragHilightOfSuperview(true);
     return DragOperationGeneric;
 }
@@ -794,10 +784,7 @@ void TemplateView::concludeDragOperation(const DraggingInfo& info) {
     if (drop >= 0 && catalog) {
         const Pasteboard pasteboard = info.draggingPasteboard();
         QList<int32_t> indices;
-        QObject* source = info.draggingSource();
-        const bool fromOwnCatalog =
-            source && source->isWidgetType() && static_cast<QWidget*>(source)->window() == window();
-        if (fromOwnCatalog && pasteboard.hasType(qs(kVQFileCatalogSelectionPboardType))) {
+        if (fromOwnCatalog(info) && pasteboard.hasType(qs(kVQFileCatalogSelectionPboardType))) {
             const QVariantList items =
                 pasteboard.propertyListForType(qs(kVQFileCatalogSelectionPboardType)).toList();
             for (const QVariant& item : items)
@@ -805,21 +792,7 @@ void TemplateView::concludeDragOperation(const DraggingInfo& info) {
         } else {
             // Added here, at once, so that the new entries exist to be placed.
             const int32_t before = catalog->fileCount();
-            if (pasteboard.hasType(qs(FilenamesPboardType))) {
-                const QStringList paths =
-                    pasteboard.propertyListForType(qs(FilenamesPboardType)).toStringList();
-                for (const QString& path : paths)
-                    catalog->addFileEntry(path);
-            } else if (pasteboard.hasType(qs(URLPboardType))) {
-                const QVariantList list =
-                    pasteboard.propertyListForType(qs(URLPboardType)).toList();
-                if (!list.isEmpty())
-                    catalog->addURLEntry(QUrl(list.first().toString()));
-            } else if (pasteboard.hasType(qs(TIFFPboardType))) {
-                const QImage picture = QImage::fromData(pasteboard.dataForType(qs(TIFFPboardType)));
-                if (!picture.isNull())
-                    catalog->addImageEntry(Image(picture));
-            }
+            DroppedPhotos::addFromPasteboard(*catalog, pasteboard, -1);
             for (int32_t i = before; i < catalog->fileCount(); ++i)
                 indices.append(i);
         }

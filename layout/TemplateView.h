@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalog/VQFileCatalogScrollView.h"
+#include "catalog/VQFileCatalogView.h"
 #include "layout/TemplateRenderer.h"
 #include "platform/documents/View.h"
 #include "platform/graphics/BezierPath.h"
@@ -18,14 +20,6 @@ class QMenu;
 class QTimer;
 class TemplateImageSource;
 class TemplateMapper;
-
-// The program's own pasteboard type of photos dragged out of a catalog: a list
-// of item dictionaries, each with the entry's index.
-inline constexpr char kVQFileCatalogSelectionPboardType[] = "VQFileCatalogSelection";
-inline constexpr char kVQSelectionIndexKey[] = "VQSelectionIndexKey";
-// The catalog window's scroll view goes by this object name; the context
-// menu's catalog items are sent to it.
-inline constexpr char kFileCatalogScrollViewName[] = "fileCatalogScrollView";
 
 // One template page with its photos, drawn through its own renderer: the
 // layout panel of a catalog window (pan, zoom and move photos in their cells,
@@ -95,6 +89,7 @@ public:
     QMenu* menuForPoint(Point point);
 
     bool canIHandleDrag(const DraggingInfo& info);
+    bool fromOwnCatalog(const DraggingInfo& info);
     int32_t determineDropIdx(const DraggingInfo& info);
     int32_t lastDropIdx() const { return _lastDropIdx; }
     bool inDragOperation() const { return _inDragOperation; }

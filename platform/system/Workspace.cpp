@@ -32,6 +32,31 @@ bool Workspace::openURL(const QUrl& url) {
     return url.isValid() && QDesktopServices::openUrl(url);
 }
 
+bool Workspace::openFile(const QString& path) {
+    return !path.isEmpty() && QFileInfo::exists(path) && openURL(QUrl::fromLocalFile(path));
+}
+
+bool Workspace::selectFile(const QString& path, const QString& rootPath) {
+    const QFileInfo file(path);
+    if (!file.exists())
+        return false;
+    // The desktop's file managers answer this interface on the session bus.
+    const QStringList arguments{
+        QStringLiteral("--session"),
+        QStringLiteral("--dest=org.freedesktop.FileManager1"),
+        QStringLiteral("--type=method_call"),
+        QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1.ShowItems"),
+        QStringLiteral("array:string:") +
+            QString::fromUtf8(QUrl::fromLocalFile(file.absoluteFilePath()).toEncoded()),
+        QStringLiteral("string:")};
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") &&
+        QProcess::execute(QStringLiteral("dbus-send"), arguments) == 0)
+        return true;
+    const QString folder = rootPath.isEmpty() ? file.absolutePath() : rootPath;
+    return openURL(QUrl::fromLocalFile(folder));
+}
+
 bool Workspace::launchApplication(const QString& path) {
     const QFileInfo application(path);
     const QFileInfo program = application.isDir()

@@ -21,6 +21,12 @@ public:
 
     // Main thread only. False when no handler takes the address.
     virtual bool openURL(const QUrl& url);
+    // Opens the file with the desktop's application for it. Main thread only.
+    virtual bool openFile(const QString& path);
+    // Shows the file selected in the desktop's file manager, in a window of
+    // `rootPath` (its folder when empty); without a file manager that can
+    // select, the folder is opened. Main thread only.
+    virtual bool selectFile(const QString& path, const QString& rootPath);
     // Starts the application without waiting for it: an executable file, or an
     // application folder through its "AppRun". False when it can't be started.
     // Safe on any thread.

@@ -4,25 +4,32 @@
 
 #include <QDropEvent>
 
-DraggingInfo::DraggingInfo(const QDropEvent& event, const View& view)
-    : _event(event), _location(view.boundsPointFromWidget(event.position())) {}
+namespace {
 
-Pasteboard DraggingInfo::draggingPasteboard() const {
-    return Pasteboard(_event.mimeData());
+QObject* sourceOf(const QDropEvent& event) {
+    if (QObject* source = event.source())
+        return source;
+    const auto* data = qobject_cast<const PasteboardData*>(event.mimeData());
+    return data ? data->source() : nullptr;
 }
 
-QObject* DraggingInfo::draggingSource() const {
-    return _event.source();
+} // namespace
+
+DraggingInfo::DraggingInfo(const QDropEvent& event, const View& view)
+    : _data(event.mimeData()), _source(sourceOf(event)),
+      _location(view.boundsPointFromWidget(event.position())), _actions(event.possibleActions()) {}
+
+Pasteboard DraggingInfo::draggingPasteboard() const {
+    return Pasteboard(_data);
 }
 
 uint32_t DraggingInfo::draggingSourceOperationMask() const {
-    const Qt::DropActions actions = _event.possibleActions();
     uint32_t mask = DragOperationNone;
-    if (actions & Qt::CopyAction)
+    if (_actions & Qt::CopyAction)
         mask |= DragOperationCopy | DragOperationGeneric;
-    if (actions & Qt::MoveAction)
+    if (_actions & Qt::MoveAction)
         mask |= DragOperationMove | DragOperationGeneric;
-    if (actions & Qt::LinkAction)
+    if (_actions & Qt::LinkAction)
         mask |= DragOperationLink;
     return mask;
 }

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QHash>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -93,6 +94,8 @@ int runAlertPanel(const Request& request) {
 
 void setUpFileDialog(QFileDialog& dialog, const PanelRequest& request) {
     dialog.setWindowTitle(request.title);
+    if (!request.prompt.isEmpty())
+        dialog.setLabelText(QFileDialog::Accept, request.prompt);
     if (!request.directory.isEmpty())
         dialog.setDirectory(request.directory);
     if (!request.extensions.isEmpty()) {
@@ -148,6 +151,26 @@ void later(std::function<void()> done) {
         QMetaObject::invokeMethod(app, std::move(done), Qt::QueuedConnection);
 }
 
+// Sheets not ended yet, by window (main thread only, as sheets are).
+QHash<const QWidget*, int>& openSheets() {
+    static QHash<const QWidget*, int> sheets;
+    return sheets;
+}
+
+// Counts the sheet as attached to its window until the answer is handed on.
+template <class... Args>
+std::function<void(Args...)> attached(QWidget* window, std::function<void(Args...)> done) {
+    if (!window)
+        return done;
+    ++openSheets()[window];
+    return [window, done = std::move(done)](Args... args) {
+        if (--openSheets()[window] <= 0)
+            openSheets().remove(window);
+        if (done)
+            done(args...);
+    };
+}
+
 } // namespace
 
 int run(Request request) {
@@ -160,6 +183,7 @@ int run(Request request) {
 }
 
 void beginSheet(QWidget* window, Request request, std::function<void(int)> done) {
+    done = attached(window, std::move(done));
     request = withDefaultButton(std::move(request));
     if (const Responder responder = currentResponder()) {
         const int answer = responder(request);
@@ -204,6 +228,7 @@ QStringList runPanel(PanelRequest request) {
 
 void beginPanelSheet(QWidget* window, PanelRequest request,
                      std::function<void(const QStringList&)> done) {
+    done = attached(window, std::move(done));
     QStringList answer;
     if (const PanelResponder responder = currentPanelResponder())
         answer = responder(request);
@@ -228,6 +253,32 @@ void beginPanelSheet(QWidget* window, PanelRequest request,
         if (done)
             done(answer);
     });
+}
+
+void beginDialogSheet(QWidget* window, QDialog* dialog, std::function<void(int)> done) {
+    done = attached(window, std::move(done));
+    DialogResponder responder;
+    {
+        std::lock_guard lock(gResponderMutex);
+        responder = gDialogResponder;
+    }
+    if (responder || !canShowPanels(dialog->windowTitle())) {
+        const int answer = responder ? responder(*dialog) : int(QDialog::Rejected);
+        later([done = std::move(done), answer] { done(answer); });
+        return;
+    }
+    dialog->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(dialog, &QDialog::finished, dialog,
+                                   [connection, done = std::move(done)](int result) {
+                                       QObject::disconnect(*connection);
+                                       done(result);
+                                   });
+    dialog->open();
+}
+
+bool hasAttachedSheet(const QWidget* window) {
+    return openSheets().value(window) > 0;
 }
 
 Responder setResponder(Responder responder) {

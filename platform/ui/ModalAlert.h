@@ -73,6 +73,7 @@ struct PanelRequest {
     bool chooseDirectories = false; // an open panel that chooses folders, not files
     // Controls shown below the panel's own; not owned, and left unparented after.
     QWidget* accessory = nullptr;
+    QString prompt; // the OK button's text; the panel's own when empty
 };
 
 // Answers the chosen files' paths; none for a cancelled panel.
@@ -104,6 +105,13 @@ LUMISK_PLATFORM_EXPORT void beginSheet(QWidget* window, Request request,
                                        std::function<void(int)> done);
 LUMISK_PLATFORM_EXPORT void beginPanelSheet(QWidget* window, PanelRequest request,
                                             std::function<void(const QStringList&)> done);
+// A dialog of the program's own as a sheet: the dialog responder answers it
+// when one is installed (done still runs later), else it opens modal to the
+// window. The caller keeps the dialog until done has run.
+LUMISK_PLATFORM_EXPORT void beginDialogSheet(QWidget* window, QDialog* dialog,
+                                             std::function<void(int)> done);
+// Whether a sheet begun on the window has not ended yet (its done not run).
+LUMISK_PLATFORM_EXPORT bool hasAttachedSheet(const QWidget* window);
 
 // The system beep, counted so that tests can see it happen.
 LUMISK_PLATFORM_EXPORT void beep();

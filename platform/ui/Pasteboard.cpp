@@ -3,10 +3,12 @@
 #include "platform/foundation/PropertyList.h"
 
 #include <QBuffer>
+#include <QDrag>
 #include <QImage>
 #include <QImageWriter>
-#include <QMimeData>
 #include <QUrl>
+#include <mutex>
+#include <utility>
 
 namespace {
 
@@ -17,14 +19,24 @@ QString str(const char* text) {
     return QString::fromLatin1(text);
 }
 
-bool allLocalFiles(const QList<QUrl>& urls) {
-    if (urls.isEmpty())
-        return false;
+QList<QUrl> localFiles(const QList<QUrl>& urls) {
+    QList<QUrl> files;
+    for (const QUrl& url : urls)
+        if (url.isLocalFile())
+            files.append(url);
+    return files;
+}
+
+QList<QUrl> otherURLs(const QList<QUrl>& urls) {
+    QList<QUrl> others;
     for (const QUrl& url : urls)
         if (!url.isLocalFile())
-            return false;
-    return true;
+            others.append(url);
+    return others;
 }
+
+std::mutex gObserverMutex;
+DragSession::Observer gObserver;
 
 } // namespace
 
@@ -42,11 +54,11 @@ QStringList Pasteboard::types() const {
     QStringList types;
     if (!_data)
         return types;
-    if (!_data->urls().isEmpty()) {
-        if (allLocalFiles(_data->urls()))
-            types.append(str(FilenamesPboardType));
+    const QList<QUrl> urls = _data->urls();
+    if (!localFiles(urls).isEmpty())
+        types.append(str(FilenamesPboardType));
+    if (!otherURLs(urls).isEmpty())
         types.append(str(URLPboardType));
-    }
     if (_data->hasFormat(str(kTiffMimeType)) || _data->hasImage())
         types.append(str(TIFFPboardType));
     const QString prefix = str(kOwnTypePrefix);
@@ -73,12 +85,12 @@ QVariant Pasteboard::propertyListForType(const QString& type) const {
         return {};
     if (type == str(FilenamesPboardType)) {
         QVariantList paths;
-        for (const QUrl& url : _data->urls())
+        for (const QUrl& url : localFiles(_data->urls()))
             paths.append(url.toLocalFile());
         return paths;
     }
     if (type == str(URLPboardType))
-        return QVariantList{_data->urls().constFirst().toString(QUrl::FullyEncoded),
+        return QVariantList{otherURLs(_data->urls()).constFirst().toString(QUrl::FullyEncoded),
                             QString(QLatin1String(""))};
     if (type == str(TIFFPboardType))
         return {};
@@ -104,21 +116,24 @@ QByteArray Pasteboard::dataForType(const QString& type) const {
 
 bool Pasteboard::setPropertyListForType(QMimeData& data, const QVariant& propertyList,
                                         const QString& type) {
+    // File names and the URL share the URI list: each replaces only its own part.
     if (type == str(FilenamesPboardType)) {
         QList<QUrl> urls;
         for (const QVariant& path : propertyList.toList())
             urls.append(QUrl::fromLocalFile(path.toString()));
-        data.setUrls(urls);
-        return !urls.isEmpty();
+        if (urls.isEmpty())
+            return false;
+        data.setUrls(urls + otherURLs(data.urls()));
+        return true;
     }
     if (type == str(URLPboardType)) {
         const QVariantList entries = propertyList.toList();
         if (entries.isEmpty())
             return false;
         const QUrl url(entries.constFirst().toString());
-        if (!url.isValid())
+        if (!url.isValid() || url.isLocalFile())
             return false;
-        data.setUrls({url});
+        data.setUrls(localFiles(data.urls()) + QList<QUrl>{url});
         return true;
     }
     if (type == str(TIFFPboardType))
@@ -133,3 +148,70 @@ bool Pasteboard::setPropertyListForType(QMimeData& data, const QVariant& propert
 void Pasteboard::setDataForType(QMimeData& data, const QByteArray& bytes, const QString& type) {
     data.setData(mimeTypeForType(type), bytes);
 }
+
+// ---------------------------------------------------------------------------
+
+PasteboardData::PasteboardData(QObject* source) : _source(source) {}
+
+PasteboardData::~PasteboardData() = default;
+
+void PasteboardData::declareType(const QString& type, Provider provider) {
+    _providers.insert(Pasteboard::mimeTypeForType(type), std::move(provider));
+}
+
+PasteboardData* PasteboardData::clone() const {
+    auto* copy = new PasteboardData(_source);
+    for (const QString& format : QMimeData::formats())
+        copy->setData(format, QMimeData::data(format));
+    copy->_providers = _providers;
+    return copy;
+}
+
+QStringList PasteboardData::formats() const {
+    QStringList all = QMimeData::formats();
+    for (auto it = _providers.cbegin(); it != _providers.cend(); ++it)
+        if (!all.contains(it.key()))
+            all.append(it.key());
+    return all;
+}
+
+bool PasteboardData::hasFormat(const QString& mimeType) const {
+    return _providers.contains(mimeType) || QMimeData::hasFormat(mimeType);
+}
+
+QVariant PasteboardData::retrieveData(const QString& mimeType, QMetaType type) const {
+    if (_providers.contains(mimeType)) {
+        // Made once and kept. Qt asks through a const call, yet keeping what was
+        // made is the whole point of the object, so the data is stored here.
+        const Provider provider = _providers.take(mimeType);
+        const_cast<PasteboardData*>(this)->setData(mimeType, provider ? provider() : QByteArray());
+    }
+    return QMimeData::retrieveData(mimeType, type);
+}
+
+namespace DragSession {
+
+Qt::DropAction runDrag(QDrag& drag, Qt::DropActions supported, Qt::DropAction defaultAction) {
+    Observer observer;
+    {
+        std::lock_guard lock(gObserverMutex);
+        observer = gObserver;
+    }
+    if (observer)
+        if (const auto* data = qobject_cast<const PasteboardData*>(drag.mimeData()))
+            observer(*data);
+    return drag.exec(supported, defaultAction);
+}
+
+Observer setObserver(Observer observer) {
+    std::lock_guard lock(gObserverMutex);
+    return std::exchange(gObserver, std::move(observer));
+}
+
+ScopedObserver::ScopedObserver(Observer observer) : _previous(setObserver(std::move(observer))) {}
+
+ScopedObserver::~ScopedObserver() {
+    setObserver(std::move(_previous));
+}
+
+} // namespace DragSession

@@ -3,11 +3,15 @@
 #include "platform/foundation/PlatformExport.h"
 
 #include <QByteArray>
+#include <QHash>
+#include <QMimeData>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 
-class QMimeData;
+class QDrag;
 
 // The platform's pasteboard types, by their names.
 inline constexpr char FilenamesPboardType[] = "NSFilenamesPboardType";
@@ -16,8 +20,8 @@ inline constexpr char TIFFPboardType[] = "NSTIFFPboardType";
 
 // Pasteboard contents by type name over Qt's MIME data, for drags and the
 // clipboard. The platform's types map onto what other programs drop: file
-// names and a URL onto the URI list (file names only when every entry is a
-// local file), TIFF onto "image/tiff" or an image. Any other name (the
+// names are the file: URLs of the URI list, as file managers send them, and
+// the URL is its first other URL; TIFF is "image/tiff" or an image. Any other name (the
 // program's own, such as "VQFileCatalogSelection") travels as its bytes
 // under a MIME type made from the name, a property list when written as one.
 class LUMISK_PLATFORM_EXPORT Pasteboard {
@@ -51,3 +55,57 @@ public:
 private:
     const QMimeData* _data;
 };
+
+// The data of a drag this program starts: types whose data is made only when a
+// receiver asks for it, and the object the drag came from, which a drop in
+// this process learns even where Qt does not tell it (a drop made of built
+// events in a test, for one).
+class LUMISK_PLATFORM_EXPORT PasteboardData : public QMimeData {
+    Q_OBJECT
+
+public:
+    using Provider = std::function<QByteArray()>;
+
+    explicit PasteboardData(QObject* source = nullptr);
+    ~PasteboardData() override;
+
+    QObject* source() const { return _source; }
+    // Offers the type; the provider runs at the first request of its data,
+    // and what it answers is kept.
+    void declareType(const QString& type, Provider provider);
+    // Another data with the same contents, providers and source.
+    PasteboardData* clone() const;
+
+    QStringList formats() const override;
+    bool hasFormat(const QString& mimeType) const override;
+
+protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override;
+
+private:
+    QPointer<QObject> _source;
+    mutable QHash<QString, Provider> _providers; // by MIME type, until asked
+};
+
+// Every drag the program starts runs through runDrag, so that one installed
+// observer sees it first: tests keep a copy of the data to drop it themselves,
+// as the offscreen platform ends a drag at once.
+namespace DragSession {
+using Observer = std::function<void(const PasteboardData&)>;
+
+// QDrag::exec with the observer told first (when the data is a PasteboardData).
+LUMISK_PLATFORM_EXPORT Qt::DropAction runDrag(QDrag& drag, Qt::DropActions supported,
+                                              Qt::DropAction defaultAction);
+LUMISK_PLATFORM_EXPORT Observer setObserver(Observer observer);
+
+class LUMISK_PLATFORM_EXPORT ScopedObserver {
+public:
+    explicit ScopedObserver(Observer observer);
+    ~ScopedObserver();
+    ScopedObserver(const ScopedObserver&) = delete;
+    ScopedObserver& operator=(const ScopedObserver&) = delete;
+
+private:
+    Observer _previous;
+};
+} // namespace DragSession

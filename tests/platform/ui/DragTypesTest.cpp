@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDrag>
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
 #include <QDragMoveEvent>
@@ -23,19 +24,31 @@ QString str(const char* text) {
 const QString kSelection = str("VQFileCatalogSelection");
 
 TEST(PasteboardTest, FileNamesAndURLsComeFromTheURIList) {
+    // As file managers send them: file names are the list's file: URLs, the
+    // URL its first other one.
+    const QUrl a = QUrl::fromLocalFile(str("/photos/a.jpg"));
+    const QUrl b = QUrl::fromLocalFile(str("/photos/b c.png"));
+    const QUrl web(str("http://127.0.0.1/p.jpg"));
+    const QUrl web2(str("http://127.0.0.1/q.jpg"));
     const struct {
         const char* what;
         QList<QUrl> urls;
         QStringList types;
+        QVariantList files;
+        QString url;
     } cases[] = {
         {"files",
-         {QUrl::fromLocalFile(str("/photos/a.jpg")), QUrl::fromLocalFile(str("/photos/b c.png"))},
-         {str(FilenamesPboardType), str(URLPboardType)}},
-        {"a web address", {QUrl(str("http://127.0.0.1/p.jpg"))}, {str(URLPboardType)}},
-        {"a file and a web address",
-         {QUrl::fromLocalFile(str("/a.jpg")), QUrl(str("http://127.0.0.1/p.jpg"))},
-         {str(URLPboardType)}},
-        {"nothing", {}, {}},
+         {a, b},
+         {str(FilenamesPboardType)},
+         {str("/photos/a.jpg"), str("/photos/b c.png")},
+         {}},
+        {"a web address", {web}, {str(URLPboardType)}, {}, web.toString(QUrl::FullyEncoded)},
+        {"files and web addresses",
+         {a, web, b, web2},
+         {str(FilenamesPboardType), str(URLPboardType)},
+         {str("/photos/a.jpg"), str("/photos/b c.png")},
+         web.toString(QUrl::FullyEncoded)},
+        {"nothing", {}, {}, {}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -43,19 +56,70 @@ TEST(PasteboardTest, FileNamesAndURLsComeFromTheURIList) {
         data.setUrls(c.urls);
         const Pasteboard pasteboard(&data);
         EXPECT_EQ(pasteboard.types(), c.types);
-        if (c.types.contains(str(FilenamesPboardType))) {
-            QVariantList paths;
-            for (const QUrl& url : c.urls)
-                paths.append(url.toLocalFile());
-            EXPECT_EQ(pasteboard.propertyListForType(str(FilenamesPboardType)), QVariant(paths));
-        } else {
-            EXPECT_FALSE(pasteboard.propertyListForType(str(FilenamesPboardType)).isValid());
+        const QVariant files = pasteboard.propertyListForType(str(FilenamesPboardType));
+        EXPECT_EQ(files.isValid(), !c.files.isEmpty());
+        if (!c.files.isEmpty()) {
+            EXPECT_EQ(files, QVariant(c.files));
         }
-        if (!c.urls.isEmpty()) {
-            EXPECT_EQ(pasteboard.propertyListForType(str(URLPboardType)).toList().value(0),
-                      QVariant(c.urls.first().toString(QUrl::FullyEncoded)));
-        }
+        EXPECT_EQ(pasteboard.propertyListForType(str(URLPboardType)).toList().value(0).toString(),
+                  c.url);
     }
+}
+
+TEST(PasteboardTest, FileNamesAndURLShareTheListWhenWritten) {
+    QMimeData data;
+    ASSERT_TRUE(Pasteboard::setPropertyListForType(
+        data, QVariantList{str("http://127.0.0.1/x.jpg"), str("")}, str(URLPboardType)));
+    ASSERT_TRUE(Pasteboard::setPropertyListForType(data, QVariantList{str("/p/a.jpg")},
+                                                   str(FilenamesPboardType)));
+    const Pasteboard pasteboard(&data);
+    EXPECT_EQ(pasteboard.propertyListForType(str(FilenamesPboardType)),
+              QVariant(QVariantList{str("/p/a.jpg")}));
+    EXPECT_EQ(pasteboard.propertyListForType(str(URLPboardType)).toList().value(0),
+              QVariant(str("http://127.0.0.1/x.jpg")));
+    // A file is no URL of its own.
+    EXPECT_FALSE(Pasteboard::setPropertyListForType(data, QVariantList{str("file:///p/b.jpg")},
+                                                    str(URLPboardType)));
+}
+
+TEST(PasteboardTest, DeclaredDataIsMadeOnceWhenAskedFor) {
+    QObject source;
+    PasteboardData data(&source);
+    int made = 0;
+    data.declareType(str(TIFFPboardType), [&made] {
+        ++made;
+        return QByteArray("II*\0", 4);
+    });
+    const Pasteboard pasteboard(&data);
+    EXPECT_TRUE(pasteboard.hasType(str(TIFFPboardType)));
+    EXPECT_EQ(made, 0);
+    EXPECT_EQ(pasteboard.dataForType(str(TIFFPboardType)), QByteArray("II*\0", 4));
+    EXPECT_EQ(pasteboard.dataForType(str(TIFFPboardType)), QByteArray("II*\0", 4));
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(data.source(), &source);
+
+    // A drag started through the session is seen first; its copy keeps the
+    // source and the promise.
+    PasteboardData* kept = nullptr;
+    {
+        DragSession::ScopedObserver observer(
+            [&kept](const PasteboardData& dragged) { kept = dragged.clone(); });
+        auto* dragged = new PasteboardData(&source);
+        dragged->declareType(str(TIFFPboardType), [&made] {
+            ++made;
+            return QByteArray("MM\0*", 4);
+        });
+        QWidget widget;
+        QDrag drag(&widget);
+        drag.setMimeData(dragged);
+        DragSession::runDrag(drag, Qt::CopyAction, Qt::CopyAction);
+    }
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->source(), &source);
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(Pasteboard(kept).dataForType(str(TIFFPboardType)), QByteArray("MM\0*", 4));
+    EXPECT_EQ(made, 2);
+    delete kept;
 }
 
 TEST(PasteboardTest, WrittenTypesReadBack) {
@@ -67,8 +131,8 @@ TEST(PasteboardTest, WrittenTypesReadBack) {
     ASSERT_TRUE(Pasteboard::setPropertyListForType(data, selection, kSelection));
     Pasteboard::setDataForType(data, QByteArray("raw"), str("Other"));
     const Pasteboard pasteboard(&data);
-    EXPECT_EQ(pasteboard.types(), (QStringList{str(FilenamesPboardType), str(URLPboardType),
-                                               kSelection, str("Other")}));
+    EXPECT_EQ(pasteboard.types(),
+              (QStringList{str(FilenamesPboardType), kSelection, str("Other")}));
     EXPECT_EQ(pasteboard.propertyListForType(kSelection), QVariant(selection));
     EXPECT_EQ(pasteboard.dataForType(str("Other")), QByteArray("raw"));
     EXPECT_EQ(pasteboard.availableTypeFromArray({str(TIFFPboardType), kSelection}), kSelection);
@@ -116,10 +180,12 @@ public:
     uint32_t updateAnswer = DragOperationGeneric;
     bool performAnswer = true;
     QVariant dropped;
+    QObject* source = nullptr;
 
 protected:
     uint32_t draggingEntered(const DraggingInfo& info) override {
         calls.append(str("entered"));
+        source = info.draggingSource();
         lastLocation = info.draggingLocation();
         return enterAnswer;
     }
@@ -209,3 +275,19 @@ TEST(DragTypesTest, DragsOfOtherTypesNeverReachTheView) {
 }
 
 } // namespace
+
+TEST(DragTypesTest, TheSourceOfTheProgramsOwnDataReachesTheDestination) {
+    DropView view;
+    QObject origin;
+    PasteboardData data(&origin);
+    ASSERT_TRUE(Pasteboard::setPropertyListForType(data, QVariantList{1}, kSelection));
+    // Built events carry no drag of Qt's: the data tells where it came from.
+    QDragEnterEvent enter(QPoint(20, 30), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &enter);
+    EXPECT_EQ(view.source, &origin);
+    QMimeData plain;
+    ASSERT_TRUE(Pasteboard::setPropertyListForType(plain, QVariantList{1}, kSelection));
+    QDragEnterEvent other(QPoint(20, 30), Qt::CopyAction, &plain, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &other);
+    EXPECT_EQ(view.source, nullptr);
+}

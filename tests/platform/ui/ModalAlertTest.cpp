@@ -218,3 +218,51 @@ TEST(ModalAlert, ASheetIsModalToItsWindowAlone) {
     EXPECT_TRUE(ended);
     EXPECT_TRUE(chosen.isEmpty());
 }
+
+TEST(ModalAlert, AWindowHasASheetUntilItsAnswerIsHandedOn) {
+    ModalAlert::ScopedResponder alerts(
+        [](const ModalAlert::Request&) { return int(ModalAlert::DefaultReturn); });
+    ModalAlert::ScopedDialogResponder dialogs([](QDialog& dialog) {
+        dialog.setWindowTitle(QStringLiteral("answered"));
+        return int(QDialog::Accepted);
+    });
+    QWidget window;
+    QWidget other;
+    QWidget third;
+    QDialog dialog;
+    bool sawSheetInDone = true;
+    int answers = 0;
+    ModalAlert::beginSheet(&window, request("Cancel", ""), [&](int) {
+        sawSheetInDone = ModalAlert::hasAttachedSheet(&window);
+        ++answers;
+    });
+    ModalAlert::beginDialogSheet(&other, &dialog, [&](int code) {
+        EXPECT_EQ(code, QDialog::Accepted);
+        ++answers;
+    });
+    EXPECT_TRUE(ModalAlert::hasAttachedSheet(&window));
+    EXPECT_TRUE(ModalAlert::hasAttachedSheet(&other));
+    EXPECT_FALSE(ModalAlert::hasAttachedSheet(&third));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("answered"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(answers, 2);
+    EXPECT_FALSE(sawSheetInDone);
+    EXPECT_FALSE(ModalAlert::hasAttachedSheet(&window));
+    EXPECT_FALSE(ModalAlert::hasAttachedSheet(&other));
+}
+
+TEST(ModalAlert, ADialogSheetIsModalToItsWindow) {
+    ModalAlert::setDialogResponder({});
+    QWidget window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QDialog dialog(&window);
+    int answer = 99;
+    ModalAlert::beginDialogSheet(&window, &dialog, [&](int code) { answer = code; });
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.windowModality(), Qt::WindowModal);
+    EXPECT_TRUE(ModalAlert::hasAttachedSheet(&window));
+    dialog.done(1);
+    EXPECT_EQ(answer, 1);
+    EXPECT_FALSE(ModalAlert::hasAttachedSheet(&window));
+}
