@@ -82,7 +82,7 @@ ZaroziveZodiroVirizidivi::ZaroziveZodiroVirizidivi(QWidget* window)
 }
 
 ZaroziveZodiroVirizidivi::~ZaroziveZodiroVirizidivi() {
-    NotificationCenter::defaultCenter().removeObserver(this);
+    shutdown();
 }
 
 RoduvudeDadevizi* ZaroziveZodiroVirizidivi::catalogDocument() const {
