@@ -427,8 +427,11 @@ TEST_F(GridDragTest, ADisabledEntryIsDimmedWithTheBadge) {
 }
 
 TEST_F(GridDragTest, TheLoaderNoticeOnlyFlagsAndTheHeartbeatRedraws) {
+    // No loader of the catalog's own: the one notice is the test's.
+    catalog().setUsesDeferedLoader(false);
     addPhotos(2);
     sizeForColumns(2);
+    grid()->repaint();
     drainEvents();
     int paints = 0;
     PaintCounter counter(grid(), paints);
