@@ -265,6 +265,8 @@ private:
     void observeErrors();
     void performDocumentAction(RoduvudeDadevizi& doc, const QString& action);
     void errorEncountered(const Notification& notification);
+    // The window's copy of the document's arrangement and scaling.
+    void layoutOptionsChanged(const Notification& notification);
     void makePrintAccessoryView();
     // The run's private view over the master's page; false when there is none.
     bool makePrintedTemplateView();

@@ -383,7 +383,20 @@ void ZaroziveZodiroVirizidivi::observeErrors() {
     center.removeObserver(owner);
     center.addObserver(owner, qs(kUTErrorNofity), nullptr,
                        [this](const Notification& n) { errorEncountered(n); });
+    for (const char* name : {kArrangementModeChangedNotify, kScaleModeChangedNotify})
+        center.addObserver(owner, qs(name), nullptr,
+                           [this](const Notification& n) { layoutOptionsChanged(n); });
     _errorObserved = true;
+}
+
+void ZaroziveZodiroVirizidivi::layoutOptionsChanged(const Notification& notification) {
+    RoduvudeDadevizi* doc = catalogDocument();
+    if (!doc || notification.object() != static_cast<const void*>(doc))
+        return;
+    setPrintArrangementMode(doc->getPrintArrangementMode());
+    setPrintScalingMode(doc->getPrintScaleMode());
+    if (VQFileCatalogScrollView* grid = fileCatalogScrollView())
+        grid->update();
 }
 
 void ZaroziveZodiroVirizidivi::errorEncountered(const Notification& notification) {

@@ -26,7 +26,6 @@ class CatalogWindowTest : public GridFixture {
 protected:
     void SetUp() override {
         GridFixture::SetUp();
-        controller->setup();
         window()->activateWindow();
         QApplication::setActiveWindow(window());
         MainWindowTracker::sharedTracker().update();
