@@ -52,7 +52,7 @@ protected:
 
 // The command menus (File, Edit, View, Format) stand after the application menu.
 QStringList withCommandMenus(QStringList titles) {
-    for (const char* title : {"Format", "View", "Edit", "File"})
+    for (const char* title : {"Format", "Photos", "View", "Edit", "File"})
         titles.insert(1, QString::fromLatin1(title));
     return titles;
 }
