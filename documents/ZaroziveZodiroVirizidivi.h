@@ -1,7 +1,9 @@
 #pragma once
 
+#include "documents/CatalogPanel.h"
 #include "documents/PrintOptionsController.h"
 #include "documents/TextEditorWindowController.h"
+#include "documents/VQViewSwitch.h"
 #include "platform/documents/WindowController.h"
 #include "platform/ui/Commands.h"
 #include "platform/ui/ProgressSheet.h"
@@ -52,7 +54,8 @@ class RoduvudeDadevizi;
 // copy that the document takes at the sheet's end) and the text editor.
 class ZaroziveZodiroVirizidivi : public WindowController,
                                  public PrintOptionsCaller,
-                                 public CommandResponder {
+                                 public CommandResponder,
+                                 public VQViewSwitchDelegate {
     Q_OBJECT
 
 public:
@@ -149,7 +152,7 @@ public:
 
     // Panels of the window, by tag.
     enum DocumentPanel { PhotographPanel = 0, LayoutPanel = 1 };
-    void switchView(int tag);
+    Q_INVOKABLE void switchView(int tag);
     int currentViewTag() const { return _currentViewTag; }
 
     // The entries to lay out: in book arrangement every entry placed on a page,
@@ -255,6 +258,17 @@ public:
     Q_INVOKABLE void shutdown();
     QString windowTitleForDocumentDisplayName(const QString& displayName) const override;
 
+    // The panels: 0 the photograph, 1 the layout; either may be null while
+    // the window has none of that kind.
+    void setPanels(CatalogPanel* photograph, CatalogPanel* layout);
+    CatalogPanel* activeViewPanel() const;
+    QWidget* mainView() const { return _mainView; }
+    VQViewSwitch* getViewSwitcher() const { return _viewSwitcher; }
+    int lastViewTag() const { return _lastViewTag; }
+    // The view switch's delegate operation: shows the panel of its value. The
+    // same value again does nothing, unless the controller itself asks.
+    void viewSwitchSelectionChanged(VQViewSwitch* sender) override;
+
     // Whether a command of the tag may run now (the menu rules by tag).
     bool validateItemTag(int tag);
     bool respondsToAction(const QString& action) const override;
@@ -263,6 +277,8 @@ public:
 
 private:
     void observeErrors();
+    void showPanelOfSwitch(bool fromController);
+    void ensurePanelViews();
     void performDocumentAction(RoduvudeDadevizi& doc, const QString& action);
     void errorEncountered(const Notification& notification);
     // The window's copy of the document's arrangement and scaling.
@@ -336,4 +352,10 @@ private:
     QPointer<QTimer> _openTimer;
     int _curEditMode = 0;
     bool _errorObserved = false;
+    QPointer<QWidget> _mainView;
+    QPointer<VQViewSwitch> _viewSwitcher;
+    CatalogPanel* _photographView = nullptr;
+    CatalogPanel* _rovedezevOvod = nullptr;
+    int _lastViewTag = LayoutPanel;
+    bool _dragHilightState = false;
 };

@@ -102,12 +102,84 @@ constexpr const char* kControllerActions[] = {
 // Life
 
 void ZaroziveZodiroVirizidivi::setup() {
-    if (RoduvudeDadevizi* doc = catalogDocument()) {
-        _printArrangementMode = doc->getPrintArrangementMode();
-        _printScalingMode = doc->getPrintScaleMode();
-    }
+    RoduvudeDadevizi* doc = catalogDocument();
+    if (!doc)
+        return;
+    ensurePanelViews();
+    for (CatalogPanel* panel : {_photographView, _rovedezevOvod})
+        if (panel)
+            panel->setDocument(doc);
+    // The switch takes the document's panel before it has a delegate; the
+    // panel is then shown even when it is the switch's first value.
+    _viewSwitcher->setDelegate(nullptr);
+    _viewSwitcher->setValue(doc->currentPanel());
+    showPanelOfSwitch(true);
     setUpCatalogWindow();
+    if (_viewSwitcher->cellCount() == 0) {
+        _viewSwitcher->addCell(text("PHOTOGRAPH_LABEL"));
+        _viewSwitcher->addCell(text("LAYOUT_LABEL"));
+    }
+    _viewSwitcher->setDelegate(this);
+    _printArrangementMode = doc->getPrintArrangementMode();
+    _printScalingMode = doc->getPrintScaleMode();
+    if (CatalogPanel* panel = activeViewPanel())
+        panel->adjustToolbarButtons();
     observeErrors();
+}
+
+void ZaroziveZodiroVirizidivi::ensurePanelViews() {
+    // Kept out of the window's layout until the window has its panel area.
+    if (!_mainView) {
+        _mainView = new QWidget(window());
+        _mainView->hide();
+    }
+    if (!_viewSwitcher)
+        _viewSwitcher = new VQViewSwitch(_mainView);
+}
+
+void ZaroziveZodiroVirizidivi::setPanels(CatalogPanel* photograph, CatalogPanel* layout) {
+    _photographView = photograph;
+    _rovedezevOvod = layout;
+}
+
+CatalogPanel* ZaroziveZodiroVirizidivi::activeViewPanel() const {
+    return _currentViewTag == PhotographPanel ? _photographView : _rovedezevOvod;
+}
+
+void ZaroziveZodiroVirizidivi::viewSwitchSelectionChanged(VQViewSwitch* sender) {
+    if (sender == _viewSwitcher)
+        showPanelOfSwitch(false);
+}
+
+void ZaroziveZodiroVirizidivi::showPanelOfSwitch(bool fromController) {
+    const int value = _viewSwitcher->value();
+    if (value == _currentViewTag && !fromController)
+        return;
+    _lastViewTag = _currentViewTag;
+    _currentViewTag = value;
+    _dragHilightState = false;
+    if (CatalogPanel* panel = activeViewPanel())
+        panel->setDragHilight(false);
+    for (QWidget* child : _mainView->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child != _viewSwitcher)
+            child->hide();
+    if (value != PhotographPanel && value != LayoutPanel)
+        return;
+    setEditMode(0);
+    CatalogPanel* panel = activeViewPanel();
+    if (panel) {
+        QWidget* view = panel->panelView();
+        view->setParent(_mainView);
+        view->setGeometry(_mainView->rect().adjusted(1, 1, -1, -1));
+        view->show();
+        panel->calculateLayout();
+    }
+    if (RoduvudeDadevizi* doc = catalogDocument()) {
+        doc->setCurrentPanel(value);
+        doc->setLastPanel(value == PhotographPanel ? LayoutPanel : PhotographPanel);
+    }
+    if (panel)
+        panel->setupToolbar();
 }
 
 void ZaroziveZodiroVirizidivi::shutdown() {
@@ -254,6 +326,10 @@ void ZaroziveZodiroVirizidivi::renameFiles() {
 
 void ZaroziveZodiroVirizidivi::setEditMode(int mode) {
     _curEditMode = mode;
+    if (CatalogPanel* panel = activeViewPanel()) {
+        panel->setEditMode(mode);
+        panel->adjustToolbarButtons();
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -1,4 +1,5 @@
 #include "catalog/GridFixture.h"
+#include "documents/CatalogPanel.h"
 #include "documents/DurevedeDudiruVorudu.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
 #include "framework/model/GenericDocument.h"
@@ -413,4 +414,61 @@ TEST_F(CatalogWindowTest, SaveBackGoesOnAfterContinueAndKeepsModeAndComment) {
         EXPECT_EQ(::getxattr(file.constData(), "user.xdg.comment", value, sizeof value), 4);
         EXPECT_STREQ(value, "kept");
     }
+}
+
+namespace {
+
+// A panel that records what the window asks of it.
+class RecordingPanel : public CatalogPanel {
+public:
+    QWidget* panelView() override { return &view; }
+    void setDocument(RoduvudeDadevizi*) override { calls << qs("setDocument"); }
+    void setEditMode(int mode) override { calls << qs("setEditMode %1").arg(mode); }
+    void setDragHilight(bool flag) override { calls << qs("setDragHilight %1").arg(flag); }
+    void setupToolbar() override { calls << qs("setupToolbar"); }
+    void adjustToolbarButtons() override { calls << qs("adjustToolbarButtons"); }
+    void calculateLayout() override { calls << qs("calculateLayout"); }
+    bool canIHandleDrag(const DraggingInfo&) override { return true; }
+    QStringList calls;
+    QWidget view;
+};
+
+} // namespace
+
+TEST_F(CatalogWindowTest, TheSwitchShowsItsPanelAndSetupShowsTheStoredOne) {
+    RecordingPanel photograph, layout;
+    controller->setPanels(&photograph, &layout);
+    // Set-up shows the document's panel even when the switch already has it.
+    controller->setup();
+    EXPECT_EQ(controller->currentViewTag(), ZaroziveZodiroVirizidivi::PhotographPanel);
+    EXPECT_TRUE(photograph.calls.contains(qs("calculateLayout")));
+    EXPECT_TRUE(photograph.calls.contains(qs("setupToolbar")));
+    EXPECT_EQ(photograph.view.parentWidget(), controller->mainView());
+    EXPECT_EQ(controller->getViewSwitcher()->cellCount(), 2);
+
+    drainEvents();
+    undo().removeAllActions();
+    photograph.calls.clear();
+    layout.calls.clear();
+    controller->switchView(ZaroziveZodiroVirizidivi::LayoutPanel);
+    EXPECT_EQ(controller->currentViewTag(), ZaroziveZodiroVirizidivi::LayoutPanel);
+    EXPECT_EQ(controller->lastViewTag(), ZaroziveZodiroVirizidivi::PhotographPanel);
+    EXPECT_EQ(document->currentPanel(), 1);
+    EXPECT_EQ(document->lastPanel(), 0);
+    EXPECT_EQ(layout.calls,
+              (QStringList{"setDragHilight 0", "setEditMode 0", "adjustToolbarButtons",
+                           "calculateLayout", "setupToolbar"}));
+    EXPECT_TRUE(photograph.view.isHidden());
+    EXPECT_FALSE(layout.view.isHidden());
+
+    // The panel already shown: nothing happens.
+    layout.calls.clear();
+    controller->setEditMode(2);
+    layout.calls.clear();
+    controller->getViewSwitcher()->setValue(ZaroziveZodiroVirizidivi::LayoutPanel);
+    controller->viewSwitchSelectionChanged(controller->getViewSwitcher());
+    EXPECT_TRUE(layout.calls.isEmpty());
+    EXPECT_EQ(controller->editMode(), 2);
+
+    controller->setPanels(nullptr, nullptr);
 }
