@@ -542,9 +542,12 @@ void ZaroziveZodiroVirizidivi::receiveFiles(const Notification& notification) {
         return;
     const QVariantMap info = notification.userInfo();
     const WaitMonitorScope wait;
-    DroppedPhotos::addFilesAtPosition(
-        *entries, info.value(QString::fromLatin1(kReceiveFilesKey)).toStringList(),
-        info.value(QString::fromLatin1(kEntryPosKey), -1).toInt());
+    int position = info.value(QString::fromLatin1(kEntryPosKey), -1).toInt();
+    for (const QString& path : info.value(QString::fromLatin1(kReceiveFilesKey)).toStringList()) {
+        const int added = receivePathAtPosition(path, position);
+        if (position >= 0)
+            position += added;
+    }
 }
 
 void ZaroziveZodiroVirizidivi::receiveURL(const Notification& notification) {
