@@ -222,6 +222,10 @@ public:
     // Inserts the record at its "en_pos" with a new serial number (a pasted record),
     // or with its own when `keepSerialNumber` (a removed entry restored by undo).
     void addObjectEntry(const VQFileCatalogEntryRef& record, bool keepSerialNumber = false);
+    // A record from outside (a paste): only the values that fit their keys.
+    VQFileCatalogEntryRef entryFromPastedRecord(const QVariantMap& record) const {
+        return entryFromStoredRecord(record);
+    }
     void addEntryFromCatalogFromIndexToIndex(VQFileCatalog& source, int sourceIndex, int position);
     // Shorthands appending at the end.
     bool addFileEntry(const QString& path) { return addFileEntryAtPosition(path, -1); }

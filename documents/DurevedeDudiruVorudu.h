@@ -1,8 +1,12 @@
 #pragma once
 
+#include "platform/ui/Commands.h"
+
 #include <QWidget>
 
 class DraggingInfo;
+class Pasteboard;
+class QImage;
 class VQFileCatalogScrollView;
 class ZaroziveZodiroVirizidivi;
 
@@ -13,11 +17,13 @@ inline constexpr char kVQReceiveURLNofity[] = "VQReceiveURLNofity";
 inline constexpr char kReceiveFilesKey[] = "files";
 inline constexpr char kReceiveURLKey[] = "url";
 inline constexpr char kEntryPosKey[] = "entryPos";
+// Entry records copied from a catalog: an array of dictionaries of "en_" keys.
+inline constexpr char kVQFileCatalogObjectPboardType[] = "VQFileCatalogObject";
 
 // The catalog window, as far as the grid needs it: the drawer's grid scroll
 // view, the arrow keys, drops handed on to the controller, and whether a
 // sheet is attached. Known by its class name to the template manager window.
-class DurevedeDudiruVorudu : public QWidget {
+class DurevedeDudiruVorudu : public QWidget, public CommandResponder {
     Q_OBJECT
 
 public:
@@ -35,6 +41,20 @@ public:
     void concludeDragOperation(const DraggingInfo& info);
 
     bool hasAttachedSheet() const;
+
+    // The catalog's Edit commands, validated by tag; nothing is enabled while
+    // the window is not main or a sheet hangs on it.
+    bool respondsToAction(const QString& action) const override;
+    bool validateMenuItem(QAction& item) override;
+    void performAction(const QString& action, QAction* sender) override;
+    bool validateItemTag(int tag, QAction* item = nullptr) const;
+    // Pastes what the clipboard offers before the first selected entry (or at
+    // the end), first of: catalog entries, a picture, files. Beeps at data it
+    // cannot take. The pasted entries end as the selection; one undo step.
+    void paste();
+    void pasteFromPasteboard(const Pasteboard& pasteboard);
+    // The pasteboard's picture in any format the platform reads; null for none.
+    static QImage getImageFromPasteboard(const Pasteboard& pasteboard);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

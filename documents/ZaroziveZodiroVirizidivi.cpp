@@ -82,7 +82,7 @@ ZaroziveZodiroVirizidivi::ZaroziveZodiroVirizidivi(QWidget* window)
 }
 
 ZaroziveZodiroVirizidivi::~ZaroziveZodiroVirizidivi() {
-    NotificationCenter::defaultCenter().removeObserver(this);
+    shutdown();
 }
 
 RoduvudeDadevizi* ZaroziveZodiroVirizidivi::catalogDocument() const {
@@ -425,20 +425,6 @@ void ZaroziveZodiroVirizidivi::setUpCatalogWindow() {
                        [this](const Notification& n) { receiveURL(n); });
     center.addObserver(this, QString::fromLatin1(kURLLocatedNotify), self,
                        [this](const Notification& n) { receiveURL(n); });
-    // The window's copies of the layout modes follow the document's.
-    RoduvudeDadevizi* doc = catalogDocument();
-    _printArrangementMode = doc->getPrintArrangementMode();
-    _printScalingMode = doc->getPrintScaleMode();
-    center.addObserver(this, QString::fromLatin1(kArrangementModeChangedNotify),
-                       static_cast<const QObject*>(doc), [this](const Notification&) {
-                           if (RoduvudeDadevizi* current = catalogDocument())
-                               _printArrangementMode = current->getPrintArrangementMode();
-                       });
-    center.addObserver(this, QString::fromLatin1(kScaleModeChangedNotify),
-                       static_cast<const QObject*>(doc), [this](const Notification&) {
-                           if (RoduvudeDadevizi* current = catalogDocument())
-                               _printScalingMode = current->getPrintScaleMode();
-                       });
 }
 
 std::optional<QList<int>> ZaroziveZodiroVirizidivi::getSelection() const {
@@ -556,9 +542,12 @@ void ZaroziveZodiroVirizidivi::receiveFiles(const Notification& notification) {
         return;
     const QVariantMap info = notification.userInfo();
     const WaitMonitorScope wait;
-    DroppedPhotos::addFilesAtPosition(
-        *entries, info.value(QString::fromLatin1(kReceiveFilesKey)).toStringList(),
-        info.value(QString::fromLatin1(kEntryPosKey), -1).toInt());
+    int position = info.value(QString::fromLatin1(kEntryPosKey), -1).toInt();
+    for (const QString& path : info.value(QString::fromLatin1(kReceiveFilesKey)).toStringList()) {
+        const int added = receivePathAtPosition(path, position);
+        if (position >= 0)
+            position += added;
+    }
 }
 
 void ZaroziveZodiroVirizidivi::receiveURL(const Notification& notification) {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "documents/CatalogPanel.h"
 #include "documents/PrintOptionsController.h"
 #include "documents/TextEditorWindowController.h"
+#include "documents/VQViewSwitch.h"
 #include "platform/documents/WindowController.h"
+#include "platform/ui/Commands.h"
 #include "platform/ui/ProgressSheet.h"
 
 #include <QPointer>
@@ -48,7 +51,10 @@ class RoduvudeDadevizi;
 //
 // The layout sheets: print options (arrangement and scaling, through a working
 // copy that the document takes at the sheet's end) and the text editor.
-class ZaroziveZodiroVirizidivi : public WindowController, public PrintOptionsCaller {
+class ZaroziveZodiroVirizidivi : public WindowController,
+                                 public PrintOptionsCaller,
+                                 public CommandResponder,
+                                 public VQViewSwitchDelegate {
     Q_OBJECT
 
 public:
@@ -71,6 +77,7 @@ public:
     // are received.
     void setUpCatalogWindow();
 
+    // The selected entries; null for none.
     std::optional<QList<int>> getSelection() const;
 
     // "VQFileCatalogSelection" items of one drop, each resolved to its entry
@@ -144,7 +151,7 @@ public:
 
     // Panels of the window, by tag.
     enum DocumentPanel { PhotographPanel = 0, LayoutPanel = 1 };
-    void switchView(int tag);
+    Q_INVOKABLE void switchView(int tag);
     int currentViewTag() const { return _currentViewTag; }
 
     // The entries to lay out: in book arrangement every entry placed on a page,
@@ -203,7 +210,78 @@ public:
     QCheckBox* printMirrorImageSwitch() const { return _printMirrorImageSwitch; }
     QPushButton* printMakeDefaultButton() const { return _printMakeDefaultButton; }
 
+    // ---------------------------------------------------------------------
+    // Receiving photos and the catalog's file commands. Positions are entry
+    // indices; -1 appends. Each drop, paste or deferred open is one undo step.
+
+    // A file the catalog accepts is added; a folder's accepted files below it,
+    // at any depth and in name order, one after another. Answers how many.
+    Q_INVOKABLE void receivePath(const QString& path);
+    int receivePathAtPosition(const QString& path, int position);
+    // The open catalog window's catalog that the selection item names; null.
+    static VQFileCatalog* getSourceCatalog(const QVariantMap& item);
+    // An entry record ("en_" keys) inserted with a new serial number; only
+    // values that fit their keys are kept.
+    void receiveObject(const QVariantMap& record);
+    void receiveObjectAtPosition(const QVariantMap& record, int position);
+    void receiveImageAtPosition(const Image& image, int position);
+
+    // Add Photos: the open panel as a sheet; chosen paths open 0.5 s later.
+    void addFiles();
+    void addFilesPanelDidEnd(const QStringList& paths);
+    void deferedFileOpen();
+    QStringList deferedFiles() const { return _deferedFiles; }
+    static constexpr int kDeferedOpenMs = 500;
+    // Add from iPhoto: there is no iPhoto library on this system, so the
+    // command only says so.
+    void addIPhotos();
+    static bool iPhotoLibraryAvailable() { return false; }
+    // Without asking: open edit palettes close first.
+    void removeSelectedFiles();
+    void renameFiles();
+    // Write edited photos back to their own files, after asking.
+    void saveBack();
+    void saveBackSheetDidEnd(int returnCode);
+
+    // Errors of this window's document: posted as "UTErrorNofity", shown by
+    // the window of the document they name as an "ERROR_OCCURRED" sheet.
+    void postError(int code);
+    static constexpr int kNothingToSaveBackError = 98;
+
+    // The edit mode of the photograph panel; 0 none.
+    int editMode() const { return _curEditMode; }
+    void setEditMode(int mode);
+
+    // Sent by the document once its window is made, and when it lets the window go.
+    Q_INVOKABLE void setup();
+    Q_INVOKABLE void shutdown();
+    QString windowTitleForDocumentDisplayName(const QString& displayName) const override;
+
+    // The panels: 0 the photograph, 1 the layout; either may be null while
+    // the window has none of that kind.
+    void setPanels(CatalogPanel* photograph, CatalogPanel* layout);
+    CatalogPanel* activeViewPanel() const;
+    QWidget* mainView() const { return _mainView; }
+    VQViewSwitch* getViewSwitcher() const { return _viewSwitcher; }
+    int lastViewTag() const { return _lastViewTag; }
+    // The view switch's delegate operation: shows the panel of its value. The
+    // same value again does nothing, unless the controller itself asks.
+    void viewSwitchSelectionChanged(VQViewSwitch* sender) override;
+
+    // Whether a command of the tag may run now (the menu rules by tag).
+    bool validateItemTag(int tag);
+    bool respondsToAction(const QString& action) const override;
+    bool validateMenuItem(QAction& item) override;
+    void performAction(const QString& action, QAction* sender) override;
+
 private:
+    void observeErrors();
+    void showPanelOfSwitch(bool fromController);
+    void ensurePanelViews();
+    void performDocumentAction(RoduvudeDadevizi& doc, const QString& action);
+    void errorEncountered(const Notification& notification);
+    // The window's copy of the document's arrangement and scaling.
+    void layoutOptionsChanged(const Notification& notification);
     void makePrintAccessoryView();
     // The run's private view over the master's page; false when there is none.
     bool makePrintedTemplateView();
@@ -269,4 +347,14 @@ private:
     QCheckBox* _printMirrorImageSwitch = nullptr;
     QPushButton* _printMakeDefaultButton = nullptr;
     QTimer* _heartbeatTimer = nullptr;
+    QStringList _deferedFiles;
+    QPointer<QTimer> _openTimer;
+    int _curEditMode = 0;
+    bool _errorObserved = false;
+    QPointer<QWidget> _mainView;
+    QPointer<VQViewSwitch> _viewSwitcher;
+    CatalogPanel* _photographView = nullptr;
+    CatalogPanel* _rovedezevOvod = nullptr;
+    int _lastViewTag = LayoutPanel;
+    bool _dragHilightState = false;
 };

@@ -102,7 +102,12 @@ void setColorSettingsWithUndo(RoduvudeDadevizi* doc, const ColorSettings& settin
 // Panels and the layout sheets
 
 void ZaroziveZodiroVirizidivi::switchView(int tag) {
-    _currentViewTag = tag == LayoutPanel ? LayoutPanel : PhotographPanel;
+    // The switch tells its delegate, which shows the panel; before set-up the
+    // switch has none yet.
+    ensurePanelViews();
+    _viewSwitcher->setValue(tag);
+    if (!_viewSwitcher->delegate())
+        showPanelOfSwitch(false);
 }
 
 std::optional<QList<int>> ZaroziveZodiroVirizidivi::getMarked() const {

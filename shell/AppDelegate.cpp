@@ -1,6 +1,7 @@
 #include "shell/AppDelegate.h"
 #include "shell/SS_PrefsController.h"
 
+#include "documents/RoduvudeDadevizi.h"
 #include "layout/ColorProfileHandle.h"
 #include "library/NewTemplateManager.h"
 #include "platform/archiving/Archiver.h"
@@ -119,6 +120,8 @@ AppDelegate::AppDelegate(std::unique_ptr<SystemEnvironment> environment, UserDef
                      [this] { showPreferences(); });
     _mainMenu->setApplicationAction(QStringLiteral("newTemplateDocument:"),
                                     [this] { newTemplateDocument(); });
+    _mainMenu->setApplicationAction(QStringLiteral("newCatalogDocument:"),
+                                    [this] { newCatalogDocument(); });
     _mainMenu->setApplicationAction(QStringLiteral("openDocument:"), [] {
         DocumentController::sharedDocumentController().openDocument();
     });
@@ -307,6 +310,16 @@ void AppDelegate::clearHandleGraphics() {
 // Documents and network.
 
 Document* AppDelegate::findTargetDocument() {
+    // The class exactly: a document of a kind made from the catalog's is not a target.
+    const auto isCatalog = [](const Document* document) {
+        return document && document->metaObject() == &RoduvudeDadevizi::staticMetaObject;
+    };
+    DocumentController& controller = DocumentController::sharedDocumentController();
+    if (Document* current = controller.currentDocument(); isCatalog(current))
+        return current;
+    for (Document* document : controller.documents())
+        if (isCatalog(document))
+            return document;
     return nullptr;
 }
 

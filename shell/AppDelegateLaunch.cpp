@@ -3,6 +3,8 @@
 #include "shell/AppDelegate.h"
 
 #include "catalog/FileAttributeInfo.h"
+#include "documents/RoduvudeDadevizi.h"
+#include "documents/ZaroziveZodiroVirizidivi.h"
 #include "framework/editor/GeometryController.h"
 #include "framework/editor/InspectorController.h"
 #include "framework/editor/ToolPaletteController.h"
@@ -241,9 +243,13 @@ QWidget* AppDelegate::mainWindow() const {
     return window && window->windowType() == Qt::Window ? window : nullptr;
 }
 
-bool AppDelegate::receivePathInWindow(QWidget*, const QString&) {
-    // Only a catalog window takes folders; catalog windows take over here.
-    return false;
+bool AppDelegate::receivePathInWindow(QWidget* window, const QString& path) {
+    // Only a catalog window takes folders.
+    auto* controller = qobject_cast<ZaroziveZodiroVirizidivi*>(WindowController::forWindow(window));
+    if (!controller)
+        return false;
+    controller->receivePath(path);
+    return true;
 }
 
 // The user's folders and the shipped resources.
@@ -420,9 +426,10 @@ bool AppDelegate::colorPanelIsVisible() const {
     return ColorPanel::sharedColorPanelExists() && ColorPanel::sharedColorPanel()->isVisible();
 }
 
-// New documents through the document controller, once the catalog document type
-// is registered with it.
-void AppDelegate::newCatalogDocument() {}
+void AppDelegate::newCatalogDocument() {
+    DocumentController::sharedDocumentController().openUntitledDocumentOfType(
+        RoduvudeDadevizi::documentType().name, true);
+}
 void AppDelegate::newTemplateDocument() {
     DocumentController::sharedDocumentController().openUntitledDocumentOfType(
         str(kTemplateDocumentType), true);

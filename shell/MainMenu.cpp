@@ -27,6 +27,7 @@ QString text(const char* key) {
 constexpr char kFileMenuTitleKey[] = "FILE_MENU_TITLE";
 constexpr char kEditMenuTitleKey[] = "EDIT_MENU_TITLE";
 constexpr char kViewMenuTitleKey[] = "VIEW_MENU_TITLE";
+constexpr char kPhotosMenuTitleKey[] = "PHOTOS_MENU_TITLE";
 constexpr char kFormatMenuTitleKey[] = "FORMAT_MENU_TITLE";
 constexpr char kArrangeMenuTitleKey[] = "ARRANGE_MENU_TITLE";
 constexpr char kAlignMenuTitleKey[] = "ALIGN_MENU_TITLE";
@@ -45,15 +46,19 @@ const std::vector<MainMenu::CommandRow>& MainMenu::commandRows() {
     static const std::vector<CommandRow> rows = {
         {kFileMenuTitleKey, "NEW_TEMPLATE_MENU_ITEM", 0,
          "newTemplateDocument:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N)},
+        {kFileMenuTitleKey, "NEW_CATALOG_MENU_ITEM", 0, "newCatalogDocument:", QKeySequence::New},
         {kFileMenuTitleKey, "OPEN_MENU_ITEM", 0, "openDocument:", QKeySequence::Open},
         {kFileMenuTitleKey, nullptr, 0, nullptr, {}},
+        {kFileMenuTitleKey, "CLOSE_MENU_ITEM", 0, "performClose:", QKeySequence::Close},
         {kFileMenuTitleKey, "SAVE_MENU_ITEM", 0, "saveDocument:", QKeySequence::Save},
         {kFileMenuTitleKey, "SAVE_AS_MENU_ITEM", 0,
          "saveDocumentAs:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
         {kFileMenuTitleKey, nullptr, 0, nullptr, {}},
         {kFileMenuTitleKey, "PAGE_SETUP_MENU_ITEM", 0,
          "runPageLayout:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
+        {kFileMenuTitleKey, "REVERT_MENU_ITEM", 0, "revertDocumentToSaved:", {}},
         {kFileMenuTitleKey, "PRINT_MENU_ITEM", 0, "printDocument:", QKeySequence::Print},
+        {kFileMenuTitleKey, "PRINT_TO_DISK_MENU_ITEM", 214, "printToDisk:", {}},
 
         // The Edit commands of both the catalog and the template windows, by tag.
         {kEditMenuTitleKey, "UNDO_MENU_ITEM", 301, "undo:", QKeySequence::Undo},
@@ -81,6 +86,21 @@ const std::vector<MainMenu::CommandRow>& MainMenu::commandRows() {
         {kViewMenuTitleKey, nullptr, 0, nullptr, {}},
         {kViewMenuTitleKey, "TOGGLE_TOOLBAR_MENU_ITEM", 0,
          "toggleToolbar:", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_T)},
+
+        // The catalog window's panels; an item's tag is its panel.
+        {kViewMenuTitleKey, nullptr, 0, nullptr, {}},
+        {kViewMenuTitleKey, "PHOTOGRAPH_MENU_ITEM", 0,
+         "switchViewFromMenu:", QKeySequence(Qt::CTRL | Qt::Key_1)},
+        {kViewMenuTitleKey, "LAYOUT_MENU_ITEM", 1,
+         "switchViewFromMenu:", QKeySequence(Qt::CTRL | Qt::Key_2)},
+
+        {kPhotosMenuTitleKey, "ADD_PHOTOS_MENU_ITEM", 0, "addFiles:", {}},
+        {kPhotosMenuTitleKey, "ADD_URL_MENU_ITEM", 0, "addURL:", {}},
+        {kPhotosMenuTitleKey, "ADD_IPHOTOS_MENU_ITEM", 521, "addIPhotos:", {}},
+        {kPhotosMenuTitleKey, nullptr, 0, nullptr, {}},
+        {kPhotosMenuTitleKey, "REMOVE_FILES_MENU_ITEM", 502, "removeFiles:", {}},
+        {kPhotosMenuTitleKey, "RENAME_FILES_MENU_ITEM", 509, "renameFiles:", {}},
+        {kPhotosMenuTitleKey, "SAVE_BACK_MENU_ITEM", 209, "saveBack:", {}},
 
         {kFormatMenuTitleKey, "ALIGN_TEXT_LEFT_MENU_ITEM", 1430, "alignTextSelection:", {}},
         {kFormatMenuTitleKey, "ALIGN_TEXT_CENTER_MENU_ITEM", 1431, "alignTextSelection:", {}},

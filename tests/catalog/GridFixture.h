@@ -31,7 +31,7 @@ protected:
         ModalAlert::setDialogResponder({});
         controller = new ZaroziveZodiroVirizidivi;
         controller->setDocument(document.get());
-        controller->setUpCatalogWindow();
+        controller->setup();
         window()->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
     }

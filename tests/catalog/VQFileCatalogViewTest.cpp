@@ -147,6 +147,7 @@ TEST_F(GridTest, TheMarkerBoxTogglesTheMarkerInEveryMode) {
     EXPECT_NE(catalog().getFileAttributeAtIndex(kCatalogAttrMarked, 1).toBool(), before);
     EXPECT_EQ(selected(), QList<int>{0}); // the marker click selects nothing
     document->setPrintArrangementMode(2);
+    drainEvents();
     QTest::mouseClick(grid(), Qt::LeftButton, Qt::NoModifier,
                       cellPoint(1, 8.0f / kCell, 15.0f / kCell));
     drainEvents();
@@ -363,8 +364,15 @@ TEST_F(GridTest, MenuItemsFollowTheSelectionTheModeAndSheets) {
     addPhotos(2);
     sizeForColumns(2);
     QFile::remove(dir.filePath(str("p1.png")));
-    catalog().testAllEntriesForChanges();
-    drainEvents();
+    {
+        // The window shows the missing file's error in a sheet; it is answered.
+        ModalAlert::ScopedResponder answer([](const ModalAlert::Request&) {
+            return int(ModalAlert::DefaultReturn);
+        });
+        catalog().testAllEntriesForChanges();
+        drainEvents();
+    }
+    ASSERT_FALSE(ModalAlert::hasAttachedSheet(window()));
     ASSERT_FALSE(catalog().getFileAttributeAtIndex(kCatalogAttrEnabled, 1).toBool());
     const Point over0 = grid()->getCellRectAtIndex(0).center();
     const Point over1 = grid()->getCellRectAtIndex(1).center();
@@ -389,6 +397,7 @@ TEST_F(GridTest, MenuItemsFollowTheSelectionTheModeAndSheets) {
               (QList<int>{kTagRotateRight, kTagRotateLeft, kTagFlip, kTagRemove, kTagMark,
                           kTagUnmark, kTagLocate, kTagOpenInFinder, kTagRevealInFinder}));
     // Book arrangement: no marking.
+    // The window takes the document's arrangement from its notice.
     document->setPrintArrangementMode(2);
     drainEvents();
     EXPECT_FALSE(grid()->validateMenuItem(actionWithTag(menu, kTagMark)));

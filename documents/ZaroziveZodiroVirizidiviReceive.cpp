@@ -1,0 +1,594 @@
+// The catalog window's receiving of photos, its file commands and its errors.
+
+#include "catalog/DroppedPhotos.h"
+#include "catalog/URLLocator.h"
+#include "catalog/VQFileCatalog.h"
+#include "catalog/VQFileCatalogScrollView.h"
+#include "catalog/VQFileCatalogView.h"
+#include "documents/RoduvudeDadevizi.h"
+#include "documents/ZaroziveZodiroVirizidivi.h"
+#include "framework/model/GenericDocument.h"
+#include "layout/Exporter.h"
+#include "layout/TemplateMapper.h"
+#include "platform/foundation/Format.h"
+#include "platform/foundation/HostServices.h"
+#include "platform/foundation/LocalizedStrings.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/NotificationQueue.h"
+#include "platform/foundation/PreferenceIndex.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/MainWindowTracker.h"
+#include "platform/ui/ModalAlert.h"
+#include "platform/ui/ProgressSheet.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+#include <sys/xattr.h>
+
+namespace {
+
+QString qs(const char* text) {
+    return QString::fromLatin1(text);
+}
+
+QString text(const char* key) {
+    return localizedString(qs(key));
+}
+
+// Ends the undo group it opened, whichever way the scope is left.
+class UndoStep {
+public:
+    explicit UndoStep(RoduvudeDadevizi* document)
+        : _undo(document ? document->undoManager() : nullptr) {
+        if (_undo)
+            _undo->beginUndoGrouping();
+    }
+    ~UndoStep() {
+        if (_undo)
+            _undo->endUndoGrouping();
+    }
+    UndoStep(const UndoStep&) = delete;
+    UndoStep& operator=(const UndoStep&) = delete;
+
+private:
+    UndoManager* _undo;
+};
+
+constexpr char kCommentAttribute[] = "user.xdg.comment";
+
+// The comment attribute as it stands, to put back on a file written anew.
+std::optional<QByteArray> readComment(const QString& path) {
+    const QByteArray file = QFile::encodeName(path);
+    const ssize_t size = ::getxattr(file.constData(), kCommentAttribute, nullptr, 0);
+    if (size < 0)
+        return std::nullopt;
+    QByteArray value(size, Qt::Uninitialized);
+    if (::getxattr(file.constData(), kCommentAttribute, value.data(), size_t(size)) != size)
+        return std::nullopt;
+    return value;
+}
+
+void writeComment(const QString& path, const QByteArray& value) {
+    ::setxattr(QFile::encodeName(path).constData(), kCommentAttribute, value.constData(),
+               size_t(value.size()), 0);
+}
+
+// The catalog window's commands that reach its controller.
+constexpr const char* kControllerActions[] = {
+    "addFiles:",
+    "addURL:",
+    "addIPhotos:",
+    "removeFiles:",
+    "renameFiles:",
+    "saveBack:",
+    "printToDisk:",
+    "switchViewFromMenu:",
+    "printDocument:",
+    "saveDocument:",
+    "saveDocumentAs:",
+    "runPageLayout:",
+    "revertDocumentToSaved:",
+    "performClose:",
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Life
+
+void ZaroziveZodiroVirizidivi::setup() {
+    RoduvudeDadevizi* doc = catalogDocument();
+    if (!doc)
+        return;
+    ensurePanelViews();
+    for (CatalogPanel* panel : {_photographView, _rovedezevOvod})
+        if (panel)
+            panel->setDocument(doc);
+    // The switch takes the document's panel before it has a delegate; the
+    // panel is then shown even when it is the switch's first value.
+    _viewSwitcher->setDelegate(nullptr);
+    _viewSwitcher->setValue(doc->currentPanel());
+    showPanelOfSwitch(true);
+    setUpCatalogWindow();
+    if (_viewSwitcher->cellCount() == 0) {
+        _viewSwitcher->addCell(text("PHOTOGRAPH_LABEL"));
+        _viewSwitcher->addCell(text("LAYOUT_LABEL"));
+    }
+    _viewSwitcher->setDelegate(this);
+    _printArrangementMode = doc->getPrintArrangementMode();
+    _printScalingMode = doc->getPrintScaleMode();
+    if (CatalogPanel* panel = activeViewPanel())
+        panel->adjustToolbarButtons();
+    observeErrors();
+}
+
+void ZaroziveZodiroVirizidivi::ensurePanelViews() {
+    // Kept out of the window's layout until the window has its panel area.
+    if (!_mainView) {
+        _mainView = new QWidget(window());
+        _mainView->hide();
+    }
+    if (!_viewSwitcher)
+        _viewSwitcher = new VQViewSwitch(_mainView);
+}
+
+void ZaroziveZodiroVirizidivi::setPanels(CatalogPanel* photograph, CatalogPanel* layout) {
+    _photographView = photograph;
+    _rovedezevOvod = layout;
+}
+
+CatalogPanel* ZaroziveZodiroVirizidivi::activeViewPanel() const {
+    return _currentViewTag == PhotographPanel ? _photographView : _rovedezevOvod;
+}
+
+void ZaroziveZodiroVirizidivi::viewSwitchSelectionChanged(VQViewSwitch* sender) {
+    if (sender == _viewSwitcher)
+        showPanelOfSwitch(false);
+}
+
+void ZaroziveZodiroVirizidivi::showPanelOfSwitch(bool fromController) {
+    const int value = _viewSwitcher->value();
+    if (value == _currentViewTag && !fromController)
+        return;
+    _lastViewTag = _currentViewTag;
+    _currentViewTag = value;
+    _dragHilightState = false;
+    if (CatalogPanel* panel = activeViewPanel())
+        panel->setDragHilight(false);
+    for (QWidget* child : _mainView->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child != _viewSwitcher)
+            child->hide();
+    if (value != PhotographPanel && value != LayoutPanel)
+        return;
+    setEditMode(0);
+    CatalogPanel* panel = activeViewPanel();
+    if (panel) {
+        QWidget* view = panel->panelView();
+        view->setParent(_mainView);
+        view->setGeometry(_mainView->rect().adjusted(1, 1, -1, -1));
+        view->show();
+        panel->calculateLayout();
+    }
+    if (RoduvudeDadevizi* doc = catalogDocument()) {
+        doc->setCurrentPanel(value);
+        doc->setLastPanel(value == PhotographPanel ? LayoutPanel : PhotographPanel);
+    }
+    if (panel)
+        panel->setupToolbar();
+}
+
+void ZaroziveZodiroVirizidivi::shutdown() {
+    if (_openTimer) {
+        _openTimer->stop();
+        _openTimer->deleteLater();
+    }
+    NotificationCenter::defaultCenter().removeObserver(static_cast<const void*>(&_errorObserved));
+    NotificationCenter::defaultCenter().removeObserver(this);
+    _errorObserved = false;
+}
+
+QString
+ZaroziveZodiroVirizidivi::windowTitleForDocumentDisplayName(const QString& displayName) const {
+    return displayName + text("CATALOG_DOC");
+}
+
+// ---------------------------------------------------------------------------
+// Receiving
+
+void ZaroziveZodiroVirizidivi::receivePath(const QString& path) {
+    UndoStep step(catalogDocument());
+    receivePathAtPosition(path, -1);
+}
+
+int ZaroziveZodiroVirizidivi::receivePathAtPosition(const QString& path, int position) {
+    VQFileCatalog* entries = catalog();
+    const QFileInfo info(path);
+    if (!entries || !info.exists())
+        return 0;
+    if (!info.isDir())
+        return entries->matchesCriteria(path) && entries->addFileEntryAtPosition(path, position)
+                   ? 1
+                   : 0;
+    int added = 0;
+    for (const QString& file : DroppedPhotos::expandFolders({path}, *entries)) {
+        if (!entries->matchesCriteria(file) || !entries->addFileEntryAtPosition(file, position))
+            continue;
+        ++added;
+        if (position >= 0)
+            ++position;
+    }
+    return added;
+}
+
+VQFileCatalog* ZaroziveZodiroVirizidivi::getSourceCatalog(const QVariantMap& item) {
+    const QString key = item.value(qs(kVQSelectionCatalogKey)).toString();
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* controller =
+            qobject_cast<ZaroziveZodiroVirizidivi*>(WindowController::forWindow(widget));
+        RoduvudeDadevizi* doc = controller ? controller->catalogDocument() : nullptr;
+        if (doc && doc->fileCatalog().description() == key)
+            return &doc->fileCatalog();
+    }
+    return nullptr;
+}
+
+void ZaroziveZodiroVirizidivi::receiveObject(const QVariantMap& record) {
+    receiveObjectAtPosition(record, -1);
+}
+
+void ZaroziveZodiroVirizidivi::receiveObjectAtPosition(const QVariantMap& record, int position) {
+    VQFileCatalog* entries = catalog();
+    if (!entries)
+        return;
+    VQFileCatalogEntryRef entry = entries->entryFromPastedRecord(record);
+    entry->insert(qs(kEntryPositionKey), position);
+    entries->addObjectEntry(entry);
+}
+
+void ZaroziveZodiroVirizidivi::receiveImageAtPosition(const Image& image, int position) {
+    if (VQFileCatalog* entries = catalog())
+        entries->addImageEntryAtPosition(image, position);
+}
+
+// ---------------------------------------------------------------------------
+// Adding by command
+
+void ZaroziveZodiroVirizidivi::addFiles() {
+    ModalAlert::PanelRequest request;
+    request.kind = ModalAlert::PanelRequest::Kind::Open;
+    request.multipleSelection = true;
+    request.extensions = DroppedPhotos::imageFileTypes();
+    ModalAlert::beginPanelSheet(window(), request,
+                                [self = QPointer(this)](const QStringList& paths) {
+                                    if (self)
+                                        self->addFilesPanelDidEnd(paths);
+                                });
+}
+
+void ZaroziveZodiroVirizidivi::addFilesPanelDidEnd(const QStringList& paths) {
+    if (paths.isEmpty())
+        return;
+    _deferedFiles = paths;
+    if (_openTimer)
+        _openTimer->deleteLater();
+    _openTimer = new QTimer(this);
+    _openTimer->setSingleShot(true);
+    _openTimer->setInterval(kDeferedOpenMs);
+    connect(_openTimer, &QTimer::timeout, this, &ZaroziveZodiroVirizidivi::deferedFileOpen);
+    _openTimer->start();
+}
+
+void ZaroziveZodiroVirizidivi::deferedFileOpen() {
+    if (!_deferedFiles.isEmpty() && catalog()) {
+        setEditMode(0);
+        if (VQFileCatalogScrollView* grid = fileCatalogScrollView())
+            grid->setAutoSelection(true);
+        const WaitMonitorScope wait;
+        UndoStep step(catalogDocument());
+        for (const QString& path : std::as_const(_deferedFiles))
+            receivePathAtPosition(path, -1);
+    }
+    _deferedFiles.clear();
+    if (_openTimer) {
+        _openTimer->stop();
+        _openTimer->deleteLater();
+    }
+}
+
+void ZaroziveZodiroVirizidivi::addIPhotos() {
+    if (iPhotoLibraryAvailable())
+        return;
+    ModalAlert::beep();
+    ModalAlert::Request request(text("IPHOTO_NO_CONNECT_TITLE"), text("IPHOTO_NO_CONNECT_MSG"));
+    request.defaultButton = text("OK");
+    request.style = ModalAlert::Style::Critical;
+    ModalAlert::run(request);
+}
+
+void ZaroziveZodiroVirizidivi::removeSelectedFiles() {
+    // The edit modes' palettes belong to the photograph panel, which closes them
+    // when the mode ends.
+    if (_curEditMode != 0)
+        setEditMode(0);
+    if (VQFileCatalogScrollView* grid = fileCatalogScrollView())
+        grid->removeSelectedFiles();
+}
+
+void ZaroziveZodiroVirizidivi::renameFiles() {
+    if (VQFileCatalogScrollView* grid = fileCatalogScrollView())
+        grid->renameSelection();
+}
+
+void ZaroziveZodiroVirizidivi::setEditMode(int mode) {
+    _curEditMode = mode;
+    if (CatalogPanel* panel = activeViewPanel()) {
+        panel->setEditMode(mode);
+        panel->adjustToolbarButtons();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Save back
+
+void ZaroziveZodiroVirizidivi::saveBack() {
+    VQFileCatalog* entries = catalog();
+    if (!entries)
+        return;
+    if (entries->getModifiedFileIndices().isEmpty()) {
+        postError(kNothingToSaveBackError);
+        return;
+    }
+    ModalAlert::Request request(text("SAVE_BACK_CHECK"), text("SAVE_BACK_WARN"));
+    request.defaultButton = text("CANCEL");
+    request.alternateButton = text("OK");
+    ModalAlert::beginSheet(window(), request, [self = QPointer(this)](int code) {
+        if (self)
+            self->saveBackSheetDidEnd(code);
+    });
+}
+
+void ZaroziveZodiroVirizidivi::saveBackSheetDidEnd(int returnCode) {
+    VQFileCatalog* entries = catalog();
+    if (returnCode != ModalAlert::AlternateReturn || !entries)
+        return;
+    const QList<int> indices = entries->getModifiedFileIndices();
+    const qsizetype n = indices.size();
+    const bool showsProgress = n > 1;
+    if (showsProgress) {
+        if (!_progressPanel)
+            _progressPanel = new ProgressSheet(window());
+        _progressPanel->begin(int(n));
+    }
+    _abortExport = false;
+    bool saved = false;
+
+    // With several photos the user may go on with the rest; with one there is
+    // nothing to go on with.
+    const auto failed = [this, showsProgress](const QString& title, const QString& message) {
+        ModalAlert::Request alert(title, message);
+        if (showsProgress) {
+            alert.defaultButton = text("CONTINUE");
+            alert.alternateButton = text("CANCEL");
+            if (ModalAlert::run(alert) != ModalAlert::DefaultReturn)
+                _abortExport = true;
+        } else {
+            alert.defaultButton = text("CANCEL");
+            ModalAlert::run(alert);
+            _abortExport = true;
+        }
+    };
+
+    for (int index : indices) {
+        Exporter exporter;
+        if (entries->getFileAttributeAtIndex(kCatalogAttrEnabled, index).toBool()) {
+            const bool screenResolution = entries->deliverScreenResolution();
+            entries->setDeliverScreenResolution(false);
+            Image image =
+                entries->getFileAttributeAtIndex(kCatalogAttrFullImage, index).value<Image>();
+            const QByteArray metaData =
+                entries->getFileAttributeAtIndex(kCatalogAttrMetadata, index).toByteArray();
+            const QVariantMap componentInfo =
+                entries->getFileAttributeAtIndex(kCatalogAttrComponentInfo, index).toMap();
+            entries->setDeliverScreenResolution(screenResolution);
+            const QString name =
+                entries->getFileAttributeAtIndex(kCatalogAttrName, index).toString();
+            const QString path =
+                entries->getFileAttributeAtIndex(kCatalogAttrPath, index).toString();
+            if (showsProgress) {
+                _progressPanel->setMessage(stringWithFormat(text("SAVE_BACK_MSG"), name));
+                _progressPanel->repaint();
+            }
+
+            exporter.setMetaData(metaData);
+            if (!image.isNull() && exporter.setupWithComponentInfo(componentInfo)) {
+                bool written = false;
+                {
+                    const WaitMonitorScope wait;
+                    const std::optional<QByteArray> comment = readComment(path);
+                    written = exporter.exportImageToFile(std::move(image), path);
+                    if (written && comment)
+                        writeComment(path, *comment);
+                }
+                if (written) {
+                    entries->resetEntryAtIndex(index);
+                    saved = true;
+                } else {
+                    failed(text("SAVE_BACK_FAIL_TITLE"),
+                           stringWithFormat(text("SAVE_BACK_FAIL_MSG"), exporter.errorString()));
+                }
+            } else {
+                failed(text("SAVE_BACK_FAIL2_TITLE"),
+                       stringWithFormat(text("SAVE_BACK_FAIL2_MSG"), name));
+            }
+        }
+        if (showsProgress)
+            _progressPanel->advance();
+        if (_abortExport)
+            break;
+    }
+    if (showsProgress)
+        _progressPanel->end();
+    if (saved) {
+        if (entries->testAllEntriesForChanges()) {
+            if (VQFileCatalogScrollView* grid = fileCatalogScrollView())
+                grid->update();
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Errors
+
+void ZaroziveZodiroVirizidivi::postError(int code) {
+    QVariantMap info;
+    info.insert(qs(kErrCodeKey), code);
+    info.insert(qs(kErrDocumentKey), QVariant::fromValue(static_cast<QObject*>(document())));
+    NotificationQueue::defaultQueue().enqueueNotification(
+        Notification(qs(kUTErrorNofity), static_cast<const QObject*>(this), info),
+        NotificationQueue::PostASAP);
+}
+
+void ZaroziveZodiroVirizidivi::observeErrors() {
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    const void* owner = &_errorObserved;
+    center.removeObserver(owner);
+    center.addObserver(owner, qs(kUTErrorNofity), nullptr,
+                       [this](const Notification& n) { errorEncountered(n); });
+    for (const char* name : {kArrangementModeChangedNotify, kScaleModeChangedNotify})
+        center.addObserver(owner, qs(name), nullptr,
+                           [this](const Notification& n) { layoutOptionsChanged(n); });
+    _errorObserved = true;
+}
+
+void ZaroziveZodiroVirizidivi::layoutOptionsChanged(const Notification& notification) {
+    RoduvudeDadevizi* doc = catalogDocument();
+    if (!doc || notification.object() != static_cast<const void*>(doc))
+        return;
+    setPrintArrangementMode(doc->getPrintArrangementMode());
+    setPrintScalingMode(doc->getPrintScaleMode());
+    if (VQFileCatalogScrollView* grid = fileCatalogScrollView())
+        grid->update();
+}
+
+void ZaroziveZodiroVirizidivi::errorEncountered(const Notification& notification) {
+    const QVariantMap info = notification.userInfo();
+    const QObject* named = info.value(qs(kErrDocumentKey)).value<QObject*>();
+    if (!named || named != document())
+        return;
+    const int code = info.value(qs(kErrCodeKey)).toInt();
+    ModalAlert::Request request(text("ERROR_OCCURRED"),
+                                localizedString(QStringLiteral("Error ") + QString::number(code)));
+    request.defaultButton = text("OK");
+    ModalAlert::beginSheet(window(), request, [](int) {});
+}
+
+// ---------------------------------------------------------------------------
+// Commands
+
+bool ZaroziveZodiroVirizidivi::respondsToAction(const QString& action) const {
+    return std::any_of(std::begin(kControllerActions), std::end(kControllerActions),
+                       [&action](const char* known) { return action == QLatin1String(known); });
+}
+
+bool ZaroziveZodiroVirizidivi::validateMenuItem(QAction& item) {
+    return validateItemTag(Commands::itemTag(&item));
+}
+
+bool ZaroziveZodiroVirizidivi::validateItemTag(int tag) {
+    if (!MainWindowTracker::sharedTracker().isMainWindow(window()) ||
+        ModalAlert::hasAttachedSheet(window()))
+        return false;
+    VQFileCatalog* entries = catalog();
+    if (!entries)
+        return false;
+    const QList<int> selected = entries->getSelectedIndices();
+    const auto anySelected = [&](int attribute, bool wanted) {
+        return std::any_of(selected.begin(), selected.end(), [&](int index) {
+            return entries->getFileAttributeAtIndex(attribute, index).toBool() == wanted;
+        });
+    };
+    const bool layout = _currentViewTag == LayoutPanel;
+    const bool notEmpty = !entries->getAllIndices().isEmpty();
+    switch (tag) {
+    case 208:
+        return anySelected(kCatalogAttrEnabled, true);
+    case 209:
+        return host().preferencesBOOLFor(PrefEnableSaveBack) &&
+               !entries->getModifiedFileIndices().isEmpty();
+    case 211:
+    case 402:
+    case 403:
+    case 404:
+    case 405:
+        return notEmpty;
+    case 212:
+        return anySelected(kCatalogAttrEnabled, false);
+    case 213:
+    case 214:
+        return notEmpty && !catalogDocument()->templateMapper()->masterPrintAreaRects().isEmpty();
+    case 406:
+    case 407:
+        return _printArrangementMode != LayoutModeBook && !selected.isEmpty();
+    case 408:
+        return anySelected(kCatalogAttrIsURL, true);
+    case 502:
+    case 503:
+    case 504:
+    case 510:
+        return !selected.isEmpty();
+    case 705:
+    case 706:
+    case 707:
+        return !selected.isEmpty() && !layout;
+    case 509:
+        return anySelected(kCatalogAttrIsLocalFile, true);
+    case 521:
+        return iPhotoLibraryAvailable();
+    case 602:
+    case 609:
+        return layout;
+    default:
+        return true;
+    }
+}
+
+void ZaroziveZodiroVirizidivi::performAction(const QString& action, QAction* sender) {
+    if (action == QLatin1String("addFiles:"))
+        addFiles();
+    else if (action == QLatin1String("addURL:"))
+        addURL();
+    else if (action == QLatin1String("addIPhotos:"))
+        addIPhotos();
+    else if (action == QLatin1String("removeFiles:"))
+        removeFiles(sender);
+    else if (action == QLatin1String("renameFiles:"))
+        renameFiles();
+    else if (action == QLatin1String("saveBack:"))
+        saveBack();
+    else if (action == QLatin1String("printToDisk:"))
+        printToDisk();
+    else if (action == QLatin1String("printDocument:"))
+        printDocument();
+    else if (action == QLatin1String("switchViewFromMenu:") && sender)
+        switchView(Commands::itemTag(sender));
+    else if (RoduvudeDadevizi* doc = catalogDocument())
+        performDocumentAction(*doc, action);
+}
+
+void ZaroziveZodiroVirizidivi::performDocumentAction(RoduvudeDadevizi& doc, const QString& action) {
+    if (action == QLatin1String("saveDocument:"))
+        doc.saveDocument();
+    else if (action == QLatin1String("saveDocumentAs:"))
+        doc.saveDocumentAs();
+    else if (action == QLatin1String("runPageLayout:"))
+        doc.runPageLayout();
+    else if (action == QLatin1String("revertDocumentToSaved:"))
+        doc.revertDocumentToSaved();
+    else if (action == QLatin1String("performClose:"))
+        window()->close();
+}
