@@ -2,6 +2,7 @@
 // a new catalog, photos added from the open panel, saved under a name, closed
 // and opened again.
 #include "FakeEnvironment.h"
+#include "MenuChoice.h"
 #include "catalog/VQFileCatalog.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
@@ -25,24 +26,6 @@ namespace {
 
 QString str(const char* text) {
     return QString::fromLatin1(text);
-}
-
-// Chooses the item as the user would: its menu opens (and validates) first.
-bool choose(MainMenu& menu, const char* action) {
-    QAction* item = menu.itemWithAction(str(action));
-    if (!item)
-        return false;
-    for (QMenu* m : menu.menus())
-        if (m->actions().contains(item)) {
-            QMetaObject::invokeMethod(m, "aboutToShow");
-            const bool enabled = item->isEnabled();
-            QMetaObject::invokeMethod(m, "aboutToHide");
-            if (!enabled)
-                return false;
-        }
-    item->trigger();
-    QCoreApplication::processEvents();
-    return true;
 }
 
 RoduvudeDadevizi* frontCatalog() {

@@ -1,6 +1,7 @@
 // A user's session with the arrange commands through the application's own
 // toolbar, menus and Geometry palette: align, group, rotate, then undo all.
 #include "FakeEnvironment.h"
+#include "MenuChoice.h"
 #include "framework/editor/GeometryController.h"
 #include "framework/editor/TM_TemplateView.h"
 #include "framework/editor/TemplateEditorController.h"
@@ -40,24 +41,6 @@ void writeTemplate(const QString& path) {
     QString error;
     ASSERT_TRUE(document.writeToFileOfType(path, str(kTemplateDocumentType), &error))
         << error.toStdString();
-}
-
-// Opens the item's menu (which validates it) and chooses it when enabled.
-bool choose(MainMenu& menu, const char* action) {
-    QAction* item = menu.itemWithAction(str(action));
-    if (!item)
-        return false;
-    for (QMenu* m : menu.menus())
-        if (m->actions().contains(item)) {
-            QMetaObject::invokeMethod(m, "aboutToShow");
-            const bool enabled = item->isEnabled();
-            QMetaObject::invokeMethod(m, "aboutToHide");
-            if (!enabled)
-                return false;
-        }
-    item->trigger();
-    QCoreApplication::processEvents();
-    return true;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // A user's session with the template editor, through the application's own
 // menus: open a template, zoom, walk to an object, move it, undo.
 #include "FakeEnvironment.h"
+#include "MenuChoice.h"
 #include "framework/editor/TM_TemplateView.h"
 #include "framework/editor/TemplateEditorController.h"
 #include "framework/model/TMRectangleObject.h"
@@ -40,25 +41,6 @@ void writeTemplate(const QString& path) {
     QString error;
     ASSERT_TRUE(document.writeToFileOfType(path, str(kTemplateDocumentType), &error))
         << error.toStdString();
-}
-
-// Chooses the item from its menu as the user would: the menu opens (and
-// validates), then the item is chosen.
-bool choose(MainMenu& menu, const char* action) {
-    QAction* item = menu.itemWithAction(str(action));
-    if (!item)
-        return false;
-    for (QMenu* m : menu.menus())
-        if (m->actions().contains(item)) {
-            QMetaObject::invokeMethod(m, "aboutToShow");
-            const bool enabled = item->isEnabled();
-            QMetaObject::invokeMethod(m, "aboutToHide");
-            if (!enabled)
-                return false;
-        }
-    item->trigger();
-    QCoreApplication::processEvents();
-    return true;
 }
 
 } // namespace
