@@ -446,8 +446,7 @@ void GeometryController::registerGeometryUndo(const char* actionKey) {
     if (!doc)
         return;
     const TMObjectRef object = _geometryObject;
-    doc->undoManager()->registerUndo(
-        object.get(), [object, geometry = object->geometry()] { object->setGeometry(geometry); });
+    ::registerGeometryUndo(*doc->undoManager(), object);
     doc->undoManager()->setActionName(frameworkString(actionKey));
 }
 

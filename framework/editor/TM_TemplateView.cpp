@@ -456,9 +456,12 @@ void TM_TemplateView::recordSelectionOriginForUndo() {
         return;
     UndoManager* undo = _myDocument->undoManager();
     for (const TMObjectRef& object : selectedObjects())
-        undo->registerUndo(object.get(), [object, geometry = object->geometry()] {
-            object->setGeometry(geometry);
-        });
+        registerGeometryUndo(*undo, object);
+}
+
+void registerGeometryUndo(UndoManager& undo, const TMObjectRef& object) {
+    undo.registerUndo(object.get(),
+                      [object, geometry = object->geometry()] { object->setGeometry(geometry); });
 }
 
 void TM_TemplateView::assertObjectView() {

@@ -14,6 +14,7 @@
 
 class QDialog;
 class TMObjectGroup;
+class TMPolygonObject;
 #include <memory>
 #include <vector>
 
@@ -79,6 +80,11 @@ enum : int {
     ClearGuides = 1453,
 };
 } // namespace EditorTag
+
+class UndoManager;
+
+// Registers an undo step that gives the object back its present geometry.
+FORMWELL_EXPORT void registerGeometryUndo(UndoManager& undo, const TMObjectRef& object);
 
 // The canvas on which the page of a template is edited: flipped, its bounds
 // the page in points, its frame the page scaled by the editor's zoom. The
@@ -272,6 +278,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // Inserts or deletes a segment of the first selected polygon, undoably.
+    void changeSegment(void (TMPolygonObject::*change)());
     QList<TMObjectRef> documentObjects() const;
     // The page and the objects in it, drawn with the render state the pass set.
     void drawPageInRect(const Rect& dirtyRect, bool onScreen);

@@ -344,9 +344,7 @@ void TM_TemplateView::scaleByPercentDidEnd(int returnCode, float percent, int ax
             size.width *= factor;
         if (size == object->size())
             continue;
-        undo->registerUndo(object.get(), [object, geometry = object->geometry()] {
-            object->setGeometry(geometry);
-        });
+        registerGeometryUndo(*undo, object);
         setNeedsDisplayInRect(object->visibleFrame());
         object->setSize(size);
         setNeedsDisplayInRect(object->visibleFrame());
@@ -454,36 +452,28 @@ void TM_TemplateView::addSegments() {
     if (!firstSelectedPolygon(selected) || !_myDocument)
         return;
     const TMObjectRef object = selected.first();
-    _myDocument->undoManager()->registerUndo(
-        object.get(), [object, geometry = object->geometry()] { object->setGeometry(geometry); });
+    registerGeometryUndo(*_myDocument->undoManager(), object);
     recreateObject(object);
     nameUndoAction("RESIZE");
 }
 
 void TM_TemplateView::insertSegment() {
-    const QList<TMObjectRef> selected = selectedObjects();
-    TMPolygonObject* polygon = firstSelectedPolygon(selected);
-    if (!polygon || !_myDocument)
-        return;
-    const TMObjectRef object = selected.first();
-    _myDocument->undoManager()->registerUndo(
-        object.get(), [object, geometry = object->geometry()] { object->setGeometry(geometry); });
-    setNeedsDisplayInRect(object->visibleFrame());
-    polygon->insertSegment();
-    setNeedsDisplayInRect(object->visibleFrame());
-    nameUndoAction("RESIZE");
+    changeSegment(&TMPolygonObject::insertSegment);
 }
 
 void TM_TemplateView::deleteSegment() {
+    changeSegment(&TMPolygonObject::deleteSegment);
+}
+
+void TM_TemplateView::changeSegment(void (TMPolygonObject::*change)()) {
     const QList<TMObjectRef> selected = selectedObjects();
     TMPolygonObject* polygon = firstSelectedPolygon(selected);
     if (!polygon || !_myDocument)
         return;
     const TMObjectRef object = selected.first();
-    _myDocument->undoManager()->registerUndo(
-        object.get(), [object, geometry = object->geometry()] { object->setGeometry(geometry); });
+    registerGeometryUndo(*_myDocument->undoManager(), object);
     setNeedsDisplayInRect(object->visibleFrame());
-    polygon->deleteSegment();
+    (polygon->*change)();
     setNeedsDisplayInRect(object->visibleFrame());
     nameUndoAction("RESIZE");
 }

@@ -532,9 +532,7 @@ bool TM_TemplateView::trackResize(TrackEvent kind, Point p) {
         const bool change = !samePoint(at, r.last) || (r.changed && kind == TrackEvent::Periodic);
         if (change) {
             if (!r.changed && _myDocument) {
-                _myDocument->undoManager()->registerUndo(
-                    object.get(),
-                    [object, geometry = object->geometry()] { object->setGeometry(geometry); });
+                registerGeometryUndo(*_myDocument->undoManager(), object);
                 object->setInResize(true);
             }
             r.changed = true;
