@@ -4,6 +4,7 @@
 #include <QColorSpace>
 #include <QFile>
 #include <QPainter>
+#include <algorithm>
 #include <cstdlib>
 #include <exiv2/exiv2.hpp>
 #include <lcms2.h>
@@ -79,13 +80,18 @@ QByteArray adobeRGBProfile() {
 
 namespace {
 
-// The bytes of a profile, which is closed.
+// The bytes of a profile, which is closed. The header's creation time is
+// cleared, so that a profile made twice is the same bytes whatever the clock.
 QByteArray savedProfile(cmsHPROFILE profile) {
     cmsUInt32Number size = 0;
     cmsSaveProfileToMem(profile, nullptr, &size);
     QByteArray bytes(qsizetype(size), '\0');
     cmsSaveProfileToMem(profile, bytes.data(), &size);
     cmsCloseProfile(profile);
+    constexpr qsizetype kDateTimeOffset = 24;
+    constexpr qsizetype kDateTimeSize = 12;
+    if (bytes.size() >= kDateTimeOffset + kDateTimeSize)
+        std::fill_n(bytes.begin() + kDateTimeOffset, kDateTimeSize, '\0');
     return bytes;
 }
 
