@@ -147,18 +147,21 @@ const void* GeometryController::documentOfWindow(const void* window) const {
     return controller ? controller->document() : nullptr;
 }
 
-// The palette follows the main editor window's canvas; it comes on screen
-// only when activated (Window > Geometry, a new template), since a tool
-// window shown on every change of main window takes the activation from it
-// on some platforms.
+// The palette follows the main editor window's canvas and comes up with it
+// when wanted; it hides only when no editor window is main any more.
 void GeometryController::mainWindowChanged(const Notification& notification) {
-    if (TemplateEditorController* controller = editorOfWindow(notification.object()))
+    if (TemplateEditorController* controller = editorOfWindow(notification.object())) {
         setEditingTemplateView(controller->templateView());
+        PaletteController::mainWindowChanged(notification);
+    }
 }
 
 void GeometryController::mainWindowResigned(const Notification& notification) {
-    if (editorOfWindow(notification.object()))
-        setEditingTemplateView(nullptr);
+    if (!editorOfWindow(notification.object()))
+        return;
+    setEditingTemplateView(nullptr);
+    if (!servesMainWindow())
+        PaletteController::mainWindowResigned(notification);
 }
 
 bool GeometryController::canShow() const {

@@ -1,6 +1,7 @@
 #include "framework/editor/TemplateEditorController.h"
 
 #include "framework/Formwell.h"
+#include "framework/editor/CustomRuler.h"
 #include "framework/editor/GeometryController.h"
 #include "framework/editor/InspectorController.h"
 #include "framework/editor/TM_TemplateView.h"
@@ -231,6 +232,8 @@ void TemplateEditorController::setup() {
     scroll->setBorderType(ScrollView::BorderType::BezelBorder);
     scroll->setHasHorizontalScroller(true);
     scroll->setHasVerticalScroller(true);
+    scroll->setHorizontalRulerView(new CustomRuler(RulerView::Orientation::Horizontal));
+    scroll->setVerticalRulerView(new CustomRuler(RulerView::Orientation::Vertical));
     scroll->setHasHorizontalRuler(true);
     scroll->setHasVerticalRuler(true);
     scroll->setRulersVisible(true);

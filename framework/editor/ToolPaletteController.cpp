@@ -276,8 +276,7 @@ void ToolPaletteController::mainWindowResigned(const Notification& notification)
     if (!documentOfWindow(notification.object()))
         return;
     // Another editor window may already be main.
-    QWidget* main = MainWindowTracker::sharedTracker().mainWindow();
-    if (main && documentOfWindow(static_cast<const QObject*>(main)))
+    if (servesMainWindow())
         return;
     PaletteController::mainWindowResigned(notification);
 }

@@ -5,6 +5,9 @@
 
 #include "platform/foundation/UserDefaults.h"
 
+#include "platform/ui/MainWindowTracker.h"
+
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -96,8 +99,14 @@ bool PaletteController::placeAtSavedFrame() {
 
 void PaletteController::activate() {
     if (canShow()) {
+        QWidget* active = QApplication::activeWindow();
+        const bool appearing = !_window->isVisible();
         _window->show();
         _window->raise();
+        // Some platforms activate every window they show, whatever it asks:
+        // the window that was active takes the activation back.
+        if (appearing && active && active != _window.get())
+            active->activateWindow();
     }
     // After showing, when the frame's size is known.
     if (!_placed && !placeAtSavedFrame())
@@ -148,6 +157,11 @@ bool PaletteController::canShow() const {
 
 const void* PaletteController::documentOfWindow(const void*) const {
     return nullptr;
+}
+
+bool PaletteController::servesMainWindow() const {
+    const QWidget* main = MainWindowTracker::sharedTracker().mainWindow();
+    return main && documentOfWindow(static_cast<const QObject*>(main));
 }
 
 void PaletteController::windowWillClose() {

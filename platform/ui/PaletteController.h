@@ -62,6 +62,8 @@ protected:
     virtual const void* documentOfWindow(const void* window) const;
     // The window is closing: the user no longer wants the palette.
     virtual void windowWillClose();
+    // Whether the application's main window now is one the palette serves.
+    bool servesMainWindow() const;
 
     void placeAtDefaultOrigin();
 

@@ -75,10 +75,11 @@ QRectF RulerView::markerRect(const RulerMarker& marker) const {
     const QPointF origin = marker.imageOrigin();
     // In the room kept for markers outside the rule, its origin point on the location.
     if (_orientation == Orientation::Horizontal)
-        return {at - origin.x(), std::max(0.0, _markerThickness - size.height()), size.width(),
+        return {at - origin.x(),
+                _accessoryThickness + std::max(0.0, _markerThickness - size.height()), size.width(),
                 size.height()};
-    return {std::max(0.0, _markerThickness - size.width()), at - origin.y(), size.width(),
-            size.height()};
+    return {_accessoryThickness + std::max(0.0, _markerThickness - size.width()), at - origin.y(),
+            size.width(), size.height()};
 }
 
 double RulerView::pointerLocation(QMouseEvent* event) const {
@@ -93,9 +94,9 @@ bool RulerView::isOffRuler(QMouseEvent* event) const {
     return across < 0 || across >= depth;
 }
 
-void RulerView::trackMarker(const RulerMarkerRef& marker, QMouseEvent* event) {
+bool RulerView::trackMarker(const RulerMarkerRef& marker, QMouseEvent* event) {
     if (!marker || !event)
-        return;
+        return false;
     _tracked = marker;
     _trackedIsNew = std::find(_markers.begin(), _markers.end(), marker) == _markers.end();
     _trackedStart = marker->markerLocation();
@@ -103,6 +104,7 @@ void RulerView::trackMarker(const RulerMarkerRef& marker, QMouseEvent* event) {
         _markers.push_back(marker);
     marker->setMarkerLocation(pointerLocation(event));
     update();
+    return true;
 }
 
 void RulerView::mousePressEvent(QMouseEvent* event) {
@@ -180,8 +182,50 @@ void RulerView::setRuleThickness(float thickness) {
     update();
 }
 
+void RulerView::setReservedThicknessForAccessoryView(float thickness) {
+    _accessoryThickness = std::max(0.0f, thickness);
+    placeAccessoryView();
+    updateGeometry();
+    update();
+}
+
 int RulerView::requiredThickness() const {
-    return int(std::ceil(_ruleThickness + _markerThickness));
+    return int(std::ceil(_ruleThickness + _markerThickness + _accessoryThickness));
+}
+
+void RulerView::setAccessoryView(QWidget* view) {
+    if (view == _accessoryView)
+        return;
+    if (QWidget* old = _accessoryView) {
+        old->hide();
+        old->setParent(nullptr);
+    }
+    _accessoryView = view;
+    if (view) {
+        view->setParent(this);
+        const QSize wanted = view->sizeHint();
+        const int depth =
+            _orientation == Orientation::Horizontal ? wanted.height() : wanted.width();
+        _accessoryThickness = std::max(_accessoryThickness, float(std::max(0, depth)));
+        placeAccessoryView();
+        view->show();
+    }
+    updateGeometry();
+    update();
+}
+
+void RulerView::placeAccessoryView() {
+    if (!_accessoryView)
+        return;
+    const int depth = int(std::ceil(_accessoryThickness));
+    _accessoryView->setGeometry(_orientation == Orientation::Horizontal
+                                    ? QRect(0, 0, width(), depth)
+                                    : QRect(0, 0, depth, height()));
+}
+
+void RulerView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeAccessoryView();
 }
 
 double RulerView::clientWidgetCoordinate(double location) const {

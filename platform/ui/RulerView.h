@@ -59,8 +59,11 @@ public:
 // A ruler along one edge of a scroll view's clip view, measuring its client
 // view (usually the document view) in a unit: its marks follow the client's
 // scale (a zoomed view's frame against its bounds), its scrolling and whether
-// it is flipped, with 0 at the client's bounds origin. The ruler is
-// `ruleThickness` deep plus the room it keeps for markers beside the rule.
+// it is flipped, with 0 at the client's bounds origin. Across the ruler, from
+// the outer side in: an accessory view's strip, the room kept for markers, and
+// the rule along the clip view.
+//
+// Subclasses may refuse markers and accessories by overriding their setters.
 class LUMISK_PLATFORM_EXPORT RulerView : public QWidget {
     Q_OBJECT
 
@@ -85,6 +88,8 @@ public:
     void setReservedThicknessForMarkers(float thickness);
     float ruleThickness() const { return _ruleThickness; }
     void setRuleThickness(float thickness);
+    float reservedThicknessForAccessoryView() const { return _accessoryThickness; }
+    void setReservedThicknessForAccessoryView(float thickness);
     // The ruler's whole depth.
     int requiredThickness() const;
 
@@ -97,24 +102,33 @@ public:
 
     // Markers in the order they were added.
     const std::vector<RulerMarkerRef>& markers() const { return _markers; }
-    void addMarker(const RulerMarkerRef& marker);
-    void removeMarker(const RulerMarkerRef& marker);
-    void setMarkers(std::vector<RulerMarkerRef> markers);
+    virtual void addMarker(const RulerMarkerRef& marker);
+    virtual void removeMarker(const RulerMarkerRef& marker);
+    virtual void setMarkers(std::vector<RulerMarkerRef> markers);
     // Lets the pointer carry a marker from the press on: the marker follows
     // it along the ruler and, released on the ruler, is added (the client
     // hears of it); released off the ruler it is dropped. The gesture runs in
-    // the ruler's own mouse events, without a nested event loop.
-    void trackMarker(const RulerMarkerRef& marker, QMouseEvent* event);
+    // the ruler's own mouse events, without a nested event loop. False when
+    // the marker is not taken.
+    virtual bool trackMarker(const RulerMarkerRef& marker, QMouseEvent* event);
     // Whether a marker is being carried now.
     bool isTrackingMarker() const { return _tracked != nullptr; }
+
+    // A view in the outer strip of the ruler, as long as the ruler; the strip
+    // grows to the view's preferred depth. The ruler keeps the view as its
+    // child; a replaced one is hidden and handed back without a parent.
+    QWidget* accessoryView() const { return _accessoryView; }
+    virtual void setAccessoryView(QWidget* view);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void placeAccessoryView();
     double clientWidgetCoordinate(double location) const;
     RulerClient* client() const;
     // The marker's image in the ruler's widget pixels.
@@ -133,4 +147,6 @@ private:
     QString _units = QStringLiteral("Inches");
     float _markerThickness = 0;
     float _ruleThickness = 16;
+    float _accessoryThickness = 0;
+    QPointer<QWidget> _accessoryView;
 };

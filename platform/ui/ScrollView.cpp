@@ -151,6 +151,28 @@ RulerView* ScrollView::verticalRulerView() {
     return _verticalRuler;
 }
 
+void ScrollView::setHorizontalRulerView(RulerView* ruler) {
+    adoptRuler(_horizontalRuler, ruler);
+}
+
+void ScrollView::setVerticalRulerView(RulerView* ruler) {
+    adoptRuler(_verticalRuler, ruler);
+}
+
+void ScrollView::adoptRuler(RulerView*& slot, RulerView* ruler) {
+    if (ruler == slot)
+        return;
+    delete slot;
+    slot = ruler;
+    if (ruler) {
+        ruler->setParent(this);
+        if (!ruler->clientView())
+            ruler->setClientView(documentView());
+        ruler->hide();
+    }
+    tile();
+}
+
 void ScrollView::reflectScrolledClipView(ClipView* clipView) {
     if (clipView != _clipView)
         return;
@@ -183,6 +205,13 @@ void ScrollView::frameChanged() {
     tile();
     viewFrameChanged();
     Q_EMIT frameDidChange();
+}
+
+bool ScrollView::event(QEvent* event) {
+    // A ruler that changed its depth asks for room.
+    if (event->type() == QEvent::LayoutRequest)
+        tile();
+    return QWidget::event(event);
 }
 
 void ScrollView::resizeEvent(QResizeEvent* event) {

@@ -56,6 +56,10 @@ public:
     void setRulersVisible(bool flag);
     RulerView* horizontalRulerView();
     RulerView* verticalRulerView();
+    // Puts a ruler of the caller's making (of a subclass, say) in place of the
+    // one along that edge, which is destroyed. The scroll view takes it over.
+    void setHorizontalRulerView(RulerView* ruler);
+    void setVerticalRulerView(RulerView* ruler);
 
     // Widget pixels one wheel notch or scroller arrow moves.
     int lineScroll() const { return _lineScroll; }
@@ -75,6 +79,7 @@ protected:
     // After every frame change, once tiled.
     virtual void viewFrameChanged() {}
 
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -84,6 +89,7 @@ private:
     int borderWidth() const;
     void scrollerMoved();
     void frameChanged();
+    void adoptRuler(RulerView*& slot, RulerView* ruler);
 
     ClipView* _clipView;
     QScrollBar* _verticalScroller;

@@ -183,6 +183,27 @@ TEST_F(GeometryPaletteTest, AnOldHostGetsTheCircularSliderWithItsConversions) {
 
 namespace {
 
+TEST_F(GeometryPaletteTest, ComesUpWithTheMainEditorWindowAndLeavesItActive) {
+    palette->activate();
+    QWidget other;
+    makeKey(&other);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(palette->editingTemplateView(), nullptr);
+    EXPECT_FALSE(palette->window()->isVisible());
+    EXPECT_TRUE(palette->isActivated());
+
+    makeKey(window());
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    MainWindowTracker& tracker = MainWindowTracker::sharedTracker();
+    EXPECT_TRUE(palette->window()->isVisible());
+    EXPECT_EQ(palette->editingTemplateView(), canvas);
+    EXPECT_EQ(QApplication::activeWindow(), window());
+    EXPECT_TRUE(tracker.isMainWindow(window()));
+    EXPECT_TRUE(tracker.isKeyWindow(window()));
+    palette->hide();
+}
+
 TEST_F(GeometryPaletteTest, TheFrameIsKeptUnderItsDefaultsKeyAsItMoves) {
     EXPECT_EQ(palette->frameAutosaveName(), str("_geometry_window_Y"));
     select({a});

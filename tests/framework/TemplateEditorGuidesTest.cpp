@@ -1,9 +1,11 @@
 #include "EditorFixture.h"
+#include "framework/editor/CustomRuler.h"
 #include "framework/editor/TMGrid.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/graphics/ImageFocus.h"
 #include "platform/ui/RulerView.h"
 
+#include <QMouseEvent>
 #include <QTest>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -210,6 +212,51 @@ TEST_F(TemplateEditorGuidesTest, ToggleGuidesFlipsShowsGuides) {
     EXPECT_EQ(document.pageDesc()->showsGuides(), !shown);
     canvas->performAction(str("toggleGuides:"), nullptr);
     EXPECT_EQ(document.pageDesc()->showsGuides(), shown);
+}
+
+TEST_F(TemplateEditorGuidesTest, TheRulersTakeMarksAndAccessoriesOnlyWhileTheyMeasureTheCanvas) {
+    canvas->setHorizontalGuides({50.0});
+    RulerView* ruler = hRuler();
+    ASSERT_TRUE(dynamic_cast<CustomRuler*>(ruler));
+    ASSERT_TRUE(dynamic_cast<CustomRuler*>(vRuler()));
+    const RulerMarkerRef guide = ruler->markers().front();
+    const auto extra = canvas->makeGuideMarker(RulerView::Orientation::Horizontal, 80);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(pixelFor(ruler, 50), 3),
+                      ruler->mapToGlobal(QPointF(pixelFor(ruler, 50), 3)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+
+    // Measuring another view, it keeps what it has and takes nothing.
+    View other;
+    ruler->setClientView(&other);
+    ruler->addMarker(extra);
+    ruler->removeMarker(guide);
+    ruler->setMarkers({});
+    EXPECT_FALSE(ruler->trackMarker(extra, &press));
+    QWidget accessory;
+    ruler->setAccessoryView(&accessory);
+    EXPECT_EQ(ruler->markers(), (std::vector<RulerMarkerRef>{guide}));
+    EXPECT_EQ(ruler->accessoryView(), nullptr);
+    // A press on its marker picks nothing up.
+    QTest::mousePress(ruler, Qt::LeftButton, {}, QPoint(pixelFor(ruler, 50), 3));
+    EXPECT_FALSE(ruler->isTrackingMarker());
+    QTest::mouseRelease(ruler, Qt::LeftButton, {}, QPoint(pixelFor(ruler, 50), 3));
+
+    // Back on the canvas, all of it is passed on.
+    ruler->setClientView(canvas);
+    ruler->addMarker(extra);
+    ruler->removeMarker(guide);
+    EXPECT_EQ(ruler->markers(), (std::vector<RulerMarkerRef>{extra}));
+    EXPECT_TRUE(ruler->trackMarker(guide, &press));
+    QTest::mouseRelease(ruler, Qt::LeftButton, {}, QPoint(pixelFor(ruler, 50), 3));
+    const QList<float> guides = canvas->horizontalGuides();
+    ASSERT_EQ(guides.size(), 2);
+    EXPECT_EQ(guides.first(), 80);
+    EXPECT_NEAR(guides.last(), 50, 1.0);
+    auto* strip = new QWidget;
+    ruler->setAccessoryView(strip);
+    EXPECT_EQ(ruler->accessoryView(), strip);
+    ruler->setAccessoryView(nullptr);
+    delete strip;
 }
 
 TEST(TemplateEditorGuidesWithoutRulers, ACanvasWithoutScrollViewHasNoGuides) {

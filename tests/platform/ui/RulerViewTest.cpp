@@ -1,7 +1,9 @@
 #include "platform/ui/RulerView.h"
 #include "platform/documents/View.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -94,4 +96,65 @@ TEST(RulerView, DrawsTicksOnlyInTheRule) {
     const QColor background = image.pixelColor(200, 1);
     EXPECT_NE(image.pixelColor(30, 10), background);
     EXPECT_EQ(image.pixelColor(30, 1), background);
+}
+
+namespace {
+
+class Accessory : public QWidget {
+public:
+    explicit Accessory(QSize hint) : _hint(hint) {}
+    QSize sizeHint() const override { return _hint; }
+
+private:
+    QSize _hint;
+};
+
+// Presses the left button on the ruler at a point of its widget.
+void press(RulerView* ruler, QPointF at) {
+    QMouseEvent event(QEvent::MouseButtonPress, at, ruler->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(ruler, &event);
+}
+
+} // namespace
+
+TEST(RulerView, AnAccessoryTakesTheOuterStripAndPushesTheMarkersInward) {
+    Rig<FlippedView> rig;
+    RulerView* ruler = rig.horizontal;
+    ruler->setRuleThickness(16);
+    ruler->setReservedThicknessForMarkers(13);
+    auto* first = new Accessory({80, 22});
+    ruler->setAccessoryView(first);
+    EXPECT_EQ(ruler->accessoryView(), first);
+    EXPECT_EQ(first->parentWidget(), ruler);
+    EXPECT_EQ(ruler->reservedThicknessForAccessoryView(), 22);
+    EXPECT_EQ(ruler->requiredThickness(), 16 + 13 + 22);
+    ruler->resize(500, ruler->requiredThickness());
+    EXPECT_EQ(first->geometry(), QRect(0, 0, 500, 22));
+
+    // A marker of 15 by 10 at location 10 (x 70) stands in the markers' room,
+    // below the strip: a press there picks it up, one in the strip does not.
+    QImage arrow(15, 10, QImage::Format_ARGB32);
+    arrow.fill(Qt::black);
+    auto marker = std::make_shared<RulerMarker>(10, arrow, QPointF(7, 1));
+    marker->setMovable(true);
+    ruler->addMarker(marker);
+    press(ruler, {70, 10});
+    EXPECT_FALSE(ruler->isTrackingMarker());
+    press(ruler, {70, 30});
+    EXPECT_TRUE(ruler->isTrackingMarker());
+
+    // A smaller replacement keeps the strip; the old view is handed back.
+    auto* second = new Accessory({80, 10});
+    ruler->setAccessoryView(second);
+    std::unique_ptr<QWidget> handedBack(first);
+    EXPECT_EQ(first->parentWidget(), nullptr);
+    EXPECT_FALSE(first->isVisibleTo(ruler));
+    EXPECT_EQ(ruler->reservedThicknessForAccessoryView(), 22);
+    EXPECT_EQ(second->geometry(), QRect(0, 0, 500, 22));
+
+    // A vertical ruler keeps its strip at the left.
+    auto* side = new Accessory({12, 40});
+    rig.vertical->setAccessoryView(side);
+    EXPECT_EQ(side->geometry(), QRect(0, 0, 12, 300));
 }

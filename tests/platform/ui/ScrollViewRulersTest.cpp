@@ -3,6 +3,8 @@
 #include "platform/ui/RulerView.h"
 #include "platform/ui/ScrollView.h"
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStyle>
 #include <gtest/gtest.h>
@@ -77,4 +79,30 @@ TEST(ScrollViewRulers, RulersFollowScrollingAndScale) {
     rig.page->setBoundsSize(bounds.size);
     rig.scroll.contentView()->scrollToPoint({0, 0});
     EXPECT_DOUBLE_EQ(top->rulerCoordinateForLocation(10) - top->rulerCoordinateForLocation(0), 20);
+}
+
+TEST(ScrollViewRulers, ARulerOfTheCallersMakingTakesThePlaceAndItsAccessoryTakesRoom) {
+    class Fixed : public QWidget {
+    public:
+        QSize sizeHint() const override { return {60, 20}; }
+    };
+    Rig rig;
+    rig.scroll.setHasHorizontalRuler(true);
+    QPointer<RulerView> made = rig.scroll.horizontalRulerView();
+    auto* own = new RulerView(RulerView::Orientation::Horizontal);
+    rig.scroll.setHorizontalRulerView(own);
+    EXPECT_TRUE(made.isNull());
+    EXPECT_EQ(rig.scroll.horizontalRulerView(), own);
+    EXPECT_EQ(own->parentWidget(), &rig.scroll);
+    EXPECT_EQ(own->clientView(), rig.page);
+    rig.scroll.setRulersVisible(true);
+    rig.scroll.show();
+    const int before = rig.scroll.contentView()->geometry().top();
+    EXPECT_EQ(own->height(), own->requiredThickness());
+
+    // The scroll view gives a deeper ruler its room as it asks.
+    own->setAccessoryView(new Fixed);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(own->height(), own->requiredThickness());
+    EXPECT_EQ(rig.scroll.contentView()->geometry().top(), before + 20);
 }
