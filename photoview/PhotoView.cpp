@@ -21,7 +21,6 @@
 
 #include <QApplication>
 #include <QDrag>
-#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
