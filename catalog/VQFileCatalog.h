@@ -195,6 +195,9 @@ public:
     void setFileExtensionFilters(const QStringList& filters);
     bool deliverScreenResolution() const { return _deliverScreenResolution; }
     void setDeliverScreenResolution(bool flag) { _deliverScreenResolution = flag; }
+    // The first selected photo at full resolution as TIFF, as drags offer it; the
+    // delivery setting is as it was afterwards. Empty without a selection.
+    QByteArray selectionTIFFData();
     // Metadata is always kept.
     bool extractsMetaData() const { return true; }
     void setExtractsMetaData(bool) { _extractMetaData = true; }

@@ -5,6 +5,8 @@
 #include "platform/foundation/LocalizedStrings.h"
 #include "utilities/NumberText.h"
 
+#include <QBuffer>
+#include <QImageWriter>
 #include <QVariantMap>
 #include <array>
 #include <cstring>
@@ -51,6 +53,25 @@ bool VQFileCatalog::fileImageLoadedAtIndex(int index) {
 
 Image VQFileCatalog::getFileImageAtIndex(int index) {
     return getFileAttributeAtIndex(kCatalogAttrImage, index).value<Image>();
+}
+
+QByteArray VQFileCatalog::selectionTIFFData() {
+    const QList<int> selected = getSelectedIndices();
+    if (selected.isEmpty())
+        return {};
+    const bool screen = deliverScreenResolution();
+    setDeliverScreenResolution(false);
+    const Image image =
+        getFileAttributeAtIndex(kCatalogAttrFullImage, selected.first()).value<Image>();
+    setDeliverScreenResolution(screen);
+    if (image.isNull())
+        return {};
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) ||
+        !QImageWriter(&buffer, "tiff").write(image.toQImage()))
+        return {};
+    return bytes;
 }
 
 Image VQFileCatalog::getFileDirectImageAtIndex(int index) {

@@ -21,7 +21,6 @@
 #include "utilities/GeometryUtilities.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -29,7 +28,6 @@
 #include <QDrag>
 #include <QFileInfo>
 #include <QFontMetricsF>
-#include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -656,25 +654,7 @@ void VQFileCatalogView::startDrag(const Tracking& tracking, Point current) {
 }
 
 QByteArray VQFileCatalogView::draggedTIFF() {
-    if (!_attachedCatalog)
-        return {};
-    VQFileCatalog& catalog = *_attachedCatalog;
-    const QList<int> selected = catalog.getSelectedIndices();
-    if (selected.isEmpty())
-        return {};
-    const bool screen = catalog.deliverScreenResolution();
-    catalog.setDeliverScreenResolution(false);
-    const Image image =
-        catalog.getFileAttributeAtIndex(kCatalogAttrFullImage, selected.first()).value<Image>();
-    catalog.setDeliverScreenResolution(screen);
-    if (image.isNull())
-        return {};
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    if (!buffer.open(QIODevice::WriteOnly) ||
-        !QImageWriter(&buffer, "tiff").write(image.toQImage()))
-        return {};
-    return bytes;
+    return _attachedCatalog ? _attachedCatalog->selectionTIFFData() : QByteArray();
 }
 
 // ---------------------------------------------------------------------------

@@ -4,6 +4,14 @@ class DraggingInfo;
 class QWidget;
 class RoduvudeDadevizi;
 
+// The edit mode of a catalog window, held by its controller.
+enum PhotoEditMode : int {
+    PhotoEditModeNone = 0,
+    PhotoEditModeCrop = 1,
+    PhotoEditModeRedEye = 2,
+    PhotoEditModeCaption = 3,
+};
+
 // What the catalog window asks of the panel it shows in its main view (the
 // photograph and the layout panel).
 class CatalogPanel {

@@ -10,6 +10,7 @@
 #include "framework/model/GenericDocument.h"
 #include "layout/Exporter.h"
 #include "layout/TemplateMapper.h"
+#include "photoview/PhotoView.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/HostServices.h"
 #include "platform/foundation/LocalizedStrings.h"
@@ -135,6 +136,8 @@ void ZaroziveZodiroVirizidivi::ensurePanelViews() {
     }
     if (!_viewSwitcher)
         _viewSwitcher = new VQViewSwitch(_mainView);
+    if (!_photographView)
+        _photographView = new PhotoView(_mainView);
 }
 
 void ZaroziveZodiroVirizidivi::setPanels(CatalogPanel* photograph, CatalogPanel* layout) {

@@ -13,6 +13,10 @@ inline constexpr char kTemplateChangedNotify[] = "NTM_TemplateChangedNofity";
 inline constexpr char kTemplateRemovedNotify[] = "NTM_TemplateRemovedNofity";
 inline constexpr char kTemplateReplacedNotify[] = "NTM_TemplateReplacedNofity";
 
+// Drag type of an installed template: a property list holding its document ID.
+inline constexpr char kDragDropInstalledTemplatePboardType[] =
+    "DragDropInstalledTemplatePboardType";
+
 // The user default naming the default template by document ID.
 inline constexpr char kDefaultTemplateFileNameKey[] = "default_template_file_name";
 

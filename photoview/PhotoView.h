@@ -1,0 +1,141 @@
+#pragma once
+
+#include "documents/CatalogPanel.h"
+#include "framework/model/TMObject.h"
+#include "platform/documents/View.h"
+#include "platform/foundation/Geometry.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/Commands.h"
+
+#include <QList>
+#include <QPointer>
+#include <QVariant>
+#include <memory>
+#include <optional>
+
+class Notification;
+class QAction;
+class TemplateMapper;
+class ZaroziveZodiroVirizidivi;
+
+// Keys of the messages the panel shows instead of a photo.
+inline constexpr char kNoSelectionKey[] = "NO_SELECTION";
+inline constexpr char kMultiSelectionKey[] = "MULTI_SELECTION";
+inline constexpr char kLoadingImageKey[] = "LOADING_IMAGE";
+
+// The photograph panel of a catalog window: the one selected photo fitted to the
+// panel with its shadow, stored crop and captions, or a message when none,
+// several, or a photo still being decoded is selected. Pressing on the photo
+// drags it out as the grid drags a selection; an installed template dropped on
+// the panel becomes the document's master and brings the layout panel forward.
+// Menu and toolbar actions go on to the window controller unchanged.
+//
+// Coordinates: the view's own (y up); image space is the photo's natural pixel
+// rectangle, where crops and captions are kept; the image frame is where the
+// screen image is drawn in view space.
+class PhotoView : public View, public CatalogPanel, public CommandResponder {
+    Q_OBJECT
+
+public:
+    // The photo fits in this part of the parent's frame, shrunk in steps.
+    static constexpr float kFitFraction = 0.9f;
+    static constexpr float kScaleStep = 0.05f;
+    // Larger photos that are not decoded yet show the loading message first.
+    static constexpr qint64 kLoadingMessageBytes = 512000;
+    // A press becomes a drag once it moves further than this on either axis.
+    static constexpr float kDragStartDistance = 4;
+
+    explicit PhotoView(QWidget* parent = nullptr);
+    ~PhotoView() override;
+
+    // CatalogPanel
+    QWidget* panelView() override { return this; }
+    void setDocument(RoduvudeDadevizi* document) override;
+    // The mode is the window controller's; the panel keeps none.
+    void setEditMode(int mode) override;
+    void setDragHilight(bool flag) override;
+    // The toolbar comes with the window's toolbars.
+    void setupToolbar() override {}
+    void adjustToolbarButtons() override {}
+    void calculateLayout() override;
+    bool canIHandleDrag(const DraggingInfo& info) override;
+
+    RoduvudeDadevizi* document() const;
+    std::shared_ptr<TemplateMapper> mapper() const;
+    int editMode() const;
+
+    // Loads the selected entry, or the message of an empty or multiple selection.
+    void fetchSelectedImage();
+    // Null for none. Fits the image to the parent's frame and centres it.
+    void setPhotoImage(const Image& image);
+    const Image& photoImage() const { return _myImage; }
+    void setPhotoImageSize(Size size);
+    // The superview's frame; the last one known while there is none.
+    Rect parentFrame();
+    // The natural bounds; the zero rectangle without an image.
+    Rect imageRect() const;
+    Rect imageFrame() const { return _imageFrame; }
+    float imageScale() const { return _imageScale; }
+    void setPhotoSerialNumber(const QVariant& serialNumber) { _imageSerialNumber = serialNumber; }
+    QVariant photoSerialNumber() const { return _imageSerialNumber; }
+    void setMultiSelection(bool flag) { _multiSelectFlag = flag; }
+    bool multiSelection() const { return _multiSelectFlag; }
+    bool loadingImage() const { return _loadingImageFlag; }
+    bool dragHilight() const { return _dragHilightState; }
+    bool needsRefetch() const { return _needsRefetch; }
+    // Image space; the zero rectangle is no crop.
+    Rect cropRect() const { return _cropRect; }
+    void setCropRect(const Rect& crop);
+    const QList<TMObjectRef>& captions() const { return _captions; }
+    void setCaptions(const QList<TMObjectRef>& captions);
+
+    // The actions passed on to the window controller.
+    bool respondsToAction(const QString& action) const override;
+    bool validateMenuItem(QAction& item) override;
+    void performAction(const QString& action, QAction* sender) override;
+
+    // The full-resolution TIFF of the first selected photo, as a drag asks for it.
+    QByteArray draggedTIFF() const;
+
+protected:
+    void drawRect(const Rect& dirtyRect) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+    uint32_t draggingEntered(const DraggingInfo& info) override;
+    void draggingExited() override;
+    bool prepareForDragOperation(const DraggingInfo& info) override;
+    bool performDragOperation(const DraggingInfo& info) override;
+    void concludeDragOperation(const DraggingInfo& info) override;
+
+private:
+    ZaroziveZodiroVirizidivi* windowController() const;
+    // The document's catalog when the notice comes from it.
+    bool isOwnCatalog(const Notification& notification) const;
+    void fileCatalogSelectionChanged(const Notification& notification);
+    void drawEmptyMessage(const QString& text);
+    void drawPhoto();
+    void drawCaptions(const Rect& dirtyRect);
+    void dragPhoto(Point current);
+
+    QPointer<RoduvudeDadevizi> _document;
+    Rect _parentFrame;
+    Image _myImage;
+    Rect _imageFrame;
+    Rect _imageNaturalBounds;
+    float _imageScale = 1;
+    QVariant _imageSerialNumber;
+    bool _multiSelectFlag = false;
+    Rect _cropRect;
+    QVariantList _redEyeArray;
+    int _cropConstraintTag = 0;
+    float _constraintRatio = 0;
+    bool _dragHilightState = false;
+    bool _needsRefetch = false;
+    QList<TMObjectRef> _captions;
+    bool _loadingImageFlag = false;
+    // Where a press on the photo began, until it drags or is released.
+    std::optional<Point> _pressPoint;
+};
