@@ -66,8 +66,9 @@ RovedezevOvod::~RovedezevOvod() {
 
 void RovedezevOvod::setDocument(RoduvudeDadevizi* document) {
     _document = document;
-    followDocumentMapper();
-    calculateLayout();
+    // A document's layout is made on first use; a hidden panel does not use it.
+    if (isVisible() || _templateView)
+        calculateLayout();
     update();
 }
 
@@ -177,10 +178,9 @@ void RovedezevOvod::concludeDragOperation(const DraggingInfo& info) {
 }
 
 void RovedezevOvod::templateMapperMasterChanged(const Notification& notification) {
-    TemplateMapper* layout = mapper();
-    if (!layout || notification.object() != layout)
+    if (!_shownMapper || notification.object() != _shownMapper.get())
         return;
-    followDocumentMapper();
+    TemplateMapper* layout = _shownMapper.get();
     if (TemplateView* view = templateView())
         view->setTemplate(layout->templateForCurrentPage());
     calculateLayout();
@@ -188,10 +188,8 @@ void RovedezevOvod::templateMapperMasterChanged(const Notification& notification
 }
 
 void RovedezevOvod::templateMapperPageChanged(const Notification& notification) {
-    TemplateMapper* layout = mapper();
-    if (!layout || notification.object() != layout)
+    if (!_shownMapper || notification.object() != _shownMapper.get())
         return;
-    followDocumentMapper();
     if (_templateView)
         _templateView->update();
 }

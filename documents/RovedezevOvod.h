@@ -25,6 +25,7 @@ inline constexpr char kDragDropInstalledTemplatePboardType[] =
 // The page view draws through the mapper it was given; the panel keeps that
 // mapper alive until it re-points the view, so a revert, which gives the
 // document a new mapper, never leaves the view drawing through a freed one.
+// Only that mapper's notifications reach the panel.
 class RovedezevOvod : public View, public CatalogPanel, public CommandResponder {
     Q_OBJECT
 
@@ -35,7 +36,8 @@ public:
     ~RovedezevOvod() override;
 
     QWidget* panelView() override { return this; }
-    // Also re-points the page view at the document's current mapper.
+    // Also re-points the page view at the document's current mapper; a hidden
+    // panel without a page view waits until it is laid out.
     void setDocument(RoduvudeDadevizi* document) override;
     RoduvudeDadevizi* document() const { return _document; }
     void setEditMode(int mode) override { _curEditMode = mode; }

@@ -163,6 +163,14 @@ TEST(CatalogSession, TheLayoutPanelShowsPhotosInTheCellsOfTheChosenTemplate) {
     documents.registerDocumentType(RoduvudeDadevizi::documentType());
     AppDelegate delegate(std::make_unique<FakeEnvironment>());
     MainMenu& menu = *delegate.mainMenu();
+    // The library outlives the case: it is left empty, as the other case expects.
+    struct EmptyLibraryAtEnd {
+        ~EmptyLibraryAtEnd() {
+            NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
+            QDir(library->templatesFolderPath()).removeRecursively();
+            library->scanForChanges();
+        }
+    } emptyLibraryAtEnd;
     installTwoCellTemplate();
     QTemporaryDir folder;
     QStringList photos;
