@@ -60,27 +60,27 @@ QStringList paths(VQFileCatalog& catalog) {
     return list;
 }
 
-// A template of a 300 x 200 page with two photo cells, installed in the
-// user's templates.
-void installTwoCellTemplate() {
+// A template of a 300 x 200 page with photo cells of 120 x 160 points at
+// these left edges, installed in the user's templates.
+TemplateHandleRef installTemplate(const char* id, const QList<float>& cells) {
     TemplateDocument page;
-    page.setDocumentID(str("TwoCells"));
-    page.setDocName(str("Two Cells"));
+    page.setDocumentID(str(id));
+    page.setDocName(str(id));
     PrintInfo info;
     info.setPaperName(str("Custom"));
     info.setPaperSize({300, 200});
     page.setPrintInfo(info);
-    for (float x : {20.0f, 160.0f})
+    for (float x : cells)
         page.addObject(TMPhotoObject::newTemplateObjectWithOriginSize({x, 20}, {120, 160}));
     NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
-    ASSERT_TRUE(QDir().mkpath(library->templatesFolderPath()));
+    EXPECT_TRUE(QDir().mkpath(library->templatesFolderPath()));
     QString error;
-    ASSERT_TRUE(page.writeToFileOfType(
-        QDir(library->templatesFolderPath()).filePath(str("TwoCells.vyxTemplate")),
+    EXPECT_TRUE(page.writeToFileOfType(
+        QDir(library->templatesFolderPath()).filePath(str(id) + str(".vyxTemplate")),
         str(kTemplateDocumentType), &error))
         << error.toStdString();
     library->scanForChanges();
-    ASSERT_TRUE(library->templateWithID(str("TwoCells")));
+    return library->templateWithID(str(id));
 }
 
 bool nearColor(QColor a, QColor b) {
@@ -171,7 +171,11 @@ TEST(CatalogSession, TheLayoutPanelShowsPhotosInTheCellsOfTheChosenTemplate) {
             library->scanForChanges();
         }
     } emptyLibraryAtEnd;
-    installTwoCellTemplate();
+    // New catalogs start on a one-cell template; the user picks the two-cell one.
+    const TemplateHandleRef oneCell = installTemplate("OneCell", {90});
+    ASSERT_TRUE(oneCell);
+    NewTemplateManager::sharedTemplateManager()->setDefaultTemplate(oneCell);
+    ASSERT_TRUE(installTemplate("TwoCells", {20, 160}));
     QTemporaryDir folder;
     QStringList photos;
     const QList<QColor> colors{Qt::red, Qt::green, Qt::blue};
@@ -204,6 +208,8 @@ TEST(CatalogSession, TheLayoutPanelShowsPhotosInTheCellsOfTheChosenTemplate) {
     ASSERT_EQ(controller->currentViewTag(), ZaroziveZodiroVirizidivi::LayoutPanel);
     auto* panel = qobject_cast<RovedezevOvod*>(controller->activeViewPanel()->panelView());
     ASSERT_NE(panel, nullptr);
+    ASSERT_NE(panel->templateView(), nullptr);
+    EXPECT_EQ(panel->templateView()->renderer().templateHandle(), oneCell);
 
     // Templates…: the user clicks the test template's cell and OK.
     {
@@ -236,6 +242,7 @@ TEST(CatalogSession, TheLayoutPanelShowsPhotosInTheCellsOfTheChosenTemplate) {
 
     TemplateView* page = panel->templateView();
     ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->renderer().templateHandle(), document->masterTemplate());
     // A page smaller than the panel: at its own size, centred.
     EXPECT_EQ(page->geometry(),
               QRect((panel->width() - 300) / 2, (panel->height() - 200) / 2, 300, 200));
