@@ -120,6 +120,29 @@ TEST_F(LayoutPanel, ARevertedDocumentsNewLayoutIsFollowed) {
     EXPECT_EQ(shown.templateView()->geometry(), QRect(100, 100, 400, 300));
 }
 
+TEST_F(LayoutPanel, TheWindowsLayoutPanelFollowsTheLayoutOfARevert) {
+    const TemplateHandleRef saved = useTemplate("Saved", {200, 100}, {{10, 10, 50, 50}});
+    const QString path = folder.filePath(str("revert.lumisk"));
+    bool written = false;
+    document->saveToFile(path, str(kCatalogDocumentType), Document::SaveOperation::SaveAs,
+                         [&](bool ok, const QString&) { written = ok; });
+    ASSERT_TRUE(written);
+    document->setCurrentPanel(DocumentPanelLayout);
+    controller->setup();
+    auto* shown = qobject_cast<RovedezevOvod*>(controller->activeViewPanel()->panelView());
+    ASSERT_NE(shown, nullptr);
+    ASSERT_NE(shown->templateView(), nullptr);
+    useTemplate("Unsaved", {300, 200}, {{10, 10, 50, 50}});
+
+    ModalAlert::ScopedResponder user(
+        [](const ModalAlert::Request&) { return int(ModalAlert::DefaultReturn); });
+    controller->performAction(str("revertDocumentToSaved:"), nullptr);
+    drainEvents();
+    EXPECT_EQ(shown->templateView()->imageSource(), document->templateMapper().get());
+    EXPECT_EQ(shown->templateView()->renderer().templateHandle(), saved);
+    controller->shutdown();
+}
+
 TEST_F(LayoutPanel, OnlyItsOwnLayoutsNotificationsReachThePanel) {
     useTemplate("Own", {200, 100}, {{10, 10, 50, 50}});
     RovedezevOvod& shown = showPanel();
