@@ -255,6 +255,15 @@ TemplateHandleRef RoduvudeDadevizi::masterTemplate() const {
     return _mapper ? _mapper->masterTemplate() : nullptr;
 }
 
+bool RoduvudeDadevizi::setMasterTemplateWithID(const QString& documentID) {
+    const TemplateHandleRef master =
+        NewTemplateManager::sharedTemplateManager()->templateWithID(documentID);
+    if (!master)
+        return false;
+    setMasterTemplate(master);
+    return true;
+}
+
 void RoduvudeDadevizi::setMasterTemplate(const TemplateHandleRef& masterTemplate) {
     const TemplateHandleRef old = this->masterTemplate();
     registerInverse([this, old] { setMasterTemplate(old); }, kTemplateChangeAction);

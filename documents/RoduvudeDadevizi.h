@@ -103,6 +103,9 @@ public:
     // existing mapper's master (no mapper is made), and the template's page given
     // to the document. Null is passed on as it is.
     void setMasterTemplate(const std::shared_ptr<TemplateHandle>& masterTemplate);
+    // The installed template of the ID becomes master; an ID the library lacks
+    // changes nothing (the master would otherwise be lost) and answers false.
+    bool setMasterTemplateWithID(const QString& documentID);
     // The book pages of a catalog record of an older generation ("bookContainer"),
     // which now belong to the layout.
     void takeOverBookContainer(const QVariantList& pages);

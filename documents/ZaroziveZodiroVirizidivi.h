@@ -50,7 +50,8 @@ class RoduvudeDadevizi;
 // fields are one set per window, so a second print while one runs only beeps.
 //
 // The layout sheets: print options (arrangement and scaling, through a working
-// copy that the document takes at the sheet's end) and the text editor.
+// copy that the document takes at the sheet's end), the text editor and the
+// template chooser.
 class ZaroziveZodiroVirizidivi : public WindowController,
                                  public PrintOptionsCaller,
                                  public CommandResponder,
@@ -172,6 +173,8 @@ public:
     // The text editor sheet over the document's layout.
     void editText();
     TextEditorWindowController* textEditorSheet() const { return _textEditor; }
+    // The template chooser sheet; it sets the document's master itself.
+    void chooseTemplate();
 
     // The Print command: the layout panel, then the print panel.
     void printDocument();

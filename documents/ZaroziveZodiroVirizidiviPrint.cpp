@@ -2,6 +2,7 @@
 #include "catalog/VQFileCatalog.h"
 #include "documents/PrintOptionsController.h"
 #include "documents/RoduvudeDadevizi.h"
+#include "documents/TemplateSelectorWindowController.h"
 #include "documents/TextEditorWindowController.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
 #include "layout/ColorProfileHandle.h"
@@ -160,6 +161,20 @@ void ZaroziveZodiroVirizidivi::editText() {
     _textEditor->beginSheetForWindow(window(), [self = QPointer(this)](int) {
         if (self && self->_textEditor)
             self->_textEditor->deleteLater();
+    });
+}
+
+void ZaroziveZodiroVirizidivi::chooseTemplate() {
+    RoduvudeDadevizi* doc = catalogDocument();
+    if (!doc || ModalAlert::hasAttachedSheet(window()))
+        return;
+    auto* chooser = new TemplateSelectorWindowController;
+    chooser->setParent(this);
+    chooser->setDocument(doc);
+    chooser->awakeFromNib();
+    chooser->beginSheetForWindow(window(), [chooser = QPointer(chooser)](int) {
+        if (chooser)
+            chooser->deleteLater();
     });
 }
 

@@ -6,6 +6,7 @@
 #include "catalog/VQFileCatalogScrollView.h"
 #include "catalog/VQFileCatalogView.h"
 #include "documents/RoduvudeDadevizi.h"
+#include "documents/RovedezevOvod.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
 #include "framework/model/GenericDocument.h"
 #include "layout/Exporter.h"
@@ -95,6 +96,7 @@ constexpr const char* kControllerActions[] = {
     "runPageLayout:",
     "revertDocumentToSaved:",
     "performClose:",
+    "chooseTemplate:",
 };
 
 } // namespace
@@ -138,6 +140,8 @@ void ZaroziveZodiroVirizidivi::ensurePanelViews() {
         _viewSwitcher = new VQViewSwitch(_mainView);
     if (!_photographView)
         _photographView = new PhotoView(_mainView);
+    if (!_rovedezevOvod)
+        _rovedezevOvod = new RovedezevOvod(_mainView);
 }
 
 void ZaroziveZodiroVirizidivi::setPanels(CatalogPanel* photograph, CatalogPanel* layout) {
@@ -577,6 +581,8 @@ void ZaroziveZodiroVirizidivi::performAction(const QString& action, QAction* sen
         printToDisk();
     else if (action == QLatin1String("printDocument:"))
         printDocument();
+    else if (action == QLatin1String("chooseTemplate:"))
+        chooseTemplate();
     else if (action == QLatin1String("switchViewFromMenu:") && sender)
         switchView(Commands::itemTag(sender));
     else if (RoduvudeDadevizi* doc = catalogDocument())
@@ -591,7 +597,14 @@ void ZaroziveZodiroVirizidivi::performDocumentAction(RoduvudeDadevizi& doc, cons
     else if (action == QLatin1String("runPageLayout:"))
         doc.runPageLayout();
     else if (action == QLatin1String("revertDocumentToSaved:"))
-        doc.revertDocumentToSaved();
+        // A revert gives the document a new layout: the panels follow it.
+        doc.revertDocumentToSaved([self = QPointer(this)](bool reverted, const QString&) {
+            if (!reverted || !self || !self->catalogDocument())
+                return;
+            for (CatalogPanel* panel : {self->_photographView, self->_rovedezevOvod})
+                if (panel)
+                    panel->setDocument(self->catalogDocument());
+        });
     else if (action == QLatin1String("performClose:"))
         window()->close();
 }

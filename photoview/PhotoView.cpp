@@ -469,12 +469,8 @@ void PhotoView::concludeDragOperation(const DraggingInfo& info) {
         info.draggingPasteboard().propertyListForType(qs(kDragDropInstalledTemplatePboardType));
     if (!_document || !id.isValid())
         return;
-    // A template the library lacks leaves the master alone.
-    const TemplateHandleRef master =
-        NewTemplateManager::sharedTemplateManager()->templateWithID(id.toString());
-    if (!master)
+    if (!_document->setMasterTemplateWithID(id.toString()))
         return;
-    _document->setMasterTemplate(master);
     window()->raise();
     window()->activateWindow();
     if (ZaroziveZodiroVirizidivi* controller = windowController())

@@ -435,6 +435,8 @@ TEST_F(CatalogFileTest, AnOlderFileNamesItsMasterByDocumentID) {
         rewrite(path, [&](QVariantMap& file) {
             file.remove(str("templateMapper"));
             file.insert(str("templateFileName"), str(c.id));
+            // A shown layout panel uses the layout; only the calls below may.
+            file.insert(str("currentPanel"), int(DocumentPanelPhotograph));
         });
         RoduvudeDadevizi* reopened = open(path);
         ASSERT_TRUE(reopened) << c.id;

@@ -76,6 +76,15 @@ protected:
         drainEvents();
     }
 
+    // Removes every installed template, those of earlier cases of the same
+    // process included.
+    static void emptyTemplateLibrary() {
+        NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
+        QDir(library->templatesFolderPath()).removeRecursively();
+        library->scanForChanges();
+        EXPECT_TRUE(library->templates().isEmpty());
+    }
+
     // Installs the master: a page of `page` points with a photo cell on each
     // of `cells`, a print area on each of `areas` and a blue square on each of
     // `squares`.

@@ -5,9 +5,16 @@
 #include "MenuChoice.h"
 #include "catalog/VQFileCatalog.h"
 #include "documents/RoduvudeDadevizi.h"
+#include "documents/RovedezevOvod.h"
+#include "documents/TemplateSelectorWindowController.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
+#include "framework/model/TMPhotoObject.h"
+#include "framework/model/TemplateDocument.h"
+#include "layout/TemplateView.h"
+#include "library/NewTemplateManager.h"
 #include "library/TemplateHandle.h"
 #include "platform/documents/DocumentController.h"
+#include "platform/printing/PrintInfo.h"
 #include "platform/ui/MainWindowTracker.h"
 #include "platform/ui/ModalAlert.h"
 #include "shell/AppDelegate.h"
@@ -16,8 +23,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QDir>
 #include <QImage>
 #include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -48,6 +58,34 @@ QStringList paths(VQFileCatalog& catalog) {
     for (int i = 0; i < catalog.fileCount(); ++i)
         list << catalog.getFileAttributeAtIndex(kCatalogAttrPath, i).toString();
     return list;
+}
+
+// A template of a 300 x 200 page with photo cells of 120 x 160 points at
+// these left edges, installed in the user's templates.
+TemplateHandleRef installTemplate(const char* id, const QList<float>& cells) {
+    TemplateDocument page;
+    page.setDocumentID(str(id));
+    page.setDocName(str(id));
+    PrintInfo info;
+    info.setPaperName(str("Custom"));
+    info.setPaperSize({300, 200});
+    page.setPrintInfo(info);
+    for (float x : cells)
+        page.addObject(TMPhotoObject::newTemplateObjectWithOriginSize({x, 20}, {120, 160}));
+    NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
+    EXPECT_TRUE(QDir().mkpath(library->templatesFolderPath()));
+    QString error;
+    EXPECT_TRUE(page.writeToFileOfType(
+        QDir(library->templatesFolderPath()).filePath(str(id) + str(".vyxTemplate")),
+        str(kTemplateDocumentType), &error))
+        << error.toStdString();
+    library->scanForChanges();
+    return library->templateWithID(str(id));
+}
+
+bool nearColor(QColor a, QColor b) {
+    return std::abs(a.red() - b.red()) < 40 && std::abs(a.green() - b.green()) < 40 &&
+           std::abs(a.blue() - b.blue()) < 40;
 }
 
 } // namespace
@@ -113,6 +151,108 @@ TEST(CatalogSession, NewCatalogAddPhotosSaveCloseAndOpenThroughTheMenus) {
     EXPECT_EQ(paths(reopened->fileCatalog()), photos);
     const std::shared_ptr<TemplateHandle> reopenedMaster = reopened->masterTemplate();
     EXPECT_EQ(reopenedMaster ? reopenedMaster->path() : QString(), masterPath);
+    for (Document* open : documents.documents())
+        if (std::shared_ptr<Document> taken = documents.takeDocument(open))
+            taken->close();
+    QCoreApplication::processEvents();
+}
+
+TEST(CatalogSession, TheLayoutPanelShowsPhotosInTheCellsOfTheChosenTemplate) {
+    TestHome account;
+    DocumentController& documents = DocumentController::sharedDocumentController();
+    documents.registerDocumentType(RoduvudeDadevizi::documentType());
+    AppDelegate delegate(std::make_unique<FakeEnvironment>());
+    MainMenu& menu = *delegate.mainMenu();
+    // The library outlives the case: it is left empty, as the other case expects.
+    struct EmptyLibraryAtEnd {
+        ~EmptyLibraryAtEnd() {
+            NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
+            QDir(library->templatesFolderPath()).removeRecursively();
+            library->scanForChanges();
+        }
+    } emptyLibraryAtEnd;
+    // New catalogs start on a one-cell template; the user picks the two-cell one.
+    const TemplateHandleRef oneCell = installTemplate("OneCell", {90});
+    ASSERT_TRUE(oneCell);
+    NewTemplateManager::sharedTemplateManager()->setDefaultTemplate(oneCell);
+    ASSERT_TRUE(installTemplate("TwoCells", {20, 160}));
+    QTemporaryDir folder;
+    QStringList photos;
+    const QList<QColor> colors{Qt::red, Qt::green, Qt::blue};
+    for (const QColor& color : colors) {
+        photos << folder.filePath(color.name().mid(1) + str(".jpg"));
+        QImage picture(64, 48, QImage::Format_RGB32);
+        picture.fill(color);
+        ASSERT_TRUE(picture.save(photos.last(), "JPEG"));
+    }
+
+    ASSERT_TRUE(choose(menu, "newCatalogDocument:"));
+    RoduvudeDadevizi* document = frontCatalog();
+    ASSERT_NE(document, nullptr);
+    activate(document);
+    auto* controller =
+        qobject_cast<ZaroziveZodiroVirizidivi*>(document->windowControllers().first());
+    ASSERT_NE(controller, nullptr);
+    {
+        ModalAlert::ScopedPanelResponder panel(
+            [&](const ModalAlert::PanelRequest&) { return photos; });
+        ASSERT_TRUE(choose(menu, "addFiles:"));
+        QTest::qWait(ZaroziveZodiroVirizidivi::kDeferedOpenMs + 300);
+    }
+    ASSERT_EQ(document->fileCatalog().fileCount(), 3);
+
+    // The window does not lay out its panel area yet: give it one.
+    controller->mainView()->setGeometry(0, 0, 700, 500);
+    controller->mainView()->show();
+    ASSERT_TRUE(choose(menu, "switchViewFromMenu:", ZaroziveZodiroVirizidivi::LayoutPanel));
+    ASSERT_EQ(controller->currentViewTag(), ZaroziveZodiroVirizidivi::LayoutPanel);
+    auto* panel = qobject_cast<RovedezevOvod*>(controller->activeViewPanel()->panelView());
+    ASSERT_NE(panel, nullptr);
+    ASSERT_NE(panel->templateView(), nullptr);
+    EXPECT_EQ(panel->templateView()->renderer().templateHandle(), oneCell);
+
+    // Templates…: the user clicks the test template's cell and OK.
+    {
+        ModalAlert::ScopedDialogResponder sheet([&](QDialog& dialog) {
+            auto* chooser = qobject_cast<TemplateSelectorWindowController*>(
+                WindowController::forWindow(&dialog));
+            EXPECT_NE(chooser, nullptr);
+            if (!chooser || !chooser->matrix())
+                return int(QDialog::Rejected);
+            dialog.show();
+            QCoreApplication::processEvents();
+            TemplateButtonMatrix& matrix = *chooser->matrix();
+            for (int i = 0; i < matrix.cells().size(); ++i)
+                if (matrix.cells()[i].documentID() == str("TwoCells")) {
+                    const int columns = matrix.numberOfColumns();
+                    QTest::mouseClick(
+                        &matrix, Qt::LeftButton, Qt::NoModifier,
+                        matrix.cellFrameAtRowColumn(i / columns, i % columns).center());
+                }
+            chooser->acceptButton()->click();
+            return dialog.result();
+        });
+        CommandResponder* target = Commands::targetForAction(str("chooseTemplate:"));
+        ASSERT_NE(target, nullptr);
+        target->performAction(str("chooseTemplate:"), nullptr);
+        QTest::qWait(50);
+    }
+    ASSERT_TRUE(document->masterTemplate());
+    EXPECT_EQ(document->masterTemplate()->documentID(), str("TwoCells"));
+
+    TemplateView* page = panel->templateView();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->renderer().templateHandle(), document->masterTemplate());
+    // A page smaller than the panel: at its own size, centred.
+    EXPECT_EQ(page->geometry(),
+              QRect((panel->width() - 300) / 2, (panel->height() - 200) / 2, 300, 200));
+    const QImage shot = page->grab().toImage();
+    for (const QPoint centre : {QPoint(80, 100), QPoint(220, 100)}) {
+        const QColor seen = shot.pixelColor(centre);
+        EXPECT_TRUE(std::any_of(colors.begin(), colors.end(),
+                                [&](const QColor& c) { return nearColor(seen, c); }))
+            << seen.name().toStdString() << " at " << centre.x();
+    }
     for (Document* open : documents.documents())
         if (std::shared_ptr<Document> taken = documents.takeDocument(open))
             taken->close();
