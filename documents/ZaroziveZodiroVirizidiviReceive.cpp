@@ -5,6 +5,7 @@
 #include "catalog/VQFileCatalog.h"
 #include "catalog/VQFileCatalogScrollView.h"
 #include "catalog/VQFileCatalogView.h"
+#include "documents/CatalogToolbar.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
 #include "framework/model/GenericDocument.h"
@@ -79,6 +80,7 @@ void writeComment(const QString& path, const QByteArray& value) {
 }
 
 // The catalog window's commands that reach its controller.
+// clang-format off
 constexpr const char* kControllerActions[] = {
     "addFiles:",
     "addURL:",
@@ -87,6 +89,8 @@ constexpr const char* kControllerActions[] = {
     "renameFiles:",
     "saveBack:",
     "printToDisk:",
+    "layoutOptions:",
+    "editText:",
     "switchViewFromMenu:",
     "printDocument:",
     "saveDocument:",
@@ -95,6 +99,7 @@ constexpr const char* kControllerActions[] = {
     "revertDocumentToSaved:",
     "performClose:",
 };
+// clang-format on
 
 } // namespace
 
@@ -557,6 +562,11 @@ bool ZaroziveZodiroVirizidivi::validateItemTag(int tag) {
     }
 }
 
+bool ZaroziveZodiroVirizidivi::validateToolbarItem(QAction& item) {
+    return CatalogToolbar::isItemEnabled(CatalogToolbar::itemSuffix(Toolbar::itemIdentifier(&item)),
+                                         CatalogToolbar::stateOf(*this));
+}
+
 void ZaroziveZodiroVirizidivi::performAction(const QString& action, QAction* sender) {
     if (action == QLatin1String("addFiles:"))
         addFiles();
@@ -572,6 +582,10 @@ void ZaroziveZodiroVirizidivi::performAction(const QString& action, QAction* sen
         saveBack();
     else if (action == QLatin1String("printToDisk:"))
         printToDisk();
+    else if (action == QLatin1String("layoutOptions:"))
+        layoutOptions();
+    else if (action == QLatin1String("editText:"))
+        editText();
     else if (action == QLatin1String("printDocument:"))
         printDocument();
     else if (action == QLatin1String("switchViewFromMenu:") && sender)
