@@ -17,6 +17,8 @@
 
 #include <QAction>
 #include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <algorithm>
 #include <iterator>
 
@@ -187,7 +189,9 @@ QStringList identifiersOf(CatalogToolbarKind kind, const char* const (&names)[N]
 }
 
 QIcon toolbarImage(const char* name) {
-    return QIcon(Resources::sharePath() + QStringLiteral("/Images/") + qs(name));
+    // Read whole: an icon given the file name probes it in a way the TIFF reader complains of.
+    return QIcon(
+        QPixmap::fromImage(QImage(Resources::sharePath() + QStringLiteral("/Images/") + qs(name))));
 }
 
 bool isEditModeToggle(const CatalogToolbarItem& row) {

@@ -13,7 +13,9 @@
 #include <QAction>
 #include <QDialog>
 #include <QIcon>
+#include <QImage>
 #include <QListWidget>
+#include <QPixmap>
 #include <QRegularExpression>
 #include <functional>
 #include <set>
@@ -378,6 +380,8 @@ TEST_F(CatalogToolbarTest, PrintFollowsTheMarkedPhotos) {
     controller->switchView(ZaroziveZodiroVirizidivi::LayoutPanel);
     QAction* print = layout.delegate.findToolbarItemWithIdentifier(qs(kToolbarPrintItemIdentifier));
     ASSERT_NE(print, nullptr);
+    for (int index = 0; index < catalog().fileCount(); ++index)
+        catalog().clearMarkerAtIndex(index);
     layout.adjustToolbarButtons();
     EXPECT_FALSE(print->isEnabled());
     catalog().setMarkerAtIndex(1);
@@ -423,10 +427,17 @@ TEST_F(CatalogToolbarTest, StateDependentImagesAndTooltips) {
     photograph.answered = QStringList{"toggleCropMode:", "toggleRedEyeMode:"};
     showAllItems(photograph);
     const auto imageOf = [](const char* name) {
-        return QIcon(Resources::sharePath() + qs("/Images/") + qs(name)).pixmap(32).toImage();
+        const QImage image(Resources::sharePath() + qs("/Images/") + qs(name));
+        EXPECT_FALSE(image.isNull()) << name;
+        return QPixmap::fromImage(image).toImage();
     };
     const auto shows = [&](const char* suffix, const char* name) {
-        return item(photograph, suffix)->icon().pixmap(32).toImage() == imageOf(name);
+        return item(photograph, suffix)
+                   ->icon()
+                   .pixmap(32)
+                   .toImage()
+                   .convertToFormat(QImage::Format_ARGB32) ==
+               imageOf(name).convertToFormat(QImage::Format_ARGB32);
     };
     EXPECT_TRUE(shows("crop", "Crop_Photo.tiff"));
     controller->setEditMode(1);
