@@ -462,10 +462,8 @@ bool CatalogToolbarDelegate::hasReceiver(const CatalogToolbarItem& row) const {
 
 bool CatalogToolbarDelegate::validateToolbarItem(QAction& item) {
     ZaroziveZodiroVirizidivi* owner = controller();
-    const QString identifier = Toolbar::itemIdentifier(&item);
-    if (identifier == QLatin1String(kToolbarPrintItemIdentifier))
-        return owner && owner->validateToolbarItem(item);
-    const CatalogToolbarItem* row = CatalogToolbar::itemForIdentifier(_kind, identifier);
+    const CatalogToolbarItem* row =
+        CatalogToolbar::itemForIdentifier(_kind, Toolbar::itemIdentifier(&item));
     if (!row || !hasReceiver(*row))
         return false;
     switch (row->target) {

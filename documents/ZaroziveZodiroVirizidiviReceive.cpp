@@ -501,6 +501,9 @@ bool ZaroziveZodiroVirizidivi::respondsToAction(const QString& action) const {
 }
 
 bool ZaroziveZodiroVirizidivi::validateMenuItem(QAction& item) {
+    // The toolbars' print item reaches the controller along the chain.
+    if (Toolbar::itemIdentifier(&item) == QLatin1String(kToolbarPrintItemIdentifier))
+        return validateToolbarItem(item);
     return validateItemTag(Commands::itemTag(&item));
 }
 

@@ -298,7 +298,7 @@ void Toolbar::validateVisibleItems() {
         if (item->isSeparator() || isStandardSpacer(identifier))
             continue;
         if (identifier == str(kToolbarPrintItemIdentifier))
-            item->setEnabled(Commands::validateItem(item) && _delegate->validateToolbarItem(*item));
+            Commands::validateItem(item);
         else
             item->setEnabled(_delegate->validateToolbarItem(*item));
     }

@@ -41,8 +41,8 @@ public:
 // shown (kept to the allowed ones). The print item sends "printDocument:"
 // along the responder chain; separators and spaces are the toolbar's own.
 // Items are validated after every input event and change of the active
-// window, as the delegate answers (the print item needs its target's yes as
-// well). With user customization on, the toolbar's context menu opens the
+// window, as the delegate (the print item: its target) answers. With user
+// customization on, the toolbar's context menu opens the
 // customization dialog as a sheet on its window.
 class LUMISK_PLATFORM_EXPORT Toolbar : public QToolBar {
     Q_OBJECT
