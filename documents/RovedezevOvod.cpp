@@ -50,6 +50,7 @@ constexpr float kShadowWidths[] = {0, 4, 8, 12, 16};
 } // namespace
 
 RovedezevOvod::RovedezevOvod(QWidget* parent) : View(parent) {
+    _toolbarDelegate.setSelectedCellsVisible([this] { return areSelectedCellsVisible(); });
     registerForDraggedTypes({qs(kDragDropInstalledTemplatePboardType)});
     NotificationCenter& center = NotificationCenter::defaultCenter();
     center.addObserver(this, qs(kTemplateMapperMasterChangedNotify), nullptr,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/CatalogPanel.h"
+#include "documents/CatalogToolbar.h"
 #include "platform/documents/View.h"
 #include "platform/ui/Commands.h"
 
@@ -40,8 +41,9 @@ public:
     // Redraws only when the flag changes.
     Q_INVOKABLE void setDragHilight(bool flag) override;
     bool dragHilight() const { return _dragHilightState; }
-    void setupToolbar() override {}
-    void adjustToolbarButtons() override {}
+    void setupToolbar() override { _toolbarDelegate.setupToolbar(window()); }
+    void adjustToolbarButtons() override { _toolbarDelegate.adjustToolbarButtons(); }
+    CatalogToolbarDelegate& toolbarDelegate() { return _toolbarDelegate; }
     void calculateLayout() override;
     bool canIHandleDrag(const DraggingInfo& info) override;
 
@@ -84,4 +86,5 @@ private:
     std::shared_ptr<TemplateMapper> _shownMapper;
     int _curEditMode = 0;
     bool _dragHilightState = false;
+    CatalogToolbarDelegate _toolbarDelegate{CatalogToolbarKind::Layout, *this};
 };

@@ -276,6 +276,8 @@ public:
     bool respondsToAction(const QString& action) const override;
     bool validateMenuItem(QAction& item) override;
     void performAction(const QString& action, QAction* sender) override;
+    // The toolbar items the controller carries out, and the print item.
+    bool validateToolbarItem(QAction& item);
 
 private:
     void observeErrors();

@@ -5,6 +5,7 @@
 #include "catalog/VQFileCatalog.h"
 #include "catalog/VQFileCatalogScrollView.h"
 #include "catalog/VQFileCatalogView.h"
+#include "documents/CatalogToolbar.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/RovedezevOvod.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
@@ -81,6 +82,7 @@ void writeComment(const QString& path, const QByteArray& value) {
 }
 
 // The catalog window's commands that reach its controller.
+// clang-format off
 constexpr const char* kControllerActions[] = {
     "addFiles:",
     "addURL:",
@@ -89,6 +91,8 @@ constexpr const char* kControllerActions[] = {
     "renameFiles:",
     "saveBack:",
     "printToDisk:",
+    "layoutOptions:",
+    "editText:",
     "switchViewFromMenu:",
     "printDocument:",
     "saveDocument:",
@@ -98,6 +102,7 @@ constexpr const char* kControllerActions[] = {
     "performClose:",
     "chooseTemplate:",
 };
+// clang-format on
 
 } // namespace
 
@@ -503,6 +508,9 @@ bool ZaroziveZodiroVirizidivi::respondsToAction(const QString& action) const {
 }
 
 bool ZaroziveZodiroVirizidivi::validateMenuItem(QAction& item) {
+    // The toolbars' print item reaches the controller along the chain.
+    if (Toolbar::itemIdentifier(&item) == QLatin1String(kToolbarPrintItemIdentifier))
+        return validateToolbarItem(item);
     return validateItemTag(Commands::itemTag(&item));
 }
 
@@ -564,6 +572,11 @@ bool ZaroziveZodiroVirizidivi::validateItemTag(int tag) {
     }
 }
 
+bool ZaroziveZodiroVirizidivi::validateToolbarItem(QAction& item) {
+    return CatalogToolbar::isItemEnabled(CatalogToolbar::itemSuffix(Toolbar::itemIdentifier(&item)),
+                                         CatalogToolbar::stateOf(*this));
+}
+
 void ZaroziveZodiroVirizidivi::performAction(const QString& action, QAction* sender) {
     if (action == QLatin1String("addFiles:"))
         addFiles();
@@ -579,6 +592,10 @@ void ZaroziveZodiroVirizidivi::performAction(const QString& action, QAction* sen
         saveBack();
     else if (action == QLatin1String("printToDisk:"))
         printToDisk();
+    else if (action == QLatin1String("layoutOptions:"))
+        layoutOptions();
+    else if (action == QLatin1String("editText:"))
+        editText();
     else if (action == QLatin1String("printDocument:"))
         printDocument();
     else if (action == QLatin1String("chooseTemplate:"))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/CatalogPanel.h"
+#include "documents/CatalogToolbar.h"
 #include "framework/model/TMObject.h"
 #include "platform/documents/View.h"
 #include "platform/foundation/Geometry.h"
@@ -55,8 +56,9 @@ public:
     void setEditMode(int mode) override;
     void setDragHilight(bool flag) override;
     // The toolbar comes with the window's toolbars.
-    void setupToolbar() override {}
-    void adjustToolbarButtons() override {}
+    void setupToolbar() override { _toolbarDelegate.setupToolbar(window()); }
+    void adjustToolbarButtons() override { _toolbarDelegate.adjustToolbarButtons(); }
+    CatalogToolbarDelegate& toolbarDelegate() { return _toolbarDelegate; }
     void calculateLayout() override;
     bool canIHandleDrag(const DraggingInfo& info) override;
 
@@ -121,6 +123,7 @@ private:
     void dragPhoto(Point current);
 
     QPointer<RoduvudeDadevizi> _document;
+    CatalogToolbarDelegate _toolbarDelegate{CatalogToolbarKind::Photograph, *this};
     Rect _parentFrame;
     Image _myImage;
     Rect _imageFrame;

@@ -155,6 +155,42 @@ bool sendAction(QAction* item) {
     return true;
 }
 
+namespace {
+
+QByteArray slotName(const QString& action) {
+    return action.endsWith(QLatin1Char(':')) ? action.chopped(1).toLatin1() : QByteArray();
+}
+
+bool hasActionSlot(const QObject* target, const QString& action) {
+    const QByteArray name = slotName(action);
+    return !name.isEmpty() && target->metaObject()->indexOfMethod(name + "(QAction*)") >= 0;
+}
+
+} // namespace
+
+bool objectRespondsToAction(QObject* target, const QString& action) {
+    if (!target || action.isEmpty())
+        return false;
+    if (auto* responder = dynamic_cast<CommandResponder*>(target))
+        if (responder->respondsToAction(action))
+            return true;
+    return hasActionSlot(target, action);
+}
+
+bool sendActionToObject(QObject* target, const QString& action, QAction* sender) {
+    if (!target || action.isEmpty())
+        return false;
+    if (auto* responder = dynamic_cast<CommandResponder*>(target)) {
+        if (responder->respondsToAction(action)) {
+            responder->performAction(action, sender);
+            return true;
+        }
+    }
+    if (!hasActionSlot(target, action))
+        return false;
+    return QMetaObject::invokeMethod(target, slotName(action).constData(), Q_ARG(QAction*, sender));
+}
+
 void connectItem(QAction* item) {
     if (!item)
         return;

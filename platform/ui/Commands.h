@@ -7,6 +7,7 @@
 
 class QAction;
 class QMenu;
+class QObject;
 class QWidget;
 
 // Commands: menu and toolbar items that carry an action name (a selector such
@@ -56,6 +57,14 @@ LUMISK_PLATFORM_EXPORT bool validateItem(QAction* item);
 // Sends the item's action to its target when the item is valid; false when
 // nothing answered or the target refused it.
 LUMISK_PLATFORM_EXPORT bool sendAction(QAction* item);
+
+// Whether the object itself answers the action: as a CommandResponder, or by a
+// slot named after the action that takes the sending item ("flipImage:" is
+// flipImage(QAction*)).
+LUMISK_PLATFORM_EXPORT bool objectRespondsToAction(QObject* target, const QString& action);
+// Sends the action to the object itself; false when it does not answer it.
+LUMISK_PLATFORM_EXPORT bool sendActionToObject(QObject* target, const QString& action,
+                                               QAction* sender);
 
 // Makes the item a command: triggering it sends its action, and a keyboard
 // shortcut of it acts only when the item validates.

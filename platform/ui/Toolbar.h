@@ -2,11 +2,17 @@
 
 #include "platform/foundation/PlatformExport.h"
 
+#include <QDialog>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QToolBar>
+#include <memory>
 
 class QAction;
+class QIcon;
+class QListWidget;
+class QListWidgetItem;
 
 // Identifiers of the items every toolbar knows itself.
 inline constexpr char kToolbarPrintItemIdentifier[] = "NSToolbarPrintItem";
@@ -35,7 +41,9 @@ public:
 // shown (kept to the allowed ones). The print item sends "printDocument:"
 // along the responder chain; separators and spaces are the toolbar's own.
 // Items are validated after every input event and change of the active
-// window, as the delegate (the print item: its target) answers.
+// window, as the delegate (the print item: its target) answers. With user
+// customization on, the toolbar's context menu opens the
+// customization dialog as a sheet on its window.
 class LUMISK_PLATFORM_EXPORT Toolbar : public QToolBar {
     Q_OBJECT
 
@@ -82,6 +90,25 @@ public:
     // The defaults key under which the configuration is kept.
     static QString configurationKey(const QString& identifier);
 
+    // The name an item goes by in the customization dialog; its label when none is set.
+    static void setItemPaletteLabel(QAction* item, const QString& label);
+    static QString itemPaletteLabel(const QAction* item);
+    // The palette label and icon of the item the identifier makes.
+    QString paletteLabelForItemIdentifier(const QString& identifier);
+    QIcon iconForItemIdentifier(const QString& identifier);
+    // Whether the identifier may stand in the toolbar more than once.
+    static bool isRepeatableItemIdentifier(const QString& identifier);
+
+    // The customization dialog as a sheet on the toolbar's window; its OK shows
+    // and autosaves the arrangement chosen. Nothing without user customization.
+    void runCustomizationPalette();
+
+    // Puts the toolbar at the top of the window, in place of the window's
+    // toolbar so far, which leaves the window at once and is deleted later;
+    // null only removes that one.
+    static void installInWindow(QWidget* window, Toolbar* toolbar);
+    static Toolbar* toolbarOfWindow(const QWidget* window);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -89,6 +116,9 @@ private:
     void rebuild(const QStringList& identifiers);
     QAction* makeItem(const QString& identifier);
     void scheduleValidation();
+    void showContextMenu(const QPoint& position);
+    // A throwaway item of the identifier, for its label and icon.
+    std::unique_ptr<QAction> probeItem(const QString& identifier);
 
     ToolbarDelegate* _delegate = nullptr;
     bool _allowsUserCustomization = false;
@@ -96,4 +126,39 @@ private:
     int _displayMode = DisplayModeDefault;
     int _sizeMode = SizeModeDefault;
     bool _validationScheduled = false;
+    QPointer<QDialog> _customization;
+};
+
+// Lists the items a toolbar allows and those it shows; the shown ones are
+// added to, removed from, reordered or set back to the delegate's defaults.
+class LUMISK_PLATFORM_EXPORT ToolbarCustomizationDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit ToolbarCustomizationDialog(Toolbar& toolbar, QWidget* parent = nullptr);
+
+    QStringList shownIdentifiers() const;
+    void setShownIdentifiers(const QStringList& identifiers);
+    // Selects the allowed item of the identifier; false when it is not allowed.
+    bool selectAllowedIdentifier(const QString& identifier);
+    // Selects the shown item at the row.
+    void selectShownRow(int row);
+
+    // Adds the selected allowed item after the selected shown one (at the end
+    // when none); an item that is not repeatable and already shown is left.
+    void addSelected();
+    void removeSelected();
+    // Moves the selected shown item by delta rows, within the list.
+    void moveSelected(int delta);
+    void resetToDefaults();
+
+    QListWidget* allowedList() const { return _allowed; }
+    QListWidget* shownList() const { return _shown; }
+
+private:
+    QListWidgetItem* makeRow(const QString& identifier) const;
+
+    Toolbar& _toolbar;
+    QListWidget* _allowed;
+    QListWidget* _shown;
 };
