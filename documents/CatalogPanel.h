@@ -3,6 +3,7 @@
 class DraggingInfo;
 class QWidget;
 class RoduvudeDadevizi;
+class TemplateView;
 
 // What the catalog window asks of the panel it shows in its main view (the
 // photograph and the layout panel).
@@ -22,4 +23,10 @@ public:
     // Fits the content to the panel's new size.
     virtual void calculateLayout() = 0;
     virtual bool canIHandleDrag(const DraggingInfo& info) = 0;
+
+    // The layout panel's page view and photo cells; the photograph panel has none.
+    virtual TemplateView* templateView() { return nullptr; }
+    virtual bool areSelectedCellsOnAPage() { return false; }
+    virtual bool areSelectedCellsVisible() { return false; }
+    virtual void clearSelectedCells() {}
 };
