@@ -322,6 +322,11 @@ public:
     // False for keys it leaves to the window.
     bool keyDown(QKeyEvent* event);
 
+    // Toolbar items aimed at the controller: none while the window is not main
+    // or has a sheet; Print needs marked photos, Print to Disk and to E-mail
+    // also print areas on the master; Add from iPhoto needs a library.
+    bool validateToolbarItem(QAction& item);
+
     // Whether a command of the tag may run now (the menu rules by tag).
     bool validateItemTag(int tag);
     bool respondsToAction(const QString& action) const override;

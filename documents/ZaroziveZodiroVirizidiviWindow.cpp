@@ -374,6 +374,25 @@ void ZaroziveZodiroVirizidivi::dragHilight(bool flag) {
             grid->setDragHilight(false);
 }
 
+bool ZaroziveZodiroVirizidivi::validateToolbarItem(QAction& item) {
+    if (!MainWindowTracker::sharedTracker().isMainWindow(window()) ||
+        ModalAlert::hasAttachedSheet(window()))
+        return false;
+    const QString identifier = Toolbar::itemIdentifier(&item);
+    const auto marked = [this] { return getMarked().has_value(); };
+    if (identifier == qs(kToolbarPrintItemIdentifier))
+        return marked();
+    if (identifier == qs("photodoctoolbar.printToDisk") ||
+        identifier == qs("photodoctoolbar.printToEmail")) {
+        RoduvudeDadevizi* doc = catalogDocument();
+        return marked() && doc && !doc->templateMapper()->masterPrintAreaRects().isEmpty();
+    }
+    if (identifier == qs("photodoctoolbar.addiphotos") ||
+        identifier == qs("layoutdoctoolbar.addiphotos"))
+        return iPhotoLibraryAvailable();
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // Keys
 

@@ -745,3 +745,50 @@ TEST_F(CatalogWindowTest, WindowsFitTheScreenCascadeAndOpenTheirDrawerLater) {
             taken->close();
     drainEvents();
 }
+
+namespace {
+
+// Makes the items a test names; their enabling is the controller's.
+class ItemMaker : public ToolbarDelegate {
+public:
+    explicit ItemMaker(QStringList identifiers) : _identifiers(std::move(identifiers)) {}
+    QAction* toolbarItemForItemIdentifier(Toolbar&, const QString& identifier) override {
+        return new QAction(identifier);
+    }
+    QStringList toolbarAllowedItemIdentifiers(const Toolbar&) const override {
+        return _identifiers;
+    }
+    QStringList toolbarDefaultItemIdentifiers(const Toolbar&) const override {
+        return _identifiers;
+    }
+    bool validateToolbarItem(QAction&) override { return true; }
+
+private:
+    QStringList _identifiers;
+};
+
+} // namespace
+
+TEST_F(CatalogWindowTest, ToolbarItemsForTheControllerFollowMarksAndTheMaster) {
+    ItemMaker maker({qs(kToolbarPrintItemIdentifier), qs("photodoctoolbar.add"),
+                     qs("photodoctoolbar.printToDisk"), qs("layoutdoctoolbar.addiphotos")});
+    Toolbar bar(qs("test"));
+    bar.setDelegate(&maker);
+    const auto enabled = [&](const char* identifier) {
+        QAction* item = bar.itemWithIdentifier(qs(identifier));
+        EXPECT_NE(item, nullptr) << identifier;
+        return item && controller->validateToolbarItem(*item);
+    };
+    EXPECT_FALSE(enabled(kToolbarPrintItemIdentifier)) << "nothing marked";
+    EXPECT_TRUE(enabled("photodoctoolbar.add"));
+    EXPECT_FALSE(enabled("layoutdoctoolbar.addiphotos")) << "no iPhoto library here";
+    addPhotos(2);
+    catalog().setMarkerAtIndexTo(0, true);
+    drainEvents();
+    EXPECT_TRUE(enabled(kToolbarPrintItemIdentifier));
+    EXPECT_EQ(enabled("photodoctoolbar.printToDisk"),
+              !document->templateMapper()->masterPrintAreaRects().isEmpty());
+    ModalAlert::beginSheet(window(), ModalAlert::Request(qs("t"), qs("m")), [](int) {});
+    EXPECT_FALSE(enabled("photodoctoolbar.add")) << "a sheet hangs on the window";
+    drainEvents();
+}
