@@ -192,24 +192,6 @@ void ZaroziveZodiroVirizidivi::observeCatalog() {
                 n.object() == static_cast<const void*>(own->templateMapper().get()))
                 updateInfoLabels();
         });
-    // Crop and red-eye end when the window stops being key; caption mode stays.
-    const void* shown = window();
-    center.addObserver(this, qs(kWindowDidResignKeyNotification), shown,
-                       [this](const Notification&) {
-                           if (_curEditMode != 0 && _curEditMode != 3)
-                               setEditMode(0);
-                       });
-    center.addObserver(this, qs(kWindowDidBecomeKeyNotification), shown,
-                       [this](const Notification&) {
-                           VQFileCatalog* entries = catalog();
-                           if (entries && entries->testAllEntriesForChanges()) {
-                               if (VQFileCatalogScrollView* grid = fileCatalogScrollView())
-                                   grid->update();
-                               fileCatalogSelectionChanged();
-                           }
-                           if (CatalogPanel* panel = activeViewPanel())
-                               panel->adjustToolbarButtons();
-                       });
     center.addObserver(this, qs(kInvalidateStatusBarNotify), static_cast<const QObject*>(this),
                        [this](const Notification&) {
                            if (DurevedeDudiruVorudu* shown = catalogWindow())
