@@ -3,6 +3,7 @@
 class DraggingInfo;
 class QWidget;
 class RoduvudeDadevizi;
+class TemplateView;
 
 // The edit mode of a catalog window, held by its controller.
 enum PhotoEditMode : int {
@@ -30,4 +31,10 @@ public:
     // Fits the content to the panel's new size.
     virtual void calculateLayout() = 0;
     virtual bool canIHandleDrag(const DraggingInfo& info) = 0;
+
+    // The layout panel's page view and photo cells; the photograph panel has none.
+    virtual TemplateView* templateView() { return nullptr; }
+    virtual bool areSelectedCellsOnAPage() const { return false; }
+    virtual bool areSelectedCellsVisible() const { return false; }
+    virtual void clearSelectedCells() {}
 };

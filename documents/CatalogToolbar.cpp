@@ -290,8 +290,7 @@ bool CatalogToolbar::isItemEnabled(const QString& suffix, const CatalogToolbarSt
     return false;
 }
 
-CatalogToolbarState CatalogToolbar::stateOf(const ZaroziveZodiroVirizidivi& controller,
-                                            bool selectedCellsVisible) {
+CatalogToolbarState CatalogToolbar::stateOf(const ZaroziveZodiroVirizidivi& controller) {
     CatalogToolbarState state;
     QWidget* window = controller.window();
     state.mainWindow = MainWindowTracker::sharedTracker().isMainWindow(window);
@@ -300,7 +299,8 @@ CatalogToolbarState CatalogToolbar::stateOf(const ZaroziveZodiroVirizidivi& cont
     state.layoutShown = controller.currentViewTag() == ZaroziveZodiroVirizidivi::LayoutPanel;
     state.iPhotoLoaded = ZaroziveZodiroVirizidivi::iPhotoLibraryAvailable();
     state.saveBackSetting = host().preferencesBOOLFor(PrefEnableSaveBack);
-    state.selectedCellsVisible = selectedCellsVisible;
+    const CatalogPanel* layout = controller.layoutPanel();
+    state.selectedCellsVisible = layout && layout->areSelectedCellsVisible();
     const std::optional<QList<int>> marked = controller.getMarked();
     state.marked = marked && !marked->isEmpty();
     RoduvudeDadevizi* document = controller.catalogDocument();
@@ -319,7 +319,9 @@ CatalogToolbarState CatalogToolbar::stateOf(const ZaroziveZodiroVirizidivi& cont
             catalog.getFileAttributeAtIndex(kCatalogAttrIsLocalFile, index).toBool();
         state.selectionURL |= catalog.getFileAttributeAtIndex(kCatalogAttrIsURL, index).toBool();
     }
-    if (const std::shared_ptr<TemplateMapper> mapper = document->templateMapper()) {
+    // Validation runs after every event; it must not make a layout the document
+    // would then save.
+    if (const std::shared_ptr<TemplateMapper> mapper = document->existingTemplateMapper()) {
         state.pageCount = mapper->pageCount();
         state.currentPage = mapper->currentPageNum();
         state.printAreas = !mapper->masterPrintAreaRects().isEmpty();
@@ -469,9 +471,7 @@ bool CatalogToolbarDelegate::validateToolbarItem(QAction& item) {
     switch (row->target) {
     case Target::Panel:
         return owner &&
-               CatalogToolbar::isItemEnabled(
-                   qs(row->suffix), CatalogToolbar::stateOf(*owner, _selectedCellsVisible &&
-                                                                        _selectedCellsVisible()));
+               CatalogToolbar::isItemEnabled(qs(row->suffix), CatalogToolbar::stateOf(*owner));
     case Target::Controller:
         return owner && owner->validateToolbarItem(item);
     case Target::Application:

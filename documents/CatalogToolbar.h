@@ -6,7 +6,6 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 class CatalogPanel;
 class ZaroziveZodiroVirizidivi;
@@ -81,8 +80,7 @@ bool isItemEnabled(const QString& suffix, const CatalogToolbarState& state);
 
 // The state of the controller's window; the layout panel tells whether a
 // selected entry sits on the current page.
-CatalogToolbarState stateOf(const ZaroziveZodiroVirizidivi& controller,
-                            bool selectedCellsVisible = false);
+CatalogToolbarState stateOf(const ZaroziveZodiroVirizidivi& controller);
 
 // The edit mode under which the item shows its "on" image; 0 for none.
 int editModeOfItem(const QString& suffix);
@@ -114,11 +112,6 @@ public:
     // Null once another toolbar has taken the window's place.
     Toolbar* toolbar() const { return _toolbar && _toolbar->parent() ? _toolbar.data() : nullptr; }
 
-    // The layout panel's answer to whether a selected entry is on the current page.
-    void setSelectedCellsVisible(std::function<bool()> query) {
-        _selectedCellsVisible = std::move(query);
-    }
-
     QAction* toolbarItemForItemIdentifier(Toolbar& toolbar, const QString& identifier) override;
     QStringList toolbarAllowedItemIdentifiers(const Toolbar& toolbar) const override;
     QStringList toolbarDefaultItemIdentifiers(const Toolbar& toolbar) const override;
@@ -137,5 +130,4 @@ private:
     CatalogPanel& _panel;
     QPointer<QWidget> _window;
     QPointer<Toolbar> _toolbar;
-    std::function<bool()> _selectedCellsVisible;
 };

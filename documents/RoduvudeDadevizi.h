@@ -95,6 +95,8 @@ public:
     // Made on first use over the library's default template (which first gives
     // the document its page), with the document's two modes.
     std::shared_ptr<TemplateMapper> templateMapper();
+    // Null until something has made the mapper: for readers that must not make it.
+    std::shared_ptr<TemplateMapper> existingTemplateMapper() const { return _mapper; }
     // Gives the new mapper the document's two modes.
     void setTemplateMapper(std::shared_ptr<TemplateMapper> mapper);
     // The mapper's master; null before the mapper exists.

@@ -50,7 +50,6 @@ constexpr float kShadowWidths[] = {0, 4, 8, 12, 16};
 } // namespace
 
 RovedezevOvod::RovedezevOvod(QWidget* parent) : View(parent) {
-    _toolbarDelegate.setSelectedCellsVisible([this] { return areSelectedCellsVisible(); });
     registerForDraggedTypes({qs(kDragDropInstalledTemplatePboardType)});
     NotificationCenter& center = NotificationCenter::defaultCenter();
     center.addObserver(this, qs(kTemplateMapperMasterChangedNotify), nullptr,
@@ -209,7 +208,8 @@ void RovedezevOvod::clearSelectedCells() {
 }
 
 bool RovedezevOvod::areSelectedCellsVisible() const {
-    TemplateMapper* layout = mapper();
+    // Asked on every validation: a layout not made yet holds no cells.
+    TemplateMapper* layout = _document ? _document->existingTemplateMapper().get() : nullptr;
     VQFileCatalog* catalog = layout ? layout->fileCatalog().get() : nullptr;
     if (!catalog)
         return false;
@@ -223,7 +223,8 @@ bool RovedezevOvod::areSelectedCellsVisible() const {
 }
 
 bool RovedezevOvod::areSelectedCellsOnAPage() const {
-    TemplateMapper* layout = mapper();
+    // Asked on every validation: a layout not made yet holds no cells.
+    TemplateMapper* layout = _document ? _document->existingTemplateMapper().get() : nullptr;
     VQFileCatalog* catalog = layout ? layout->fileCatalog().get() : nullptr;
     if (!catalog)
         return false;

@@ -49,14 +49,14 @@ public:
 
     // The page view, made at the first call once the layout has a template;
     // null before.
-    TemplateView* templateView();
+    TemplateView* templateView() override;
     // The document's layout; null without a document.
     TemplateMapper* mapper() const;
 
     // Cells of the current page whose photo is selected are emptied.
-    void clearSelectedCells();
-    bool areSelectedCellsVisible() const;
-    bool areSelectedCellsOnAPage() const;
+    void clearSelectedCells() override;
+    bool areSelectedCellsVisible() const override;
+    bool areSelectedCellsOnAPage() const override;
 
     // The window controller's commands, sent on to it unchanged.
     bool respondsToAction(const QString& action) const override;

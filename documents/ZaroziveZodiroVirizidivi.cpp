@@ -31,6 +31,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -39,6 +40,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -79,6 +81,29 @@ QRect pixelRect(const Rect& rect) {
 ZaroziveZodiroVirizidivi::ZaroziveZodiroVirizidivi(QWidget* window)
     : WindowController(window ? window : new DurevedeDudiruVorudu) {
     makeAccessoryView();
+    if (DurevedeDudiruVorudu* own = catalogWindow()) {
+        // The drawer opens with the open timer, when the settings say so.
+        own->catalogDrawer()->hide();
+        connect(own->catalogDrawer(), &QDockWidget::visibilityChanged, this, [this] {
+            if (CatalogPanel* panel = activeViewPanel())
+                panel->adjustToolbarButtons();
+        });
+        connect(own->errorButton(), &QToolButton::clicked, this,
+                &ZaroziveZodiroVirizidivi::showErrorMessage);
+        connect(own->statusMarkerSwitch(), &QCheckBox::clicked, this, [this] {
+            if (VQFileCatalog* entries = catalog())
+                entries->toggleSelectionMarker();
+        });
+        sizeWindowToSettings();
+        cascadeFromFrontCatalogWindow();
+    }
+    _openTimer = new QTimer(this);
+    _openTimer->setSingleShot(true);
+    connect(_openTimer, &QTimer::timeout, this, &ZaroziveZodiroVirizidivi::windowHasOpened);
+    _openTimer->start(kOpenTimerMs);
+    _heartbeatTimer = new QTimer(this);
+    connect(_heartbeatTimer, &QTimer::timeout, this, &ZaroziveZodiroVirizidivi::heartbeat);
+    _heartbeatTimer->start(kHeartbeatMs);
 }
 
 ZaroziveZodiroVirizidivi::~ZaroziveZodiroVirizidivi() {
@@ -407,15 +432,6 @@ void ZaroziveZodiroVirizidivi::setUpCatalogWindow() {
     scroll->setParentWindow(window());
     scroll->setFileCatalog(catalog());
     scroll->setCellSize({kGridCellSize, kGridCellSize});
-    if (!_heartbeatTimer) {
-        _heartbeatTimer = new QTimer(this);
-        _heartbeatTimer->setInterval(kHeartbeatMs);
-        connect(_heartbeatTimer, &QTimer::timeout, this, [this] {
-            if (VQFileCatalogScrollView* grid = fileCatalogScrollView())
-                grid->heartbeat();
-        });
-        _heartbeatTimer->start();
-    }
     NotificationCenter& center = NotificationCenter::defaultCenter();
     center.removeObserver(this);
     const QObject* self = this;
@@ -425,6 +441,7 @@ void ZaroziveZodiroVirizidivi::setUpCatalogWindow() {
                        [this](const Notification& n) { receiveURL(n); });
     center.addObserver(this, QString::fromLatin1(kURLLocatedNotify), self,
                        [this](const Notification& n) { receiveURL(n); });
+    observeCatalog();
 }
 
 std::optional<QList<int>> ZaroziveZodiroVirizidivi::getSelection() const {

@@ -8,10 +8,12 @@
 #include "platform/ui/Commands.h"
 #include "platform/ui/ProgressSheet.h"
 
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -27,8 +29,11 @@ class TemplateView;
 class VQFileCatalog;
 class VQFileCatalogScrollView;
 
+class DurevedeDudiruVorudu;
 class QCheckBox;
 class QComboBox;
+class QDockWidget;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 class RoduvudeDadevizi;
@@ -161,7 +166,8 @@ public:
 
     // The window's working copy of the two layout modes, for the options sheet.
     int getPrintArrangementMode() const override { return _printArrangementMode; }
-    void setPrintArrangementMode(int mode) override { _printArrangementMode = mode; }
+    // Book arrangement has no markers: the status line's marker goes with it.
+    void setPrintArrangementMode(int mode) override;
     int getPrintScalingMode() const override { return _printScalingMode; }
     void setPrintScalingMode(int mode) override { _printScalingMode = mode; }
 
@@ -264,12 +270,61 @@ public:
     // the window has none of that kind.
     void setPanels(CatalogPanel* photograph, CatalogPanel* layout);
     CatalogPanel* activeViewPanel() const;
+    CatalogPanel* layoutPanel() const { return _rovedezevOvod; }
     QWidget* mainView() const { return _mainView; }
     VQViewSwitch* getViewSwitcher() const { return _viewSwitcher; }
     int lastViewTag() const { return _lastViewTag; }
     // The view switch's delegate operation: shows the panel of its value. The
     // same value again does nothing, unless the controller itself asks.
     void viewSwitchSelectionChanged(VQViewSwitch* sender) override;
+
+    // ---------------------------------------------------------------------
+    // The window: made to the stored content size (within the screen), 22
+    // right and 23 down from the frontmost catalog window; the drawer opens
+    // 0.5 s later when the settings say so; the grid and the wait monitor get
+    // a heartbeat every 0.5 s.
+    static constexpr int kOpenTimerMs = 500;
+    static constexpr QPoint kCascadeOffset{22, 23};
+    DurevedeDudiruVorudu* catalogWindow() const;
+    void windowHasOpened();
+    void heartbeat();
+    // What the heartbeat tells the application after the grid's turn: the
+    // main thread's sign of life for its wait monitor. None by default.
+    static void setSignOfLife(std::function<void()> signOfLife);
+    bool openTimerPending() const;
+    bool heartbeatRunning() const;
+
+    // The drawer is a dock holding the grid; shown is open.
+    QDockWidget* getCatalogDrawer() const;
+    void openCatalogDrawer();
+    void closeCatalogDrawer();
+    void toggleCatalogDrawer();
+    VQViewSwitch* getToolModeSwitcher() const { return _toolModeSwitcher; }
+    void toggleToolbar();
+
+    // A drop highlight over the shown panel; off takes the grid's away too.
+    void dragHilight(bool flag);
+
+    // The status line: texts by selection, panel and arrangement, the page
+    // controls of the layout panel, the marker and the error button. A control
+    // that is not shown stands 1000 points left of its place.
+    void updateInfoLabels();
+    QString centerInfoString() const;
+    void setStatusMarkerVisible(bool flag);
+    bool statusMarkerVisible() const;
+    void setErrorButtonVisible(bool flag);
+    bool errorButtonVisible() const;
+    void setErrorMessageWithTitle(const QString& message, const QString& title);
+    void showErrorMessage();
+    // After a change of the catalog: no edit mode, fresh toolbar and status line.
+    void fileCatalogSelectionChanged();
+    void clearPhotoCells();
+
+    // The window's keys: the arrows move the selection, Delete (Backspace or
+    // Delete) empties the layout's selected cells in book arrangement and
+    // beeps elsewhere; in an edit mode they go to the photograph panel first.
+    // False for keys it leaves to the window.
+    bool keyDown(QKeyEvent* event);
 
     // Whether a command of the tag may run now (the menu rules by tag).
     bool validateItemTag(int tag);
@@ -280,6 +335,9 @@ public:
     bool validateToolbarItem(QAction& item);
 
 private:
+    void sizeWindowToSettings();
+    void cascadeFromFrontCatalogWindow();
+    void observeCatalog();
     void observeErrors();
     void showPanelOfSwitch(bool fromController);
     void ensurePanelViews();
@@ -354,6 +412,12 @@ private:
     QTimer* _heartbeatTimer = nullptr;
     QStringList _deferedFiles;
     QPointer<QTimer> _openTimer;
+    QPointer<QTimer> _deferedOpenTimer;
+    QString _errorMessage;
+    QString _errorTitle;
+    // The drawer's width at its first opening; 0 once used.
+    int _drawerWidth = 0;
+    QPointer<VQViewSwitch> _toolModeSwitcher;
     int _curEditMode = 0;
     bool _errorObserved = false;
     QPointer<QWidget> _mainView;

@@ -117,8 +117,10 @@ std::optional<QList<int>> ZaroziveZodiroVirizidivi::getMarked() const {
         return std::nullopt;
     QList<int> indices;
     if (doc->getPrintArrangementMode() == LayoutModeBook) {
-        for (int32_t index : doc->templateMapper()->getAllPageEntryIndices())
-            indices.append(index);
+        // Asked on every validation; a layout not made yet places nothing.
+        if (const auto layout = doc->existingTemplateMapper())
+            for (int32_t index : layout->getAllPageEntryIndices())
+                indices.append(index);
     } else {
         indices = doc->fileCatalog().getMarkedIndices();
     }

@@ -6,12 +6,15 @@
 #include "catalog/VQFileCatalogScrollView.h"
 #include "catalog/VQFileCatalogView.h"
 #include "documents/CatalogToolbar.h"
+#include "documents/DurevedeDudiruVorudu.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/RovedezevOvod.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
 #include "framework/model/GenericDocument.h"
 #include "layout/Exporter.h"
 #include "layout/TemplateMapper.h"
+#include "layout/TemplateView.h"
+#include "library/TemplateHandle.h"
 #include "photoview/PhotoView.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/HostServices.h"
@@ -94,6 +97,8 @@ constexpr const char* kControllerActions[] = {
     "layoutOptions:",
     "editText:",
     "switchViewFromMenu:",
+    "toggleCatalogDrawer:",
+    "toggleToolbar:",
     "printDocument:",
     "saveDocument:",
     "saveDocumentAs:",
@@ -122,22 +127,40 @@ void ZaroziveZodiroVirizidivi::setup() {
     _viewSwitcher->setDelegate(nullptr);
     _viewSwitcher->setValue(doc->currentPanel());
     showPanelOfSwitch(true);
+    setErrorMessageWithTitle(QString(), QString());
     setUpCatalogWindow();
     if (_viewSwitcher->cellCount() == 0) {
         _viewSwitcher->addCell(text("PHOTOGRAPH_LABEL"));
         _viewSwitcher->addCell(text("LAYOUT_LABEL"));
     }
     _viewSwitcher->setDelegate(this);
+    if (_toolModeSwitcher) {
+        _toolModeSwitcher->setDelegate(this);
+        if (_toolModeSwitcher->cellCount() == 0)
+            for (const char* image : {"HandIcon", "ZoomInIcon", "CompassIcon"})
+                _toolModeSwitcher->addCell(
+                    QString(), TemplateHandle::applicationImageNamed(qs(image)).toQImage());
+        // Asking a hidden layout panel for its view would make the document's layout.
+        TemplateView* view = _rovedezevOvod && _currentViewTag == LayoutPanel
+                                 ? _rovedezevOvod->templateView()
+                                 : nullptr;
+        _toolModeSwitcher->setValue(view ? view->interactionMode() : 0);
+    }
     _printArrangementMode = doc->getPrintArrangementMode();
     _printScalingMode = doc->getPrintScaleMode();
     if (CatalogPanel* panel = activeViewPanel())
         panel->adjustToolbarButtons();
     observeErrors();
+    updateInfoLabels();
 }
 
 void ZaroziveZodiroVirizidivi::ensurePanelViews() {
-    // Kept out of the window's layout until the window has its panel area.
-    if (!_mainView) {
+    if (DurevedeDudiruVorudu* own = catalogWindow()) {
+        _mainView = own->mainView();
+        _viewSwitcher = own->viewSwitcher();
+        _toolModeSwitcher = own->toolModeSwitcher();
+    } else if (!_mainView) {
+        // A window of another kind has no panel area: the views are kept out of sight.
         _mainView = new QWidget(window());
         _mainView->hide();
     }
@@ -159,6 +182,14 @@ CatalogPanel* ZaroziveZodiroVirizidivi::activeViewPanel() const {
 }
 
 void ZaroziveZodiroVirizidivi::viewSwitchSelectionChanged(VQViewSwitch* sender) {
+    if (sender && sender == _toolModeSwitcher) {
+        TemplateView* view = _rovedezevOvod && _currentViewTag == LayoutPanel
+                                 ? _rovedezevOvod->templateView()
+                                 : nullptr;
+        if (view)
+            view->setInteractionMode(sender->value());
+        return;
+    }
     if (sender == _viewSwitcher)
         showPanelOfSwitch(false);
 }
@@ -177,6 +208,8 @@ void ZaroziveZodiroVirizidivi::showPanelOfSwitch(bool fromController) {
             child->hide();
     if (value != PhotographPanel && value != LayoutPanel)
         return;
+    if (value == PhotographPanel)
+        setErrorMessageWithTitle(QString(), QString());
     setEditMode(0);
     CatalogPanel* panel = activeViewPanel();
     if (panel) {
@@ -192,12 +225,21 @@ void ZaroziveZodiroVirizidivi::showPanelOfSwitch(bool fromController) {
     }
     if (panel)
         panel->setupToolbar();
+    if (_toolModeSwitcher)
+        _toolModeSwitcher->setSwitchVisible(value == LayoutPanel);
+    updateInfoLabels();
 }
 
 void ZaroziveZodiroVirizidivi::shutdown() {
-    if (_openTimer) {
-        _openTimer->stop();
-        _openTimer->deleteLater();
+    for (QTimer* timer : {_openTimer.data(), _deferedOpenTimer.data()})
+        if (timer) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    if (_heartbeatTimer) {
+        _heartbeatTimer->stop();
+        _heartbeatTimer->deleteLater();
+        _heartbeatTimer = nullptr;
     }
     NotificationCenter::defaultCenter().removeObserver(static_cast<const void*>(&_errorObserved));
     NotificationCenter::defaultCenter().removeObserver(this);
@@ -286,13 +328,13 @@ void ZaroziveZodiroVirizidivi::addFilesPanelDidEnd(const QStringList& paths) {
     if (paths.isEmpty())
         return;
     _deferedFiles = paths;
-    if (_openTimer)
-        _openTimer->deleteLater();
-    _openTimer = new QTimer(this);
-    _openTimer->setSingleShot(true);
-    _openTimer->setInterval(kDeferedOpenMs);
-    connect(_openTimer, &QTimer::timeout, this, &ZaroziveZodiroVirizidivi::deferedFileOpen);
-    _openTimer->start();
+    if (_deferedOpenTimer)
+        _deferedOpenTimer->deleteLater();
+    _deferedOpenTimer = new QTimer(this);
+    _deferedOpenTimer->setSingleShot(true);
+    _deferedOpenTimer->setInterval(kDeferedOpenMs);
+    connect(_deferedOpenTimer, &QTimer::timeout, this, &ZaroziveZodiroVirizidivi::deferedFileOpen);
+    _deferedOpenTimer->start();
 }
 
 void ZaroziveZodiroVirizidivi::deferedFileOpen() {
@@ -306,9 +348,9 @@ void ZaroziveZodiroVirizidivi::deferedFileOpen() {
             receivePathAtPosition(path, -1);
     }
     _deferedFiles.clear();
-    if (_openTimer) {
-        _openTimer->stop();
-        _openTimer->deleteLater();
+    if (_deferedOpenTimer) {
+        _deferedOpenTimer->stop();
+        _deferedOpenTimer->deleteLater();
     }
 }
 
@@ -602,6 +644,10 @@ void ZaroziveZodiroVirizidivi::performAction(const QString& action, QAction* sen
         chooseTemplate();
     else if (action == QLatin1String("switchViewFromMenu:") && sender)
         switchView(Commands::itemTag(sender));
+    else if (action == QLatin1String("toggleCatalogDrawer:"))
+        toggleCatalogDrawer();
+    else if (action == QLatin1String("toggleToolbar:"))
+        toggleToolbar();
     else if (RoduvudeDadevizi* doc = catalogDocument())
         performDocumentAction(*doc, action);
 }

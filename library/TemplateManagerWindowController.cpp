@@ -1,12 +1,20 @@
 #include "library/TemplateManagerWindowController.h"
 
+#include "platform/foundation/LocalizedStrings.h"
+
+#include <QWidget>
+
 TemplateManagerWindowController*
 TemplateManagerWindowController::sharedTemplateManagerController() {
     return sharedInstance<TemplateManagerWindowController>();
 }
 
 TemplateManagerWindowController::TemplateManagerWindowController()
-    : PaletteController(QStringLiteral("TemplateManagerPanel"), QSize(640, 440)) {}
+    : PaletteController(QStringLiteral("TemplateManagerPanel"), QSize(640, 440)) {
+    // Shown at the first launch; without a title of its own it would pass for
+    // a nameless application window.
+    window()->setWindowTitle(localizedString(QStringLiteral("TEMPLATE_MANAGER_WINDOW_TITLE")));
+}
 
 QPoint TemplateManagerWindowController::defaultOrigin(const QRect& visibleFrame,
                                                       const QSize& frameSize) const {

@@ -2,6 +2,7 @@
 #include "shell/SS_PrefsController.h"
 
 #include "documents/RoduvudeDadevizi.h"
+#include "documents/ZaroziveZodiroVirizidivi.h"
 #include "layout/ColorProfileHandle.h"
 #include "library/NewTemplateManager.h"
 #include "platform/archiving/Archiver.h"
@@ -336,9 +337,12 @@ bool AppDelegate::internetConnected() {
 
 void AppDelegate::startWaitMonitor() {
     _waitMonitor.startWaitMonitor();
+    // Catalog windows' heartbeats are the main thread's signs of life.
+    ZaroziveZodiroVirizidivi::setSignOfLife([this] { clearWaitCursor(); });
 }
 
 void AppDelegate::stopWaitMonitor() {
+    ZaroziveZodiroVirizidivi::setSignOfLife({});
     _waitMonitor.stopWaitMonitor();
 }
 

@@ -93,6 +93,8 @@ const std::vector<MainMenu::CommandRow>& MainMenu::commandRows() {
          "switchViewFromMenu:", QKeySequence(Qt::CTRL | Qt::Key_1)},
         {kViewMenuTitleKey, "LAYOUT_MENU_ITEM", 1,
          "switchViewFromMenu:", QKeySequence(Qt::CTRL | Qt::Key_2)},
+        {kViewMenuTitleKey, "SHOW_CATALOG_MENU_ITEM", 0,
+         "toggleCatalogDrawer:", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
 
         {kPhotosMenuTitleKey, "ADD_PHOTOS_MENU_ITEM", 0, "addFiles:", {}},
         {kPhotosMenuTitleKey, "ADD_URL_MENU_ITEM", 0, "addURL:", {}},

@@ -19,6 +19,10 @@ DraggingInfo::DraggingInfo(const QDropEvent& event, const View& view)
     : _data(event.mimeData()), _source(sourceOf(event)),
       _location(view.boundsPointFromWidget(event.position())), _actions(event.possibleActions()) {}
 
+DraggingInfo::DraggingInfo(const QDropEvent& event)
+    : _data(event.mimeData()), _source(sourceOf(event)),
+      _location(Point::fromQPointF(event.position())), _actions(event.possibleActions()) {}
+
 Pasteboard DraggingInfo::draggingPasteboard() const {
     return Pasteboard(_data);
 }

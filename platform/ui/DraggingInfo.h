@@ -31,6 +31,8 @@ enum DragOperation : uint32_t {
 class LUMISK_PLATFORM_EXPORT DraggingInfo {
 public:
     DraggingInfo(const QDropEvent& event, const View& view);
+    // For a receiver that is no view: the location in its widget coordinates.
+    explicit DraggingInfo(const QDropEvent& event);
 
     // The dragged data; valid while the event is handled.
     Pasteboard draggingPasteboard() const;

@@ -270,6 +270,10 @@ void Toolbar::installInWindow(QWidget* window, Toolbar* toolbar) {
         return;
     // One of its own items may have led here: it goes once that has returned.
     if (old) {
+        // Its delegate may be gone before the toolbar is.
+        old->_delegate = nullptr;
+        if (auto* mainWindow = qobject_cast<QMainWindow*>(window))
+            mainWindow->removeToolBar(old);
         old->hide();
         old->setParent(nullptr);
         old->deleteLater();
@@ -278,6 +282,7 @@ void Toolbar::installInWindow(QWidget* window, Toolbar* toolbar) {
         return;
     if (auto* mainWindow = qobject_cast<QMainWindow*>(window)) {
         mainWindow->addToolBar(Qt::TopToolBarArea, toolbar);
+        toolbar->show();
         return;
     }
     // A plain window keeps the toolbar above its content, as a menu bar sits.

@@ -10,6 +10,7 @@
 #include "platform/ui/Pasteboard.h"
 
 #include <QApplication>
+#include <QDockWidget>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -32,6 +33,7 @@ protected:
         controller = new ZaroziveZodiroVirizidivi;
         controller->setDocument(document.get());
         controller->setup();
+        controller->openCatalogDrawer();
         window()->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
     }
@@ -46,11 +48,19 @@ protected:
     VQFileCatalogView* grid() const { return scroll()->fileCatalogView(); }
 
     int scrollerWidth() const { return scroll()->verticalScroller()->width(); }
-    // Sizes the window so that its clip view is `width` wide and `height` high.
+    // Sizes the window and its drawer so that the grid's clip view is `width`
+    // wide and `height` high.
     void sizeClip(int width, int height) {
-        window()->resize(width + 2 + scroll()->style()->pixelMetric(QStyle::PM_ScrollBarExtent),
-                         height + 2);
-        QCoreApplication::processEvents();
+        auto* own = qobject_cast<DurevedeDudiruVorudu*>(window());
+        const QSize wanted(width + 2 + scroll()->style()->pixelMetric(QStyle::PM_ScrollBarExtent),
+                           height + 2);
+        for (int i = 0; i < 4 && scroll()->size() != wanted; ++i) {
+            const QSize change = wanted - scroll()->size();
+            window()->resize(window()->size() + change);
+            own->resizeDocks({own->catalogDrawer()},
+                             {own->catalogDrawer()->width() + change.width()}, Qt::Horizontal);
+            QCoreApplication::processEvents();
+        }
         ASSERT_EQ(scroll()->contentView()->size(), QSize(width, height));
     }
     // Room for exactly `columns` cells (and a bit).

@@ -3,18 +3,28 @@
 #include "documents/DurevedeDudiruVorudu.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
 #include "framework/model/GenericDocument.h"
+#include "layout/TemplateMapper.h"
+#include "library/TemplateHandle.h"
+#include "platform/documents/DocumentController.h"
+#include "platform/foundation/Format.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/NotificationQueue.h"
 #include "platform/ui/Commands.h"
 #include "platform/ui/MainWindowTracker.h"
 #include "platform/ui/Pasteboard.h"
+#include "platform/ui/Toolbar.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
+#include <QDockWidget>
 #include <QFile>
+#include <QLabel>
 #include <QMimeData>
+#include <QScreen>
 #include <QTest>
+#include <QToolButton>
 #include <sys/xattr.h>
 
 namespace {
@@ -471,4 +481,314 @@ TEST_F(CatalogWindowTest, TheSwitchShowsItsPanelAndSetupShowsTheStoredOne) {
     EXPECT_EQ(controller->editMode(), 2);
 
     controller->setPanels(nullptr, nullptr);
+}
+
+namespace {
+
+// A layout panel whose cells are on a page and visible, and that records
+// being told to empty them.
+class CellsPanel : public RecordingPanel {
+public:
+    bool areSelectedCellsOnAPage() const override { return true; }
+    bool areSelectedCellsVisible() const override { return true; }
+    void clearSelectedCells() override { calls << qs("clearSelectedCells"); }
+};
+
+QString format(const char* key, const QVariantList& arguments) {
+    return formatString(localizedString(qs(key)), arguments);
+}
+
+} // namespace
+
+TEST_F(CatalogWindowTest, TheWindowHoldsPanelAreaSwitchesDrawerAndStatusLine) {
+    DurevedeDudiruVorudu* own = catalogWindow();
+    ASSERT_NE(own, nullptr);
+    EXPECT_TRUE(own->centralWidget()->isAncestorOf(controller->mainView()));
+    EXPECT_TRUE(own->centralWidget()->isAncestorOf(own->viewSwitcher()));
+    EXPECT_TRUE(own->centralWidget()->isAncestorOf(own->statusLine()));
+    EXPECT_EQ(own->statusLine()->height(), DurevedeDudiruVorudu::kStatusLineHeight);
+    EXPECT_EQ(own->statusLine()->y(), controller->mainView()->geometry().bottom() + 1)
+        << "the status line lies right under the main view";
+    EXPECT_EQ(own->catalogDrawer()->widget(), controller->fileCatalogScrollView());
+    EXPECT_EQ(own->dockWidgetArea(own->catalogDrawer()), Qt::RightDockWidgetArea);
+
+    // Show Catalog opens a closed drawer and closes an open one.
+    EXPECT_FALSE(controller->getCatalogDrawer()->isHidden());
+    controller->toggleCatalogDrawer();
+    EXPECT_TRUE(controller->getCatalogDrawer()->isHidden());
+    controller->toggleCatalogDrawer();
+    EXPECT_FALSE(controller->getCatalogDrawer()->isHidden());
+
+    // A panel's toolbar replaces the one shown before; View > Hide Toolbar hides it.
+    QPointer<Toolbar> first = new Toolbar(qs("first"));
+    own->setToolbar(first);
+    EXPECT_EQ(own->toolbar(), first.data());
+    EXPECT_EQ(own->toolBarArea(first), Qt::TopToolBarArea);
+    auto* second = new Toolbar(qs("second"));
+    own->setToolbar(second);
+    drainEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(own->toolbar(), second);
+    controller->toggleToolbar();
+    EXPECT_TRUE(second->isHidden());
+    controller->toggleToolbar();
+    EXPECT_FALSE(second->isHidden());
+
+    // The tool-mode switch has its three image cells and shows with the layout only.
+    EXPECT_EQ(controller->getToolModeSwitcher()->cellCount(), 3);
+    EXPECT_FALSE(controller->getToolModeSwitcher()->switchVisible());
+    controller->switchView(ZaroziveZodiroVirizidivi::LayoutPanel);
+    EXPECT_TRUE(controller->getToolModeSwitcher()->switchVisible());
+    controller->switchView(ZaroziveZodiroVirizidivi::PhotographPanel);
+}
+
+TEST_F(CatalogWindowTest, StatusTextsFollowSelectionPanelAndArrangement) {
+    DurevedeDudiruVorudu* own = catalogWindow();
+    const auto centre = [&] { return own->centerInfo()->text(); };
+    const auto right = [&] { return own->rightInfo()->text(); };
+    controller->updateInfoLabels();
+    EXPECT_EQ(right(), localizedString(qs("NO_FILES_STR")));
+    EXPECT_NE(right(), qs("NO_FILES_STR"));
+    EXPECT_EQ(centre(), QString());
+    EXPECT_FALSE(controller->statusMarkerVisible());
+    EXPECT_EQ(own->statusPageField()->text(), localizedString(qs("PAGENA")));
+    EXPECT_FALSE(own->statusPrevButton()->isEnabled());
+    EXPECT_FALSE(own->statusNextButton()->isEnabled());
+
+    addPhotos(3);
+    catalog().setMarkerAtIndexTo(1, false);
+    drainEvents();
+    struct Case {
+        QList<int> selection;
+        int arrangement;
+        QString centre, right;
+        bool marker;
+    } cases[] = {
+        {{}, LayoutModeOnePhotoPerPage, QString(), format("PHOTO_IN_CAT_STR", {3}), false},
+        {{1},
+         LayoutModeOnePhotoPerPage,
+         qs("p1.png"),
+         format("PHOTO_NUM_IN_CAT_STR", {2, 3}),
+         true},
+        {{0, 2},
+         LayoutModeSequential,
+         format("PHOTO_SELECT_STR", {2}) + qs("."),
+         format("PHOTO_IN_CAT_STR", {3}),
+         false},
+        {{1}, LayoutModeBook, qs("p1.png"), format("PHOTO_NUM_IN_CAT_STR", {2, 3}), false},
+    };
+    for (const Case& c : cases) {
+        controller->setPrintArrangementMode(c.arrangement);
+        catalog().clearSelection();
+        for (int index : c.selection)
+            catalog().setSelectionAtIndex(index);
+        drainEvents();
+        controller->updateInfoLabels();
+        EXPECT_EQ(centre(), c.centre) << c.arrangement;
+        EXPECT_EQ(right(), c.right) << c.arrangement;
+        EXPECT_EQ(controller->statusMarkerVisible(), c.marker) << c.arrangement;
+    }
+    // The marker shows the selected photo's mark and sits before the centre text.
+    controller->setPrintArrangementMode(LayoutModeOnePhotoPerPage);
+    catalog().clearSelection();
+    catalog().setSelectionAtIndex(1);
+    drainEvents();
+    EXPECT_FALSE(own->statusMarkerSwitch()->isChecked());
+    EXPECT_EQ(own->statusMarkerSwitch()->geometry().right() + 1, own->centerInfo()->x());
+
+    // An error message brings the error button in front of the marker; clearing
+    // it puts everything back.
+    const int centreX = own->centerInfo()->x();
+    controller->setErrorMessageWithTitle(qs("message"), qs("title"));
+    EXPECT_TRUE(controller->errorButtonVisible());
+    EXPECT_EQ(own->errorButton()->geometry().right() + 1, own->statusMarkerSwitch()->x());
+    EXPECT_EQ(own->centerInfo()->x(), centreX + own->errorButton()->width());
+    {
+        Alerts alerts;
+        QTest::mouseClick(own->errorButton(), Qt::LeftButton);
+        drainEvents();
+        ASSERT_EQ(alerts.requests.size(), 1);
+        EXPECT_EQ(alerts.requests[0].title, qs("title"));
+        EXPECT_EQ(alerts.requests[0].message, qs("message"));
+    }
+    controller->setErrorMessageWithTitle(QString(), QString());
+    EXPECT_FALSE(controller->errorButtonVisible());
+    EXPECT_LT(own->errorButton()->x(), 0);
+    EXPECT_EQ(own->centerInfo()->x(), centreX);
+
+    // In the layout panel the template's name is part of the texts.
+    CellsPanel photograph, layout;
+    controller->setPanels(&photograph, &layout);
+    controller->switchView(ZaroziveZodiroVirizidivi::LayoutPanel);
+    const QString name =
+        document->masterTemplate() ? document->masterTemplate()->name() : QString();
+    catalog().clearSelection();
+    drainEvents();
+    EXPECT_EQ(centre(), QStringLiteral("“") + name + QStringLiteral("”"));
+    catalog().setSelectionAtIndex(0);
+    drainEvents();
+    EXPECT_EQ(centre(), format("PHOTO_IN_STR", {qs("p0.png"), name}));
+    controller->switchView(ZaroziveZodiroVirizidivi::PhotographPanel);
+    controller->setPanels(nullptr, nullptr);
+}
+
+TEST_F(CatalogWindowTest, DeleteEmptiesTheBookCellsAndBeepsElsewhere) {
+    addPhotos(2);
+    catalog().setSelectionAtIndex(0);
+    CellsPanel photograph, layout;
+    controller->setPanels(&photograph, &layout);
+    for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Delete}) {
+        const int beeps = ModalAlert::beepCount();
+        QTest::keyClick(window(), key);
+        EXPECT_EQ(ModalAlert::beepCount() - beeps, 1) << "the photograph panel";
+        EXPECT_EQ(catalog().fileCount(), 2) << "nothing is removed";
+
+        controller->switchView(ZaroziveZodiroVirizidivi::LayoutPanel);
+        controller->setPrintArrangementMode(LayoutModeBook);
+        layout.calls.clear();
+        QTest::keyClick(window(), key);
+        EXPECT_TRUE(layout.calls.contains(qs("clearSelectedCells")));
+        EXPECT_EQ(ModalAlert::beepCount() - beeps, 1);
+        controller->setPrintArrangementMode(LayoutModeOnePhotoPerPage);
+        controller->switchView(ZaroziveZodiroVirizidivi::PhotographPanel);
+    }
+    // The arrows move the selection; with Ctrl to the end.
+    QTest::keyClick(window(), Qt::Key_Right);
+    EXPECT_EQ(selected(), (QList<int>{1}));
+    QTest::keyClick(window(), Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(selected(), (QList<int>{0}));
+    controller->setPanels(nullptr, nullptr);
+}
+
+TEST_F(CatalogWindowTest, DropsOnTheWindowAppendFilesAndRefuseWhatTheyCannotTake) {
+    addPhotos(2);
+    const QPoint at =
+        controller->mainView()->mapTo(window(), controller->mainView()->rect().center());
+    const QString file = photo(qs("dropped.png"));
+    struct Case {
+        const char* name;
+        std::function<void(QMimeData&)> fill;
+        bool accepted;
+    } cases[] = {
+        {"a file as a URI list", [&](QMimeData& d) { d.setUrls({QUrl::fromLocalFile(file)}); },
+         true},
+        {"a web page", [](QMimeData& d) { d.setUrls({QUrl(qs("http://127.0.0.1/page.html"))}); },
+         false},
+        {"a URL without extension",
+         [](QMimeData& d) { d.setUrls({QUrl(qs("http://127.0.0.1/x"))}); }, false},
+    };
+    for (const Case& c : cases) {
+        QMimeData data;
+        c.fill(data);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window(), &enter);
+        EXPECT_EQ(enter.isAccepted(), c.accepted) << c.name;
+    }
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(file)});
+    sendDrag(window(), QEvent::DragEnter, &files, at);
+    sendDrag(window(), QEvent::Drop, &files, at);
+    drainEvents();
+    EXPECT_EQ(names(), (QStringList{"p0.png", "p1.png", "dropped.png"}));
+
+    // The window's own thumbnails, dragged out of the drawer, are refused on the window.
+    sizeForColumns(3);
+    DragCatcher catcher;
+    QTest::mousePress(grid(), Qt::LeftButton, Qt::NoModifier, cellPoint(0));
+    QTest::mouseMove(grid(), cellPoint(0) + QPoint(6, 0));
+    QTest::mouseRelease(grid(), Qt::LeftButton, Qt::NoModifier, cellPoint(0) + QPoint(6, 0));
+    ASSERT_NE(catcher.data(), nullptr);
+    QDragEnterEvent own(at, Qt::CopyAction | Qt::MoveAction, catcher.data(), Qt::LeftButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(window(), &own);
+    EXPECT_FALSE(own.isAccepted());
+    sendDrag(window(), QEvent::Drop, catcher.data(), at);
+    drainEvents();
+    EXPECT_EQ(names(), (QStringList{"p0.png", "p1.png", "dropped.png"}));
+}
+
+TEST_F(CatalogWindowTest, WindowsFitTheScreenCascadeAndOpenTheirDrawerLater) {
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    testHost.setPreferencesIntFor(screen.width() + 500, PrefDocumentWindowWidth);
+    testHost.setPreferencesIntFor(screen.height() + 500, PrefDocumentWindowHeight);
+    testHost.setPreferencesIntFor(250, PrefDocumentDrawerWidth);
+    testHost.setPreferencesBOOLFor(true, PrefDocumentDrawerOpen);
+    DocumentController& documents = DocumentController::sharedDocumentController();
+    documents.registerDocumentType(RoduvudeDadevizi::documentType());
+    const QString type = RoduvudeDadevizi::documentType().name;
+    const std::shared_ptr<Document> first = documents.openUntitledDocumentOfType(type, true);
+    ASSERT_TRUE(first);
+    QWidget* firstWindow = first->windowControllers().first()->window();
+    EXPECT_LE(firstWindow->width(), screen.width());
+    EXPECT_LE(firstWindow->height(), screen.height());
+    firstWindow->move(40, 30);
+    drainEvents();
+
+    int signs = 0;
+    ZaroziveZodiroVirizidivi::setSignOfLife([&signs] { ++signs; });
+    const std::shared_ptr<Document> second = documents.openUntitledDocumentOfType(type, true);
+    ASSERT_TRUE(second);
+    auto* secondController =
+        qobject_cast<ZaroziveZodiroVirizidivi*>(second->windowControllers().first());
+    EXPECT_EQ(secondController->window()->pos(), firstWindow->pos() + QPoint(22, 23));
+    EXPECT_TRUE(secondController->getCatalogDrawer()->isHidden()) << "not before the timer";
+    EXPECT_TRUE(secondController->openTimerPending());
+    QTRY_VERIFY_WITH_TIMEOUT(!secondController->getCatalogDrawer()->isHidden(), 2000);
+    EXPECT_FALSE(secondController->openTimerPending());
+    EXPECT_NEAR(secondController->getCatalogDrawer()->width(), 250, 20);
+    EXPECT_GT(signs, 0) << "the heartbeat is a sign of life";
+    ZaroziveZodiroVirizidivi::setSignOfLife({});
+
+    for (const std::shared_ptr<Document>& open : {first, second})
+        if (std::shared_ptr<Document> taken = documents.takeDocument(open.get()))
+            taken->close();
+    drainEvents();
+}
+
+namespace {
+
+// Makes the items a test names; their enabling is the controller's.
+class ItemMaker : public ToolbarDelegate {
+public:
+    explicit ItemMaker(QStringList identifiers) : _identifiers(std::move(identifiers)) {}
+    QAction* toolbarItemForItemIdentifier(Toolbar&, const QString& identifier) override {
+        return new QAction(identifier);
+    }
+    QStringList toolbarAllowedItemIdentifiers(const Toolbar&) const override {
+        return _identifiers;
+    }
+    QStringList toolbarDefaultItemIdentifiers(const Toolbar&) const override {
+        return _identifiers;
+    }
+    bool validateToolbarItem(QAction&) override { return true; }
+
+private:
+    QStringList _identifiers;
+};
+
+} // namespace
+
+TEST_F(CatalogWindowTest, ToolbarItemsForTheControllerFollowMarksAndTheMaster) {
+    ItemMaker maker({qs(kToolbarPrintItemIdentifier), qs("photodoctoolbar.add"),
+                     qs("photodoctoolbar.printToDisk"), qs("layoutdoctoolbar.addiphotos")});
+    Toolbar bar(qs("test"));
+    bar.setDelegate(&maker);
+    const auto enabled = [&](const char* identifier) {
+        QAction* item = bar.itemWithIdentifier(qs(identifier));
+        EXPECT_NE(item, nullptr) << identifier;
+        return item && controller->validateToolbarItem(*item);
+    };
+    EXPECT_FALSE(enabled(kToolbarPrintItemIdentifier)) << "nothing marked";
+    EXPECT_TRUE(enabled("photodoctoolbar.add"));
+    EXPECT_FALSE(enabled("layoutdoctoolbar.addiphotos")) << "no iPhoto library here";
+    addPhotos(2);
+    catalog().setMarkerAtIndexTo(0, true);
+    drainEvents();
+    EXPECT_TRUE(enabled(kToolbarPrintItemIdentifier));
+    EXPECT_EQ(enabled("photodoctoolbar.printToDisk"),
+              !document->templateMapper()->masterPrintAreaRects().isEmpty());
+    ModalAlert::beginSheet(window(), ModalAlert::Request(qs("t"), qs("m")), [](int) {});
+    EXPECT_FALSE(enabled("photodoctoolbar.add")) << "a sheet hangs on the window";
+    drainEvents();
 }
