@@ -110,7 +110,8 @@ void InspectorController::buildDocumentTab() {
     QList<QLabel*>& labels = _documentLabels;
     const auto field = [this, tab](const char* name) {
         auto* f = named(new QLineEdit(tab), name);
-        QObject::connect(f, &QLineEdit::editingFinished, f, [this, f] { documentPropertyChange(f); });
+        QObject::connect(f, &QLineEdit::editingFinished, f,
+                         [this, f] { documentPropertyChange(f); });
         return f;
     };
     _nameField = field("_nameField");
@@ -171,8 +172,7 @@ void InspectorController::buildDocumentTab() {
     QObject::connect(_addThumbnailButton, &QPushButton::clicked, tab, [this] { addThumbnail(); });
     QObject::connect(_removeThumbnailButton, &QPushButton::clicked, tab,
                      [this] { removeThumbnail(); });
-    QObject::connect(_autoThumbnailButton, &QPushButton::clicked, tab,
-                     [this] { autoThumbnail(); });
+    QObject::connect(_autoThumbnailButton, &QPushButton::clicked, tab, [this] { autoThumbnail(); });
     side->addStretch();
     grid->addLayout(side, row++, 2);
     grid->setRowStretch(row, 1);
@@ -204,8 +204,13 @@ void InspectorController::buildPageTab() {
     _pageWidthField = named(new QLineEdit(tab), "_pageWidthField");
     _pageHeightField = named(new QLineEdit(tab), "_pageHeightField");
     for (QLineEdit* field : {_pageWidthField, _pageHeightField})
-        QObject::connect(field, &QLineEdit::editingFinished, field,
-                         [this, field] { pageDefChanged(field); });
+        QObject::connect(field, &QLineEdit::editingFinished, field, [this, field] {
+            // Leaving a field unedited must not write its rounded text back.
+            if (!field->isModified())
+                return;
+            field->setModified(false);
+            pageDefChanged(field);
+        });
     grid->addWidget(_pageWidthField, row, 1);
     grid->addWidget(_pageHeightField, row++, 2);
     grid->addWidget(makeLabel("INSP_HEIGHT", "_heightLabel", tab, labels), row++, 2,
@@ -220,8 +225,8 @@ void InspectorController::buildPageTab() {
     grid->addWidget(makeLabel("INSP_UNITS", "_unitsLabel", tab, labels), row, 0, Qt::AlignRight);
     grid->addWidget(_displayUnitsPopUp, row++, 1, 1, 2);
 
-    _showsMarginSwitch = named(new QCheckBox(frameworkString("INSP_SHOW_MARGINS"), tab),
-                               "_showsMarginSwitch");
+    _showsMarginSwitch =
+        named(new QCheckBox(frameworkString("INSP_SHOW_MARGINS"), tab), "_showsMarginSwitch");
     grid->addWidget(_showsMarginSwitch, row++, 1, 1, 2);
 
     _gridDivisionsPopUp = named(new QComboBox(tab), "_gridDivisionsPopUp");
@@ -303,19 +308,18 @@ void InspectorController::observe() {
                                    return;
                                }
                        });
-    center.addObserver(
-        this, str(kTemplateViewSelectionDidChangeNotification), nullptr,
-        [this](const Notification& n) {
-            if (!_inspectingTemplateView ||
-                n.object() != static_cast<const QObject*>(_inspectingTemplateView))
-                return;
-            if (_inspectingTemplateView->selectedObjects().size() == 1 &&
-                _masterTabView->currentIndex() != ObjectTab) {
-                _masterTabView->setCurrentIndex(ObjectTab);
-                activatePalette();
-            }
-            scheduleUpdate();
-        });
+    center.addObserver(this, str(kTemplateViewSelectionDidChangeNotification), nullptr,
+                       [this](const Notification& n) {
+                           if (!_inspectingTemplateView ||
+                               n.object() != static_cast<const QObject*>(_inspectingTemplateView))
+                               return;
+                           if (_inspectingTemplateView->selectedObjects().size() == 1 &&
+                               _masterTabView->currentIndex() != ObjectTab) {
+                               _masterTabView->setCurrentIndex(ObjectTab);
+                               activatePalette();
+                           }
+                           scheduleUpdate();
+                       });
     for (const char* name :
          {kPageDescDynamicsChangedNotification, kPageDescLayoutChangedNotification})
         center.addObserver(this, str(name), nullptr, [this](const Notification& n) {
@@ -416,9 +420,9 @@ void InspectorController::updateDisplayedValues() {
 void InspectorController::updateDisplayedDocumentValues() {
     TemplateDocument* doc = inspectingDocument();
     const bool on = doc != nullptr;
-    const QList<QWidget*> controls{_categoryField,      _creatorField,        _descriptionField,
-                                   _copyrightField,     _versionField,        _nameField,
-                                   _thumbnailView,      _addThumbnailButton,  _removeThumbnailButton,
+    const QList<QWidget*> controls{_categoryField,      _creatorField,       _descriptionField,
+                                   _copyrightField,     _versionField,       _nameField,
+                                   _thumbnailView,      _addThumbnailButton, _removeThumbnailButton,
                                    _autoThumbnailButton};
     for (QWidget* control : controls)
         control->setEnabled(on);
@@ -444,12 +448,11 @@ void InspectorController::updateDisplayedDocumentValues() {
     _nameField->setText(doc->docName());
     _versionField->setText(TM_DecodeVersion(doc->docChangeVersion()));
     const Image thumbnail = TMFlipImage(doc->thumbnailProxy());
-    _thumbnailView->setPixmap(
-        thumbnail.isNull()
-            ? QPixmap()
-            : QPixmap::fromImage(thumbnail.toQImage()).scaled(_thumbnailView->size() - QSize(4, 4),
-                                                              Qt::KeepAspectRatio,
-                                                              Qt::SmoothTransformation));
+    _thumbnailView->setPixmap(thumbnail.isNull()
+                                  ? QPixmap()
+                                  : QPixmap::fromImage(thumbnail.toQImage())
+                                        .scaled(_thumbnailView->size() - QSize(4, 4),
+                                                Qt::KeepAspectRatio, Qt::SmoothTransformation));
     const int mode = doc->thumbnailGenMode();
     if (QAbstractButton* cell = _thumbnailGenMatrix->button(mode))
         cell->setChecked(true);
@@ -459,10 +462,10 @@ void InspectorController::updateDisplayedDocumentValues() {
 
 void InspectorController::updateDisplayedPageValues() {
     TemplateDocument* doc = inspectingDocument();
-    const QList<QWidget*> controls{_autoPageSizeMatrixView, _displayUnitsPopUp, _gridDivisionsPopUp,
-                                   _showsMarginSwitch,      _snapsToGridSwitch, _showsGridSwitch,
-                                   _gridColorWell,          _snapsToGuidesSwitch,
-                                   _showsGuidesSwitch,      _guideColorWell};
+    const QList<QWidget*> controls{
+        _autoPageSizeMatrixView, _displayUnitsPopUp, _gridDivisionsPopUp, _showsMarginSwitch,
+        _snapsToGridSwitch,      _showsGridSwitch,   _gridColorWell,      _snapsToGuidesSwitch,
+        _showsGuidesSwitch,      _guideColorWell};
     for (QWidget* control : controls)
         control->setEnabled(doc != nullptr);
     for (QLabel* label : _pageLabels)
@@ -530,9 +533,8 @@ QString InspectorController::message() const {
 }
 
 void InspectorController::activatePalette() {
-    const QList<TMObjectRef> selected = _inspectingTemplateView
-                                            ? _inspectingTemplateView->selectedObjects()
-                                            : QList<TMObjectRef>();
+    const QList<TMObjectRef> selected =
+        _inspectingTemplateView ? _inspectingTemplateView->selectedObjects() : QList<TMObjectRef>();
     TMObjectController* controller = nullptr;
     TMObjectRef object;
     QWidget* view = nullptr;
@@ -554,8 +556,8 @@ void InspectorController::activatePalette() {
     }
     if (!view) {
         const int height = _objectContainerView->height();
-        _messageView->setGeometry(0, height / 2 - kMessageHeight / 2,
-                                  _objectContainerView->width(), kMessageHeight);
+        _messageView->setGeometry(0, height / 2 - kMessageHeight / 2, _objectContainerView->width(),
+                                  kMessageHeight);
         _messageView->setText(frameworkString(text));
         view = _messageView;
     }

@@ -30,7 +30,9 @@ public:
 
     // The class operation; the Inspector asks the instance operation.
     static QString classObjectControllerClass() { return QStringLiteral("TMArcObjectController"); }
-    QString objectControllerClass() const override { return QStringLiteral("TMArcObjectController"); }
+    QString objectControllerClass() const override {
+        return QStringLiteral("TMArcObjectController");
+    }
 
     // The arc tools' starting points: open; filled.
     static QVariantMap stdRepresentation();

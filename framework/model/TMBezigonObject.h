@@ -40,7 +40,9 @@ public:
     static TMBezigonObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
     // The class operation; the Inspector asks the instance operation.
-    static QString classObjectControllerClass() { return QStringLiteral("TMRectangleObjectController"); }
+    static QString classObjectControllerClass() {
+        return QStringLiteral("TMRectangleObjectController");
+    }
 
     // The straight line's third points from start to end.
     static TMControlPoints calcControlPtsFromStartToEnd(Point start, Point end);

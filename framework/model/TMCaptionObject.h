@@ -60,7 +60,9 @@ public:
     static TMCaptionObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
     // The class operation; the Inspector asks the instance operation.
-    static QString classObjectControllerClass() { return QStringLiteral("TMCaptionObjectController"); }
+    static QString classObjectControllerClass() {
+        return QStringLiteral("TMCaptionObjectController");
+    }
 
     // The base shadow with blur 16, cast 1 point, black.
     void initShadow() override;

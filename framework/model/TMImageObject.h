@@ -47,8 +47,12 @@ public:
     static TMImageObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
     // The class operation; the Inspector asks the instance operation.
-    static QString classObjectControllerClass() { return QStringLiteral("TMImageObjectController"); }
-    QString objectControllerClass() const override { return QStringLiteral("TMImageObjectController"); }
+    static QString classObjectControllerClass() {
+        return QStringLiteral("TMImageObjectController");
+    }
+    QString objectControllerClass() const override {
+        return QStringLiteral("TMImageObjectController");
+    }
 
     // 10 points at minus 45 degrees.
     void initShadow() override;

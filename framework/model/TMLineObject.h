@@ -38,7 +38,9 @@ public:
 
     // The class operation; the Inspector asks the instance operation.
     static QString classObjectControllerClass() { return QStringLiteral("TMLineObjectController"); }
-    QString objectControllerClass() const override { return QStringLiteral("TMLineObjectController"); }
+    QString objectControllerClass() const override {
+        return QStringLiteral("TMLineObjectController");
+    }
 
     void initWithRepresentation(const QVariantMap& representation) override;
     QVariantMap dictRepresentation() const override;

@@ -46,8 +46,12 @@ public:
     static TMPhotoObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
     // The class operation; the Inspector asks the instance operation.
-    static QString classObjectControllerClass() { return QStringLiteral("TMPhotoObjectController"); }
-    QString objectControllerClass() const override { return QStringLiteral("TMPhotoObjectController"); }
+    static QString classObjectControllerClass() {
+        return QStringLiteral("TMPhotoObjectController");
+    }
+    QString objectControllerClass() const override {
+        return QStringLiteral("TMPhotoObjectController");
+    }
 
     // A shadow twice as far as the base's default.
     void initShadow() override;

@@ -35,8 +35,12 @@ public:
     static TMPolygonObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
     // The class operation; the Inspector asks the instance operation.
-    static QString classObjectControllerClass() { return QStringLiteral("TMPolygonObjectController"); }
-    QString objectControllerClass() const override { return QStringLiteral("TMPolygonObjectController"); }
+    static QString classObjectControllerClass() {
+        return QStringLiteral("TMPolygonObjectController");
+    }
+    QString objectControllerClass() const override {
+        return QStringLiteral("TMPolygonObjectController");
+    }
 
     // The polygon tools' starting points: outline; filled.
     static QVariantMap stdRepresentation();

@@ -40,8 +40,12 @@ public:
     static TMPrintAreaObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
     // The class operation; the Inspector asks the instance operation.
-    static QString classObjectControllerClass() { return QStringLiteral("TMPrintAreaObjectController"); }
-    QString objectControllerClass() const override { return QStringLiteral("TMPrintAreaObjectController"); }
+    static QString classObjectControllerClass() {
+        return QStringLiteral("TMPrintAreaObjectController");
+    }
+    QString objectControllerClass() const override {
+        return QStringLiteral("TMPrintAreaObjectController");
+    }
 
     // Missing length and offset are 1 point each.
     void initWithRepresentation(const QVariantMap& representation) override;

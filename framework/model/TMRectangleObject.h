@@ -66,8 +66,12 @@ public:
     static TMRectangleObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
     // The class operation; the Inspector asks the instance operation.
-    static QString classObjectControllerClass() { return QStringLiteral("TMRectangleObjectController"); }
-    QString objectControllerClass() const override { return QStringLiteral("TMRectangleObjectController"); }
+    static QString classObjectControllerClass() {
+        return QStringLiteral("TMRectangleObjectController");
+    }
+    QString objectControllerClass() const override {
+        return QStringLiteral("TMRectangleObjectController");
+    }
 
     // The shape tools' starting points: stroked; filled; rounded; filled and rounded.
     static QVariantMap stdRepresentation();

@@ -114,7 +114,9 @@ public:
 
     // The class operation; the Inspector asks the instance operation.
     static QString classObjectControllerClass() { return QStringLiteral("TMTextObjectController"); }
-    QString objectControllerClass() const override { return QStringLiteral("TMTextObjectController"); }
+    QString objectControllerClass() const override {
+        return QStringLiteral("TMTextObjectController");
+    }
 
     // The font of text that has none of its own.
     static Font defaultFont();

@@ -46,8 +46,8 @@ void ColorWell::activate(bool exclusive) {
     ColorPanel* panel = ColorPanel::sharedColorPanel();
     // The panel shows this well's colour before it reports to it.
     panel->setColor(_color);
-    _panelConnection = connect(panel->dialog(), &QColorDialog::currentColorChanged, this,
-                               &ColorWell::takeColor);
+    _panelConnection =
+        connect(panel->dialog(), &QColorDialog::currentColorChanged, this, &ColorWell::takeColor);
     panel->orderFront();
     update();
 }

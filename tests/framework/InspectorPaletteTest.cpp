@@ -11,6 +11,7 @@
 #include "platform/ui/ColorWell.h"
 #include "platform/ui/ModalAlert.h"
 
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QColorDialog>
@@ -69,7 +70,8 @@ protected:
     // Types the text as a user does and leaves the field.
     void type(const char* field, const QString& text) {
         QLineEdit* f = control<QLineEdit>(field);
-        f->setText(text);
+        f->selectAll();
+        QTest::keyClicks(f, text);
         Q_EMIT f->editingFinished();
         QCoreApplication::processEvents();
     }
@@ -83,6 +85,14 @@ protected:
             QApplication::sendEvent(canvas, &event);
         }
         QCoreApplication::processEvents();
+    }
+    // A filled rectangle of 40 by 30 points at (x, y), hit anywhere inside.
+    TMObjectRef addRectangle(float x, float y) {
+        TMObjectRef object = TMRectangleObject::newTemplateObjectWithRepresentation(
+            TMRectangleObject::filledRepresentation());
+        object->setFrameCornersFromTo({x, y}, {x + 40, y + 30});
+        document.addObject(object);
+        return object;
     }
     static void registerLabelController(const QString& name) {
         TMObjectController::registerControllerClass(
@@ -153,14 +163,15 @@ TEST_F(InspectorPaletteTest, AnUnreadableThumbnailFileChangesNothing) {
         EXPECT_TRUE(request.extensions.contains(str("png")));
         return QStringList{path};
     });
-    QTest::mouseClick(control<QWidget>("_addThumbnailButton"), Qt::LeftButton);
+    qobject_cast<QAbstractButton*>(control<QWidget>("_addThumbnailButton"))->click();
     EXPECT_EQ(title, str("Choose a Thumbnail Picture"));
     EXPECT_TRUE(document.thumbnailProxy().isNull());
     EXPECT_FALSE(undo()->canUndo());
 
     // Mode 0 (made at every save) turns the buttons off.
-    auto* automatic = control<QWidget>("_thumbnailGenMatrix")->findChildren<QRadioButton*>().first();
-    QTest::mouseClick(automatic, Qt::LeftButton);
+    auto* automatic =
+        control<QWidget>("_thumbnailGenMatrix")->findChildren<QRadioButton*>().first();
+    qobject_cast<QAbstractButton*>(automatic)->click();
     QCoreApplication::processEvents();
     EXPECT_EQ(document.thumbnailGenMode(), 0);
     EXPECT_FALSE(control<QWidget>("_addThumbnailButton")->isEnabled());
@@ -202,6 +213,13 @@ TEST_F(InspectorPaletteTest, ACommaSizeKeepsTheOtherSideWhenOneChanges) {
     EXPECT_FLOAT_EQ(document.pageDesc()->pageSize().width, 20.5f);
     EXPECT_FLOAT_EQ(document.pageDesc()->pageSize().height, 29.7f);
     EXPECT_EQ(control<QLineEdit>("_pageHeightField")->text(), str("29,70 cm"));
+    // Leaving a field without typing writes nothing back.
+    undo()->removeAllActions();
+    document.pageDesc()->setPageSize({8.2677f, 11.6929f});
+    QCoreApplication::processEvents();
+    Q_EMIT control<QLineEdit>("_pageWidthField")->editingFinished();
+    EXPECT_FLOAT_EQ(document.pageDesc()->pageSize().width, 8.2677f);
+    EXPECT_FALSE(undo()->canUndo());
 }
 
 TEST_F(InspectorPaletteTest, OwnSizeEnablesTheFieldsWithTheCursorInTheWidthAsOnePageStep) {
@@ -212,7 +230,7 @@ TEST_F(InspectorPaletteTest, OwnSizeEnablesTheFieldsWithTheCursorInTheWidthAsOne
     undo()->removeAllActions();
     auto* own = qobject_cast<QRadioButton*>(
         control<QWidget>("_autoPageSizeMatrix")->findChildren<QRadioButton*>().at(1));
-    QTest::mouseClick(own, Qt::LeftButton);
+    qobject_cast<QAbstractButton*>(own)->click();
     EXPECT_FALSE(document.pageDesc()->autoPageSize());
     EXPECT_TRUE(width->isEnabled());
     EXPECT_TRUE(control<QLineEdit>("_pageHeightField")->isEnabled());
@@ -221,16 +239,18 @@ TEST_F(InspectorPaletteTest, OwnSizeEnablesTheFieldsWithTheCursorInTheWidthAsOne
     EXPECT_EQ(undo()->undoActionName(), str("Page Settings"));
     ASSERT_TRUE(undo()->undo());
     EXPECT_TRUE(document.pageDesc()->autoPageSize());
-    EXPECT_FALSE(undo()->canUndo());
+    EXPECT_FALSE(undo()->canUndo()) << undo()->undoActionName().toStdString();
 
     // A switch is one step too; the same state again is none.
     auto* grid = control<QCheckBox>("_showsGridSwitch");
     const bool shown = document.pageDesc()->showsGrid();
-    QTest::mouseClick(grid, Qt::LeftButton);
+    qobject_cast<QAbstractButton*>(grid)->click();
     EXPECT_EQ(document.pageDesc()->showsGrid(), !shown);
     undo()->endUndoGrouping();
     ASSERT_TRUE(undo()->undo());
     EXPECT_EQ(document.pageDesc()->showsGrid(), shown);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid->isChecked(), shown);
     inspector->pageDisplayChanged(grid);
     EXPECT_FALSE(undo()->canUndo());
 }
@@ -238,7 +258,7 @@ TEST_F(InspectorPaletteTest, OwnSizeEnablesTheFieldsWithTheCursorInTheWidthAsOne
 TEST_F(InspectorPaletteTest, AWellsColourReachesThePageAndOneWellIsActiveAtATime) {
     auto* gridWell = control<ColorWell>("_gridColorWell");
     auto* guideWell = control<ColorWell>("_guideColorWell");
-    QTest::mouseClick(gridWell, Qt::LeftButton);
+    qobject_cast<QAbstractButton*>(gridWell)->click();
     EXPECT_TRUE(gridWell->isActive());
     EXPECT_EQ(ColorWell::activeWell(), gridWell);
     ColorPanel::sharedColorPanel()->setColor(QColor(200, 10, 20));
@@ -246,7 +266,7 @@ TEST_F(InspectorPaletteTest, AWellsColourReachesThePageAndOneWellIsActiveAtATime
     undo()->endUndoGrouping();
     EXPECT_EQ(undo()->undoActionName(), str("Page Settings"));
 
-    QTest::mouseClick(guideWell, Qt::LeftButton);
+    qobject_cast<QAbstractButton*>(guideWell)->click();
     EXPECT_FALSE(gridWell->isActive());
     EXPECT_TRUE(guideWell->isActive());
     const Color grid = document.pageDesc()->gridColor();
@@ -262,16 +282,21 @@ TEST_F(InspectorPaletteTest, AWellsColourReachesThePageAndOneWellIsActiveAtATime
 
 TEST_F(InspectorPaletteTest, WithoutADocumentEveryControlIsDisabled) {
     inspector->setMainWindow(nullptr);
-    for (const char* name :
-         {"_nameField", "_categoryField", "_creatorField", "_descriptionField", "_copyrightField",
-          "_versionField", "_thumbnailView", "_thumbnailGenMatrix", "_addThumbnailButton",
-          "_removeThumbnailButton", "_autoThumbnailButton", "_autoPageSizeMatrix",
-          "_pageWidthField", "_pageHeightField", "_displayUnitsPopUp", "_gridDivisionsPopUp",
-          "_showsMarginSwitch", "_snapsToGridSwitch", "_showsGridSwitch", "_gridColorWell",
-          "_snapsToGuidesSwitch", "_showsGuidesSwitch", "_guideColorWell"})
+    for (const char* name : {"_nameField",           "_categoryField",
+                             "_creatorField",        "_descriptionField",
+                             "_copyrightField",      "_versionField",
+                             "_thumbnailView",       "_thumbnailGenMatrix",
+                             "_addThumbnailButton",  "_removeThumbnailButton",
+                             "_autoThumbnailButton", "_autoPageSizeMatrix",
+                             "_pageWidthField",      "_pageHeightField",
+                             "_displayUnitsPopUp",   "_gridDivisionsPopUp",
+                             "_showsMarginSwitch",   "_snapsToGridSwitch",
+                             "_showsGridSwitch",     "_gridColorWell",
+                             "_snapsToGuidesSwitch", "_showsGuidesSwitch",
+                             "_guideColorWell"})
         EXPECT_FALSE(control<QWidget>(name)->isEnabled()) << name;
-    const QColor disabled =
-        QApplication::palette(control<QLabel>("_nameLabel")).color(QPalette::Disabled, QPalette::WindowText);
+    const QColor disabled = QApplication::palette(control<QLabel>("_nameLabel"))
+                                .color(QPalette::Disabled, QPalette::WindowText);
     for (const char* name : {"_nameLabel", "_versionLabel", "_sizeLabel", "_guideColorLabel"})
         EXPECT_EQ(control<QLabel>(name)->palette().color(QPalette::WindowText), disabled) << name;
     EXPECT_EQ(inspector->message(), str("No Objects Selected"));
@@ -303,8 +328,7 @@ TEST_F(InspectorPaletteTest, OneSelectionTurnsToTheObjectTabAndMoreShowAMessageA
     canvas->group();
     QCoreApplication::processEvents();
     ASSERT_EQ(canvas->selectedObjects().size(), 1);
-    EXPECT_NE(std::dynamic_pointer_cast<TMObjectGroup>(canvas->selectedObjects().first()),
-              nullptr);
+    EXPECT_NE(std::dynamic_pointer_cast<TMObjectGroup>(canvas->selectedObjects().first()), nullptr);
     EXPECT_EQ(inspector->message(), str("No Inspector Available"));
 
     canvas->deselect();
@@ -340,9 +364,9 @@ TEST_F(InspectorPaletteTest, TheLookupIsByExactClassAndThePreviousControllerIsHa
     EXPECT_EQ(TMObjectController::objectControllerForDocument(kRectController, nullptr), nullptr);
     EXPECT_EQ(TMObjectController::objectControllerForDocument(str("TMObjectController"), &document),
               nullptr);
-    EXPECT_EQ(TMObjectController::objectControllerForDocument(str("TMTextObjectController"),
-                                                              &document),
-              nullptr);
+    EXPECT_EQ(
+        TMObjectController::objectControllerForDocument(str("TMTextObjectController"), &document),
+        nullptr);
     TMObjectController* polygons =
         TMObjectController::objectControllerForDocument(kPolygonController, &document);
     ASSERT_NE(polygons, nullptr);
@@ -385,10 +409,13 @@ TEST_F(InspectorPaletteTest, AnotherKindOfMainWindowHidesTheInspectorAndAnEditor
 
     makeKey(window());
     ASSERT_TRUE(MainWindowTracker::sharedTracker().isMainWindow(window()));
+    EXPECT_TRUE(inspector->isActivated());
     EXPECT_TRUE(inspector->window()->isVisible());
     EXPECT_EQ(inspector->inspectingTemplateView(), canvas);
-    // Shown without taking the activation from the editor.
-    EXPECT_TRUE(MainWindowTracker::sharedTracker().isKeyWindow(window()));
+    // The editor stays main while the palette shows.
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(MainWindowTracker::sharedTracker().isMainWindow(window()));
+    EXPECT_TRUE(inspector->window()->isVisible());
     inspector->hide();
 }
 

@@ -120,12 +120,12 @@ TEST(NumberText, ReadLocalizedNumberReadsTheLeadingNumberAsShown) {
         double value;
     };
     const Case cases[] = {
-        {"29,70 cm", ",", 29.7}, {"8.50 in", ".", 8.5},  {"612 pt", ",", 612},
-        {" -1,5", ",", -1.5},    {"1e2 pt", ".", 100},   {"2e pt", ".", 2},
-        {"pt", ".", 0},          {"1e999", ".", 0},      {"3 dec 25", " dec ", 3.25},
+        {"29,70 cm", ",", 29.7}, {"8.50 in", ".", 8.5}, {"612 pt", ",", 612},
+        {" -1,5", ",", -1.5},    {"1e2 pt", ".", 100},  {"2e pt", ".", 2},
+        {"pt", ".", 0},          {"1e999", ".", 0},     {"3 dec 25", " dec ", 3.25},
     };
     for (const Case& c : cases)
-        EXPECT_DOUBLE_EQ(readLocalizedNumber(QString::fromUtf8(c.text), QString::fromUtf8(c.separator)),
-                         c.value)
+        EXPECT_DOUBLE_EQ(
+            readLocalizedNumber(QString::fromUtf8(c.text), QString::fromUtf8(c.separator)), c.value)
             << c.text;
 }
