@@ -69,6 +69,23 @@ float fieldNumber(const QLineEdit* field) {
     return float(readLocalizedNumber(field->text(), TM_LocalizeDecimalString(str("."))));
 }
 
+// The object tab's area; the message stays centred in it as it is resized.
+class ObjectContainer : public QWidget {
+public:
+    QLabel* message = nullptr;
+    // The strip the message shows in: the area's width by 24 points, centred.
+    QRect messageRect() const {
+        return {0, height() / 2 - kMessageHeight / 2, width(), kMessageHeight};
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        if (message)
+            message->setGeometry(messageRect());
+    }
+};
+
 void setChecked(QCheckBox* box, bool on) {
     const QSignalBlocker quiet(box);
     box->setChecked(on);
@@ -273,8 +290,10 @@ void InspectorController::buildPageTab() {
 }
 
 void InspectorController::buildObjectTab() {
-    _objectContainerView = named(new QWidget, "_objectContainerView");
+    auto* container = named(new ObjectContainer, "_objectContainerView");
+    _objectContainerView = container;
     _messageView = named(new QLabel(_objectContainerView), "_messageView");
+    container->message = _messageView;
     _messageView->setAlignment(Qt::AlignCenter);
     _messageView->setTextInteractionFlags(Qt::NoTextInteraction);
     QFont font = _messageView->font();
@@ -555,9 +574,8 @@ void InspectorController::activatePalette() {
         text = "Multiple Objects Selected";
     }
     if (!view) {
-        const int height = _objectContainerView->height();
-        _messageView->setGeometry(0, height / 2 - kMessageHeight / 2, _objectContainerView->width(),
-                                  kMessageHeight);
+        _messageView->setGeometry(
+            static_cast<ObjectContainer*>(_objectContainerView)->messageRect());
         _messageView->setText(frameworkString(text));
         view = _messageView;
     }
