@@ -108,6 +108,8 @@ InspectorController::InspectorController()
     buildDocumentTab();
     buildPageTab();
     buildObjectTab();
+    // Room for every tab before the window is first placed.
+    window()->resize(window()->size().expandedTo(window()->sizeHint()));
     observe();
     setMainWindow(MainWindowTracker::sharedTracker().mainWindow());
     updateDisplayedValues();

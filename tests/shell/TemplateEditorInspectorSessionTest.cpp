@@ -178,6 +178,11 @@ TEST(TemplateEditorInspectorSession, NewTemplateDrawnEditedSavedAndOpenedAgain) 
     if (const QByteArray shot = qgetenv("LUMISK_SCREENSHOT"); !shot.isEmpty()) {
         QTest::qWait(300);
         QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(shot));
+        for (int tab : {InspectorController::DocumentTab, InspectorController::PageTab}) {
+            inspector->masterTabView()->setCurrentIndex(tab);
+            inspector->window()->grab().save(QString::fromLocal8Bit(shot) +
+                                             QStringLiteral(".inspector%1.png").arg(tab));
+        }
     }
 
     // File > Save As, answered through the panel seam; then closed.
