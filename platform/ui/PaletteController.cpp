@@ -5,6 +5,7 @@
 
 #include "platform/foundation/UserDefaults.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -96,8 +97,14 @@ bool PaletteController::placeAtSavedFrame() {
 
 void PaletteController::activate() {
     if (canShow()) {
+        QWidget* active = QApplication::activeWindow();
+        const bool wasShown = _window->isVisible();
         _window->show();
         _window->raise();
+        // Some platforms activate every window they show: the window the
+        // user works in gets the activation back.
+        if (!wasShown && active && active != _window.get())
+            active->activateWindow();
     }
     // After showing, when the frame's size is known.
     if (!_placed && !placeAtSavedFrame())
