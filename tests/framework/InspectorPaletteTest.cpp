@@ -412,9 +412,11 @@ TEST_F(InspectorPaletteTest, AnotherKindOfMainWindowHidesTheInspectorAndAnEditor
     EXPECT_TRUE(inspector->isActivated());
     EXPECT_TRUE(inspector->window()->isVisible());
     EXPECT_EQ(inspector->inspectingTemplateView(), canvas);
-    // The editor stays main while the palette shows.
+    // The editor stays main and key while the palette shows.
     QCoreApplication::processEvents();
+    MainWindowTracker::sharedTracker().update();
     EXPECT_TRUE(MainWindowTracker::sharedTracker().isMainWindow(window()));
+    EXPECT_TRUE(MainWindowTracker::sharedTracker().isKeyWindow(window()));
     EXPECT_TRUE(inspector->window()->isVisible());
     inspector->hide();
 }
