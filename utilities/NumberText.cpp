@@ -3,6 +3,8 @@
 #include "platform/foundation/UserDefaults.h"
 
 #include <QLocale>
+#include <charconv>
+#include <cmath>
 
 namespace {
 
@@ -40,6 +42,20 @@ QString UTLocalizeDecimalString(const QString& text) {
         return text;
     QString localized = text;
     return localized.replace(u'.', separator);
+}
+
+double readLocalizedNumber(const QString& text, const QString& decimalSeparator) {
+    QString number = text.trimmed();
+    if (!decimalSeparator.isEmpty() && decimalSeparator != QStringLiteral("."))
+        number.replace(decimalSeparator, QStringLiteral("."));
+    if (number.startsWith(u'+'))
+        number.remove(0, 1);
+    // The longest leading number, read the same in every locale.
+    const QByteArray latin = number.toLatin1();
+    double value = 0;
+    const std::from_chars_result read =
+        std::from_chars(latin.constData(), latin.constData() + latin.size(), value);
+    return read.ec == std::errc() && std::isfinite(value) ? value : 0.0;
 }
 
 QString UTMinimalFloatStr(double value, const char* format) {

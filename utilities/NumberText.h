@@ -8,6 +8,9 @@
 
 // Every "." replaced by the user's decimal separator.
 QString UTLocalizeDecimalString(const QString& text);
+// The leading number of a field's text, read with the decimal separator it is
+// shown with ("29,70 cm" with ","); 0 when the text starts with none.
+double readLocalizedNumber(const QString& text, const QString& decimalSeparator);
 // The value written with a printf format of one floating conversion that writes
 // a decimal point ("%1.1f"), trailing zeros and then the point trimmed: 12.50
 // gives 12.5, 3.0 gives 3.

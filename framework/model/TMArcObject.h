@@ -28,7 +28,11 @@ public:
     static TMArcObjectRef newTemplateObjectWithRepresentation(const QVariantMap& representation);
     static TMArcObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
-    static QString objectControllerClass() { return QStringLiteral("TMArcObjectController"); }
+    // The class operation; the Inspector asks the instance operation.
+    static QString classObjectControllerClass() { return QStringLiteral("TMArcObjectController"); }
+    QString objectControllerClass() const override {
+        return QStringLiteral("TMArcObjectController");
+    }
 
     // The arc tools' starting points: open; filled.
     static QVariantMap stdRepresentation();

@@ -39,7 +39,10 @@ public:
     newTemplateObjectWithRepresentation(const QVariantMap& representation);
     static TMBezigonObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
-    static QString objectControllerClass() { return QStringLiteral("TMRectangleObjectController"); }
+    // The class operation; the Inspector asks the instance operation.
+    static QString classObjectControllerClass() {
+        return QStringLiteral("TMRectangleObjectController");
+    }
 
     // The straight line's third points from start to end.
     static TMControlPoints calcControlPtsFromStartToEnd(Point start, Point end);

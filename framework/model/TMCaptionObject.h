@@ -59,7 +59,10 @@ public:
     // Centre = origin + size / 2.
     static TMCaptionObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
-    static QString objectControllerClass() { return QStringLiteral("TMCaptionObjectController"); }
+    // The class operation; the Inspector asks the instance operation.
+    static QString classObjectControllerClass() {
+        return QStringLiteral("TMCaptionObjectController");
+    }
 
     // The base shadow with blur 16, cast 1 point, black.
     void initShadow() override;

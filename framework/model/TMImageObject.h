@@ -46,7 +46,13 @@ public:
     // Centre = origin + size / 2.
     static TMImageObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
-    static QString objectControllerClass() { return QStringLiteral("TMImageObjectController"); }
+    // The class operation; the Inspector asks the instance operation.
+    static QString classObjectControllerClass() {
+        return QStringLiteral("TMImageObjectController");
+    }
+    QString objectControllerClass() const override {
+        return QStringLiteral("TMImageObjectController");
+    }
 
     // 10 points at minus 45 degrees.
     void initShadow() override;

@@ -36,7 +36,11 @@ public:
     static TMLineObjectRef newTemplateObjectWithRepresentation(const QVariantMap& representation);
     static TMLineObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
-    static QString objectControllerClass() { return QStringLiteral("TMLineObjectController"); }
+    // The class operation; the Inspector asks the instance operation.
+    static QString classObjectControllerClass() { return QStringLiteral("TMLineObjectController"); }
+    QString objectControllerClass() const override {
+        return QStringLiteral("TMLineObjectController");
+    }
 
     void initWithRepresentation(const QVariantMap& representation) override;
     QVariantMap dictRepresentation() const override;

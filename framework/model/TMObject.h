@@ -198,6 +198,10 @@ public:
     virtual BezierPath basicShape() const;
     virtual BezierPath path() const;
 
+    // The name of the inspector class of this kind of object; the base and
+    // groups answer the base, which has no inspector.
+    virtual QString objectControllerClass() const { return QStringLiteral("TMObjectController"); }
+
     // What subclasses are.
     virtual bool isPhotoObject() const { return false; }
     virtual int32_t photoNumber() const { return 0; }

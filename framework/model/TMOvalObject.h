@@ -16,7 +16,8 @@ public:
     static TMOvalObjectRef newTemplateObjectWithRepresentation(const QVariantMap& representation);
     static TMOvalObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
-    static QString objectControllerClass() { return QStringLiteral("TMOvalObjectController"); }
+    // The class operation; the Inspector asks the instance operation.
+    static QString classObjectControllerClass() { return QStringLiteral("TMOvalObjectController"); }
 
     bool supportsLineJoin() const override { return false; }
     bool supportsLineCap() const override { return false; }

@@ -45,7 +45,13 @@ public:
     // Centre = origin + size / 2.
     static TMPhotoObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
-    static QString objectControllerClass() { return QStringLiteral("TMPhotoObjectController"); }
+    // The class operation; the Inspector asks the instance operation.
+    static QString classObjectControllerClass() {
+        return QStringLiteral("TMPhotoObjectController");
+    }
+    QString objectControllerClass() const override {
+        return QStringLiteral("TMPhotoObjectController");
+    }
 
     // A shadow twice as far as the base's default.
     void initShadow() override;

@@ -34,7 +34,13 @@ public:
     newTemplateObjectWithRepresentation(const QVariantMap& representation);
     static TMPolygonObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
-    static QString objectControllerClass() { return QStringLiteral("TMPolygonObjectController"); }
+    // The class operation; the Inspector asks the instance operation.
+    static QString classObjectControllerClass() {
+        return QStringLiteral("TMPolygonObjectController");
+    }
+    QString objectControllerClass() const override {
+        return QStringLiteral("TMPolygonObjectController");
+    }
 
     // The polygon tools' starting points: outline; filled.
     static QVariantMap stdRepresentation();

@@ -39,7 +39,13 @@ public:
     // Centre = origin + size / 2.
     static TMPrintAreaObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
-    static QString objectControllerClass() { return QStringLiteral("TMPrintAreaObjectController"); }
+    // The class operation; the Inspector asks the instance operation.
+    static QString classObjectControllerClass() {
+        return QStringLiteral("TMPrintAreaObjectController");
+    }
+    QString objectControllerClass() const override {
+        return QStringLiteral("TMPrintAreaObjectController");
+    }
 
     // Missing length and offset are 1 point each.
     void initWithRepresentation(const QVariantMap& representation) override;

@@ -65,7 +65,13 @@ public:
     newTemplateObjectWithRepresentation(const QVariantMap& representation);
     static TMRectangleObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
-    static QString objectControllerClass() { return QStringLiteral("TMRectangleObjectController"); }
+    // The class operation; the Inspector asks the instance operation.
+    static QString classObjectControllerClass() {
+        return QStringLiteral("TMRectangleObjectController");
+    }
+    QString objectControllerClass() const override {
+        return QStringLiteral("TMRectangleObjectController");
+    }
 
     // The shape tools' starting points: stroked; filled; rounded; filled and rounded.
     static QVariantMap stdRepresentation();

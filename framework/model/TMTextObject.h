@@ -112,7 +112,11 @@ public:
     // Centre = origin + size / 2.
     static TMTextObjectRef newTemplateObjectWithOriginSize(Point origin, Size size);
 
-    static QString objectControllerClass() { return QStringLiteral("TMTextObjectController"); }
+    // The class operation; the Inspector asks the instance operation.
+    static QString classObjectControllerClass() { return QStringLiteral("TMTextObjectController"); }
+    QString objectControllerClass() const override {
+        return QStringLiteral("TMTextObjectController");
+    }
 
     // The font of text that has none of its own.
     static Font defaultFont();

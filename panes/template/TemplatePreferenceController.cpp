@@ -4,6 +4,7 @@
 #include "platform/foundation/HostServices.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/PreferenceIndex.h"
+#include "utilities/NumberText.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -40,15 +41,6 @@ QString sizeText(float value, DisplayUnit unit) {
 }
 
 } // namespace
-
-double readLocalizedNumber(const QString& text, const QString& decimalSeparator) {
-    QString number = text.trimmed();
-    if (!decimalSeparator.isEmpty() && decimalSeparator != QStringLiteral("."))
-        number.replace(decimalSeparator, QStringLiteral("."));
-    const QByteArray latin = number.toLatin1();
-    const double value = std::strtod(latin.constData(), nullptr);
-    return std::isfinite(value) ? value : 0.0;
-}
 
 TemplatePreferenceController::TemplatePreferenceController() = default;
 

@@ -53,7 +53,3 @@ private:
     QComboBox* _gridDivisionsPopUp = nullptr;
     bool _applying = false;
 };
-
-// A size field's number: the leading number of its text, read with the decimal
-// separator it is shown with; 0 when it starts with none.
-double readLocalizedNumber(const QString& text, const QString& decimalSeparator);

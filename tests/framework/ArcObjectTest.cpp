@@ -65,7 +65,7 @@ TEST(ArcObject, ANewArcIsOpenAndBulgesTheFirstWay) {
     ASSERT_TRUE(arc->gradientFill());
     EXPECT_FALSE(arc->concavity());
     EXPECT_TRUE(arc->strokeState());
-    EXPECT_EQ(TMArcObject::objectControllerClass(), "TMArcObjectController");
+    EXPECT_EQ(TMArcObject::classObjectControllerClass(), "TMArcObjectController");
     EXPECT_TRUE(
         TMArcObject::newTemplateObjectWithRepresentation(TMArcObject::filledRepresentation())
             ->fillState());

@@ -170,7 +170,7 @@ TEST(BezigonObject, RepresentationsKeepRecordsExactly) {
     EXPECT_EQ(back->controlPoints(), shape->controlPoints());
     EXPECT_EQ(back->segmentPoints(), shape->segmentPoints());
     EXPECT_EQ(back->dictRepresentation(), shape->dictRepresentation());
-    EXPECT_EQ(TMBezigonObject::objectControllerClass(), "TMRectangleObjectController");
+    EXPECT_EQ(TMBezigonObject::classObjectControllerClass(), "TMRectangleObjectController");
 }
 
 // ---------------------------------------------------------------------------

@@ -104,7 +104,7 @@ TEST(CaptionObject, ANewCaptionIsAFilledShadowedOvalWithItsTailBelowRight) {
     EXPECT_FALSE(caption->hasCachedOutline());
     // 36 points right of the bottom middle, 36 below the bottom edge.
     EXPECT_EQ(caption->calcVertex(), (Point{176, 164}));
-    EXPECT_EQ(TMCaptionObject::objectControllerClass(), "TMCaptionObjectController");
+    EXPECT_EQ(TMCaptionObject::classObjectControllerClass(), "TMCaptionObjectController");
     EXPECT_TRUE(std::dynamic_pointer_cast<TMCaptionObject>(
         TMObject::newTemplateObjectOfKind(str("TMCaptionObject"))));
 }

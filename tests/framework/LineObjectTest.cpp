@@ -43,7 +43,7 @@ TEST(LineObject, ANewLineHasTheDefaults) {
     EXPECT_EQ(line->dashPattern(), "0");
     EXPECT_EQ(line->lineCap(), 0);
     EXPECT_EQ(line->origin(), (Point{-99999, -99999}));
-    EXPECT_EQ(TMLineObject::objectControllerClass(), "TMLineObjectController");
+    EXPECT_EQ(TMLineObject::classObjectControllerClass(), "TMLineObjectController");
 }
 
 TEST(LineObject, DraggingLeftwardsStartsAtTheSmallerX) {

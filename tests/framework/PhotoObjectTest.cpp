@@ -43,7 +43,7 @@ TEST(PhotoObject, ANewCellHasTheDefaults) {
     EXPECT_FLOAT_EQ(cell->shadow()->offset.height, -7.071068f);
     EXPECT_FALSE(cell->supportsSharedIamges());
     EXPECT_TRUE(cell->sharedImageRef().isNull());
-    EXPECT_EQ(TMPhotoObject::objectControllerClass(), "TMPhotoObjectController");
+    EXPECT_EQ(TMPhotoObject::classObjectControllerClass(), "TMPhotoObjectController");
 
     // Made from an origin: the centre is the middle of the rectangle.
     TMPhotoObjectRef placed = TMPhotoObject::newTemplateObjectWithOriginSize({10, 20}, {100, 50});

@@ -112,8 +112,8 @@ TEST(ShapeObject, ANewRectangleIsStrokedAndUnfilled) {
     EXPECT_EQ(shape->lineCap(), 0);
     EXPECT_FALSE(shape->roundedCornersState());
     EXPECT_EQ(shape->cornerRadius(), 0.0f);
-    EXPECT_EQ(TMRectangleObject::objectControllerClass(), "TMRectangleObjectController");
-    EXPECT_EQ(TMOvalObject::objectControllerClass(), "TMOvalObjectController");
+    EXPECT_EQ(TMRectangleObject::classObjectControllerClass(), "TMRectangleObjectController");
+    EXPECT_EQ(TMOvalObject::classObjectControllerClass(), "TMOvalObjectController");
     // Each shape has a gradient of its own.
     EXPECT_NE(shape->gradientFill(), TMRectangleObject::newTemplateObject()->gradientFill());
 }

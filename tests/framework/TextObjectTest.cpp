@@ -66,7 +66,7 @@ TEST(TextObject, ANewTextHasTheDefaults) {
     EXPECT_FALSE(text->isInEditMode());
     EXPECT_FALSE(text->isEditableTextObject());
     EXPECT_FALSE(text->isPropertyObject());
-    EXPECT_EQ(TMTextObject::objectControllerClass(), "TMTextObjectController");
+    EXPECT_EQ(TMTextObject::classObjectControllerClass(), "TMTextObjectController");
 
     // Attribute getters answer defaults for a text without attributes.
     EXPECT_EQ(text->textColor(), Color::blackColor());

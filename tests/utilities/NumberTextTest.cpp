@@ -112,3 +112,20 @@ TEST(NumberText, MeasurementUnitComesFromTheLocaleWhenNotSet) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_EQ(UTPaperSizeStr(612, 792), QStringLiteral("8.500 x 11.000 in"));
 }
+
+TEST(NumberText, ReadLocalizedNumberReadsTheLeadingNumberAsShown) {
+    struct Case {
+        const char* text;
+        const char* separator;
+        double value;
+    };
+    const Case cases[] = {
+        {"29,70 cm", ",", 29.7}, {"8.50 in", ".", 8.5}, {"612 pt", ",", 612},
+        {" -1,5", ",", -1.5},    {"1e2 pt", ".", 100},  {"2e pt", ".", 2},
+        {"pt", ".", 0},          {"1e999", ".", 0},     {"3 dec 25", " dec ", 3.25},
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(
+            readLocalizedNumber(QString::fromUtf8(c.text), QString::fromUtf8(c.separator)), c.value)
+            << c.text;
+}
