@@ -24,7 +24,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QMimeData>
 
@@ -120,16 +119,9 @@ bool anySelected(const QList<TMObjectRef>& selected, bool (*test)(const TMObject
 
 // Whether the clipboard holds page objects or a picture Qt can read.
 bool clipboardOffersPaste(const QMimeData* clipboard) {
-    if (!clipboard)
-        return false;
-    if (Pasteboard(clipboard).hasType(QString::fromLatin1(kObjectPasteboardType)) ||
-        clipboard->hasImage())
-        return true;
-    const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
-    const QStringList offered = clipboard->formats();
-    return std::any_of(offered.begin(), offered.end(), [&readable](const QString& format) {
-        return readable.contains(format.toLatin1());
-    });
+    return clipboard &&
+           (Pasteboard(clipboard).hasType(QString::fromLatin1(kObjectPasteboardType)) ||
+            TM_TemplateView::offersImage(*clipboard));
 }
 
 } // namespace

@@ -161,6 +161,8 @@ public:
     bool pastObjectsFromPasteboard(const Pasteboard& pasteboard);
     void clear();
     void duplicate();
+    // Whether the data offers a picture in a format Qt reads.
+    static bool offersImage(const QMimeData& data);
     // A picture the pasteboard offers in a format Qt reads; null otherwise.
     static Image getImageFromPasteboard(const Pasteboard& pasteboard, float* dotsPerInch = nullptr);
 

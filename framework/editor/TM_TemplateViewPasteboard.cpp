@@ -29,6 +29,8 @@
 #include <QPixmap>
 #include <QUuid>
 
+#include <algorithm>
+
 namespace {
 
 constexpr char kCopyAction[] = "copy:";
@@ -276,6 +278,16 @@ bool TM_TemplateView::pastObjectsFromPasteboard(const Pasteboard& pasteboard) {
     return !made.isEmpty();
 }
 
+bool TM_TemplateView::offersImage(const QMimeData& data) {
+    if (data.hasImage())
+        return true;
+    const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
+    const QStringList offered = data.formats();
+    return std::any_of(offered.begin(), offered.end(), [&readable](const QString& format) {
+        return readable.contains(format.toLatin1());
+    });
+}
+
 Image TM_TemplateView::getImageFromPasteboard(const Pasteboard& pasteboard, float* dotsPerInch) {
     const QMimeData* data = pasteboard.mimeData();
     return data ? imageFromMimeData(*data, dotsPerInch) : Image();
@@ -288,7 +300,7 @@ void TM_TemplateView::paste() {
     if (pasteboard.hasType(key(kObjectPasteboardType))) {
         if (!pastObjectsFromPasteboard(pasteboard))
             return;
-    } else {
+    } else if (pasteboard.mimeData() && offersImage(*pasteboard.mimeData())) {
         float dotsPerInch = 72;
         const Image image = getImageFromPasteboard(pasteboard, &dotsPerInch);
         if (image.isNull()) {
@@ -296,6 +308,8 @@ void TM_TemplateView::paste() {
             return;
         }
         receiveImage(image, QByteArray(), {0, 0}, dotsPerInch);
+    } else {
+        return;
     }
     postSelectionDidChange();
     const Point center = _myMainController ? _myMainController->centerOfScrollView()
@@ -470,12 +484,13 @@ void TM_TemplateView::receiveImage(const Image& image, const QByteArray& sourceD
         {point.x - size.width / 2, point.y - size.height / 2, size.width, size.height});
 
     const TMImageObjectRef object = TMImageObject::newTemplateObject();
-    object->setParentDocument(_myDocument);
-    object->setLastDrawnInView(this);
-    object->setSharedImageRef(name);
+    // Shaped before it joins the document, so that only its adding is undone.
     object->setFrame(frame);
+    object->setSharedImageRef(name);
     if (dotsPerInch != 72)
         object->setImageDpi(dotsPerInch);
+    object->setParentDocument(_myDocument);
+    object->setLastDrawnInView(this);
 
     deselectAllObjects();
     ToolPaletteController::sharedToolPaletteController()->resetTool();

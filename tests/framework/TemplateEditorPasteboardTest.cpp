@@ -266,13 +266,38 @@ TEST_F(TemplateEditorPasteboardTest, DroppedObjectsCentreOnTheDropPoint) {
     QCoreApplication::processEvents();
     const Point drop{150, 120};
     const QPointF at = b.canvas->widgetRectFromBounds({drop, {0, 0}}).topLeft();
-    dropOnto(b.canvas, data.clone(), at.toPoint());
+    const std::unique_ptr<PasteboardData> dropped(data.clone());
+    dropOnto(b.canvas, dropped.get(), at.toPoint());
     ASSERT_EQ(b.document.objects().size(), 2);
     const Point center = b.canvas->centerOfSelection();
     EXPECT_NEAR(center.x, drop.x, 0.5);
     EXPECT_NEAR(center.y, drop.y, 0.5);
     EXPECT_EQ(undoName(b.document), str("Add Objects"));
     EXPECT_FALSE(b.canvas->dragHilight());
+}
+
+TEST_F(TemplateEditorPasteboardTest, OptionDraggingTheSelectionOutCarriesCopiesOfIt) {
+    cell->setSelected(true);
+    text->setSelected(true);
+    std::unique_ptr<PasteboardData> dragged;
+    const DragSession::ScopedObserver observer(
+        [&](const PasteboardData& data) { dragged.reset(data.clone()); });
+    const QPoint at = canvas->widgetRectFromBounds({cell->center(), {0, 0}}).topLeft().toPoint();
+    QTest::mousePress(canvas, Qt::LeftButton, Qt::AltModifier, at);
+    QTest::mouseRelease(canvas, Qt::LeftButton, Qt::AltModifier, at);
+    ASSERT_NE(dragged, nullptr);
+    EXPECT_EQ(dragged->source(), canvas);
+    EXPECT_EQ(cell->center(), (Point{70, 60}));
+    const Pasteboard pasteboard(dragged.get());
+    EXPECT_TRUE(pasteboard.hasType(str(kObjectPasteboardType)));
+    EXPECT_TRUE(pasteboard.dataForType(str(PDFPboardType)).startsWith("%PDF"));
+
+    const Point drop{200, 150};
+    dropOnto(b.canvas, dragged.get(),
+             b.canvas->widgetRectFromBounds({drop, {0, 0}}).topLeft().toPoint());
+    ASSERT_EQ(b.document.objects().size(), 2);
+    EXPECT_EQ(b.canvas->centerOfSelection(), drop);
+    EXPECT_EQ(document.objects().size(), 2);
 }
 
 TEST_F(TemplateEditorPasteboardTest, ImportCascadesFromTheVisibleCentreAndDropsLandOnThePoint) {
