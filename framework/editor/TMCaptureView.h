@@ -22,6 +22,10 @@ public:
     void setObjects(const QList<TMObjectRef>& objects);
     const QList<TMObjectRef>& objects() const { return _objects; }
 
+    // A one-page PDF of a part of the bounds, the page that part's size in
+    // points; null for an empty part.
+    QByteArray dataWithPDFInsideRect(const Rect& rect);
+
 protected:
     void drawRect(const Rect& dirtyRect) override;
 

@@ -12,6 +12,7 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/ImageFocus.h"
 #include "platform/printing/PrintInfo.h"
+#include "platform/printing/PrintableArea.h"
 #include "platform/ui/ScrollView.h"
 
 #include <QPalette>
@@ -42,7 +43,7 @@ void TM_TemplateView::drawPageInRect(const Rect& dirtyRect, bool onScreen) {
     if (margin) {
         // The print info counts y upward from the paper's foot; the page runs down.
         const PrintInfo info = _myDocument->printInfo();
-        imageable = info.imageablePageBounds();
+        imageable = PrintableArea::imageablePageBounds(info);
         imageable.origin.y = info.paperSize().height - (imageable.minY() + imageable.height());
         context->saveGraphicsState();
         context->rectClip(imageable);

@@ -30,6 +30,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -133,13 +134,33 @@ QList<TMObjectRef> objectsFromPasteboardData(const QByteArray& data, TemplateDoc
     return made;
 }
 
+// The resolution a picture's file recorded: Qt gives a picture whose file
+// records none the default of a new image. Files store whole dots per metre
+// or per inch, so two decimals give back what was written.
+float fileResolution(const Image& image) {
+    constexpr double kMetresPerInch = 0.0254;
+    const QImage& pixels = image.pixels();
+    const int perMetre = pixels.dotsPerMeterX();
+    if (perMetre <= 0 || perMetre == QImage(1, 1, pixels.format()).dotsPerMeterX())
+        return 72.0f;
+    return float(std::round(perMetre * kMetresPerInch * 100) / 100);
+}
+
+// A picture from image-file bytes, with the resolution its file recorded.
+Image imageFromFileData(const QByteArray& data, float* dotsPerInch) {
+    Image image = Image::fromFileData(data);
+    if (dotsPerInch && !image.isNull())
+        *dotsPerInch = fileResolution(image);
+    return image;
+}
+
 // A picture that the data offers in a format Qt reads, with its resolution.
 Image imageFromMimeData(const QMimeData& data, float* dotsPerInch) {
     const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
     for (const QString& format : data.formats()) {
         if (!readable.contains(format.toLatin1()))
             continue;
-        const Image image = Image::fromFileData(data.data(format), dotsPerInch);
+        const Image image = imageFromFileData(data.data(format), dotsPerInch);
         if (!image.isNull())
             return image;
     }
@@ -149,7 +170,7 @@ Image imageFromMimeData(const QMimeData& data, float* dotsPerInch) {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         if (qvariant_cast<QImage>(data.imageData()).save(&buffer, "PNG"))
-            return Image::fromFileData(bytes, dotsPerInch);
+            return imageFromFileData(bytes, dotsPerInch);
     }
     return {};
 }
@@ -465,7 +486,7 @@ void TM_TemplateView::receiveImageFile(const QString& path) {
         return;
     const QByteArray data = file.readAll();
     float dotsPerInch = 72;
-    const Image image = Image::fromFileData(data, &dotsPerInch);
+    const Image image = imageFromFileData(data, &dotsPerInch);
     if (image.isNull())
         return;
     receiveImage(image, data, _lastImportPoint, dotsPerInch);

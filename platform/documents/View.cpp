@@ -4,16 +4,12 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/DraggingInfo.h"
 
-#include <QBuffer>
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPdfWriter>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -126,37 +122,6 @@ void View::displayRectInContext(const Rect& rect, GraphicsContext& context) {
     GraphicsContext::Focus focus(context);
     FocusViewScope scope(this, &context);
     drawRect(rect);
-}
-
-QByteArray View::dataWithPDFInsideRect(const Rect& rect) {
-    if (rect.isEmpty())
-        return {};
-    QByteArray pdf;
-    QBuffer buffer(&pdf);
-    if (!buffer.open(QIODevice::WriteOnly))
-        return {};
-    {
-        QPdfWriter writer(&buffer);
-        // One device unit a point, so the page is the rectangle exactly.
-        writer.setResolution(72);
-        writer.setPageLayout(
-            QPageLayout(QPageSize(QSizeF(rect.width(), rect.height()), QPageSize::Point, QString(),
-                                  QPageSize::ExactMatch),
-                        QPageLayout::Portrait, QMarginsF(), QPageLayout::Point));
-        QPainter painter;
-        if (!painter.begin(&writer))
-            return {};
-        {
-            GraphicsContext context(painter, rect.size, DestinationKind::Printer, isFlipped());
-            AffineTransform toRect;
-            toRect.translateXByYBy(-rect.minX(), -rect.minY());
-            context.concat(toRect);
-            displayRectInContext(rect, context);
-        }
-        if (!painter.end())
-            return {};
-    }
-    return pdf;
 }
 
 bool View::knowsPageRange(PageRange&) {

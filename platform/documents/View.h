@@ -52,10 +52,6 @@ public:
     // bounds, with the view as the focus view: how print operations draw pages.
     void displayRectInContext(const Rect& rect, GraphicsContext& context);
 
-    // A one-page PDF of a part of the bounds, the page that part's size in
-    // points, drawn by drawRect as for a printer; null for an empty part.
-    QByteArray dataWithPDFInsideRect(const Rect& rect);
-
     // Pagination, as a print operation asks it. A view that knows its pages
     // answers YES with their range; each page is then the part of the bounds
     // that rectForPage answers, called before the page is drawn. Without a

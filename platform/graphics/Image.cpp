@@ -5,7 +5,6 @@
 #include <QBuffer>
 #include <QColorSpace>
 #include <QImageReader>
-#include <cmath>
 
 Image::Image(QImage pixels)
     : _pixels(std::move(pixels)), _size{float(_pixels.width()), float(_pixels.height())} {}
@@ -31,7 +30,7 @@ Image Image::fromQImage(QImage pixels, double pixelsPerPoint) {
     return Image(std::move(pixels), size);
 }
 
-Image Image::fromFileData(const QByteArray& data, float* dotsPerInch) {
+Image Image::fromFileData(const QByteArray& data) {
     if (data.isEmpty())
         return {};
     QBuffer buffer;
@@ -46,16 +45,6 @@ Image Image::fromFileData(const QByteArray& data, float* dotsPerInch) {
     if (pixels.colorSpace().isValid())
         image.setIccProfile(pixels.colorSpace().iccProfile());
     image.setFlipped(true);
-    if (dotsPerInch) {
-        // Qt gives a picture whose file records no resolution the default of
-        // a new image; files store whole dots per metre or per inch, so two
-        // decimals give back what was written.
-        constexpr double kMetresPerInch = 0.0254;
-        const int perMetre = pixels.dotsPerMeterX();
-        const bool recorded =
-            perMetre > 0 && perMetre != QImage(1, 1, pixels.format()).dotsPerMeterX();
-        *dotsPerInch = recorded ? float(std::round(perMetre * kMetresPerInch * 100) / 100) : 72.0f;
-    }
     return image;
 }
 

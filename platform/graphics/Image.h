@@ -22,9 +22,8 @@ public:
     static Image fromQImage(QImage pixels, double pixelsPerPoint);
     // Decodes image-file bytes (any format Qt reads) at one point per pixel,
     // whatever resolution the file records, flipped, with the file's profile;
-    // a null image when they don't decode. The resolution the file records
-    // goes to *dotsPerInch, 72 when it records none.
-    static Image fromFileData(const QByteArray& data, float* dotsPerInch = nullptr);
+    // a null image when they don't decode.
+    static Image fromFileData(const QByteArray& data);
     // The pixels in the given format, top row first as stored.
     QImage toQImage(QImage::Format format = QImage::Format_ARGB32_Premultiplied) const;
 

@@ -1,12 +1,9 @@
 #include "platform/printing/PrintInfo.h"
 
-#include <QHash>
 #include <QLocale>
 #include <QPageSize>
-#include <QPrinter>
 #include <QPrinterInfo>
 #include <algorithm>
-#include <utility>
 
 void PrintInfo::setOrientation(Orientation orientation) {
     _orientation = orientation;
@@ -39,49 +36,6 @@ void PrintInfo::setFromPageLayout(const QPageLayout& layout) {
     _rightMargin = float(m.right());
     _topMargin = float(m.top());
     _bottomMargin = float(m.bottom());
-}
-
-namespace {
-
-// Asking the printer is slow (it goes through the print system), so each
-// paper is asked once.
-QMarginsF printerMinimumMargins(const PrintInfo& info) {
-    static QHash<QString, QMarginsF> known;
-    const QString key = QStringLiteral("%1 %2x%3 %4")
-                            .arg(info.paperName())
-                            .arg(double(info.paperSize().width))
-                            .arg(double(info.paperSize().height))
-                            .arg(int(info.orientation()));
-    if (const auto it = known.constFind(key); it != known.cend())
-        return *it;
-    QMarginsF margins;
-    if (const QPrinterInfo device = QPrinterInfo::defaultPrinter(); !device.isNull()) {
-        QPrinter printer(device, QPrinter::HighResolution);
-        printer.setPageLayout(info.toPageLayout());
-        QPageLayout layout = printer.pageLayout();
-        layout.setUnits(QPageLayout::Point);
-        margins = layout.minimumMargins();
-    }
-    known.insert(key, margins);
-    return margins;
-}
-
-PrintInfo::MinimumMarginsSource& minimumMarginsSource() {
-    static PrintInfo::MinimumMarginsSource source;
-    return source;
-}
-
-} // namespace
-
-Rect PrintInfo::imageablePageBounds() const {
-    const MinimumMarginsSource& source = minimumMarginsSource();
-    const QMarginsF m = source ? source(*this) : printerMinimumMargins(*this);
-    return {float(m.left()), float(m.bottom()), _paperSize.width - float(m.left() + m.right()),
-            _paperSize.height - float(m.top() + m.bottom())};
-}
-
-PrintInfo::MinimumMarginsSource PrintInfo::setMinimumMarginsSource(MinimumMarginsSource source) {
-    return std::exchange(minimumMarginsSource(), std::move(source));
 }
 
 PrintInfo PrintInfo::fromPageLayout(const QPageLayout& layout) {

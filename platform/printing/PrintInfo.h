@@ -6,7 +6,6 @@
 #include <QPageLayout>
 #include <QString>
 #include <QVariantMap>
-#include <functional>
 
 // Page set-up of a document: paper, orientation, margins, scaling, centring
 // and the printer's own settings. The paper size is as oriented (wider than
@@ -48,16 +47,6 @@ public:
     // Property-list values of the printer (copies, resolution, ...).
     const QVariantMap& printSettings() const { return _printSettings; }
     void setPrintSettings(const QVariantMap& settings) { _printSettings = settings; }
-
-    // The part of the paper a printer can mark, in page coordinates (y up from
-    // the lower left): the paper less the default printer's minimum margins,
-    // the whole paper without a printer.
-    Rect imageablePageBounds() const;
-    // Answers a paper's minimum margins in points in place of the printer;
-    // tests install one. An empty source restores the printer's; the one
-    // replaced is answered.
-    using MinimumMarginsSource = std::function<QMarginsF(const PrintInfo&)>;
-    static MinimumMarginsSource setMinimumMarginsSource(MinimumMarginsSource source);
 
     QPageLayout toPageLayout() const;
     // Takes paper, orientation and margins; keeps scaling, centring and settings.

@@ -4,6 +4,7 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/printing/PrintInfo.h"
 #include "platform/printing/PrintOperation.h"
+#include "platform/printing/PrintableArea.h"
 
 #include <QPrinter>
 #include <QProcess>
@@ -61,12 +62,12 @@ bool white(const QImage& image, int x, int y) {
 class PrinterMargins {
 public:
     PrinterMargins()
-        : _previous(PrintInfo::setMinimumMarginsSource(
+        : _previous(PrintableArea::setMinimumMarginsSource(
               [](const PrintInfo&) { return QMarginsF(18, 27, 9, 9); })) {}
-    ~PrinterMargins() { PrintInfo::setMinimumMarginsSource(_previous); }
+    ~PrinterMargins() { PrintableArea::setMinimumMarginsSource(_previous); }
 
 private:
-    PrintInfo::MinimumMarginsSource _previous;
+    PrintableArea::MinimumMarginsSource _previous;
 };
 
 // Reads a PDF back through poppler: its page size in points and its first
