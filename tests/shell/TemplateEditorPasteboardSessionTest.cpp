@@ -104,6 +104,8 @@ TEST(TemplateEditorPasteboardSession, CopyInOneWindowPasteInAnotherImportAndUndo
     QAction* import =
         b.controller->findToolbarItemWithIdentifier(str("editortoolbar.importgraphic"));
     ASSERT_NE(import, nullptr);
+    b.controller->toolbar()->validateVisibleItems();
+    ASSERT_TRUE(import->isEnabled());
     {
         const ModalAlert::ScopedPanelResponder panel(
             [&](const ModalAlert::PanelRequest&) { return QStringList{jpeg}; });
