@@ -148,8 +148,8 @@ int main(int argc, char** argv) {
         return sorted[std::min(sorted.size() - 1, size_t(p * sorted.size()))];
     };
     const double p99 = percentile(0.99);
-    std::printf("%zu objects at 200 %%, %zu steps of %.0f points\n", document.objects().size(),
-                stepMs.size(), double(step));
+    std::printf("%zu objects at 200 %%, %zu steps of %.0f points\n",
+                size_t(document.objects().size()), stepMs.size(), double(step));
     std::printf("step + repaint: median %.2f ms, 99th percentile %.2f ms, worst %.2f ms "
                 "(target p99 <= %.1f ms)\n",
                 percentile(0.5), p99, sorted.back(), kFrameMs);
