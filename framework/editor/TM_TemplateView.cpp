@@ -24,7 +24,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QMimeData>
 
@@ -32,14 +31,6 @@
 #include <cmath>
 
 namespace {
-
-// Frames the inside of the rectangle with a line of one point in the fill colour.
-void frameRect(GraphicsContext& context, const Rect& rect) {
-    BezierPath frame = BezierPath::bezierPathWithRect(rect);
-    frame.appendBezierPathWithRect(insetRect(rect, 1, 1));
-    frame.setWindingRule(WindingRule::EvenOdd);
-    context.fillPath(frame);
-}
 
 // A widget coordinate for a page length: pages read from files may be of any
 // size, widgets are not.
@@ -57,6 +48,9 @@ TM_TemplateView::TM_TemplateView(const Rect& frame, QWidget* parent) : View(pare
         widgetCoordinate(std::ceil(frame.width())), widgetCoordinate(std::ceil(frame.height())));
     setBoundsSize(frame.size);
     setFocusPolicy(Qt::StrongFocus);
+    registerForDraggedTypes({QString::fromLatin1(FilenamesPboardType),
+                             QString::fromLatin1(TIFFPboardType),
+                             QString::fromLatin1(kObjectPasteboardType)});
     NotificationCenter::defaultCenter().addObserver(
         this, QString::fromLatin1(kToolSelectionChangedNotification), nullptr,
         [this](const Notification&) { resetCursorRects(); });
@@ -94,67 +88,8 @@ void TM_TemplateView::setParentScrollView(ScrollView* scrollView) {
     _parentScrollView = scrollView;
 }
 
-void TM_TemplateView::drawRect(const Rect& dirtyRect) {
-    // The screen's resolution follows the editor's zoom; a canvas of no editor
-    // window tells its objects none.
-    const float zoom = _myMainController ? _myMainController->zoomFactor() : 0.0f;
-    TMRenderPass pass(documentObjects(), TMRenderState{.destinationDPI = 72.0f * zoom},
-                      TMRenderPass::Renderings::Keep);
-    drawPageInRect(dirtyRect, _printOp == nullptr);
-}
-
 QList<TMObjectRef> TM_TemplateView::documentObjects() const {
     return _myDocument ? _myDocument->objects() : QList<TMObjectRef>();
-}
-
-void TM_TemplateView::drawPageInRect(const Rect& dirtyRect, bool onScreen) {
-    GraphicsContext* context = GraphicsContext::currentContext();
-    if (!context)
-        return;
-    context->saveGraphicsState();
-    context->setFillColor(Qt::white);
-    context->rectFill(dirtyRect);
-    context->restoreGraphicsState();
-
-    for (const TMObjectRef& object : documentObjects()) {
-        if (intersectsRect(object->visibleFrame(), dirtyRect))
-            object->drawObject(onScreen);
-    }
-    context->setColor(Qt::black);
-}
-
-Image TM_TemplateView::renderTemplateProxyInRect(const Rect& rect) {
-    const Rect b = bounds();
-    if (rect.isEmpty() || b.isEmpty())
-        return {};
-    Image image;
-    image.setSize(rect.size);
-    image.setFlipped(true);
-    ImageFocus focus(image);
-    GraphicsContext* context = focus.context();
-    if (!context)
-        return {};
-
-    const float sx = rect.width() / b.width();
-    const float sy = rect.height() / b.height();
-    context->saveGraphicsState();
-    AffineTransform toProxy;
-    toProxy.translateXByYBy(rect.minX() - b.minX(), rect.minY() - b.minY());
-    toProxy.scaleXByYBy(sx, sy);
-    context->concat(toProxy);
-    {
-        // The scale is in the transform, which shadows do not follow: the
-        // objects scale theirs by the resolution.
-        TMRenderPass pass(
-            documentObjects(),
-            TMRenderState{.destinationDPI = 72.0f * std::min(sx, sy), .drawingThumbnail = true},
-            TMRenderPass::Renderings::Drop);
-        drawPageInRect(b, true);
-    }
-    context->restoreGraphicsState();
-    frameRect(*context, rect);
-    focus.unlockFocus();
-    return TMFlipImage(image);
 }
 
 std::unique_ptr<TMTextEditor> TM_TemplateView::makeTextEditor(const TMTextObjectRef& object,
@@ -184,16 +119,9 @@ bool anySelected(const QList<TMObjectRef>& selected, bool (*test)(const TMObject
 
 // Whether the clipboard holds page objects or a picture Qt can read.
 bool clipboardOffersPaste(const QMimeData* clipboard) {
-    if (!clipboard)
-        return false;
-    if (Pasteboard(clipboard).hasType(QString::fromLatin1(kObjectPasteboardType)) ||
-        clipboard->hasImage())
-        return true;
-    const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
-    const QStringList offered = clipboard->formats();
-    return std::any_of(offered.begin(), offered.end(), [&readable](const QString& format) {
-        return readable.contains(format.toLatin1());
-    });
+    return clipboard &&
+           (Pasteboard(clipboard).hasType(QString::fromLatin1(kObjectPasteboardType)) ||
+            TM_TemplateView::offersImage(*clipboard));
 }
 
 } // namespace
@@ -278,6 +206,8 @@ bool TM_TemplateView::validateMenuItemTag(int tag) const {
 }
 
 bool TM_TemplateView::respondsToAction(const QString& action) const {
+    if (respondsToPasteboardAction(action))
+        return true;
     for (const char* known :
          {kSelectAllAction, kDeselectAction, kAlignTextAction, kToggleGuidesAction,
           kClearAllGuidesAction, kToolPaletteEquivalentAction})
@@ -295,6 +225,8 @@ bool TM_TemplateView::validateMenuItem(QAction& item) {
 }
 
 void TM_TemplateView::performAction(const QString& action, QAction* sender) {
+    if (performPasteboardAction(action))
+        return;
     if (action == QLatin1String(kToolPaletteEquivalentAction))
         ToolPaletteController::sharedToolPaletteController()->setCurrentTool(
             sender ? Commands::itemTag(sender) : kTMToolSelect);

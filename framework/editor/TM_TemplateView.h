@@ -12,16 +12,20 @@
 #include <QList>
 #include <QPointer>
 
+#include <memory>
+#include <vector>
+
+class DraggingInfo;
+class Pasteboard;
 class QDialog;
 class TMObjectGroup;
 class TMPolygonObject;
-#include <memory>
-#include <vector>
 
 class PrintOperation;
 class QKeyEvent;
 class QTimer;
 class QMimeData;
+class PasteboardData;
 class ScrollView;
 class TemplateDocument;
 class TemplateEditorController;
@@ -131,6 +135,54 @@ public:
     // (origin 0, 0), framed by one point; every object drawn as a thumbnail
     // at 72 dpi times the smaller scale, its renderings dropped before and after.
     Image renderTemplateProxyInRect(const Rect& rect);
+
+    // A one-page PDF of the objects, the page their visible frames' union;
+    // null for no objects.
+    static QByteArray PDFDataForObjects(const QList<TMObjectRef>& objects);
+    // The objects drawn as they would print, their visible frames' union
+    // scaled into a picture with `scale` pixels a point; null for none.
+    static QImage imageOfObjects(const QList<TMObjectRef>& objects, float scale);
+
+    // The pasteboard (TM_TemplateViewPasteboard.cpp). Copies of the selection
+    // carry their representations under "VYXObjectPasteboardType" with a
+    // PDF made when asked; photo cells get new identifiers at copy and again
+    // at paste, and a property text bound to a copied cell follows it.
+    void copy();
+    void cut();
+    // Declares the copy's types on the data; false with nothing selected.
+    // The objects its PDF draws go to *drawn.
+    bool copyToPasteboard(PasteboardData& pasteboard, QList<TMObjectRef>* drawn = nullptr);
+    // Drags copies of the selection out, shown as the objects at the zoom
+    // centred on the press point; nothing without a selection.
+    void dragSelectionOut();
+    void paste();
+    // Adds the page objects the pasteboard carries, selected and undoable;
+    // anything else under the type is skipped. True when one was added.
+    bool pastObjectsFromPasteboard(const Pasteboard& pasteboard);
+    void clear();
+    void duplicate();
+    // Whether the data offers a picture in a format Qt reads.
+    static bool offersImage(const QMimeData& data);
+    // A picture the pasteboard offers in a format Qt reads; null otherwise.
+    static Image getImageFromPasteboard(const Pasteboard& pasteboard, float* dotsPerInch = nullptr);
+
+    // Drag destination.
+    bool canIHandleDrag(const DraggingInfo& info) const;
+    bool dragHilight() const { return _dragHilightState; }
+    void setDragHilight(bool hilight);
+
+    // Image import. Files cascade from the centre of the visible part by 16
+    // points while it stays where it was.
+    void importImage();
+    void receiveImageFile(const QString& path);
+    // A new image object of the picture (stored once in the document with the
+    // file's bytes) centred on the point, sized by the resolution.
+    void receiveImage(const Image& image, const QByteArray& sourceData, Point point,
+                      float dotsPerInch = 72.0f);
+    // Gives the picture of the first selected shared image a file's contents,
+    // for every object showing it; undoable.
+    void replaceImage();
+    Point lastImportPoint() const { return _lastImportPoint; }
 
     // Text objects are edited in place on the canvas.
     std::unique_ptr<TMTextEditor> makeTextEditor(const TMTextObjectRef& object,
@@ -270,6 +322,11 @@ public:
 
 protected:
     void drawRect(const Rect& dirtyRect) override;
+    uint32_t draggingEntered(const DraggingInfo& info) override;
+    void draggingExited() override;
+    bool prepareForDragOperation(const DraggingInfo& info) override;
+    bool performDragOperation(const DraggingInfo& info) override;
+    void concludeDragOperation(const DraggingInfo& info) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -283,6 +340,14 @@ private:
     QList<TMObjectRef> documentObjects() const;
     // The page and the objects in it, drawn with the render state the pass set.
     void drawPageInRect(const Rect& dirtyRect, bool onScreen);
+    // The representations of the selection as copied, and the objects a
+    // PDF of them draws; with `pictures` an image object carries its picture.
+    QVariantList representationsOfSelection(bool pictures, QList<TMObjectRef>* drawn) const;
+    // Pasteboard actions' share of the responder.
+    static bool respondsToPasteboardAction(const QString& action);
+    bool performPasteboardAction(const QString& action);
+    // Restores a picture of the document's, for undo.
+    void setNamedImage(const QString& name, const Image& image, const QByteArray& data);
     void postSelectionDidChange();
     void makeWindowKey();
     void selectOnly(qsizetype index);
@@ -325,6 +390,9 @@ private:
     PrintOperation* _printOp = nullptr;
     Rect _rubberbandRect;
     Point _zoomCenterPoint;
+    bool _dragHilightState = false;
+    Rect _lastImportViewRect;
+    Point _lastImportPoint;
     QPointer<QDialog> _scaleWindow;
     std::unique_ptr<Gesture, GestureDeleter> _gesture;
     QTimer* _periodicTimer = nullptr;

@@ -404,10 +404,7 @@ void TM_TemplateView::testSelection(Point p, int clickCount, uint32_t modifiers)
         return;
     }
     if (modifiers & AlternateKeyMask) {
-        // Dragging the selection out needs the pasteboard writer of the
-        // copy command; until the canvas has one no drag starts.
-        if (Commands::targetForAction(QStringLiteral("copyToPasteboard:")) == this)
-            performAction(QStringLiteral("copyToPasteboard:"), nullptr);
+        dragSelectionOut();
         return;
     }
     _gesture->kind = Gesture::Kind::Move;

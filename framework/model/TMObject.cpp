@@ -17,10 +17,12 @@
 #include "platform/graphics/Color.h"
 #include "platform/graphics/GraphicsContext.h"
 
+#include <QSet>
 #include <QUuid>
 #include <array>
 #include <cmath>
 #include <limits>
+#include <mutex>
 
 namespace {
 
@@ -96,7 +98,35 @@ TMObjectRef TMObject::newTemplateObjectWithOriginSize(Point origin, Size size) {
     return createWithOriginSize<TMObject>(origin, size);
 }
 
+namespace {
+
+struct PageObjectKinds {
+    std::mutex lock;
+    QSet<QString> kinds;
+};
+
+PageObjectKinds& pageObjectKinds() {
+    static PageObjectKinds known;
+    return known;
+}
+
+} // namespace
+
+void TMObject::rememberPageObjectKind(const QString& kind) {
+    PageObjectKinds& known = pageObjectKinds();
+    const std::lock_guard guard(known.lock);
+    known.kinds.insert(kind);
+}
+
+bool TMObject::isPageObjectKind(const QString& kind) {
+    PageObjectKinds& known = pageObjectKinds();
+    const std::lock_guard guard(known.lock);
+    return known.kinds.contains(kind);
+}
+
 TMObjectRef TMObject::newTemplateObjectOfKind(const QString& kind) {
+    if (!isPageObjectKind(kind))
+        return nullptr;
     const std::shared_ptr<const ClassInfo> info = ClassRegistry::shared().classNamed(kind);
     if (!info || !info->factory)
         return nullptr;

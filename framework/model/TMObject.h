@@ -88,8 +88,13 @@ public:
         info.type = typeid(T);
         info.factory = [] { return std::static_pointer_cast<Archivable>(create<T>()); };
         ClassRegistry::shared().add(std::move(info));
+        rememberPageObjectKind(kind);
     }
-    // A new object of the class registered for the kind; null for an unknown kind.
+    // Whether the kind names a page-object class: other archivable classes
+    // share the registry, and data from elsewhere may name any of them.
+    static bool isPageObjectKind(const QString& kind);
+    // A new object of the class registered for the kind; null for a kind that
+    // is not a page-object class.
     static TMObjectRef newTemplateObjectOfKind(const QString& kind);
     static TMObjectRef newTemplateObjectOfKindWithRepresentation(const QString& kind,
                                                                  const QVariantMap& representation);
@@ -298,6 +303,8 @@ protected:
         field = value;
         return true;
     }
+
+    static void rememberPageObjectKind(const QString& kind);
 
     QPointer<Document> _parentDocument;
     TemplateImageSource* _imageSource = nullptr;

@@ -14,6 +14,7 @@ namespace {
 
 constexpr char kOwnTypePrefix[] = "application/x-lumisk.pasteboard.";
 constexpr char kTiffMimeType[] = "image/tiff";
+constexpr char kPdfMimeType[] = "application/pdf";
 
 QString str(const char* text) {
     return QString::fromLatin1(text);
@@ -47,6 +48,8 @@ QString Pasteboard::mimeTypeForType(const QString& type) {
         return str("text/uri-list");
     if (type == str(TIFFPboardType))
         return str(kTiffMimeType);
+    if (type == str(PDFPboardType))
+        return str(kPdfMimeType);
     return str(kOwnTypePrefix) + type;
 }
 
@@ -61,6 +64,8 @@ QStringList Pasteboard::types() const {
         types.append(str(URLPboardType));
     if (_data->hasFormat(str(kTiffMimeType)) || _data->hasImage())
         types.append(str(TIFFPboardType));
+    if (_data->hasFormat(str(kPdfMimeType)))
+        types.append(str(PDFPboardType));
     const QString prefix = str(kOwnTypePrefix);
     for (const QString& format : _data->formats())
         if (format.startsWith(prefix))

@@ -17,6 +17,7 @@ class QDrag;
 inline constexpr char FilenamesPboardType[] = "NSFilenamesPboardType";
 inline constexpr char URLPboardType[] = "NSURLPboardType";
 inline constexpr char TIFFPboardType[] = "NSTIFFPboardType";
+inline constexpr char PDFPboardType[] = "NSPDFPboardType";
 
 // Pasteboard contents by type name over Qt's MIME data, for drags and the
 // clipboard. The platform's types map onto what other programs drop: file
@@ -30,6 +31,7 @@ public:
     explicit Pasteboard(const QMimeData* data);
 
     static QString mimeTypeForType(const QString& type);
+    const QMimeData* mimeData() const { return _data; }
 
     // The offered types: the platform's first, in the order above, then the
     // program's own in the data's order.
