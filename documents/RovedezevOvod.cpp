@@ -38,11 +38,6 @@ bool isForwarded(const QString& action) {
                        [&action](const char* known) { return action == QLatin1String(known); });
 }
 
-// "name:" as the Qt method "name(QAction*)".
-QByteArray slotSignature(const QString& action) {
-    return action.chopped(1).toLatin1() + "(QAction*)";
-}
-
 // The shadow is stroked in widening rings of faint black.
 constexpr float kShadowAlpha = 0.075f;
 constexpr float kShadowWidths[] = {0, 4, 8, 12, 16};
@@ -268,12 +263,8 @@ CommandResponder* RovedezevOvod::controllerFor(const QString& action) const {
 }
 
 bool RovedezevOvod::respondsToAction(const QString& action) const {
-    if (!isForwarded(action))
-        return false;
-    if (controllerFor(action))
-        return true;
-    const QObject* controller = WindowController::forWindow(window());
-    return controller && controller->metaObject()->indexOfMethod(slotSignature(action)) >= 0;
+    return isForwarded(action) &&
+           Commands::objectRespondsToAction(WindowController::forWindow(window()), action);
 }
 
 bool RovedezevOvod::validateMenuItem(QAction& item) {
@@ -282,14 +273,6 @@ bool RovedezevOvod::validateMenuItem(QAction& item) {
 }
 
 void RovedezevOvod::performAction(const QString& action, QAction* sender) {
-    if (!isForwarded(action))
-        return;
-    if (CommandResponder* controller = controllerFor(action)) {
-        controller->performAction(action, sender);
-        return;
-    }
-    QObject* controller = WindowController::forWindow(window());
-    if (controller && controller->metaObject()->indexOfMethod(slotSignature(action)) >= 0)
-        QMetaObject::invokeMethod(controller, action.chopped(1).toLatin1().constData(),
-                                  Q_ARG(QAction*, sender));
+    if (isForwarded(action))
+        Commands::sendActionToObject(WindowController::forWindow(window()), action, sender);
 }

@@ -46,15 +46,6 @@ bool isForwarded(const QString& action) {
                        [&action](const char* known) { return action == QLatin1String(known); });
 }
 
-// An action "name:" as the controller's slot taking the sending item.
-QByteArray slotSignature(const QString& action) {
-    return action.chopped(1).toLatin1() + "(QAction*)";
-}
-
-bool hasSlot(const QObject* target, const QString& action) {
-    return target && target->metaObject()->indexOfMethod(slotSignature(action)) >= 0;
-}
-
 QColor gridColor() {
     return QColor(204, 204, 204);
 }
@@ -481,9 +472,7 @@ void PhotoView::concludeDragOperation(const DraggingInfo& info) {
 // Actions
 
 bool PhotoView::respondsToAction(const QString& action) const {
-    const ZaroziveZodiroVirizidivi* controller = windowController();
-    return controller && isForwarded(action) &&
-           (controller->respondsToAction(action) || hasSlot(controller, action));
+    return isForwarded(action) && Commands::objectRespondsToAction(windowController(), action);
 }
 
 bool PhotoView::validateMenuItem(QAction& item) {
@@ -492,12 +481,6 @@ bool PhotoView::validateMenuItem(QAction& item) {
 }
 
 void PhotoView::performAction(const QString& action, QAction* sender) {
-    ZaroziveZodiroVirizidivi* controller = windowController();
-    if (!controller || !isForwarded(action))
-        return;
-    if (controller->respondsToAction(action))
-        controller->performAction(action, sender);
-    else if (hasSlot(controller, action))
-        QMetaObject::invokeMethod(controller, action.chopped(1).toLatin1().constData(),
-                                  Q_ARG(QAction*, sender));
+    if (isForwarded(action))
+        Commands::sendActionToObject(windowController(), action, sender);
 }

@@ -55,7 +55,6 @@ public:
     // The mode is the window controller's; the panel keeps none.
     void setEditMode(int mode) override;
     void setDragHilight(bool flag) override;
-    // The toolbar comes with the window's toolbars.
     void setupToolbar() override { _toolbarDelegate.setupToolbar(window()); }
     void adjustToolbarButtons() override { _toolbarDelegate.adjustToolbarButtons(); }
     CatalogToolbarDelegate& toolbarDelegate() { return _toolbarDelegate; }
