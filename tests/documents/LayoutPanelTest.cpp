@@ -1,5 +1,6 @@
 // The layout panel over a document's layout: where the page goes, which
-// notifications it follows, clearing cells and templates dropped on it.
+// notifications it follows, clearing cells, templates dropped on it and the
+// property texts it draws from a photo's file.
 #include "PrintFixture.h"
 #include "catalog/ExifFixtures.h"
 #include "catalog/ImageFixtures.h"
@@ -132,8 +133,6 @@ TEST_F(LayoutPanel, TheWindowsLayoutPanelFollowsTheLayoutOfARevert) {
     ASSERT_TRUE(written);
     document->setCurrentPanel(DocumentPanelLayout);
     controller->setup();
-    controller->window()->show();
-    drainEvents();
     auto* shown = qobject_cast<RovedezevOvod*>(controller->activeViewPanel()->panelView());
     ASSERT_NE(shown, nullptr);
     ASSERT_NE(shown->templateView(), nullptr);
