@@ -1,8 +1,12 @@
 // The layout panel over a document's layout: where the page goes, which
-// notifications it follows, clearing cells and templates dropped on it.
+// notifications it follows, clearing cells, templates dropped on it and the
+// property texts it draws from a photo's file.
 #include "PrintFixture.h"
+#include "catalog/ExifFixtures.h"
+#include "catalog/ImageFixtures.h"
 
 #include "documents/RovedezevOvod.h"
+#include "framework/model/TMTextObject.h"
 #include "layout/TemplateView.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
@@ -211,6 +215,89 @@ TEST_F(LayoutPanel, ADroppedTemplateBecomesMasterWithUndo) {
               localizedString(str(kTemplateChangeAction)));
     document->undoManager()->undo();
     EXPECT_EQ(document->masterTemplate(), first);
+}
+
+TEST_F(LayoutPanel, ThePhotosExposureIsDrawnInThePropertyTextOfTheWindowsPanel) {
+    // A page drawn at its own size: a cell, and under it the property text of
+    // the cell's exposure time.
+    const Area text{10, 60, 180, 30};
+    install("Exposure", [&](const QString& path) {
+        TemplateDocument page;
+        page.setDocumentID(str("Exposure"));
+        page.setDocName(str("Exposure"));
+        PrintInfo info;
+        info.setPaperName(str("Custom"));
+        info.setPaperSize({200, 100});
+        page.setPrintInfo(info);
+        const TMPhotoObjectRef cell =
+            TMPhotoObject::newTemplateObjectWithOriginSize({10, 10}, {40, 40});
+        page.addObject(cell);
+        const TMTextObjectRef property = TMTextObject::newTemplateObjectWithOriginSize(
+            {text.x, text.y}, {text.width, text.height});
+        property->setVariant(TMTextObject::PropertyText);
+        property->setPropertyKey(str("EXIF-829A"));
+        property->setPropertyCellID(cell->uniqueID());
+        page.addObject(property);
+        QString error;
+        EXPECT_TRUE(page.writeToFileOfType(path, str(kTemplateDocumentType), &error))
+            << error.toStdString();
+    });
+    const QString jpeg =
+        writeImage(folder.filePath(str("exposed.jpg")), solidImage(40, 40, Qt::gray), "jpeg");
+    ASSERT_TRUE(writeExifTags(jpeg, {{"Exif.Photo.ExposureTime", "1/125"}}, false));
+    const QString png =
+        writeImage(folder.filePath(str("plain.png")), solidImage(40, 40, Qt::gray), "png");
+    VQFileCatalog& catalog = document->fileCatalog();
+    ASSERT_TRUE(catalog.addFileEntry(jpeg));
+    ASSERT_TRUE(catalog.addFileEntry(png));
+    drainEvents();
+    ASSERT_EQ(catalog.fileCount(), 2);
+
+    document->setCurrentPanel(DocumentPanelLayout);
+    controller->setup();
+    controller->window()->show();
+    drainEvents();
+    auto* shown = qobject_cast<RovedezevOvod*>(controller->activeViewPanel()->panelView());
+    ASSERT_NE(shown, nullptr);
+    ASSERT_NE(shown->templateView(), nullptr);
+    const std::shared_ptr<TemplateMapper> mapper = document->templateMapper();
+    ASSERT_EQ(mapper->layoutMode(), LayoutModeSequential);
+
+    // The property text's part of the page as the panel draws it, with only
+    // the entry marked (none: -1), so that it fills the first cell.
+    const auto drawnText = [&](int entry) {
+        for (int i = 0; i < catalog.fileCount(); ++i)
+            catalog.setMarkerAtIndexTo(i, i == entry);
+        drainEvents();
+        TemplateView* view = shown->templateView();
+        const qreal scale = view->width() / 200.0;
+        const QRect area(qRound(text.x * scale), qRound(text.y * scale), qRound(text.width * scale),
+                         qRound(text.height * scale));
+        return view->grab(area).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    const auto hasInk = [](const QImage& image) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 128)
+                    return true;
+        return false;
+    };
+
+    const struct {
+        int entry; // -1: an empty cell
+        QString value;
+    } cases[] = {{0, str("0 sec. (1/125 sec.)")}, {1, str("")}, {-1, str("")}};
+    QImage empty;
+    QImage exposure;
+    for (const auto& c : cases) {
+        const QImage drawn = drawnText(c.entry);
+        EXPECT_EQ(mapper->propertyForCell(str("EXIF-829A"), 0), c.value) << c.entry;
+        EXPECT_EQ(hasInk(drawn), !c.value.isEmpty()) << c.entry;
+        (c.value.isEmpty() ? empty : exposure) = drawn;
+    }
+    EXPECT_NE(exposure, empty);
+    EXPECT_EQ(drawnText(1), drawnText(-1));
+    controller->shutdown();
 }
 
 TEST_F(LayoutPanel, AnUnknownTemplateOrAnotherKindOfDragChangesNothing) {
