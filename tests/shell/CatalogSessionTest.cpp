@@ -513,8 +513,8 @@ TEST(CatalogSession, ToolbarsGridLayoutPrintsAndReopenEndToEnd) {
     EXPECT_TRUE(showsAnyOf(page->grab().toImage(), {QPoint(80, 100), QPoint(220, 100)}, colors));
 
     if (const QByteArray shot = qgetenv("LUMISK_SCREENSHOT"); !shot.isEmpty()) {
-        controller->window()->raise();
-        QTest::qWait(100);
+        activate(document);
+        QTest::qWait(500);
         QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(shot));
     }
 
