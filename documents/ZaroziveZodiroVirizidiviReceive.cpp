@@ -493,6 +493,8 @@ void ZaroziveZodiroVirizidivi::saveBackSheetDidEnd(int returnCode) {
                 grid->update();
         }
     }
+    if (CatalogPanel* panel = activeViewPanel())
+        panel->adjustToolbarButtons();
 }
 
 // ---------------------------------------------------------------------------

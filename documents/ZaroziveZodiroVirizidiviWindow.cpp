@@ -191,6 +191,11 @@ void ZaroziveZodiroVirizidivi::observeCatalog() {
                 n.object() == static_cast<const void*>(own->existingTemplateMapper().get()))
                 updateInfoLabels();
         });
+    center.addObserver(this, qs(kWindowDidBecomeMainNotification),
+                       static_cast<const QObject*>(window()), [this](const Notification&) {
+                           if (CatalogPanel* panel = activeViewPanel())
+                               panel->adjustToolbarButtons();
+                       });
     center.addObserver(this, qs(kInvalidateStatusBarNotify), static_cast<const QObject*>(this),
                        [this](const Notification&) {
                            if (DurevedeDudiruVorudu* shown = catalogWindow())

@@ -21,6 +21,7 @@
 #include "platform/printing/PrintInfo.h"
 #include "platform/ui/MainWindowTracker.h"
 #include "platform/ui/ModalAlert.h"
+#include "platform/ui/Toolbar.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainMenu.h"
 #include "support/TestHome.h"
@@ -31,11 +32,16 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QDropEvent>
+#include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
 #include <QMenu>
 #include <QMimeData>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -69,8 +75,10 @@ QStringList paths(VQFileCatalog& catalog) {
 }
 
 // A template of a 300 x 200 page with photo cells of 120 x 160 points at
-// these left edges, installed in the user's templates.
-TemplateHandleRef installTemplate(const char* id, const QList<float>& cells) {
+// these left edges, installed in the user's templates; with print areas, each
+// cell sits in a print area of its own.
+TemplateHandleRef installTemplate(const char* id, const QList<float>& cells,
+                                  bool printAreas = false) {
     TemplateDocument page;
     page.setDocumentID(str(id));
     page.setDocName(str(id));
@@ -78,8 +86,12 @@ TemplateHandleRef installTemplate(const char* id, const QList<float>& cells) {
     info.setPaperName(str("Custom"));
     info.setPaperSize({300, 200});
     page.setPrintInfo(info);
-    for (float x : cells)
+    for (float x : cells) {
         page.addObject(TMPhotoObject::newTemplateObjectWithOriginSize({x, 20}, {120, 160}));
+        if (printAreas)
+            page.addObject(
+                TMPrintAreaObject::newTemplateObjectWithOriginSize({x - 8, 12}, {136, 176}));
+    }
     NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
     EXPECT_TRUE(QDir().mkpath(library->templatesFolderPath()));
     QString error;
@@ -155,6 +167,51 @@ bool allThumbnailsLoaded(VQFileCatalog& catalog) {
         if (catalog.getFileAttributeAtIndex(kCatalogAttrThumbnail, i).value<Image>().isNull())
             return false;
     return catalog.fileCount() > 0;
+}
+
+// The library outlives a case: a case that fills it leaves it empty, as the
+// others expect.
+struct EmptyLibraryAtEnd {
+    ~EmptyLibraryAtEnd() {
+        NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
+        QDir(library->templatesFolderPath()).removeRecursively();
+        library->scanForChanges();
+    }
+};
+
+// Answers the template chooser as the user does: a click on the template's
+// cell, then OK.
+ModalAlert::DialogResponder pickTemplate(const char* id) {
+    return [id](QDialog& dialog) {
+        auto* chooser =
+            qobject_cast<TemplateSelectorWindowController*>(WindowController::forWindow(&dialog));
+        EXPECT_NE(chooser, nullptr);
+        if (!chooser || !chooser->matrix())
+            return int(QDialog::Rejected);
+        dialog.show();
+        QCoreApplication::processEvents();
+        TemplateButtonMatrix& matrix = *chooser->matrix();
+        for (int i = 0; i < matrix.cells().size(); ++i)
+            if (matrix.cells()[i].documentID() == str(id)) {
+                const int columns = matrix.numberOfColumns();
+                QTest::mouseClick(&matrix, Qt::LeftButton, Qt::NoModifier,
+                                  matrix.cellFrameAtRowColumn(i / columns, i % columns).center());
+            }
+        chooser->acceptButton()->click();
+        return dialog.result();
+    };
+}
+
+QAction* toolbarItem(ZaroziveZodiroVirizidivi& controller, const char* identifier) {
+    Toolbar* toolbar = Toolbar::toolbarOfWindow(controller.window());
+    return toolbar ? toolbar->itemWithIdentifier(str(identifier)) : nullptr;
+}
+
+bool showsAnyOf(const QImage& shot, const QList<QPoint>& spots, const QList<QColor>& colors) {
+    return std::all_of(spots.begin(), spots.end(), [&](const QPoint& spot) {
+        return std::any_of(colors.begin(), colors.end(),
+                           [&](const QColor& c) { return nearColor(shot.pixelColor(spot), c); });
+    });
 }
 
 } // namespace
@@ -276,14 +333,7 @@ TEST(CatalogSession, TheLayoutPanelShowsPhotosInTheCellsOfTheChosenTemplate) {
     documents.registerDocumentType(RoduvudeDadevizi::documentType());
     AppDelegate delegate(std::make_unique<FakeEnvironment>());
     MainMenu& menu = *delegate.mainMenu();
-    // The library outlives the case: it is left empty, as the other case expects.
-    struct EmptyLibraryAtEnd {
-        ~EmptyLibraryAtEnd() {
-            NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
-            QDir(library->templatesFolderPath()).removeRecursively();
-            library->scanForChanges();
-        }
-    } emptyLibraryAtEnd;
+    EmptyLibraryAtEnd emptyLibraryAtEnd;
     // New catalogs start on a one-cell template; the user picks the two-cell one.
     const TemplateHandleRef oneCell = installTemplate("OneCell", {90});
     ASSERT_TRUE(oneCell);
@@ -326,25 +376,7 @@ TEST(CatalogSession, TheLayoutPanelShowsPhotosInTheCellsOfTheChosenTemplate) {
 
     // Templates…: the user clicks the test template's cell and OK.
     {
-        ModalAlert::ScopedDialogResponder sheet([&](QDialog& dialog) {
-            auto* chooser = qobject_cast<TemplateSelectorWindowController*>(
-                WindowController::forWindow(&dialog));
-            EXPECT_NE(chooser, nullptr);
-            if (!chooser || !chooser->matrix())
-                return int(QDialog::Rejected);
-            dialog.show();
-            QCoreApplication::processEvents();
-            TemplateButtonMatrix& matrix = *chooser->matrix();
-            for (int i = 0; i < matrix.cells().size(); ++i)
-                if (matrix.cells()[i].documentID() == str("TwoCells")) {
-                    const int columns = matrix.numberOfColumns();
-                    QTest::mouseClick(
-                        &matrix, Qt::LeftButton, Qt::NoModifier,
-                        matrix.cellFrameAtRowColumn(i / columns, i % columns).center());
-                }
-            chooser->acceptButton()->click();
-            return dialog.result();
-        });
+        ModalAlert::ScopedDialogResponder sheet(pickTemplate("TwoCells"));
         CommandResponder* target = Commands::targetForAction(str("chooseTemplate:"));
         ASSERT_NE(target, nullptr);
         target->performAction(str("chooseTemplate:"), nullptr);
@@ -366,6 +398,191 @@ TEST(CatalogSession, TheLayoutPanelShowsPhotosInTheCellsOfTheChosenTemplate) {
                                 [&](const QColor& c) { return nearColor(seen, c); }))
             << seen.name().toStdString() << " at " << centre.x();
     }
+    for (Document* open : documents.documents())
+        if (std::shared_ptr<Document> taken = documents.takeDocument(open))
+            taken->close();
+    QCoreApplication::processEvents();
+}
+
+TEST(CatalogSession, ToolbarsGridLayoutPrintsAndReopenEndToEnd) {
+    TestHome account;
+    DocumentController& documents = DocumentController::sharedDocumentController();
+    documents.registerDocumentType(RoduvudeDadevizi::documentType());
+    AppDelegate delegate(std::make_unique<FakeEnvironment>());
+    MainMenu& menu = *delegate.mainMenu();
+    EmptyLibraryAtEnd emptyLibraryAtEnd;
+    const TemplateHandleRef oneCell = installTemplate("OneCell", {90});
+    ASSERT_TRUE(oneCell);
+    NewTemplateManager::sharedTemplateManager()->setDefaultTemplate(oneCell);
+    ASSERT_TRUE(installTemplate("TwoAreas", {20, 160}, true));
+    QTemporaryDir folder;
+    QStringList photos;
+    const QList<QColor> colors{Qt::red, Qt::green, Qt::blue};
+    for (const QColor& color : colors) {
+        photos << folder.filePath(color.name().mid(1) + str(".jpg"));
+        QImage picture(64, 48, QImage::Format_RGB32);
+        picture.fill(color);
+        ASSERT_TRUE(picture.save(photos.last(), "JPEG"));
+    }
+
+    ASSERT_TRUE(choose(menu, "newCatalogDocument:"));
+    RoduvudeDadevizi* document = frontCatalog();
+    ASSERT_NE(document, nullptr);
+    activate(document);
+    auto* controller =
+        qobject_cast<ZaroziveZodiroVirizidivi*>(document->windowControllers().first());
+    ASSERT_NE(controller, nullptr);
+    controller->window()->resize(1000, 700);
+    controller->mainView()->setGeometry(0, 0, 700, 500);
+    controller->mainView()->show();
+    ASSERT_EQ(controller->currentViewTag(), ZaroziveZodiroVirizidivi::PhotographPanel);
+    QWidget* photoPanel = controller->activeViewPanel()->panelView();
+    const QImage emptyPanel = photoPanel->grab().toImage();
+
+    // The photograph toolbar's Add, answered with the three JPEGs.
+    {
+        QAction* add = toolbarItem(*controller, "photodoctoolbar.add");
+        ASSERT_NE(add, nullptr);
+        ASSERT_TRUE(add->isEnabled());
+        ModalAlert::ScopedPanelResponder panel(
+            [&](const ModalAlert::PanelRequest&) { return photos; });
+        add->trigger();
+        QTest::qWait(ZaroziveZodiroVirizidivi::kDeferedOpenMs + 300);
+    }
+    VQFileCatalog& catalog = document->fileCatalog();
+    ASSERT_EQ(paths(catalog), photos);
+    QTRY_VERIFY_WITH_TIMEOUT(allThumbnailsLoaded(catalog), 5000);
+
+    // A selection made by the catalog alone re-enables the rotate item.
+    QAction* rotate = toolbarItem(*controller, "photodoctoolbar.rotateCW");
+    ASSERT_NE(rotate, nullptr);
+    catalog.clearSelection();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(rotate->isEnabled());
+    catalog.setSelectionAtIndex(2);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(rotate->isEnabled());
+    catalog.clearSelection();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(rotate->isEnabled());
+
+    // Becoming main again refreshes the items too.
+    rotate->setEnabled(true);
+    {
+        QWidget other;
+        other.show();
+        QApplication::setActiveWindow(&other);
+        QCoreApplication::processEvents();
+        MainWindowTracker::sharedTracker().update();
+        QCoreApplication::processEvents();
+    }
+    activate(document);
+    EXPECT_FALSE(rotate->isEnabled());
+
+    // A click on the second thumbnail shows that photo in the photograph panel.
+    VQFileCatalogView* grid = controller->fileCatalogScrollView()->fileCatalogView();
+    const Rect cell = grid->getCellRectAtIndex(1);
+    const Rect centre{cell.minX() + cell.width() / 2, cell.minY() + cell.height() / 2, 0, 0};
+    QTest::mouseClick(grid, Qt::LeftButton, Qt::NoModifier,
+                      grid->widgetRectFromBounds(centre).topLeft().toPoint());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(catalog.getSelectedIndices(), QList<int>{1});
+    EXPECT_TRUE(rotate->isEnabled());
+    const QImage shown = photoPanel->grab().toImage();
+    EXPECT_NE(shown, emptyPanel);
+    EXPECT_TRUE(nearColor(shown.pixelColor(shown.rect().center()), Qt::green))
+        << shown.pixelColor(shown.rect().center()).name().toStdString();
+
+    // View > Layout, then the layout toolbar's Templates: the two-cell template.
+    ASSERT_TRUE(choose(menu, "switchViewFromMenu:", ZaroziveZodiroVirizidivi::LayoutPanel));
+    ASSERT_EQ(controller->currentViewTag(), ZaroziveZodiroVirizidivi::LayoutPanel);
+    auto* panel = qobject_cast<RovedezevOvod*>(controller->activeViewPanel()->panelView());
+    ASSERT_NE(panel, nullptr);
+    {
+        QAction* templates = toolbarItem(*controller, "layoutdoctoolbar.templateselector");
+        ASSERT_NE(templates, nullptr);
+        ASSERT_TRUE(templates->isEnabled());
+        ModalAlert::ScopedDialogResponder sheet(pickTemplate("TwoAreas"));
+        templates->trigger();
+        QTest::qWait(50);
+    }
+    ASSERT_TRUE(document->masterTemplate());
+    ASSERT_EQ(document->masterTemplate()->documentID(), str("TwoAreas"));
+    TemplateView* page = panel->templateView();
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(showsAnyOf(page->grab().toImage(), {QPoint(80, 100), QPoint(220, 100)}, colors));
+
+    if (const QByteArray shot = qgetenv("LUMISK_SCREENSHOT"); !shot.isEmpty()) {
+        activate(document);
+        QTest::qWait(500);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(shot));
+    }
+
+    const std::shared_ptr<TemplateMapper> mapper = document->templateMapper();
+    const int pages = mapper->pageCount();
+    ASSERT_GE(pages, 2) << "three photos on two cells a page";
+
+    // Print to Disk: one image per print area of each page.
+    QTemporaryDir printed;
+    {
+        ModalAlert::ScopedPanelResponder chooser(
+            [&](const ModalAlert::PanelRequest&) { return QStringList{printed.path()}; });
+        ASSERT_TRUE(choose(menu, "printToDisk:"));
+        QCoreApplication::processEvents();
+    }
+    const QFileInfoList images = QDir(printed.path()).entryInfoList(QDir::Files, QDir::Name);
+    EXPECT_EQ(images.size(), pages * 2);
+    for (const QFileInfo& image : images) {
+        QImageReader reader(image.filePath());
+        EXPECT_TRUE(reader.size().isValid()) << image.fileName().toStdString();
+    }
+
+    // Print…: the print panel sends the pages to a PDF.
+    const QString pdf = folder.filePath(str("pages.pdf"));
+    {
+        ModalAlert::ScopedDialogResponder printPanel([&](QDialog& dialog) {
+            auto* print = qobject_cast<QPrintDialog*>(&dialog);
+            EXPECT_NE(print, nullptr);
+            if (!print)
+                return int(QDialog::Rejected);
+            print->printer()->setOutputFormat(QPrinter::PdfFormat);
+            print->printer()->setOutputFileName(pdf);
+            return int(QDialog::Accepted);
+        });
+        ASSERT_TRUE(choose(menu, "printDocument:"));
+        QTRY_VERIFY_WITH_TIMEOUT(controller->printOperation() == nullptr, 60000);
+    }
+    QFile written(pdf);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(written.read(5).startsWith("%PDF-"));
+
+    // Save As, close, Open: the same entries, master, panel and page.
+    mapper->setCurrentPageNum(1);
+    ASSERT_EQ(mapper->currentPageNum(), 1);
+    const QString saved =
+        folder.filePath(str("Session.") + RoduvudeDadevizi::documentType().extensions.first());
+    {
+        ModalAlert::ScopedPanelResponder save(
+            [&](const ModalAlert::PanelRequest&) { return QStringList{saved}; });
+        ASSERT_TRUE(choose(menu, "saveDocumentAs:"));
+        QTest::qWait(100);
+    }
+    ASSERT_TRUE(QFileInfo::exists(saved));
+    ASSERT_TRUE(choose(menu, "performClose:"));
+    QTest::qWait(50);
+    ASSERT_TRUE(documents.documents().isEmpty());
+    {
+        ModalAlert::ScopedPanelResponder open(
+            [&](const ModalAlert::PanelRequest&) { return QStringList{saved}; });
+        ASSERT_TRUE(choose(menu, "openDocument:"));
+    }
+    RoduvudeDadevizi* reopened = frontCatalog();
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(paths(reopened->fileCatalog()), photos);
+    ASSERT_TRUE(reopened->masterTemplate());
+    EXPECT_EQ(reopened->masterTemplate()->documentID(), str("TwoAreas"));
+    EXPECT_EQ(reopened->currentPanel(), int(ZaroziveZodiroVirizidivi::LayoutPanel));
+    EXPECT_EQ(reopened->templateMapper()->currentPageNum(), 1);
     for (Document* open : documents.documents())
         if (std::shared_ptr<Document> taken = documents.takeDocument(open))
             taken->close();
