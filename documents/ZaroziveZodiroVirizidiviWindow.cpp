@@ -193,8 +193,11 @@ void ZaroziveZodiroVirizidivi::observeCatalog() {
         });
     center.addObserver(this, qs(kWindowDidBecomeMainNotification),
                        static_cast<const QObject*>(window()), [this](const Notification&) {
-                           if (CatalogPanel* panel = activeViewPanel())
-                               panel->adjustToolbarButtons();
+                           // After the event that made the window main has been handled.
+                           QTimer::singleShot(0, this, [this] {
+                               if (CatalogPanel* panel = activeViewPanel())
+                                   panel->adjustToolbarButtons();
+                           });
                        });
     center.addObserver(this, qs(kInvalidateStatusBarNotify), static_cast<const QObject*>(this),
                        [this](const Notification&) {
