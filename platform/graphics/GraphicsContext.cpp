@@ -5,6 +5,8 @@
 #include "platform/graphics/Shading.h"
 #include "platform/graphics/ShadowRenderer.h"
 
+#include <QDataStream>
+#include <QIODevice>
 #include <QPaintDevice>
 #include <algorithm>
 #include <cmath>
@@ -130,7 +132,8 @@ double GraphicsContext::shadowRasterScale() const {
 }
 
 void GraphicsContext::draw(const QRectF& deviceBounds, CompositingOperation op,
-                           const std::function<void(QPainter&)>& paint) {
+                           const std::function<void(QPainter&)>& paint, const QByteArray& shadowKey,
+                           const QPointF& shadowKeyOrigin) {
     if (!_active)
         return;
     _painter.setWorldTransform(deviceTransform());
@@ -142,16 +145,35 @@ void GraphicsContext::draw(const QRectF& deviceBounds, CompositingOperation op,
             _shadowRenderer = std::make_unique<ShadowRenderer>();
         const ShadowRenderer::Shadow device{offset, s.blurRadius * linearScale(_deviceFromBase),
                                             s.color, shadowRasterScale()};
-        _shadowRenderer->render(_painter, deviceBounds.adjusted(-1, -1, 1, 1), device, paint);
+        _shadowRenderer->render(_painter, deviceBounds.adjusted(-1, -1, 1, 1), device, paint,
+                                shadowKey, shadowKeyOrigin);
     }
     Compositing::draw(_painter, op, deviceBounds.adjusted(-1, -1, 1, 1), paint);
 }
 
+namespace {
+
+// Names a drawing for the shadow cache, only when a shadow will be drawn.
+template <typename... Parts> QByteArray shadowKeyOf(bool shadowed, const Parts&... parts) {
+    QByteArray key;
+    if (shadowed) {
+        QDataStream out(&key, QIODevice::WriteOnly);
+        (out << ... << parts);
+    }
+    return key;
+}
+
+} // namespace
+
 void GraphicsContext::fillPath(const BezierPath& path) {
     const QPainterPath qpath = path.toQPainterPath();
     const QColor color = _state.fillColor;
-    draw(deviceBounds(qpath.controlPointRect()), _state.operation,
-         [&qpath, color](QPainter& p) { p.fillPath(qpath, color); });
+    draw(
+        deviceBounds(qpath.controlPointRect()), _state.operation,
+        [&qpath, color](QPainter& p) { p.fillPath(qpath, color); },
+        shadowKeyOf(_state.shadow.has_value(), QByteArray("fill"),
+                    qpath.translated(-qpath.controlPointRect().topLeft()), color),
+        qpath.controlPointRect().topLeft());
 }
 
 void GraphicsContext::strokePath(const BezierPath& path) {
@@ -162,8 +184,12 @@ void GraphicsContext::strokePath(const BezierPath& path) {
                              ? width / 2 * std::max(1.5, double(path.miterLimit()))
                              : width * 0.75;
     const QRectF user = qpath.controlPointRect().adjusted(-reach, -reach, reach, reach);
-    draw(deviceBounds(user).adjusted(-1, -1, 1, 1), _state.operation,
-         [&qpath, &pen](QPainter& p) { p.strokePath(qpath, pen); });
+    draw(
+        deviceBounds(user).adjusted(-1, -1, 1, 1), _state.operation,
+        [&qpath, &pen](QPainter& p) { p.strokePath(qpath, pen); },
+        shadowKeyOf(_state.shadow.has_value(), QByteArray("stroke"),
+                    qpath.translated(-qpath.controlPointRect().topLeft()), pen),
+        qpath.controlPointRect().topLeft());
 }
 
 void GraphicsContext::addClip(const BezierPath& path) {
@@ -187,7 +213,9 @@ void GraphicsContext::rectFill(const Rect& rect) {
 void GraphicsContext::rectFillUsingOperation(const Rect& rect, CompositingOperation op) {
     const QRectF r = rect.toQRectF().normalized();
     const QColor color = _state.fillColor;
-    draw(deviceBounds(r), op, [r, color](QPainter& p) { p.fillRect(r, color); });
+    draw(
+        deviceBounds(r), op, [r, color](QPainter& p) { p.fillRect(r, color); },
+        shadowKeyOf(_state.shadow.has_value(), QByteArray("rect"), r.size(), color), r.topLeft());
 }
 
 void GraphicsContext::frameRect(const Rect& rect, float width) {
@@ -278,7 +306,12 @@ void GraphicsContext::drawImage(const Image& image, const Rect& destination, con
         p.setOpacity(previousOpacity);
         p.setWorldTransform(world);
     };
-    draw(deviceBounds(destination.toQRectF()), op, paint);
+    draw(
+        deviceBounds(destination.toQRectF()), op, paint,
+        shadowKeyOf(_state.shadow.has_value(), QByteArray("image"), drawn.cacheKey(), drawnPart,
+                    placement * QTransform::fromTranslate(-destination.minX(), -destination.minY()),
+                    opacity),
+        QPointF(destination.minX(), destination.minY()));
 }
 
 void GraphicsContext::drawShading(const Shading& shading) {

@@ -126,8 +126,11 @@ private:
         CompositingOperation operation = CompositingOperation::SourceOver;
     };
 
+    // shadowKey names what paint draws relative to shadowKeyOrigin (user space), so its blurred
+    // shadow can be reused; empty when it cannot be named.
     void draw(const QRectF& deviceBounds, CompositingOperation op,
-              const std::function<void(QPainter&)>& paint);
+              const std::function<void(QPainter&)>& paint, const QByteArray& shadowKey = {},
+              const QPointF& shadowKeyOrigin = {});
     QRectF deviceBounds(const QRectF& userRect) const;
     double shadowRasterScale() const;
 

@@ -88,6 +88,27 @@ void boxColumns(uchar* data, int width, int height, qsizetype stride, int r,
     }
 }
 
+using ShadeTable = std::array<quint32, 256>;
+
+// Tinted, premultiplied pixels by coverage.
+ShadeTable shadeTable(const QColor& color) {
+    const QRgb tint = color.rgba();
+    const quint32 ca = quint32(qAlpha(tint)), cr = quint32(qRed(tint)), cg = quint32(qGreen(tint)),
+                  cb = quint32(qBlue(tint));
+    ShadeTable shade;
+    for (quint32 v = 0; v < 256; ++v) {
+        const quint32 a = (v * ca + 127) / 255;
+        shade[v] = qRgba(int((cr * a + 127) / 255), int((cg * a + 127) / 255),
+                         int((cb * a + 127) / 255), int(a));
+    }
+    return shade;
+}
+
+void tintRow(const uchar* src, quint32* dst, int n, const ShadeTable& shade) {
+    for (int x = 0; x < n; ++x)
+        dst[x] = shade[src[x]];
+}
+
 } // namespace
 
 int ShadowRenderer::blurExtent(double sigma) {
@@ -119,7 +140,8 @@ void ShadowRenderer::blurAlpha(uchar* data, int width, int height, qsizetype str
 }
 
 void ShadowRenderer::render(QPainter& painter, const QRectF& deviceBounds, const Shadow& shadow,
-                            const std::function<void(QPainter&)>& paint) {
+                            const std::function<void(QPainter&)>& paint,
+                            const QByteArray& contentKey, const QPointF& keyOrigin) {
     if (shadow.color.alpha() == 0 || deviceBounds.isEmpty() || !painter.device() ||
         !std::isfinite(shadow.offset.x()) || !std::isfinite(shadow.offset.y()) ||
         !std::isfinite(shadow.blur))
@@ -132,6 +154,11 @@ void ShadowRenderer::render(QPainter& painter, const QRectF& deviceBounds, const
         painter.setWorldTransform(world);
     }
     const double sigma = std::clamp(shadow.blur / 2, 0.0, kMaxSigma);
+    const bool raster =
+        painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
+    if (!contentKey.isEmpty() && raster && shadow.rasterScale == 1.0 &&
+        renderCached(painter, deviceBounds, visible, shadow, sigma, paint, contentKey, keyOrigin))
+        return;
     double scale = shadow.rasterScale > 0 ? shadow.rasterScale : 1.0;
     QRect pixels;
     // Only drawing whose blurred, moved copy can land inside the clip matters.
@@ -177,25 +204,7 @@ void ShadowRenderer::render(QPainter& painter, const QRectF& deviceBounds, const
         paint(mp);
     }
     blurAlpha(_mask.data(), w, h, stride, sigma * scale);
-
-    // Tinted pixels by coverage.
-    const QRgb tint = shadow.color.rgba();
-    const quint32 ca = quint32(qAlpha(tint)), cr = quint32(qRed(tint)), cg = quint32(qGreen(tint)),
-                  cb = quint32(qBlue(tint));
-    std::array<quint32, 256> shade;
-    for (quint32 v = 0; v < 256; ++v) {
-        const quint32 a = (v * ca + 127) / 255;
-        shade[v] = qRgba(int((cr * a + 127) / 255), int((cg * a + 127) / 255),
-                         int((cb * a + 127) / 255), int(a));
-    }
-    auto tintRows = [&](quint32* out, qsizetype outStride, int firstRow, int rows) {
-        for (int y = 0; y < rows; ++y) {
-            const uchar* src = _mask.data() + size_t(firstRow + y) * size_t(stride);
-            quint32* dst = out + y * outStride;
-            for (int x = 0; x < w; ++x)
-                dst[x] = shade[src[x]];
-        }
-    };
+    ++_blurCount;
 
     const QPainter::CompositionMode mode = painter.compositionMode();
     const qreal opacity = painter.opacity();
@@ -203,27 +212,126 @@ void ShadowRenderer::render(QPainter& painter, const QRectF& deviceBounds, const
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setOpacity(1.0);
     const QPointF origin((pixels.x() + whole.x()) / scale, (pixels.y() + whole.y()) / scale);
-    const bool raster =
-        painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
     if (raster && scale == 1.0) {
-        // Pixel for pixel: hand over bands, which keeps the tinted copy small.
-        const int bandRows = int(std::clamp<qint64>(kBandPixels / w, 1, h));
-        _band.resize(size_t(w) * size_t(bandRows));
-        for (int y = 0; y < h; y += bandRows) {
-            const int rows = std::min(bandRows, h - y);
-            tintRows(_band.data(), w, y, rows);
-            const QImage band(reinterpret_cast<const uchar*>(_band.data()), w, rows, w * 4,
-                              QImage::Format_ARGB32_Premultiplied);
-            painter.drawImage(origin + QPointF(0, y), band);
-        }
+        drawTinted(painter, _mask.data(), stride, QRect(0, 0, w, h), origin.toPoint(),
+                   shadow.color);
     } else {
         QImage layer(w, h, QImage::Format_ARGB32_Premultiplied);
         if (!layer.isNull()) {
-            tintRows(reinterpret_cast<quint32*>(layer.bits()), layer.bytesPerLine() / 4, 0, h);
+            const auto shade = shadeTable(shadow.color);
+            for (int y = 0; y < h; ++y)
+                tintRow(_mask.data() + size_t(y) * size_t(stride),
+                        reinterpret_cast<quint32*>(layer.scanLine(y)), w, shade);
             painter.drawImage(QRectF(origin, QSizeF(w / scale, h / scale)), layer);
         }
     }
     painter.setOpacity(opacity);
     painter.setCompositionMode(mode);
     painter.setWorldTransform(world);
+}
+
+void ShadowRenderer::drawTinted(QPainter& painter, const uchar* mask, qsizetype stride,
+                                const QRect& rows, const QPoint& at, const QColor& color) {
+    // Bands keep the tinted copy small.
+    const auto shade = shadeTable(color);
+    const int w = rows.width(), h = rows.height();
+    const int bandRows = int(std::clamp<qint64>(kBandPixels / w, 1, h));
+    _band.resize(size_t(w) * size_t(bandRows));
+    for (int y = 0; y < h; y += bandRows) {
+        const int count = std::min(bandRows, h - y);
+        for (int i = 0; i < count; ++i)
+            tintRow(mask + size_t(rows.y() + y + i) * size_t(stride) + rows.x(),
+                    _band.data() + size_t(i) * size_t(w), w, shade);
+        const QImage band(reinterpret_cast<const uchar*>(_band.data()), w, count, w * 4,
+                          QImage::Format_ARGB32_Premultiplied);
+        painter.drawImage(QPoint(at.x(), at.y() + y), band);
+    }
+}
+
+bool ShadowRenderer::renderCached(QPainter& painter, const QRectF& deviceBounds,
+                                  const QRectF& visible, const Shadow& shadow, double sigma,
+                                  const std::function<void(QPainter&)>& paint,
+                                  const QByteArray& key, const QPointF& keyOrigin) {
+    const QTransform world = painter.worldTransform();
+    const double extent = blurExtent(sigma);
+    const QRectF reach =
+        visible.translated(-shadow.offset).adjusted(-extent, -extent, extent, extent);
+    if ((deviceBounds & reach).isEmpty())
+        return true;
+    const QRectF area = deviceBounds.adjusted(-extent, -extent, extent, extent);
+    if (!(std::max({std::fabs(area.left()), std::fabs(area.right()), std::fabs(area.top()),
+                    std::fabs(area.bottom())}) <= kMaxPixelCoordinate))
+        return false;
+    const QPointF anchor = world.map(keyOrigin) + shadow.offset;
+
+    // A mask blurred for the same drawing whose place differs by whole pixels
+    // gives the same pixels moved.
+    auto found = std::find_if(_cache.begin(), _cache.end(), [&](const CachedMask& c) {
+        if (c.m11 != world.m11() || c.m12 != world.m12() || c.m21 != world.m21() ||
+            c.m22 != world.m22() || c.sigma != sigma || c.hints != painter.renderHints() ||
+            c.key != key)
+            return false;
+        const QPointF d = anchor - c.anchor;
+        return std::fabs(d.x() - std::round(d.x())) < 1e-7 &&
+               std::fabs(d.y() - std::round(d.y())) < 1e-7;
+    });
+    if (found == _cache.end()) {
+        const QRect pixels = area.toAlignedRect();
+        if (pixels.isEmpty() || qint64(pixels.width()) * pixels.height() > kMaxCachedPixels)
+            return false;
+        const QPointF shift = shadow.offset;
+        const QPoint whole(int(std::lround(shift.x())), int(std::lround(shift.y())));
+        const QPointF part = shift - QPointF(whole);
+        CachedMask entry{key,
+                         world.m11(),
+                         world.m12(),
+                         world.m21(),
+                         world.m22(),
+                         sigma,
+                         painter.renderHints(),
+                         anchor,
+                         pixels.topLeft() + whole,
+                         pixels.width(),
+                         pixels.height(),
+                         std::vector<uchar>(size_t(pixels.width()) * size_t(pixels.height()), 0)};
+        {
+            QImage mask(entry.alpha.data(), entry.width, entry.height, entry.width,
+                        QImage::Format_Alpha8);
+            QPainter mp(&mask);
+            mp.setRenderHints(painter.renderHints());
+            mp.setWorldTransform(
+                world * QTransform::fromTranslate(part.x() - pixels.x(), part.y() - pixels.y()));
+            paint(mp);
+        }
+        blurAlpha(entry.alpha.data(), entry.width, entry.height, entry.width, sigma);
+        ++_blurCount;
+        qint64 bytes = qint64(entry.alpha.size());
+        _cache.insert(_cache.begin(), std::move(entry));
+        size_t keep = 1;
+        while (keep < _cache.size() && (bytes += qint64(_cache[keep].alpha.size())) <= kCacheBytes)
+            ++keep;
+        _cache.resize(keep);
+        found = _cache.begin();
+    } else if (found != _cache.begin()) {
+        std::rotate(_cache.begin(), found, found + 1);
+        found = _cache.begin();
+    }
+    const CachedMask& c = *found;
+    const QPointF d = anchor - c.anchor;
+    const QPoint origin = c.origin + QPoint(int(std::lround(d.x())), int(std::lround(d.y())));
+    // Only the rows and columns that can show are tinted.
+    const QRect shown = QRect(origin, QSize(c.width, c.height)) & visible.toAlignedRect();
+    if (shown.isEmpty())
+        return true;
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    const qreal opacity = painter.opacity();
+    painter.setWorldTransform(QTransform());
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setOpacity(1.0);
+    drawTinted(painter, c.alpha.data(), c.width, shown.translated(-origin), shown.topLeft(),
+               shadow.color);
+    painter.setOpacity(opacity);
+    painter.setCompositionMode(mode);
+    painter.setWorldTransform(world);
+    return true;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/PlatformExport.h"
 
+#include <QByteArray>
 #include <QColor>
 #include <QPainter>
 #include <functional>
@@ -26,9 +27,19 @@ public:
     };
 
     // paint draws with the painter's world transform at the time of the call;
-    // deviceBounds (device coordinates) must hold all it touches.
+    // deviceBounds (device coordinates) must hold all it touches. A non-empty
+    // contentKey names what paint draws in user space: on the raster engine at
+    // one mask pixel per device pixel, the blurred mask is then kept and reused
+    // while the key, blur and the world transform up to a whole-pixel move stay
+    // the same, so a dragged object is not blurred again at every step. The key
+    // describes the drawing relative to keyOrigin (user space), so a drawing
+    // that moves itself can keep its key.
     void render(QPainter& painter, const QRectF& deviceBounds, const Shadow& shadow,
-                const std::function<void(QPainter&)>& paint);
+                const std::function<void(QPainter&)>& paint, const QByteArray& contentKey = {},
+                const QPointF& keyOrigin = {});
+
+    // How many masks this renderer has blurred.
+    qint64 blurCount() const { return _blurCount; }
 
     // Blurs 8-bit values in place, zero outside. sigma in pixels.
     static void blurAlpha(uchar* data, int width, int height, qsizetype stride, double sigma);
@@ -41,7 +52,31 @@ public:
     // values cost neither unbounded memory nor time.
     static constexpr double kMaxSigma = 512;
 
+    // Bytes of blurred masks kept for reuse, and the largest mask kept.
+    static constexpr qint64 kCacheBytes = qint64(32) * 1024 * 1024;
+    static constexpr qint64 kMaxCachedPixels = qint64(4) * 1024 * 1024;
+
 private:
+    struct CachedMask {
+        QByteArray key;
+        double m11, m12, m21, m22;
+        double sigma;
+        QPainter::RenderHints hints;
+        QPointF anchor; // world translation plus offset when blurred
+        QPoint origin;  // device pixel of the mask's top left
+        int width, height;
+        std::vector<uchar> alpha; // width × height
+    };
+
+    bool renderCached(QPainter& painter, const QRectF& deviceBounds, const QRectF& visible,
+                      const Shadow& shadow, double sigma,
+                      const std::function<void(QPainter&)>& paint, const QByteArray& key,
+                      const QPointF& keyOrigin);
+    void drawTinted(QPainter& painter, const uchar* mask, qsizetype stride, const QRect& rows,
+                    const QPoint& at, const QColor& color);
+
     std::vector<uchar> _mask;
     std::vector<quint32> _band;
+    std::vector<CachedMask> _cache; // most recently used first
+    qint64 _blurCount = 0;
 };

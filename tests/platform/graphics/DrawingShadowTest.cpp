@@ -225,3 +225,50 @@ TEST(DrawingShadow, BlurExtentGrowsWithSigmaAndZeroLeavesValues) {
     EXPECT_EQ(data[9 * 21 + 10], data[10 * 21 + 9]);
     EXPECT_EQ(data[0], 0);
 }
+
+TEST(DrawingShadow, KeptMaskFollowsAMovedDrawingPixelForPixel) {
+    const ShadowRenderer::Shadow shadow{{3.5, 4}, 9, QColor(0, 0, 80, 200), 1};
+    QPainterPath oval;
+    oval.addEllipse(QRectF(0, 0, 37.3, 21.6));
+    const QByteArray key("oval");
+    const auto draw = [&](ShadowRenderer& renderer, const QPointF& at, const QRect& clip,
+                          const QByteArray& k) {
+        QImage image(160, 120, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setClipRect(clip);
+        painter.setWorldTransform(QTransform::fromScale(1.5, 1.5) *
+                                  QTransform::fromTranslate(at.x(), at.y()));
+        const QRectF bounds = painter.worldTransform().mapRect(oval.boundingRect());
+        renderer.render(
+            painter, bounds.adjusted(-1, -1, 1, 1), shadow,
+            [&](QPainter& p) { p.fillPath(oval, Qt::black); }, k);
+        return image;
+    };
+    struct Step {
+        QPointF at;
+        QRect clip;
+        qint64 blurs; // by the keeping renderer so far
+    };
+    const Step steps[] = {
+        {{20.25, 30.5}, {0, 0, 160, 120}, 1},
+        {{47.25, 12.5}, {0, 0, 160, 120}, 1},  // whole pixels: kept
+        {{60.25, 50.5}, {70, 40, 30, 25}, 1},  // a dirty rectangle only
+        {{60.75, 50.5}, {0, 0, 160, 120}, 2},  // half a pixel: blurred again
+        {{-20.25, 90.5}, {0, 0, 160, 120}, 2}, // partly off the device
+    };
+    ShadowRenderer keeping;
+    for (const Step& step : steps) {
+        ShadowRenderer fresh;
+        const QImage expected = draw(fresh, step.at, step.clip, {});
+        EXPECT_EQ(draw(keeping, step.at, step.clip, key), expected) << step.at.x();
+        EXPECT_EQ(keeping.blurCount(), step.blurs) << step.at.x();
+    }
+    // Another drawing under another name is not taken for the kept one.
+    oval = QPainterPath();
+    oval.addRect(QRectF(0, 0, 10, 50));
+    ShadowRenderer fresh;
+    EXPECT_EQ(draw(keeping, {20.25, 30.5}, {0, 0, 160, 120}, "bar"),
+              draw(fresh, {20.25, 30.5}, {0, 0, 160, 120}, {}));
+}
