@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QPainter>
 #include <QThread>
 #include <QTimer>
@@ -165,11 +166,17 @@ bool VQFileCatalog::loadNextThumbnail() {
     lock.lock();
     const QVariant current = record->value(queueKey);
     if (current.isValid() && current.toLongLong() == ticket) {
+        record->remove(queueKey);
+        if (thumbnail.isNull() && !QFileInfo::exists(path)) {
+            // The file went away while it was read (renamed, moved or deleted): that
+            // is not an unreadable photo. The next change test follows the file or
+            // shows the entry as missing; the cell keeps its placeholder meanwhile.
+            return true;
+        }
         if (!thumbnail.isNull())
             record->insert(key(kEntryThumbnailKey), QVariant::fromValue(thumbnail));
         else
             record->insert(key(kEntryBadKey), true);
-        record->remove(queueKey);
     }
     lock.unlock();
     postThumbnailLoaded(index);

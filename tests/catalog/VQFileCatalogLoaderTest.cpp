@@ -204,6 +204,24 @@ TEST_F(VQFileCatalogLoaderTest, AnUnreadableFileEndsBad) {
     EXPECT_EQ(catalog().fileCount(), 0);
 }
 
+TEST_F(VQFileCatalogLoaderTest, AFileGoneDuringTheDecodeIsMissingNotUnreadable) {
+    addPhotos(1);
+    const QString path = catalog().getFileAttributeAtIndex(kCatalogAttrPath, 0).toString();
+    const QString queueKey = QString::fromLatin1(kEntryThumbnailQueueKey);
+    {
+        std::unique_lock hold(iconLock());
+        catalog().getFileAttributeAtIndex(kCatalogAttrThumbnail, 0);
+        ASSERT_TRUE(record(0).contains(queueKey));
+        // Renamed away by another program while the loader waits to read it.
+        ASSERT_TRUE(QFile::rename(path, path + QStringLiteral(".moved")));
+    }
+    ASSERT_TRUE(waitFor([&] { return !record(0).contains(queueKey); }));
+    EXPECT_FALSE(has(0, kEntryBadKey));
+    // The entry stays for the change test to follow or mark missing.
+    catalog().getFileAttributeAtIndex(kCatalogAttrThumbnail, 0);
+    EXPECT_EQ(catalog().fileCount(), 1);
+}
+
 TEST_F(VQFileCatalogLoaderTest, ARotationDuringTheDecodeKeepsTheNewTicket) {
     catalog().addFileEntry(photo(QStringLiteral("wide.png"), 400, 300));
     drainEvents();
