@@ -106,6 +106,18 @@ TEST_F(LayoutPanel, APageIsShownAtItsOwnSizeWhenItFitsElseReducedAndAlwaysCentre
     }
 }
 
+TEST_F(LayoutPanel, ThePageIsDrawnWhereItStandsInThePanel) {
+    useTemplate("Drawn", {200, 100}, {{10, 10, 50, 50}});
+    RovedezevOvod& shown = showPanel();
+    ASSERT_NE(shown.templateView(), nullptr);
+    // The panel drawn as the screen draws it: the page view at its offset.
+    const QImage whole = shown.grab().toImage();
+    const QImage alone = shown.templateView()->grab().toImage();
+    const QPoint inPage(150, 20);
+    EXPECT_EQ(whole.pixelColor(shown.templateView()->geometry().topLeft() + inPage),
+              alone.pixelColor(inPage));
+}
+
 TEST_F(LayoutPanel, WithoutATemplateThereIsNoPageView) {
     RovedezevOvod& shown = showPanel();
     EXPECT_EQ(shown.templateView(), nullptr);
