@@ -214,6 +214,31 @@ bool showsAnyOf(const QImage& shot, const QList<QPoint>& spots, const QList<QCol
     });
 }
 
+// File > Save As… to the path, File > Close, then File > Open… of the same
+// file: the reopened catalog, or a failed assertion.
+void saveCloseAndReopen(MainMenu& menu, const QString& saved, RoduvudeDadevizi** reopened) {
+    *reopened = nullptr;
+    {
+        ModalAlert::ScopedPanelResponder panel([&](const ModalAlert::PanelRequest& request) {
+            EXPECT_EQ(request.kind, ModalAlert::PanelRequest::Kind::Save);
+            return QStringList{saved};
+        });
+        ASSERT_TRUE(choose(menu, "saveDocumentAs:"));
+        QTest::qWait(100);
+    }
+    ASSERT_TRUE(QFileInfo::exists(saved));
+    ASSERT_TRUE(choose(menu, "performClose:"));
+    QTest::qWait(50);
+    ASSERT_TRUE(DocumentController::sharedDocumentController().documents().isEmpty());
+    {
+        ModalAlert::ScopedPanelResponder panel(
+            [&](const ModalAlert::PanelRequest&) { return QStringList{saved}; });
+        ASSERT_TRUE(choose(menu, "openDocument:"));
+    }
+    *reopened = frontCatalog();
+    ASSERT_NE(*reopened, nullptr);
+}
+
 } // namespace
 
 TEST(CatalogSession, NewCatalogAddDropPrintToDiskSaveCloseAndOpenThroughTheMenus) {
@@ -296,27 +321,9 @@ TEST(CatalogSession, NewCatalogAddDropPrintToDiskSaveCloseAndOpenThroughTheMenus
     // File > Save As…, then File > Close.
     const QString saved =
         folder.filePath(str("Trip.") + RoduvudeDadevizi::documentType().extensions.first());
-    {
-        ModalAlert::ScopedPanelResponder panel([&](const ModalAlert::PanelRequest& request) {
-            EXPECT_EQ(request.kind, ModalAlert::PanelRequest::Kind::Save);
-            return QStringList{saved};
-        });
-        ASSERT_TRUE(choose(menu, "saveDocumentAs:"));
-        QTest::qWait(100);
-    }
-    ASSERT_TRUE(QFileInfo::exists(saved));
-    ASSERT_TRUE(choose(menu, "performClose:"));
-    QTest::qWait(50);
-    EXPECT_TRUE(documents.documents().isEmpty());
-
     // File > Open… brings the same photos back in order, on the same master.
-    {
-        ModalAlert::ScopedPanelResponder panel(
-            [&](const ModalAlert::PanelRequest&) { return QStringList{saved}; });
-        ASSERT_TRUE(choose(menu, "openDocument:"));
-    }
-    RoduvudeDadevizi* reopened = frontCatalog();
-    ASSERT_NE(reopened, nullptr);
+    RoduvudeDadevizi* reopened = nullptr;
+    ASSERT_NO_FATAL_FAILURE(saveCloseAndReopen(menu, saved, &reopened));
     EXPECT_EQ(paths(reopened->fileCatalog()), photos);
     const std::shared_ptr<TemplateHandle> reopenedMaster = reopened->masterTemplate();
     EXPECT_EQ(reopenedMaster ? reopenedMaster->path() : QString(), masterPath);
@@ -561,23 +568,8 @@ TEST(CatalogSession, ToolbarsGridLayoutPrintsAndReopenEndToEnd) {
     ASSERT_EQ(mapper->currentPageNum(), 1);
     const QString saved =
         folder.filePath(str("Session.") + RoduvudeDadevizi::documentType().extensions.first());
-    {
-        ModalAlert::ScopedPanelResponder save(
-            [&](const ModalAlert::PanelRequest&) { return QStringList{saved}; });
-        ASSERT_TRUE(choose(menu, "saveDocumentAs:"));
-        QTest::qWait(100);
-    }
-    ASSERT_TRUE(QFileInfo::exists(saved));
-    ASSERT_TRUE(choose(menu, "performClose:"));
-    QTest::qWait(50);
-    ASSERT_TRUE(documents.documents().isEmpty());
-    {
-        ModalAlert::ScopedPanelResponder open(
-            [&](const ModalAlert::PanelRequest&) { return QStringList{saved}; });
-        ASSERT_TRUE(choose(menu, "openDocument:"));
-    }
-    RoduvudeDadevizi* reopened = frontCatalog();
-    ASSERT_NE(reopened, nullptr);
+    RoduvudeDadevizi* reopened = nullptr;
+    ASSERT_NO_FATAL_FAILURE(saveCloseAndReopen(menu, saved, &reopened));
     EXPECT_EQ(paths(reopened->fileCatalog()), photos);
     ASSERT_TRUE(reopened->masterTemplate());
     EXPECT_EQ(reopened->masterTemplate()->documentID(), str("TwoAreas"));
