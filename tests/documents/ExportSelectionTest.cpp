@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <deque>
 #include <functional>
@@ -61,6 +62,7 @@ protected:
         UserDefaults::standardUserDefaults().removeObjectForKey(str(kExportDefaultConfigKey));
         ModalAlert::setResponder([this](const ModalAlert::Request& request) {
             alerts.append(request);
+            busyAtAlert.append(testHost.waitMonitorResumed - testHost.waitMonitorSuspended);
             if (answers.empty())
                 return int(ModalAlert::DefaultReturn);
             const int answer = answers.front();
@@ -134,6 +136,8 @@ protected:
 
     QTemporaryDir out;
     QList<ModalAlert::Request> alerts;
+    // Whether the wait cursor was allowed when each alert was asked.
+    QList<int> busyAtAlert;
     std::deque<int> answers;
     std::deque<QString> renames;
     QStringList shownNames;
@@ -312,8 +316,14 @@ TEST_F(ExportSelectionTest, AfterAFailedWriteContinueGoesOnAndCancelStopsAfterTh
         // A folder stands where the second photo goes: replacing it fails.
         ASSERT_TRUE(QDir(folder.path()).mkpath(str("p1.png/kept")));
         alerts.clear();
+        busyAtAlert.clear();
         answers = {ModalAlert::OtherReturn, c.failureAnswer}; // REPLACE, then the failure
+        const int resumed = testHost.waitMonitorResumed;
         runExportAs("PNG", folder.path());
+        // The wait cursor only while a file is written, never over an alert.
+        EXPECT_EQ(testHost.waitMonitorResumed - resumed, int(c.written.size()) + 1) << c.name;
+        EXPECT_EQ(testHost.waitMonitorResumed, testHost.waitMonitorSuspended) << c.name;
+        EXPECT_EQ(busyAtAlert, (QList<int>{0, 0})) << c.name;
         ASSERT_EQ(titles(), (QStringList{text("DUP_EXPORT"), text("EXPORT_FAIL_TITLE")})) << c.name;
         EXPECT_EQ(alerts[1].defaultButton, text("CONTINUE")) << c.name;
         EXPECT_EQ(alerts[1].alternateButton, text("CANCEL")) << c.name;
@@ -322,6 +332,10 @@ TEST_F(ExportSelectionTest, AfterAFailedWriteContinueGoesOnAndCancelStopsAfterTh
         ASSERT_TRUE(controller->progressPanel());
         EXPECT_EQ(controller->progressPanel()->maximum(), 5) << c.name;
     }
+    // The sheet goes half a second after the end.
+    EXPECT_TRUE(controller->progressPanel()->isVisible());
+    QTest::qWait(ProgressSheet::kLingerMilliseconds + 200);
+    EXPECT_FALSE(controller->progressPanel()->isVisible());
 }
 
 TEST_F(ExportSelectionTest, TheSheetsCancelStopsAfterThePhotoBeingWritten) {
