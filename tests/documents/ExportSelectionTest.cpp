@@ -7,7 +7,9 @@
 #include "layout/Exporter.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/LocalizedStrings.h"
+#include "platform/ui/MainWindowTracker.h"
 #include "platform/ui/ProgressSheet.h"
+#include "platform/ui/Toolbar.h"
 #include "support/FullFileSystem.h"
 
 #include <QCheckBox>
@@ -478,4 +480,34 @@ TEST_F(ExportSelectionTest, TheGridsExportItemRunsTheCommandOnTheClickedPhoto) {
     }
     EXPECT_EQ(panels, 1);
     EXPECT_EQ(filesIn(out.path()), QStringList{str("a.png")});
+}
+
+TEST_F(ExportSelectionTest, ThePanelsToolbarExportItemReachesTheCommand) {
+    addSelectedPhotos({str("p.png")});
+    window()->activateWindow();
+    QApplication::setActiveWindow(window());
+    MainWindowTracker::sharedTracker().update();
+    Toolbar* bar = Toolbar::toolbarOfWindow(window());
+    ASSERT_NE(bar, nullptr);
+    const QString identifier = str("photodoctoolbar.export");
+    bar->setItemIdentifiers(bar->itemIdentifiers() << identifier);
+    bar->validateVisibleItems();
+    QAction* item = bar->itemWithIdentifier(identifier);
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(item->isEnabled());
+    {
+        ModalAlert::ScopedPanelResponder panel([&](const ModalAlert::PanelRequest& request) {
+            ++panels;
+            EXPECT_EQ(request.accessory, controller->exportAccessoryView());
+            pickFormat("PNG");
+            return QStringList{out.path()};
+        });
+        item->trigger();
+        drainEvents();
+    }
+    EXPECT_EQ(panels, 1);
+    EXPECT_EQ(filesIn(out.path()), QStringList{str("p.png")});
+    catalog().clearSelection();
+    bar->validateVisibleItems();
+    EXPECT_FALSE(item->isEnabled());
 }
