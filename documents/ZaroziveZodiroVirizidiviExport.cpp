@@ -68,8 +68,9 @@ Image croppedImage(const Image& photo, const Rect& crop, const Size& natural) {
     return part;
 }
 
-// The entry's file name; an entry without a file (pasted pictures) goes by its
-// display name, or the command's base name when that would leave the folder.
+// The entry's file name; an entry without a file of its own goes by its display
+// name, or by the command's base name when that would leave the folder or hide
+// the file.
 QString exportBaseName(VQFileCatalog& entries, int index) {
     const QString path = entries.getFileAttributeAtIndex(kCatalogAttrPath, index).toString();
     QString name = QFileInfo(path).fileName();

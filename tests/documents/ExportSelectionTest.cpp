@@ -511,3 +511,16 @@ TEST_F(ExportSelectionTest, ThePanelsToolbarExportItemReachesTheCommand) {
     bar->validateVisibleItems();
     EXPECT_FALSE(item->isEnabled());
 }
+
+TEST_F(ExportSelectionTest, APhotoKeptInTheDocumentIsWrittenUnderItsFilesName) {
+    catalog().addImageEntry(Image(quadrantImage(40, 30)));
+    catalog().setSelectionAtIndex(0);
+    runExportAs("PNG", out.path());
+    // Reading the full picture gives the photo its file.
+    const QString path = catalog().getFileAttributeAtIndex(kCatalogAttrPath, 0).toString();
+    ASSERT_FALSE(QFileInfo(path).fileName().isEmpty());
+    EXPECT_EQ(filesIn(out.path()),
+              QStringList{document->exporter()->fileNameWithExtension(QFileInfo(path).fileName())});
+    EXPECT_EQ(QImage(QDir(out.path()).filePath(filesIn(out.path()).value(0))).size(),
+              QSize(40, 30));
+}
