@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <deque>
@@ -523,4 +525,25 @@ TEST_F(ExportSelectionTest, APhotoKeptInTheDocumentIsWrittenUnderItsFilesName) {
               QStringList{document->exporter()->fileNameWithExtension(QFileInfo(path).fileName())});
     EXPECT_EQ(QImage(QDir(out.path()).filePath(filesIn(out.path()).value(0))).size(),
               QSize(40, 30));
+}
+
+TEST_F(ExportSelectionTest, TheOptionsButtonSetsTheFormatsSettingsOfTheDocumentsExporter) {
+    addSelectedPhotos({str("p.png")});
+    runExport(QString(), [&] {
+        pickFormat("JPEG");
+        ASSERT_TRUE(controller->exporterOptionsButton()->isEnabled());
+        ModalAlert::ScopedDialogResponder lowest([](QDialog& dialog) {
+            dialog.show();
+            auto* slider = dialog.findChild<QSlider*>(str("quality"));
+            EXPECT_NE(slider, nullptr);
+            if (!slider)
+                return int(QDialog::Rejected);
+            QTest::keyClick(slider, Qt::Key_Home);
+            QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                              Qt::LeftButton);
+            return dialog.result();
+        });
+        controller->exporterOptionsButton()->click();
+    });
+    EXPECT_TRUE(document->exporter()->getConfig().contains("<integer>256</integer>"));
 }
