@@ -82,12 +82,14 @@ int main(int argc, char** argv) {
     auto* brightness = palette->control<FractionSlider>("_brightnessSlider");
 
     std::vector<double> stepMs;
+    std::vector<double> applyMs;
     QElapsedTimer clock;
     for (int i = 0; i < steps; ++i) {
         // A drag back and forth between 110 and 190.
         const int value = 110 + (i % 80 < 40 ? i % 40 : 40 - i % 40) * 2;
         clock.start();
         brightness->setValue(value == brightness->value() ? value + 1 : value);
+        applyMs.push_back(clock.nsecsElapsed() / 1e6);
         // The panel's repaint and whatever else the change queued.
         QApplication::processEvents();
         stepMs.push_back(clock.nsecsElapsed() / 1e6);
@@ -96,15 +98,20 @@ int main(int argc, char** argv) {
 
     std::vector<double> sorted = stepMs;
     std::sort(sorted.begin(), sorted.end());
-    const auto percentile = [&](double p) {
-        return sorted[std::min(sorted.size() - 1, size_t(p * sorted.size()))];
+    std::sort(applyMs.begin(), applyMs.end());
+    const auto percentileOf = [](const std::vector<double>& values, double p) {
+        return values[std::min(values.size() - 1, size_t(p * values.size()))];
     };
+    const auto percentile = [&](double p) { return percentileOf(sorted, p); };
     const double p99 = percentile(0.99);
     std::printf("4000 x 3000 JPEG shown at %.0f x %.0f, %zu steps\n", shown.width, shown.height,
                 stepMs.size());
     std::printf("slider change to repainted panel: median %.2f ms, 99th percentile %.2f ms, worst "
                 "%.2f ms (target p99 <= %.1f ms)\n",
                 percentile(0.5), p99, sorted.back(), kFrameMs);
+    std::printf("of which the photo's new picture (before the repaint): median %.2f ms, 99th "
+                "percentile %.2f ms\n",
+                percentileOf(applyMs, 0.5), percentileOf(applyMs, 0.99));
     palette->close();
     catalog.shutdown();
     delete controller;
