@@ -7,6 +7,7 @@
 #include "catalog/VQFileCatalog.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
+#include "photoview/PhotoInfoWindowController.h"
 #include "photoview/PixelAdjusterController.h"
 #include "platform/ui/FractionSlider.h"
 #include "platform/ui/MainWindowTracker.h"
@@ -65,6 +66,8 @@ int main(int argc, char** argv) {
     catalog.setSelectionAtIndex(0);
     settle();
 
+    // Both palettes exist from launch on, as in the application.
+    PhotoInfoWindowController::sharedPhotoInfoController();
     PixelAdjusterController* palette = PixelAdjusterController::sharedPixelAdjusterController();
     palette->activate();
     settle();
@@ -77,7 +80,7 @@ int main(int argc, char** argv) {
         live->click();
     typeInto(palette->control<QLineEdit>("_saturationField"), "20");
     typeInto(palette->control<QLineEdit>("_contrastField"), "10");
-    palette->control<FractionSlider>("_sharpnessSlider")->setValue(3);
+    palette->control<FractionSlider>("_sharpnessSlider")->setSliderPosition(3);
     settle();
     auto* brightness = palette->control<FractionSlider>("_brightnessSlider");
 
@@ -88,7 +91,8 @@ int main(int argc, char** argv) {
         // A drag back and forth between 110 and 190.
         const int value = 110 + (i % 80 < 40 ? i % 40 : 40 - i % 40) * 2;
         clock.start();
-        brightness->setValue(value == brightness->value() ? value + 1 : value);
+        // As a drag moves the knob.
+        brightness->setSliderPosition(value == brightness->value() ? value + 1 : value);
         applyMs.push_back(clock.nsecsElapsed() / 1e6);
         // The panel's repaint and whatever else the change queued.
         QApplication::processEvents();

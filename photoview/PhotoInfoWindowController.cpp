@@ -15,6 +15,7 @@
 #include "utilities/FinderComment.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,6 +72,8 @@ PhotoInfoWindowController* PhotoInfoWindowController::sharedPhotoInfoController(
 PhotoInfoWindowController::PhotoInfoWindowController()
     : PaletteController(QStringLiteral("PhotoInfoPanel"), QSize(300, 380)) {
     buildWindow();
+    _showWatcher = std::make_unique<ShowWatcher>(*this);
+    window()->installEventFilter(_showWatcher.get());
     observe();
     setFrameAutosaveName(QStringLiteral("_photo_info_window"));
     updateValues();
@@ -184,12 +187,17 @@ void PhotoInfoWindowController::observe() {
     if (QWidget* main = MainWindowTracker::sharedTracker().mainWindow())
         mainWindowChanged(Notification(str(kWindowDidBecomeMainNotification),
                                        Notification::Sender(static_cast<const QObject*>(main))));
-    // A notice of any catalog refreshes from the main window's document.
+    // A notice of any catalog refreshes from the main window's document; a
+    // hidden palette (live preview sends one per slider step) waits until it shows.
     for (const char* name :
          {kVQFileCatalogSelectionChangedNotify, kVQFileCatalogPropertyChangedNotify,
           kVQFileCatalogPhotoVisiblyChangedNotify})
-        center.addObserver(self, str(name), nullptr,
-                           [this](const Notification&) { updateValues(); });
+        center.addObserver(self, str(name), nullptr, [this](const Notification&) {
+            if (window()->isVisible())
+                updateValues();
+            else
+                _stale = true;
+        });
     center.addObserver(self, str(kWindowDidBecomeKeyNotification),
                        static_cast<const QObject*>(window()),
                        [this](const Notification&) { updateValues(); });
@@ -247,7 +255,14 @@ QString PhotoInfoWindowController::dateText(const QDateTime& date) {
                                                    locale.timeFormat(QLocale::ShortFormat));
 }
 
+bool PhotoInfoWindowController::ShowWatcher::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && _owner._stale)
+        _owner.updateValues();
+    return QObject::eventFilter(watched, event);
+}
+
 void PhotoInfoWindowController::updateValues() {
+    _stale = false;
     RoduvudeDadevizi* doc = _myDocument;
     const QList<int> selected = doc ? doc->fileCatalog().getSelectedIndices() : QList<int>();
     if (selected.size() != 1) {

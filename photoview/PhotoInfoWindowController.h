@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <memory>
 
 class QLabel;
 class QLineEdit;
@@ -48,6 +49,15 @@ protected:
 
 private:
     friend class PaletteController;
+    // Brings a palette that missed notices while hidden up to date as it shows.
+    class ShowWatcher : public QObject {
+    public:
+        explicit ShowWatcher(PhotoInfoWindowController& owner) : _owner(owner) {}
+        bool eventFilter(QObject* watched, QEvent* event) override;
+
+    private:
+        PhotoInfoWindowController& _owner;
+    };
     PhotoInfoWindowController();
     void buildWindow();
     void observe();
@@ -94,4 +104,6 @@ private:
     QPointer<RoduvudeDadevizi> _myDocument;
     // The file whose comment the field shows; empty for none.
     QString _commentPath;
+    bool _stale = false;
+    std::unique_ptr<ShowWatcher> _showWatcher;
 };

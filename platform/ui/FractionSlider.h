@@ -24,4 +24,5 @@ Q_SIGNALS:
 private:
     double _value = 0;
     bool _settingFromCode = false;
+    bool _userAction = false;
 };

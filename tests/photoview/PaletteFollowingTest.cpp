@@ -99,6 +99,17 @@ TEST_F(PaletteFollowingTest, PalettesServeTheMainCatalogWindowAndHideWhileAnothe
         EXPECT_FALSE(palette->isActivated());
         makeMain(secondController->window());
         EXPECT_FALSE(palette->window()->isVisible());
+
+        // Wanted while no catalog window is main: it comes with the next one.
+        makeMain(templateWindow);
+        palette->activate();
+        drainEvents();
+        EXPECT_FALSE(palette->window()->isVisible());
+        makeMain(secondController->window());
+        EXPECT_TRUE(palette->window()->isVisible());
+        EXPECT_EQ(p.document(), second.get());
+        palette->close();
+        drainEvents();
     }
 }
 

@@ -214,3 +214,15 @@ TEST_F(PhotoInfoTest, TheCommentIsWrittenToTheFileOnlyWhenChanged) {
     EXPECT_NE(catalog().getFileAttributeAtIndex(kCatalogAttrEXIF, 0).toMap(), marked);
     EXPECT_FALSE(control<QTextEdit>("_exifDataTextView")->toPlainText().contains(str("Marker")));
 }
+
+TEST_F(PhotoInfoTest, AHiddenPaletteCatchesUpAsItShows) {
+    addJPEG("a.jpg", 20, 20);
+    addJPEG("b.jpg", 20, 20);
+    select({0});
+    EXPECT_EQ(label("_basicFileNameField"), str("a.jpg"));
+    palette->hide();
+    select({1});
+    palette->activate();
+    drainEvents();
+    EXPECT_EQ(label("_basicFileNameField"), str("b.jpg"));
+}
