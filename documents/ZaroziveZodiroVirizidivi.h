@@ -208,6 +208,10 @@ public:
     TextEditorWindowController* textEditorSheet() const { return _textEditor; }
     // The template chooser sheet; it sets the document's master itself.
     void chooseTemplate();
+    // The shared palettes: photo information, and enhancement (which ends the
+    // edit mode).
+    void showPhotoInfo();
+    void adjustImage();
 
     // The Print command: the layout panel, then the print panel.
     void printDocument();

@@ -108,6 +108,8 @@ constexpr const char* kControllerActions[] = {
     "revertDocumentToSaved:",
     "performClose:",
     "chooseTemplate:",
+    "showPhotoInfo:",
+    "adjustImage:",
 };
 // clang-format on
 
@@ -637,6 +639,10 @@ void ZaroziveZodiroVirizidivi::performAction(const QString& action, QAction* sen
         printDocument();
     else if (action == QLatin1String("chooseTemplate:"))
         chooseTemplate();
+    else if (action == QLatin1String("showPhotoInfo:"))
+        showPhotoInfo();
+    else if (action == QLatin1String("adjustImage:"))
+        adjustImage();
     else if (action == QLatin1String("switchViewFromMenu:") && sender)
         switchView(Commands::itemTag(sender));
     else if (action == QLatin1String("toggleCatalogDrawer:"))
