@@ -116,8 +116,8 @@ TEST_F(ObjectInspectorPalettesTest, APrintAreasLengthTypedInItsPaletteShowsOnThe
     // The left mark of the lower edge: 18 points long, so nothing at 60 points out.
     const Point near{110, 100}, far{60, 100};
     QImage shot = canvas->grab().toImage();
-    EXPECT_LT(darkest(shot, near), 160);
-    EXPECT_GT(darkest(shot, far), 230);
+    EXPECT_LT(darkest(shot, near), 215);
+    EXPECT_GT(darkest(shot, far), 240);
 
     type(length, str("100"));
     saveShot("-printarea");
@@ -125,15 +125,15 @@ TEST_F(ObjectInspectorPalettesTest, APrintAreasLengthTypedInItsPaletteShowsOnThe
     EXPECT_EQ(length->text(), str("72"));
     EXPECT_EQ(undo()->undoActionName(), str("Cut Mark Length"));
     shot = canvas->grab().toImage();
-    EXPECT_LT(darkest(shot, far), 160);
+    EXPECT_LT(darkest(shot, far), 215);
 
     ASSERT_TRUE(undo()->undo());
     QCoreApplication::processEvents();
     EXPECT_FLOAT_EQ(area->cutMarkLength(), 18);
     EXPECT_EQ(control<QLineEdit>("_markLengthField")->text(), str("18"));
     shot = canvas->grab().toImage();
-    EXPECT_LT(darkest(shot, near), 160);
-    EXPECT_GT(darkest(shot, far), 230);
+    EXPECT_LT(darkest(shot, near), 215);
+    EXPECT_GT(darkest(shot, far), 240);
 }
 
 TEST_F(ObjectInspectorPalettesTest, ATextsSizeAndPropertyChosenInItsPaletteShowOnTheCanvas) {
@@ -185,8 +185,10 @@ TEST_F(ObjectInspectorPalettesTest, ATextsSizeAndPropertyChosenInItsPaletteShowO
               fullName);
     EXPECT_EQ(button->text(), chosen->text());
 
-    // The ink on the text's line is as wide as the new text at 14 points.
-    const Rect band{20, 150, 330, 60};
+    // The editor's page runs downwards. The ink on the text's first line,
+    // between the selection handles, is as
+    // wide as the new text at 14 points.
+    const Rect band{24, 155, 322, 18};
     const QFontMetricsF metrics(text->font().toQFont());
     const float drawn = inkWidth(canvas->grab().toImage(), band);
     const float wanted =
