@@ -15,7 +15,8 @@ FontMember memberOf(const QString& family, const QString& style) {
     member.weight = QFontDatabase::weight(family, style);
     if (member.weight <= 0)
         member.weight = QFont::Normal;
-    if (QFontDatabase::italic(family, style))
+    // Oblique faces slant too, though the database calls only italic ones italic.
+    if (QFontDatabase::font(family, style, 12).style() != QFont::StyleNormal)
         member.traits |= FontMember::ItalicTrait;
     if (member.weight >= QFont::DemiBold)
         member.traits |= FontMember::BoldTrait;
@@ -52,8 +53,12 @@ QString FontManager::fontName(const Font& font) const {
     for (const FontMember& member : members) {
         if (bool(member.traits & FontMember::ItalicTrait) != font.isItalic())
             continue;
-        if (!best ||
-            std::abs(member.weight - font.weight()) < std::abs(best->weight - font.weight()))
+        const int distance = std::abs(member.weight - font.weight());
+        const int bestDistance = best ? std::abs(best->weight - font.weight()) : 0;
+        // Between faces of one weight, the plain one: its name carries the
+        // fewest qualifiers ("Book" rather than "Condensed").
+        if (!best || distance < bestDistance ||
+            (distance == bestDistance && member.faceName.size() < best->faceName.size()))
             best = &member;
     }
     return best ? best->fontName : font.familyName();

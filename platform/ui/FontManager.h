@@ -35,8 +35,8 @@ public:
     // empty for a family that is not installed.
     QList<FontMember> availableMembersOfFontFamily(const QString& family) const;
     // The name of the member the font is drawn with: the member of its family
-    // with its italic trait and the weight nearest its own. The family's name
-    // when the family has no members.
+    // with its slant and the weight nearest its own, the plainest of those
+    // that tie. The family's name when the family has no members.
     QString fontName(const Font& font) const;
 
     // The font in the family, with its size, weight and slant; unchanged for

@@ -8,6 +8,7 @@
 #include "framework/model/TMTextObject.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/ui/FontManager.h"
 #include "support/TestHome.h"
 
 #include <QAction>
@@ -120,7 +121,6 @@ TEST_F(ObjectInspectorPalettesTest, APrintAreasLengthTypedInItsPaletteShowsOnThe
     EXPECT_GT(darkest(shot, far), 240);
 
     type(length, str("100"));
-    saveShot("-printarea");
     EXPECT_FLOAT_EQ(area->cutMarkLength(), 72);
     EXPECT_EQ(length->text(), str("72"));
     EXPECT_EQ(undo()->undoActionName(), str("Cut Mark Length"));
@@ -134,15 +134,25 @@ TEST_F(ObjectInspectorPalettesTest, APrintAreasLengthTypedInItsPaletteShowsOnThe
     shot = canvas->grab().toImage();
     EXPECT_LT(darkest(shot, near), 215);
     EXPECT_GT(darkest(shot, far), 240);
+
+    ASSERT_TRUE(undo()->redo());
+    QCoreApplication::processEvents();
+    saveShot("-printarea");
 }
 
 TEST_F(ObjectInspectorPalettesTest, ATextsSizeAndPropertyChosenInItsPaletteShowOnTheCanvas) {
     auto text = TMTextObject::newTemplateObjectWithOriginSize({20, 150}, {330, 60});
-    text->setFont(Font(text->font().familyName(), 12));
+    const QStringList families = FontManager::sharedFontManager().availableFontFamilies();
+    ASSERT_FALSE(families.isEmpty());
+    const QString family =
+        families.contains(str("DejaVu Sans")) ? str("DejaVu Sans") : families.first();
+    text->setFont(Font(family, 12));
     document.addObject(text);
     QCoreApplication::processEvents();
     click(canvas, {60, 180});
     ASSERT_EQ(shownPalette(), str("TextPalette"));
+    EXPECT_EQ(control<QComboBox>("_fontFamilyPopUp")->currentText(), family);
+    EXPECT_FALSE(control<QComboBox>("_fontTypefacePopUp")->currentText().isEmpty());
 
     QComboBox* sizes = control<QComboBox>("_fontSizeComboBox");
     ASSERT_NE(sizes, nullptr);
@@ -158,7 +168,7 @@ TEST_F(ObjectInspectorPalettesTest, ATextsSizeAndPropertyChosenInItsPaletteShowO
     const QString keyBefore = text->propertyKey();
     const QString textBefore = text->text();
 
-    // The EXIF property with the longest name.
+    // The EXIF property with the shortest name, to stay on one line.
     auto* button = control<QPushButton>("_propertyNamePopUp");
     ASSERT_NE(button, nullptr);
     ASSERT_NE(button->menu(), nullptr);
@@ -166,7 +176,7 @@ TEST_F(ObjectInspectorPalettesTest, ATextsSizeAndPropertyChosenInItsPaletteShowO
     for (QAction* group : button->menu()->actions())
         if (group->text() == str("EXIF"))
             for (QAction* item : group->menu()->actions())
-                if (!chosen || item->text().size() > chosen->text().size())
+                if (!chosen || item->text().size() < chosen->text().size())
                     chosen = item;
     ASSERT_NE(chosen, nullptr);
     const QString fullName = chosen->data().toString();

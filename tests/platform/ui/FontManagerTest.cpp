@@ -99,3 +99,29 @@ TEST(FontManager, SizesBelowOnePointOrBeyondTheLargestGiveNoFont) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(FontManager, AnUprightFontIsNamedAfterAnUprightFaceOfItsWeight) {
+    int checked = 0;
+    for (const QString& family : manager().availableFontFamilies()) {
+        for (const FontMember& member : manager().availableMembersOfFontFamily(family)) {
+            SCOPED_TRACE(member.fontName.toStdString());
+            // Oblique faces count as slanted.
+            if (member.faceName.contains(QStringLiteral("Oblique"))) {
+                EXPECT_TRUE(member.traits & FontMember::ItalicTrait);
+            }
+        }
+        const QString name = manager().fontName(Font(family, 12, QFont::Normal, false));
+        for (const FontMember& member : manager().availableMembersOfFontFamily(family)) {
+            if (member.fontName != name)
+                continue;
+            SCOPED_TRACE(name.toStdString());
+            EXPECT_FALSE(member.traits & FontMember::ItalicTrait);
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 0);
+}
+
+} // namespace
