@@ -1,3 +1,4 @@
+#include "framework/inspectors/SSCircularSlider.h"
 #include "framework/inspectors/TMShadowSection.h"
 #include "framework/inspectors/TMTextObjectController.h"
 #include "framework/model/ShadowAccessors.h"
@@ -27,7 +28,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "framework/inspectors/SSCircularSlider.h"
 
 namespace {
 
