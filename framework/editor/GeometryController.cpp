@@ -8,6 +8,7 @@
 #include "platform/foundation/HostServices.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/ui/AngleDial.h"
 #include "platform/ui/MainWindowTracker.h"
 
 #include <QCheckBox>
@@ -228,10 +229,8 @@ void GeometryController::buildStandardPalette() {
     _heightField = field(Height);
     _sizeLock = lock(SizeLock);
     _rotationField = field(Rotation);
-    _dial = new QDial(_standardPalette);
+    _dial = new AngleDial(_standardPalette);
     _dial->setProperty("tag", RotationSlider);
-    _dial->setRange(0, 359);
-    _dial->setWrapping(true);
     _dial->setFixedSize(40, 40);
     QObject::connect(_dial, &QDial::sliderReleased, _dial, [this] { geometryChanged(_dial); });
     QObject::connect(_dial, &QDial::valueChanged, _dial, [this] {
@@ -429,7 +428,7 @@ float GeometryController::sliderValue() const {
             value -= 360;
         return value;
     }
-    return float(_dial->value());
+    return float(_dial->degrees());
 }
 
 void GeometryController::setSliderValue(float degrees) {
@@ -440,8 +439,7 @@ void GeometryController::setSliderValue(float degrees) {
         _ssSlider->setAngleAndDistance(angle / kDegreesPerRadian, 1.0f);
         return;
     }
-    const QSignalBlocker quiet(_dial);
-    _dial->setValue(int(std::lround(degrees)) % 360);
+    _dial->setDegrees(int(std::lround(degrees)));
 }
 
 void GeometryController::registerGeometryUndo(const char* actionKey) {

@@ -3,6 +3,7 @@
 #include "framework/FormwellExport.h"
 #include "framework/editor/TM_TemplateView.h"
 #include "framework/model/TMObject.h"
+#include "platform/ui/AngleDial.h"
 #include "platform/ui/PaletteController.h"
 
 #include <QPointer>
@@ -104,7 +105,7 @@ private:
     QLineEdit* _heightField = nullptr;
     QCheckBox* _sizeLock = nullptr;
     QLineEdit* _rotationField = nullptr;
-    QDial* _dial = nullptr;
+    AngleDial* _dial = nullptr;
     SSCircularSlider* _ssSlider = nullptr;
     QCheckBox* _rotationLock = nullptr;
     float _displayedObjCtrlX = 0, _displayedObjCtrlY = 0, _displayedObjWidth = 0,

@@ -1,12 +1,17 @@
 #include "framework/inspectors/TMObjectController.h"
 
+#include "framework/model/TMUtilities.h"
 #include "framework/model/TemplateDocument.h"
+#include "platform/foundation/HostServices.h"
+#include "utilities/NumberText.h"
 
 #include <QHash>
+#include <QLineEdit>
 
 namespace {
 
 constexpr char kBaseClassName[] = "TMObjectController";
+constexpr uint32_t kPantherVersion = 0x1030;
 
 QHash<QString, TMObjectController::Factory>& factories() {
     static QHash<QString, TMObjectController::Factory> registry;
@@ -62,3 +67,30 @@ QWidget* TMObjectController::getInspectorPalette() {
 }
 
 void TMObjectController::deactivateColorWells(QObject*) {}
+
+float TMObjectController::fieldValue(const QLineEdit* field) {
+    return field ? textValue(field->text()) : 0.0f;
+}
+
+float TMObjectController::textValue(const QString& text) {
+    return float(readLocalizedNumber(text, TM_LocalizeDecimalString(QStringLiteral("."))));
+}
+
+QString TMObjectController::numberText(float value) {
+    return UTMinimalFloatStr(double(value), "%1.2f");
+}
+
+void TMObjectController::showNumber(QLineEdit* field, float value) {
+    if (field)
+        field->setText(numberText(value));
+}
+
+void TMObjectController::makeFirstResponder(QWidget* field) {
+    if (field)
+        field->setFocus(Qt::OtherFocusReason);
+}
+
+bool TMObjectController::isOldSystem() {
+    HostServices* host = HostServices::current();
+    return host && host->osSystemVersion() < kPantherVersion;
+}

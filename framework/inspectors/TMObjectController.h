@@ -4,10 +4,14 @@
 #include "framework/model/TMObject.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QVariant>
 #include <functional>
 #include <memory>
+#include <type_traits>
 
+class QLineEdit;
 class QWidget;
 class TemplateDocument;
 
@@ -18,6 +22,17 @@ class TemplateDocument;
 //
 // Inspector classes make themselves known by name with a factory; a name
 // without one, and the base itself, has no inspector.
+//
+// Every property follows one pattern. Its getter answers a QVariant of the
+// property's own kind (bool, float and int kept apart; other values as
+// themselves): the inspected object's value, or with nothing inspected the
+// inspector's held value. Its setter passes the value on to the inspected
+// object's setter, which registers the undo step under its own name; with
+// nothing inspected a value that differs replaces the held one and the palette
+// shows it. Control handlers go through the inspector's own setters only.
+//
+// The palette view belongs to its inspector, so to its document; the
+// Inspector shows it without owning it.
 class FORMWELL_EXPORT TMObjectController : public QObject {
     Q_OBJECT
 
@@ -50,6 +65,68 @@ public:
     virtual QWidget* getInspectorPalette();
     // Lets go of the colour panel; nothing in the base.
     virtual void deactivateColorWells(QObject* sender);
+
+    // Helpers of the palettes.
+    // A field's number as the user reads it (0 when it shows none).
+    static float fieldValue(const QLineEdit* field);
+    static float textValue(const QString& text);
+    // A measure with at most two decimals, in the user's decimal separator.
+    static QString numberText(float value);
+    static void showNumber(QLineEdit* field, float value);
+    // The field takes the keyboard in its window.
+    static void makeFirstResponder(QWidget* field);
+    // Whether the host lacks shadows, line-height multiples and the round
+    // slider of the palettes (a system before 10.3).
+    static bool isOldSystem();
+
+protected:
+    // The inspected object as a class of page object, or null.
+    template <class Object> std::shared_ptr<Object> inspected() const {
+        return std::dynamic_pointer_cast<Object>(_inspectedObject);
+    }
+
+    template <class Value> static QVariant box(const Value& value) {
+        if constexpr (std::is_same_v<Value, bool> || std::is_same_v<Value, float> ||
+                      std::is_same_v<Value, QString>)
+            return QVariant(value);
+        else if constexpr (std::is_integral_v<Value>)
+            return QVariant(int(value));
+        else
+            return QVariant::fromValue(value);
+    }
+    template <class Value> static Value unbox(const QVariant& value) {
+        if constexpr (std::is_same_v<Value, bool>)
+            return value.toBool();
+        else if constexpr (std::is_same_v<Value, float>)
+            return value.toFloat();
+        else if constexpr (std::is_integral_v<Value>)
+            return Value(value.toInt());
+        else if constexpr (std::is_same_v<Value, QString>)
+            return value.toString();
+        else
+            return value.value<Value>();
+    }
+
+    // The getter of the pattern.
+    template <class Object, class Result, class Value>
+    QVariant propertyValue(Result (Object::*getter)() const, const Value& held) const {
+        if (const std::shared_ptr<Object> object = inspected<Object>())
+            return box<Value>(Value(((*object).*getter)()));
+        return box<Value>(held);
+    }
+    // The setter of the pattern.
+    template <class Object, class Argument, class Value>
+    void setPropertyValue(const QVariant& value, void (Object::*setter)(Argument), Value& held) {
+        const Value unboxed = unbox<Value>(value);
+        if (const std::shared_ptr<Object> object = inspected<Object>()) {
+            ((*object).*setter)(unboxed);
+            return;
+        }
+        if (unboxed == held)
+            return;
+        held = unboxed;
+        updateInspectorPalette();
+    }
 
 private:
     TMObjectRef _inspectedObject;

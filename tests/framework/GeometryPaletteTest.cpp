@@ -4,6 +4,7 @@
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
 
+#include "platform/ui/AngleDial.h"
 #include <QCheckBox>
 #include <QDial>
 #include <QLabel>
@@ -108,6 +109,29 @@ TEST_F(GeometryPaletteTest, RotationIsBroughtIntoATurnAndNonFiniteInputIsIgnored
             EXPECT_LE(a->rotation(), 360.0f);
         }
     }
+    EXPECT_EQ(undo()->undoActionName(), str("Rotation"));
+}
+
+TEST_F(GeometryPaletteTest, TheDialCountsDegreesClockwiseFromTheTop) {
+    // Once an old host had the palette, its round slider stays for the process.
+    if (palette->circularSlider())
+        GTEST_SKIP() << "the round slider stands in for the dial in this process";
+    select({a});
+    auto* dial = qobject_cast<AngleDial*>(palette->control(GeometryController::RotationSlider));
+    ASSERT_NE(dial, nullptr);
+    struct Case {
+        const char* typed;
+        int degrees;
+    };
+    for (const Case& k : {Case{"90", 90}, Case{"270", 270}, Case{"0", 0}}) {
+        SCOPED_TRACE(k.typed);
+        type(GeometryController::Rotation, str(k.typed));
+        EXPECT_EQ(dial->degrees(), k.degrees);
+    }
+    // Turned to the left, a quarter turn short of a whole one.
+    dial->setValue(-90);
+    undo()->endUndoGrouping();
+    EXPECT_FLOAT_EQ(a->rotation(), 270);
     EXPECT_EQ(undo()->undoActionName(), str("Rotation"));
 }
 

@@ -365,7 +365,7 @@ TEST_F(InspectorPaletteTest, TheLookupIsByExactClassAndThePreviousControllerIsHa
     EXPECT_EQ(TMObjectController::objectControllerForDocument(str("TMObjectController"), &document),
               nullptr);
     EXPECT_EQ(
-        TMObjectController::objectControllerForDocument(str("TMTextObjectController"), &document),
+        TMObjectController::objectControllerForDocument(str("TMNoSuchObjectController"), &document),
         nullptr);
     TMObjectController* polygons =
         TMObjectController::objectControllerForDocument(kPolygonController, &document);
