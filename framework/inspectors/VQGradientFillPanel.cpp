@@ -131,10 +131,12 @@ void VQGradientFillPanel::buildWindow() {
     QObject::connect(_fillStylePopUp, &QComboBox::activated, content,
                      [this] { fillStyleChanged(); });
 
-    // The Geometry palette's dial: whole degrees, wrapping.
+    // A wrapping dial of whole degrees. A QDial draws its minimum at the
+    // bottom; starting the range half a turn early puts 0 at the top with
+    // values growing clockwise, so that the knob points along the fill.
     _axialRotationSlider = new QDial(content);
     named(_axialRotationSlider, "_axialRotationSlider");
-    _axialRotationSlider->setRange(0, 359);
+    _axialRotationSlider->setRange(-180, 179);
     _axialRotationSlider->setWrapping(true);
     _axialRotationSlider->setGeometry(196, 4, 40, 40);
     QObject::connect(_axialRotationSlider, &QDial::valueChanged, content,
@@ -327,8 +329,14 @@ void VQGradientFillPanel::setAxialSliderValue(float degrees) {
     float value = degrees + 90;
     if (value >= 360)
         value -= 360;
+    const int shown = int(std::lround(value)) % 360;
     const QSignalBlocker quiet(_axialRotationSlider);
-    _axialRotationSlider->setValue(int(std::lround(value)) % 360);
+    _axialRotationSlider->setValue(shown >= 180 ? shown - 360 : shown);
+}
+
+int VQGradientFillPanel::dialDegrees() const {
+    const int value = _axialRotationSlider->value();
+    return value < 0 ? value + 360 : value;
 }
 
 float VQGradientFillPanel::axialSliderValue() const {
@@ -340,7 +348,7 @@ float VQGradientFillPanel::axialSliderValue() const {
             degrees -= 360;
         return degrees;
     }
-    float degrees = float(_axialRotationSlider->value() - 90);
+    float degrees = float(dialDegrees() - 90);
     if (degrees < 0)
         degrees += 360;
     return degrees;

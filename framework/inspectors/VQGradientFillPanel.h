@@ -82,6 +82,8 @@ public:
     // Degrees of the fill, through the angle control of this system.
     void setAxialSliderValue(float degrees);
     float axialSliderValue() const;
+    // What the dial shows: 0 at the top to 359, clockwise.
+    int dialDegrees() const;
 
     // Where the marker of a weight hangs, in the panel's window.
     QPointF anchorForWeight(float weight) const;
