@@ -238,7 +238,8 @@ void VQGradientFillPanel::mainWindowChanged(const Notification& notification) {
 void VQGradientFillPanel::mainWindowResigned(const Notification& notification) {
     if (!editorOfWindow(notification.object()))
         return;
-    _myDocument = nullptr;
+    if (_myDocument == documentOfWindow(notification.object()))
+        _myDocument = nullptr;
     // Hidden but still wanted, unless another editor window is main now.
     if (!servesMainWindow())
         PaletteController::mainWindowResigned(notification);

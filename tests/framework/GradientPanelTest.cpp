@@ -37,6 +37,13 @@ namespace {
 
 const QString kPresetsKey = QString::fromLatin1(kGradientPresetsKey);
 
+// The presets as stored in the user defaults, read without the panel.
+QVariantMap storedPresets() {
+    return Unarchiver::unarchiveObject(UserDefaults::standardUserDefaults().dataForKey(
+                                           QString::fromLatin1(kGradientPresetsKey)))
+        .toMap();
+}
+
 int grey(const QImage& image, QPoint p) {
     return qGray(image.pixel(p));
 }
@@ -433,7 +440,7 @@ TEST_F(GradientPanelTest, MenuItemsAddAndDeleteSteps) {
 // Presets
 
 TEST_F(GradientPanelTest, AFreshUserHasEightAxialSwatchesAtEvery45Degrees) {
-    const QVariantMap stored = VQGradientFillPanel::storedPresets();
+    const QVariantMap stored = storedPresets();
     EXPECT_EQ(stored.size(), 8);
     VQGradientViewMatrix* matrix = panel->presetsTable();
     const QImage shown = matrix->grab().toImage();
@@ -494,7 +501,7 @@ TEST_F(GradientPanelTest, DamagedPresetStoresCountAsMissingAndStrangeValuesAsEmp
     for (const auto& c : cases) {
         UserDefaults::standardUserDefaults().setObjectForKey(c.data, kPresetsKey);
         panel->presetsTableFrameDidChange();
-        EXPECT_EQ(VQGradientFillPanel::storedPresets().size(), c.stored) << c.what;
+        EXPECT_EQ(storedPresets().size(), c.stored) << c.what;
         const VQGradientFillRef first =
             panel->presetsTable()->cellAtRowColumn(0, 0)->representedObject();
         EXPECT_EQ(first && *first == *VQGradientFill::stdFill(), c.firstIsStd) << c.what;
@@ -518,7 +525,7 @@ TEST_F(GradientPanelTest, ClearingAndDroppingStoreTheCellAndUnknownIdsDropNothin
     ASSERT_TRUE(item(menu, "CLEAR_CELL")->isEnabled());
     item(menu, "CLEAR_CELL")->trigger();
     EXPECT_EQ(matrix->cellAtRowColumn(0, 3)->representedObject(), nullptr);
-    QVariantMap stored = VQGradientFillPanel::storedPresets();
+    QVariantMap stored = storedPresets();
     EXPECT_FALSE(stored.contains(QStringLiteral("0000:0003")));
     EXPECT_EQ(stored.size(), 7);
 
@@ -548,14 +555,14 @@ TEST_F(GradientPanelTest, ClearingAndDroppingStoreTheCellAndUnknownIdsDropNothin
                                QStringLiteral("DragDropGradientViewPboardType"));
     drop(&forged, cellCentre(1, 2));
     EXPECT_EQ(matrix->cellAtRowColumn(1, 2)->representedObject(), nullptr);
-    EXPECT_EQ(VQGradientFillPanel::storedPresets().size(), 7);
+    EXPECT_EQ(storedPresets().size(), 7);
 
     drop(dragged.get(), cellCentre(1, 2));
     const VQGradientFillRef cell = matrix->cellAtRowColumn(1, 2)->representedObject();
     ASSERT_TRUE(cell);
     EXPECT_EQ(*cell, *panel->gradientFill());
     EXPECT_NE(cell, panel->gradientFill());
-    stored = VQGradientFillPanel::storedPresets();
+    stored = storedPresets();
     const auto kept =
         objectFromVariantAs<VQGradientFill>(stored.value(QStringLiteral("0001:0002")));
     ASSERT_TRUE(kept);
@@ -577,6 +584,54 @@ TEST_F(GradientPanelTest, EditingAfterChoosingAPresetLeavesItsSwatchAsItWas) {
     EXPECT_EQ(well->gradientFill()->angle(), 10.0f);
     EXPECT_EQ(*matrix->cellAtRowColumn(0, 2)->representedObject(), *expected);
     EXPECT_EQ(matrix->grab().toImage(), before);
+}
+
+TEST_F(GradientPanelTest, FollowsEditorWindowsAndClosingLetsTheWellGo) {
+    bindWell(VQGradientFill::stdFill());
+    EXPECT_TRUE(panel->window()->isVisible());
+    // Another kind of window main: hidden, still wanted, serving no document.
+    QWidget other;
+    other.resize(200, 100);
+    makeKey(&other);
+    EXPECT_FALSE(panel->window()->isVisible());
+    EXPECT_TRUE(panel->isActivated());
+    EXPECT_EQ(panel->document(), nullptr);
+    makeKey(window());
+    EXPECT_TRUE(panel->window()->isVisible());
+    EXPECT_EQ(panel->document(), &document);
+    EXPECT_EQ(panel->activeGradientFillWell(), well);
+
+    // Its frame is kept under its key, centred on a reset.
+    NotificationCenter::defaultCenter().postNotificationName(QStringLiteral("ResetAllPalettes"));
+    const QRect frame = panel->window()->frameGeometry();
+    const QRect visible = PaletteController::mainScreenVisibleFrame();
+    EXPECT_EQ(frame.center().x() - visible.center().x(), 0);
+    EXPECT_EQ(UserDefaults::standardUserDefaults().stringForKey(
+                  QStringLiteral("_gradient_fill_window_Y")),
+              QStringLiteral("%1 %2 %3 %4")
+                  .arg(frame.x())
+                  .arg(frame.y())
+                  .arg(frame.width())
+                  .arg(frame.height()));
+
+    // The close box: no well, not wanted.
+    panel->close();
+    EXPECT_FALSE(panel->isActivated());
+    EXPECT_EQ(panel->activeGradientFillWell(), nullptr);
+    EXPECT_FALSE(well->isActive());
+    panel->activate();
+}
+
+TEST_F(GradientPanelTest, TheWellDrawsItsFill) {
+    VQGradientFillRef fill = VQGradientFill::stdFill();
+    fill->setAngle(90);
+    well->setGradientFill(fill);
+    const QImage shown = well->grab().toImage();
+    const QRect inside = well->rect().adjusted(6, 6, -6, -6);
+    // Dark at the top, light at the bottom, as the fill points down.
+    EXPECT_LT(grey(shown, {inside.center().x(), inside.top()}) + 80,
+              grey(shown, {inside.center().x(), inside.bottom()}));
+    EXPECT_TRUE(fill->drawsFlipped()); // given back as it was
 }
 
 // ---------------------------------------------------------------------------
