@@ -37,7 +37,6 @@ QString str(const char* text) {
 
 constexpr uint32_t kPantherVersion = 0x1030;
 constexpr double kPi = 3.141592653589793;
-constexpr float kPresetCellSide = 21;
 constexpr int kPresetCount = 8;
 
 constexpr char kGradientActionsMenu[] = "Gradient Actions";
@@ -705,8 +704,8 @@ void VQGradientFillPanel::ensurePresetStore() {
 
 void VQGradientFillPanel::presetsTableFrameDidChange() {
     const QSize size = _presetsTable->size();
-    _presetColumns = int(float(size.width()) / kPresetCellSide + 1);
-    _presetRows = int(float(size.height()) / kPresetCellSide + 1);
+    _presetColumns = int(float(size.width()) / VQGradientViewMatrix::kCellSide + 1);
+    _presetRows = int(float(size.height()) / VQGradientViewMatrix::kCellSide + 1);
     _presetsTable->renewRowsColumns(_presetRows, _presetColumns);
     ensurePresetStore();
     const QVariantMap presets = storedPresets();

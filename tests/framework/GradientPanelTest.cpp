@@ -229,6 +229,12 @@ TEST_F(GradientPanelTest, AColourWellTakingThePanelWhileAMarkerIsSelectedUnbinds
     ColorPanel::sharedColorPanel()->setColor(QColor(0, 200, 0));
     EXPECT_EQ(colorWell->color().rgb(), QColor(0, 200, 0).rgb());
     EXPECT_EQ(*well->gradientFill(), before);
+
+    // A marker clicked now takes the colour panel from the colour well.
+    clickMarker(marker(0));
+    EXPECT_FALSE(colorWell->isActive());
+    EXPECT_EQ(colorWell->color().rgb(), QColor(0, 200, 0).rgb());
+    EXPECT_EQ(ColorPanel::sharedColorPanel()->color().rgb(), QColor(Qt::black).rgb());
 }
 
 // ---------------------------------------------------------------------------
@@ -567,6 +573,22 @@ TEST_F(GradientPanelTest, ClearingAndDroppingStoreTheCellAndUnknownIdsDropNothin
         objectFromVariantAs<VQGradientFill>(stored.value(QStringLiteral("0001:0002")));
     ASSERT_TRUE(kept);
     EXPECT_EQ(*kept, *threeSteps(0.3f));
+
+    // A preset cell drags out as settings (its press also chooses it).
+    std::unique_ptr<PasteboardData> cellDrag;
+    {
+        const DragSession::ScopedObserver observe(
+            [&](const PasteboardData& data) { cellDrag.reset(data.clone()); });
+        const QPoint at = matrix->mapTo(matrix->window(), cellCentre(0, 1));
+        mouse(QEvent::MouseButtonPress, matrix, at, Qt::LeftButton, Qt::LeftButton);
+        mouse(QEvent::MouseMove, matrix, at + QPoint(3, 3), Qt::NoButton, Qt::LeftButton);
+        mouse(QEvent::MouseButtonRelease, matrix, at + QPoint(3, 3), Qt::LeftButton, Qt::NoButton);
+    }
+    ASSERT_TRUE(cellDrag);
+    EXPECT_EQ(
+        DragReferences::readReference<VQGradientFill>(
+            Pasteboard(cellDrag.get()), QString::fromLatin1(kDragDropGradientSettingsPboardType)),
+        matrix->cellAtRowColumn(0, 1)->representedObject());
 }
 
 TEST_F(GradientPanelTest, EditingAfterChoosingAPresetLeavesItsSwatchAsItWas) {
