@@ -261,8 +261,14 @@ void VQGradientFillPanel::setActiveGradientFillWell(VQGradientFillWell* well) {
     if (well && well == _activeWell) {
         if (well->gradientFill() == _gradientFill)
             return;
+        // The well gives back each edit; a fill that is more than that echo
+        // (another object's, or one restored by Undo) needs markers of its own,
+        // or they would stand for steps it does not have.
+        const bool echo = *well->gradientFill() == *_gradientFill;
         _gradientFill = well->gradientFill()->copy();
         updateDisplayedValues();
+        if (!echo)
+            rebuildMarkers();
         return;
     }
     // Cleared first, so that the old well's deactivation does not come back here.

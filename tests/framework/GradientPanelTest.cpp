@@ -256,6 +256,31 @@ TEST_F(GradientPanelTest, ClickingTheActiveWellLetsThePanelGoAndEditsStayInThePa
     EXPECT_EQ(held->angle(), 0.0f);
 }
 
+TEST_F(GradientPanelTest, AnotherFillInTheActiveWellBringsItsOwnMarkers) {
+    bindWell(threeSteps(0.5f));
+    clickMarker(marker(1));
+    // An edit comes back through the well: the selection stays.
+    typeAngle(QStringLiteral("30"));
+    EXPECT_EQ(panel->selectedMarkerIdx(), 1);
+    EXPECT_EQ(markerCount(), 3);
+    // Another fill put into the well (an Undo, another object): its own markers.
+    const struct {
+        const char* what;
+        VQGradientFillRef fill;
+        int markers;
+    } cases[] = {{"two steps", VQGradientFill::stdFill(), 2},
+                 {"three steps elsewhere", threeSteps(0.75f), 3}};
+    for (const auto& c : cases) {
+        well->setGradientFill(c.fill);
+        EXPECT_EQ(*panel->gradientFill(), *c.fill) << c.what;
+        ASSERT_EQ(markerCount(), c.markers) << c.what;
+        for (int i = 0; i < c.markers; ++i)
+            EXPECT_EQ(marker(i)->anchorPoint(), panel->anchorForWeight(c.fill->weightAtStep(i)))
+                << c.what;
+        EXPECT_FALSE(panel->removeMarkerButton()->isEnabled()) << c.what;
+    }
+}
+
 TEST_F(GradientPanelTest, APressLeavingTheWellChangesNothingAndAWellDeletedLeavesThePanelWithNone) {
     mouse(QEvent::MouseButtonPress, well, QPointF(10, 10), Qt::LeftButton, Qt::LeftButton);
     mouse(QEvent::MouseMove, well, QPointF(100, 100), Qt::NoButton, Qt::LeftButton);
