@@ -300,6 +300,36 @@ TEST_F(GradientPanelTest, APressLeavingTheWellChangesNothingAndAWellDeletedLeave
 // ---------------------------------------------------------------------------
 // Angle and style
 
+TEST_F(GradientPanelTest, TurningTheDialIsOneUndoStepOfTheServedDocument) {
+    TMObjectRef object = addRectangle(20, 20);
+    auto* rect = static_cast<TMRectangleObject*>(object.get());
+    well->setGradientFill(rect->gradientFill());
+    QObject::connect(well, &VQGradientFillWell::gradientFillChanged, well,
+                     [&] { rect->setGradientFill(well->gradientFill()); });
+    bindWell(rect->gradientFill());
+    QCoreApplication::processEvents();
+    undo()->removeAllActions();
+    const VQGradientFillRef original = rect->gradientFill();
+
+    QDial* dial = panel->axialRotationSlider();
+    const QPointF centre = QRectF(dial->geometry()).center();
+    // Pressed at the top, turned through the right to the bottom, let go.
+    const QPointF path[] = {{0, -15}, {10, -10}, {15, 0}, {10, 10}, {0, 15}};
+    mouse(QEvent::MouseButtonPress, dial, centre + path[0], Qt::LeftButton, Qt::LeftButton);
+    for (const QPointF& p : path) {
+        mouse(QEvent::MouseMove, dial, centre + p, Qt::NoButton, Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+    mouse(QEvent::MouseButtonRelease, dial, centre + path[4], Qt::LeftButton, Qt::NoButton);
+    QCoreApplication::processEvents();
+    // The top of the dial is 270 degrees, its bottom 90.
+    EXPECT_NEAR(rect->gradientFill()->angle(), 90, 2);
+    EXPECT_EQ(undo()->undoActionName(), frameworkString("FGRADIENT"));
+    ASSERT_TRUE(undo()->undo());
+    EXPECT_EQ(*rect->gradientFill(), *original);
+    EXPECT_FALSE(undo()->canUndo());
+}
+
 TEST_F(GradientPanelTest, AngleFieldAndDial) {
     const struct {
         const char* typed;
