@@ -36,6 +36,11 @@ ColorWell* ColorWell::activeWell() {
     return gActiveWell;
 }
 
+void ColorWell::clearColorPanelTarget() {
+    if (gActiveWell && gActiveWell->takesColorsFromPanel())
+        gActiveWell->deactivate();
+}
+
 void ColorWell::activate(bool exclusive) {
     if (_active || !isEnabled())
         return;
@@ -43,12 +48,14 @@ void ColorWell::activate(bool exclusive) {
         gActiveWell->deactivate();
     _active = true;
     gActiveWell = this;
-    ColorPanel* panel = ColorPanel::sharedColorPanel();
-    // The panel shows this well's colour before it reports to it.
-    panel->setColor(_color);
-    _panelConnection =
-        connect(panel->dialog(), &QColorDialog::currentColorChanged, this, &ColorWell::takeColor);
-    panel->orderFront();
+    if (takesColorsFromPanel()) {
+        ColorPanel* panel = ColorPanel::sharedColorPanel();
+        // The panel shows this well's colour before it reports to it.
+        panel->setColor(_color);
+        _panelConnection = connect(panel->dialog(), &QColorDialog::currentColorChanged, this,
+                                   &ColorWell::takeColor);
+        panel->orderFront();
+    }
     update();
 }
 

@@ -169,6 +169,7 @@ PasteboardData* PasteboardData::clone() const {
     for (const QString& format : QMimeData::formats())
         copy->setData(format, QMimeData::data(format));
     copy->_providers = _providers;
+    copy->_kept = _kept;
     return copy;
 }
 

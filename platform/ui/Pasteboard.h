@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <memory>
+#include <vector>
 
 class QDrag;
 
@@ -75,8 +77,10 @@ public:
     // Offers the type; the provider runs at the first request of its data,
     // and what it answers is kept.
     void declareType(const QString& type, Provider provider);
-    // Another data with the same contents, providers and source.
+    // Another data with the same contents, providers, source and kept objects.
     PasteboardData* clone() const;
+    // Keeps the object alive as long as this data or a clone of it.
+    void keepAlive(std::shared_ptr<const void> object) { _kept.push_back(std::move(object)); }
 
     QStringList formats() const override;
     bool hasFormat(const QString& mimeType) const override;
@@ -87,6 +91,7 @@ protected:
 private:
     QPointer<QObject> _source;
     mutable QHash<QString, Provider> _providers; // by MIME type, until asked
+    std::vector<std::shared_ptr<const void>> _kept;
 };
 
 // Every drag the program starts runs through runDrag, so that one installed
