@@ -14,11 +14,11 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/ui/AngleDial.h"
 #include "platform/ui/MainWindowTracker.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QDial>
 #include <QEvent>
 #include <QLineEdit>
 #include <QLocale>
@@ -130,13 +130,8 @@ void VQGradientFillPanel::buildWindow() {
     QObject::connect(_fillStylePopUp, &QComboBox::activated, content,
                      [this] { fillStyleChanged(); });
 
-    // A wrapping dial of whole degrees. A QDial draws its minimum at the
-    // bottom; starting the range half a turn early puts 0 at the top with
-    // values growing clockwise, so that the knob points along the fill.
-    _axialRotationSlider = new QDial(content);
+    _axialRotationSlider = new AngleDial(content);
     named(_axialRotationSlider, "_axialRotationSlider");
-    _axialRotationSlider->setRange(-180, 179);
-    _axialRotationSlider->setWrapping(true);
     _axialRotationSlider->setGeometry(196, 4, 40, 40);
     QObject::connect(_axialRotationSlider, &QDial::valueChanged, content,
                      [this] { axialRotationChanged(_axialRotationSlider); });
@@ -336,13 +331,11 @@ void VQGradientFillPanel::setAxialSliderValue(float degrees) {
     if (value >= 360)
         value -= 360;
     const int shown = int(std::lround(value)) % 360;
-    const QSignalBlocker quiet(_axialRotationSlider);
-    _axialRotationSlider->setValue(shown >= 180 ? shown - 360 : shown);
+    _axialRotationSlider->setDegrees(shown);
 }
 
 int VQGradientFillPanel::dialDegrees() const {
-    const int value = _axialRotationSlider->value();
-    return value < 0 ? value + 360 : value;
+    return _axialRotationSlider->degrees();
 }
 
 float VQGradientFillPanel::axialSliderValue() const {

@@ -14,7 +14,7 @@
 
 class QAction;
 class QComboBox;
-class QDial;
+class AngleDial;
 class QLineEdit;
 class QPushButton;
 class SSCircularSlider;
@@ -93,7 +93,7 @@ public:
     int presetRows() const { return _presetRows; }
     int presetColumns() const { return _presetColumns; }
     QComboBox* fillStylePopUp() const { return _fillStylePopUp; }
-    QDial* axialRotationSlider() const { return _axialRotationSlider; }
+    AngleDial* axialRotationSlider() const { return _axialRotationSlider; }
     SSCircularSlider* circularSlider() const { return _ssSlider; }
     QLineEdit* axialRotationField() const { return _axialRotationField; }
     VQGradientView* previewGradient() const { return _previewGradient; }
@@ -129,7 +129,7 @@ private:
     VQGradientFillRef _gradientFill;
     QPointer<VQGradientFillWell> _activeWell;
     QComboBox* _fillStylePopUp = nullptr;
-    QDial* _axialRotationSlider = nullptr;
+    AngleDial* _axialRotationSlider = nullptr;
     SSCircularSlider* _ssSlider = nullptr;
     QLineEdit* _axialRotationField = nullptr;
     VQGradientView* _previewGradient = nullptr;

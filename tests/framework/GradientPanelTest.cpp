@@ -11,6 +11,7 @@
 #include "platform/archiving/Unarchiver.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/ui/AngleDial.h"
 #include "platform/ui/ColorPanel.h"
 #include "platform/ui/ColorWell.h"
 #include "platform/ui/DragReferences.h"
