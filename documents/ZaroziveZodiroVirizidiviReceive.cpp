@@ -94,6 +94,7 @@ constexpr const char* kControllerActions[] = {
     "renameFiles:",
     "saveBack:",
     "printToDisk:",
+    "printToEmail:",
     "layoutOptions:",
     "editText:",
     "switchViewFromMenu:",
@@ -636,6 +637,8 @@ void ZaroziveZodiroVirizidivi::performAction(const QString& action, QAction* sen
         saveBack();
     else if (action == QLatin1String("printToDisk:"))
         printToDisk();
+    else if (action == QLatin1String("printToEmail:"))
+        printToEmail();
     else if (action == QLatin1String("layoutOptions:"))
         layoutOptions();
     else if (action == QLatin1String("editText:"))
