@@ -210,5 +210,8 @@ TEST(PrintToEmailSession, FromTheMenuTheImagesReachTheBridgeAndAFailedRouteIsSho
         QRegularExpression(str("“([^”]+)”")).match(shown->message);
     ASSERT_TRUE(folderNamed.hasMatch()) << shown->message.toStdString();
     EXPECT_EQ(QDir(folderNamed.captured(1)).entryList(QDir::Files).size(), 2);
+    // The document goes once the event loop has run.
     document->close();
+    QTest::qWait(100);
+    EXPECT_TRUE(documents.documents().isEmpty());
 }
