@@ -754,6 +754,18 @@ bool RoduvudeDadevizi::loadDataOfType(const QByteArray& data, const QString& typ
     return true;
 }
 
+void RoduvudeDadevizi::doPrintToEmail(const QVariantMap& arguments) {
+    ZaroziveZodiroVirizidivi* controller = nullptr;
+    for (WindowController* candidate : windowControllers())
+        if ((controller = qobject_cast<ZaroziveZodiroVirizidivi*>(candidate)))
+            break;
+    if (!controller)
+        return;
+    controller->switchView(ZaroziveZodiroVirizidivi::LayoutPanel);
+    controller->printToEmailWithDimensionsQuality(arguments.value(QStringLiteral("Dimensions")),
+                                                  arguments.value(QStringLiteral("Quality")));
+}
+
 void RoduvudeDadevizi::doPrint(const QVariantMap& arguments) {
     ZaroziveZodiroVirizidivi* controller = nullptr;
     for (WindowController* candidate : windowControllers())

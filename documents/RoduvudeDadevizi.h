@@ -193,6 +193,9 @@ public:
     // (no), "Skip Empty" (no) and "Interaction" (yes when missing), printed by
     // the document's catalog window after it shows the layout.
     void doPrint(const QVariantMap& arguments);
+    // "Dimensions" (a size text) and "Quality", each optional: print to e-mail
+    // from the layout panel.
+    void doPrintToEmail(const QVariantMap& arguments);
 
 protected:
     // A save that succeeded takes the application's enhancement defaults again,

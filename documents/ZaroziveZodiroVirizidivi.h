@@ -5,6 +5,7 @@
 #include "documents/TextEditorWindowController.h"
 #include "documents/VQViewSwitch.h"
 #include "platform/documents/WindowController.h"
+#include "platform/foundation/Geometry.h"
 #include "platform/ui/Commands.h"
 #include "platform/ui/ModalAlert.h"
 #include "platform/ui/ProgressSheet.h"
@@ -14,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -33,6 +35,7 @@ class VQFileCatalogScrollView;
 class DurevedeDudiruVorudu;
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QDockWidget;
 class QKeyEvent;
 class QLabel;
@@ -181,6 +184,41 @@ public:
     QCheckBox* ptdMirrorEnabledSwitch() const { return _ptdMirrorEnabledSwitchPanther; }
     QPushButton* ptdMakeDefaultButton() const { return _ptdMakeDefaultButtonPanther; }
     ProgressSheet* progressPanel() const { return _progressPanel; }
+
+    // ---------------------------------------------------------------------
+    // Print to e-mail: a sheet chooses the largest image size and the quality
+    // and shows how many images the layout gives and about how many bytes;
+    // Compose renders them as print to disk does, into a new folder "vyx%d" of
+    // the temporary folder, and hands them to the mailer by the user's route.
+    // The folder stays: the mail program may read it later. A failed send is
+    // shown with its reason and the folder.
+    void printToEmail();
+    // Action of the sheet's buttons (they end it) and pop-ups (they recompute).
+    void pteSettingChanged(QObject* sender);
+    void calcPTEValues();
+    // The resolution at which the largest area holding a photo fits the size;
+    // 72 when none holds one.
+    int calcPTEDPIwithWidthHeight(float width, float height);
+    void configPTEDidEnd(int returnCode);
+    // The scripted command: a size text "{w, h}" (320 x 240 when missing) and a
+    // spatial quality (512 when missing).
+    void printToEmailWithDimensionsQuality(const QVariant& dimensions, const QVariant& quality);
+
+    // Pop-up tags: size -1 320 x 240, 1 1280 x 960, others 640 x 480; quality
+    // -1 256, 1 512, others 768.
+    static Size pteDimensionsForTag(int tag);
+    static int pteSpatialQualityForTag(int tag);
+    static double pteSizeFactorForTag(int tag);
+    QDialog* pteConfigWindow() const { return _pteConfigWindow; }
+    QComboBox* pteDimsPopup() const { return _pteDimsPopup; }
+    QComboBox* pteQualityPopup() const { return _pteQualityPopup; }
+    QLabel* pteCountField() const { return _pteCountField; }
+    QLabel* pteDataSizeField() const { return _pteDataSizeField; }
+    QPushButton* pteComposeButton() const { return _pteComposeButton; }
+    QPushButton* pteCancelButton() const { return _pteCancelButton; }
+    int64_t pteDataSize() const { return _pteDataSize; }
+    int pteFileCount() const { return _pteFileCount; }
+    int pteRenderDPI() const { return _pteRenderDPI; }
 
     // Panels of the window, by tag.
     enum DocumentPanel { PhotographPanel = 0, LayoutPanel = 1 };
@@ -407,6 +445,13 @@ private:
     // user skips (empty) or replaces.
     QString checkedExportName(const QString& folder, QString name, bool showsProgress);
 
+    void makePTEConfigWindow();
+    // The areas of every page that hold a photo, in view coordinates.
+    QList<Rect> pteAreasHoldingPhotos();
+    // Renders into a new temporary folder and hands the files to the mailer;
+    // `count` chooses the subject (the written files' count when negative).
+    void renderAndMail(int count);
+
     std::shared_ptr<Exporter> _ptdExporter;
     int _ptdResolution = 72;
     bool _ptdMirrorImage = false;
@@ -422,6 +467,16 @@ private:
     QCheckBox* _exportEmbedColorSyncSwitchPanther = nullptr;
     QCheckBox* _exportIgnoreCropsSwitchPanther = nullptr;
     QPushButton* _exportMakeDefaultButtonPanther = nullptr;
+    QDialog* _pteConfigWindow = nullptr;
+    QPushButton* _pteCancelButton = nullptr;
+    QPushButton* _pteComposeButton = nullptr;
+    QLabel* _pteCountField = nullptr;
+    QLabel* _pteDataSizeField = nullptr;
+    QComboBox* _pteDimsPopup = nullptr;
+    QComboBox* _pteQualityPopup = nullptr;
+    int64_t _pteDataSize = 0;
+    int _pteFileCount = 0;
+    int _pteRenderDPI = 72;
     std::unique_ptr<QWidget> _ptdAccessoryViewPanther;
     QComboBox* _ptdFileFormatsPopupPanther = nullptr;
     QPushButton* _ptdFileFormatOptionsPanther = nullptr;

@@ -96,6 +96,7 @@ constexpr const char* kControllerActions[] = {
     "saveBack:",
     "printToDisk:",
     "exportSelection:",
+    "printToEmail:",
     "layoutOptions:",
     "editText:",
     "switchViewFromMenu:",
@@ -631,6 +632,8 @@ void ZaroziveZodiroVirizidivi::performAction(const QString& action, QAction* sen
         printToDisk();
     else if (action == QLatin1String("exportSelection:"))
         exportSelection(sender);
+    else if (action == QLatin1String("printToEmail:"))
+        printToEmail();
     else if (action == QLatin1String("layoutOptions:"))
         layoutOptions();
     else if (action == QLatin1String("editText:"))

@@ -59,6 +59,7 @@ const std::vector<MainMenu::CommandRow>& MainMenu::commandRows() {
         {kFileMenuTitleKey, "REVERT_MENU_ITEM", 0, "revertDocumentToSaved:", {}},
         {kFileMenuTitleKey, "PRINT_MENU_ITEM", 0, "printDocument:", QKeySequence::Print},
         {kFileMenuTitleKey, "PRINT_TO_DISK_MENU_ITEM", 214, "printToDisk:", {}},
+        {kFileMenuTitleKey, "PRINT_TO_EMAIL_MENU_ITEM", 213, "printToEmail:", {}},
 
         // The Edit commands of both the catalog and the template windows, by tag.
         {kEditMenuTitleKey, "UNDO_MENU_ITEM", 301, "undo:", QKeySequence::Undo},

@@ -1,8 +1,10 @@
 #include "platform/system/ScriptRunner.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryFile>
 
 namespace {
 
@@ -70,19 +72,23 @@ ScriptRunner::Command ScriptRunner::scriptCommand(const QString& path) {
     return {QString::fromLatin1(kDefaultShell), {absolute}};
 }
 
-ScriptRunner::Outcome ScriptRunner::run(const QString& path) {
-    Outcome outcome;
-    const Command command = scriptCommand(path);
+namespace {
+
+// Runs the command to its end; `early` is asked after every poll whether to
+// answer now while the command still runs.
+void runCommand(const ScriptRunner::Command& command, const QString& folder,
+                const std::function<void(const ScriptRunner::Outcome&)>& early,
+                ScriptRunner::Outcome& outcome) {
     QProcess process;
     process.setProgram(command.program);
     process.setArguments(command.arguments);
-    process.setWorkingDirectory(QFileInfo(path).absolutePath());
+    process.setWorkingDirectory(folder);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
     process.start();
     if (!process.waitForStarted(-1)) {
         outcome.error = process.errorString();
-        return outcome;
+        return;
     }
     outcome.started = true;
     const auto keepError = [&] {
@@ -95,11 +101,47 @@ ScriptRunner::Outcome ScriptRunner::run(const QString& path) {
         if (process.state() == QProcess::NotRunning)
             break;
         keepError();
+        if (early)
+            early(outcome);
     }
     keepError();
     outcome.killed = process.exitStatus() == QProcess::CrashExit;
     outcome.exitCode = process.exitCode();
     if (outcome.killed)
         outcome.error = process.errorString();
+}
+
+} // namespace
+
+ScriptRunner::Outcome ScriptRunner::run(const QString& path) {
+    Outcome outcome;
+    runCommand(scriptCommand(path), QFileInfo(path).absolutePath(), nullptr, outcome);
     return outcome;
+}
+
+void ScriptRunner::runShellText(const QByteArray& script, const QString& folder, int handOverMs,
+                                const std::function<void(const Outcome&)>& answer) {
+    Outcome outcome;
+    // A file rather than an argument: a script has no length limit, and its
+    // commands can't read the rest of it from their input.
+    QTemporaryFile file;
+    if (!file.open() || file.write(script) != script.size() || !file.flush()) {
+        outcome.error = file.errorString();
+        answer(outcome);
+        return;
+    }
+    bool answered = false;
+    QElapsedTimer clock;
+    clock.start();
+    const auto early = [&](const Outcome& running) {
+        if (answered || handOverMs < 0 || clock.elapsed() < handOverMs)
+            return;
+        answered = true;
+        Outcome handedOver = running;
+        handedOver.stillRunning = true;
+        answer(handedOver);
+    };
+    runCommand({QString::fromLatin1(kDefaultShell), {file.fileName()}}, folder, early, outcome);
+    if (!answered)
+        answer(outcome);
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // Scripts and applications a user keeps in a folder. Linux has neither compiled
 // scripts nor type codes, so the kind of a file comes from its name and contents:
@@ -29,6 +30,8 @@ LUMISK_PLATFORM_EXPORT Command scriptCommand(const QString& path);
 
 struct Outcome {
     bool started = false;
+    // Still running when it was answered for (see runShellText).
+    bool stillRunning = false;
     // Ended by a signal rather than by exiting.
     bool killed = false;
     int exitCode = 0;
@@ -40,5 +43,14 @@ struct Outcome {
 // Runs the script at `path` in its own folder with no input and waits for it to end.
 // Safe on any thread.
 LUMISK_PLATFORM_EXPORT Outcome run(const QString& path);
+
+// Runs a POSIX shell script given as text with `sh`, in `folder`, with no input.
+// `answer` is called once on this thread: when the script ends, or, when it is
+// still running after `handOverMs` (negative: never), with `stillRunning` set.
+// Either way this returns only once the script has ended, so that it is never
+// killed for being slow. Safe on any thread.
+LUMISK_PLATFORM_EXPORT void runShellText(const QByteArray& script, const QString& folder,
+                                         int handOverMs,
+                                         const std::function<void(const Outcome&)>& answer);
 
 } // namespace ScriptRunner

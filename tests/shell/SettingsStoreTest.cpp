@@ -6,6 +6,7 @@
 #include "shell/PasswordScrambling.h"
 #include "shell/PreferenceTable.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -387,6 +388,29 @@ TEST_F(SettingsStoreTest, PasswordIsStoredScrambledAndSurvivesANewUserName) {
     // No stored password reads as none.
     defaults.removeObjectForKey(key(39));
     EXPECT_TRUE(d.preferencesStringFor(39).isNull());
+}
+
+TEST_F(SettingsStoreTest, TheDefaultsFileHoldsNoClearPassword) {
+    const struct {
+        const char* user;
+        const char* password;
+    } cases[] = {{"alice", "open sesame"}, {"", "pässwörd"}, {"bob", "a"}};
+    for (const auto& c : cases) {
+        d.setPreferencesStringFor(QString::fromUtf8(c.user), PrefSendUsername);
+        d.setPreferencesStringFor(QString::fromUtf8(c.password), PrefSendPassword);
+        ASSERT_TRUE(defaults.synchronize());
+        QFile file(store.path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        EXPECT_TRUE(bytes.contains(key(39).toUtf8())) << c.password;
+        // Neither the text nor its base64 form (the file's data encoding).
+        const QByteArray password = QByteArray(c.password);
+        if (password.size() > 1) {
+            EXPECT_FALSE(bytes.contains(password)) << c.password;
+            EXPECT_FALSE(bytes.contains(password.toBase64())) << c.password;
+        }
+        EXPECT_EQ(d.preferencesStringFor(PrefSendPassword), QString::fromUtf8(c.password));
+    }
 }
 
 TEST_F(SettingsStoreTest, ActiveProfilesRoundTripInOrder) {
