@@ -555,7 +555,7 @@ TEST_F(GridRenameTest, AnExistingNameAsksBeforeAnythingMoves) {
         return answer;
     });
     rename({str("taken"), str("free")});
-    EXPECT_EQ(titles.size(), 1);
+    EXPECT_EQ(titles.size(), 1) << titles.join(str("\n")).toStdString();
     EXPECT_TRUE(titles.value(0).startsWith(localizedString(str("DUP_RENAME")) + str("|")));
     EXPECT_TRUE(titles.value(0).contains(str("taken.jpg")));
     EXPECT_EQ(files(), (QStringList{str("free.jpg"), str("taken.jpg")}));
