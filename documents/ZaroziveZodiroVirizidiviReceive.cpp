@@ -106,6 +106,7 @@ constexpr const char* kControllerActions[] = {
     "revertDocumentToSaved:",
     "performClose:",
     "chooseTemplate:",
+    "toggleCropMode:",
 };
 // clang-format on
 
@@ -650,6 +651,10 @@ void ZaroziveZodiroVirizidivi::performAction(const QString& action, QAction* sen
         toggleCatalogDrawer();
     else if (action == QLatin1String("toggleToolbar:"))
         toggleToolbar();
+    else if (action == QLatin1String("toggleCropMode:"))
+        // The photograph panel runs its edit modes.
+        Commands::sendActionToObject(_photographView ? _photographView->panelView() : nullptr,
+                                     action, sender);
     else if (RoduvudeDadevizi* doc = catalogDocument())
         performDocumentAction(*doc, action);
 }
