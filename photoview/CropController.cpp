@@ -346,6 +346,10 @@ void CropController::setDocumentController(ZaroziveZodiroVirizidivi* controller)
     _docWindowController = controller;
 }
 
+ZaroziveZodiroVirizidivi* CropController::documentController() const {
+    return _docWindowController;
+}
+
 void CropController::windowWillClose() {
     post(kCropPanelClosedNofity);
 }

@@ -75,6 +75,7 @@ public:
     void setOrigin(QPoint frameBottomLeft);
     bool movedByUser() const { return _movedByUser; }
     void setDocumentController(ZaroziveZodiroVirizidivi* controller);
+    ZaroziveZodiroVirizidivi* documentController() const;
 
     int constraintTag() const { return _constraintTag; }
     float constraintRatio() const { return _constraintRatio; }

@@ -421,7 +421,7 @@ void PhotoView::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     if (editMode() == PhotoEditModeCrop && !(event->buttons() & Qt::LeftButton)) {
-        resetCropCursor();
+        resetCropCursorAt(boundsPointFromWidget(event->position()));
         return;
     }
     if (!_pressPoint)

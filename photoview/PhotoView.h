@@ -9,6 +9,7 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/Commands.h"
 
+#include <QCursor>
 #include <QList>
 #include <QPointer>
 #include <QVariant>
@@ -133,6 +134,7 @@ public:
     bool inCropCreate() const { return _inCropCreate; }
     // The cursor rectangles of crop mode, cut to the superview.
     QList<CropGeometry::CursorRect> cropCursorRects() const;
+    static QCursor cropCursor(CropGeometry::Cursor kind);
 
     // The actions passed on to the window controller.
     bool respondsToAction(const QString& action) const override;
@@ -193,7 +195,9 @@ private:
     void trackMove(Point point);
     void trackResize(Point point);
     void endCropDrag();
+    // For the pointer where it is now, or at a point of the view.
     void resetCropCursor();
+    void resetCropCursorAt(Point point);
     void drawCropHandles(const Rect& crop);
     void drawHandleAtPoint(Point point);
 

@@ -31,9 +31,11 @@ QColor controlDarkShadowColor() {
 
 constexpr float kHandleSide = 5;
 
-// The crop cursors, made once from the application's images with their hot
-// spot at (8, 8); the system's nearest shapes stand in for missing images.
-QCursor cropCursor(CropGeometry::Cursor kind) {
+} // namespace
+
+// Made once from the application's images with their hot spot at (8, 8); the
+// system's nearest shapes stand in for missing images.
+QCursor PhotoView::cropCursor(CropGeometry::Cursor kind) {
     const auto make = [](const char* name, Qt::CursorShape fallback) {
         const QPixmap image(Resources::sharePath() + qs("/Images/") + qs(name) + qs(".png"));
         return image.isNull() ? QCursor(fallback) : QCursor(image, 8, 8);
@@ -52,8 +54,6 @@ QCursor cropCursor(CropGeometry::Cursor kind) {
     }
     return QCursor(Qt::ArrowCursor);
 }
-
-} // namespace
 
 // ---------------------------------------------------------------------------
 // Wiring
@@ -141,8 +141,10 @@ void PhotoView::cropPanelClosed() {
 
 void PhotoView::hideEvent(QHideEvent* event) {
     View::hideEvent(event);
-    // A panel switch ends the mode without telling this panel.
-    if (editMode() != PhotoEditModeCrop || !window()->isVisible())
+    // Hidden by a panel switch or with its window: the mode ends, and the panel
+    // switch tells only the panel it shows.
+    ZaroziveZodiroVirizidivi* owner = CropController::sharedCropController()->documentController();
+    if (!owner || owner == windowController())
         closeCropPanel();
 }
 
@@ -495,11 +497,14 @@ QList<CropGeometry::CursorRect> PhotoView::cropCursorRects() const {
 }
 
 void PhotoView::resetCropCursor() {
+    resetCropCursorAt(boundsPointFromWidget(mapFromGlobal(QCursor::pos())));
+}
+
+void PhotoView::resetCropCursorAt(Point point) {
     if (editMode() != PhotoEditModeCrop) {
         unsetCursor();
         return;
     }
-    const Point point = boundsPointFromWidget(mapFromGlobal(QCursor::pos()));
     const CropGeometry::Cursor kind = CropGeometry::cursorAtPoint(point, cropCursorRects());
     if (kind == CropGeometry::Cursor::None)
         unsetCursor();
