@@ -344,17 +344,35 @@ void PhotoView::drawPhoto() {
     }
     context.setFillColor(Qt::white);
     context.rectFill(f);
+    const Image& shown = fittedImage();
     if (_cropRect != kZeroRect) {
         const Rect crop = viewCrop();
-        context.drawImage(_myImage, f, kZeroRect, CompositingOperation::SourceOver, 0.4f);
+        context.drawImage(shown, f, kZeroRect, CompositingOperation::SourceOver, 0.4f);
         if (editMode() == PhotoEditModeCrop)
             drawCropHandles(crop);
         context.rectClip(crop);
     }
-    context.drawImage(_myImage, f, kZeroRect, CompositingOperation::SourceOver, 1);
+    context.drawImage(shown, f, kZeroRect, CompositingOperation::SourceOver, 1);
     context.restoreGraphicsState();
     context.setFillColor(Qt::black);
     context.frameRect(f);
+}
+
+const Image& PhotoView::fittedImage() {
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels(int(std::lround(_imageFrame.width() * ratio)),
+                       int(std::lround(_imageFrame.height() * ratio)));
+    const QSize own = _myImage.pixelSize();
+    if (pixels.width() >= own.width() || pixels.height() >= own.height() || pixels.isEmpty())
+        return _myImage;
+    const qint64 key = _myImage.pixels().cacheKey();
+    if (_fittedFrom != key || _fittedImage.pixelSize() != pixels) {
+        _fittedImage = _myImage;
+        _fittedImage.setPixels(
+            _myImage.pixels().scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        _fittedFrom = key;
+    }
+    return _fittedImage;
 }
 
 void PhotoView::drawCaptions(const Rect& dirtyRect) {

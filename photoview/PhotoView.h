@@ -166,6 +166,8 @@ private:
     void fileCatalogSelectionChanged(const Notification& notification);
     void drawEmptyMessage(const QString& text);
     void drawPhoto();
+    // The photo with as many pixels as the image frame covers on the screen.
+    const Image& fittedImage();
     void drawCaptions(const Rect& dirtyRect);
     void dragPhoto(Point current);
 
@@ -205,6 +207,10 @@ private:
     CatalogToolbarDelegate _toolbarDelegate{CatalogToolbarKind::Photograph, *this};
     Rect _parentFrame;
     Image _myImage;
+    // Made once per photo and fit: a repaint then copies pixels instead of
+    // scaling the whole photo again.
+    Image _fittedImage;
+    qint64 _fittedFrom = 0;
     Rect _imageFrame;
     Rect _imageNaturalBounds;
     float _imageScale = 1;
