@@ -318,6 +318,8 @@ public:
     void showErrorMessage();
     // After a change of the catalog: no edit mode, fresh toolbar and status line.
     void fileCatalogSelectionChanged();
+    // Back in front: files changed meanwhile show, and the toolbar follows.
+    void windowDidBecomeKey();
     void clearPhotoCells();
 
     // The window's keys: the arrows move the selection, Delete (Backspace or

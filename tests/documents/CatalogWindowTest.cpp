@@ -792,3 +792,39 @@ TEST_F(CatalogWindowTest, ToolbarItemsForTheControllerFollowMarksAndTheMaster) {
     EXPECT_FALSE(enabled("photodoctoolbar.add")) << "a sheet hangs on the window";
     drainEvents();
 }
+
+TEST_F(CatalogWindowTest, LosingFocusEndsCropAndRedEyeAndRegainingItFollowsMovedFiles) {
+    addPhotos(2);
+    RecordingPanel photograph, layout;
+    controller->setPanels(&photograph, &layout);
+    QWidget other;
+    other.resize(100, 100);
+    other.show();
+    const auto makeKey = [](QWidget* window) {
+        window->activateWindow();
+        QApplication::setActiveWindow(window);
+        MainWindowTracker::sharedTracker().update();
+        drainEvents();
+    };
+    struct Case {
+        int mode;
+        int after;
+    } cases[] = {{1, 0}, {2, 0}, {3, 3}};
+    for (const Case& c : cases) {
+        controller->setEditMode(c.mode);
+        makeKey(&other);
+        EXPECT_EQ(controller->editMode(), c.after) << c.mode;
+        makeKey(window());
+    }
+    controller->setEditMode(0);
+
+    // A photo renamed while another window is in front is found again on return.
+    const QString before = catalog().getFilePathAtIndex(1);
+    makeKey(&other);
+    const QString after = QFileInfo(before).dir().filePath(qs("renamed.png"));
+    ASSERT_TRUE(QFile::rename(before, after));
+    makeKey(window());
+    EXPECT_EQ(catalog().getFilePathAtIndex(1), after);
+    EXPECT_TRUE(catalog().getFileAttributeAtIndex(kCatalogAttrEnabled, 1).toBool());
+    controller->setPanels(nullptr, nullptr);
+}
