@@ -306,11 +306,12 @@ QWidget* CropController::window() const {
 
 void CropController::showWindow() {
     QWidget* active = QApplication::activeWindow();
+    const bool appearing = !_window->isVisible();
     _window->show();
     _window->raise();
-    // Some platforms activate a window they show whatever it asks: the window
-    // that had the keyboard takes it back.
-    if (active && active != _window.get() && QApplication::activeWindow() != active)
+    // Some platforms activate a window they show whatever it asks, later: the
+    // window that had the keyboard asks for it back before anyone looks.
+    if (appearing && active && active != _window.get())
         active->activateWindow();
 }
 
