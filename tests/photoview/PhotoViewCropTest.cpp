@@ -478,6 +478,8 @@ TEST_F(PhotoViewCropTest, TheCropCommandAndThePaletteFromEndToEnd) {
     CropController* palette = CropController::sharedCropController();
     EXPECT_TRUE(palette->isVisible());
     EXPECT_TRUE(item->property("lumiskCatalogToolbarOn").toBool());
+    // Showing the palette leaves the keyboard with the catalog window.
+    EXPECT_TRUE(MainWindowTracker::sharedTracker().isKeyWindow(window()));
     // Its lower-left corner 4 right of and 28 above the window frame's.
     const QRect frame = window()->frameGeometry();
     const QRect placed = palette->window()->frameGeometry();
