@@ -103,6 +103,7 @@ const std::vector<MainMenu::CommandRow>& MainMenu::commandRows() {
         {kPhotosMenuTitleKey, "REMOVE_FILES_MENU_ITEM", 502, "removeFiles:", {}},
         {kPhotosMenuTitleKey, "RENAME_FILES_MENU_ITEM", 509, "renameFiles:", {}},
         {kPhotosMenuTitleKey, "SAVE_BACK_MENU_ITEM", 209, "saveBack:", {}},
+        {kPhotosMenuTitleKey, "EXPORT_MENU_ITEM", 208, "exportSelection:", {}},
         {kPhotosMenuTitleKey, nullptr, 0, nullptr, {}},
         {kPhotosMenuTitleKey, "CROP_MENU_ITEM", 705, "toggleCropMode:", {}},
 

@@ -138,8 +138,8 @@ TEST_F(URLLocatorTest, RefreshFetchesAURLEntryAnew) {
     sizeForColumns(2);
     // The grid's thumbnail loader tries the unreachable address on its own
     // thread; its verdict must not land after the refresh below.
-    QTest::qWaitFor(
-        [&] { return !catalog().getFileAttributeAtIndex(kCatalogAttrEnabled, 0).toBool(); }, 5000);
+    static_cast<void>(QTest::qWaitFor(
+        [&] { return !catalog().getFileAttributeAtIndex(kCatalogAttrEnabled, 0).toBool(); }, 5000));
     catalog().setFileAttributeAtIndexToValue(kCatalogAttrEnabled, 0, false);
     catalog().setSelectionAtIndex(1);
     QMenu* menu = grid()->menuForEvent(grid()->getCellRectAtIndex(1).center(), 0);

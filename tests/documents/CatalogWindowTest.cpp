@@ -250,6 +250,7 @@ TEST_F(CatalogWindowTest, CatalogItemsFollowTheirTags) {
     EXPECT_TRUE(controller->validateItemTag(502));
     EXPECT_TRUE(controller->validateItemTag(509));
     EXPECT_TRUE(controller->validateItemTag(208));
+    EXPECT_FALSE(controller->validateItemTag(521)) << "photos of a catalog are no iPhoto library";
     EXPECT_FALSE(controller->validateItemTag(212));
     EXPECT_FALSE(controller->validateItemTag(408));
     EXPECT_FALSE(controller->validateItemTag(602));
@@ -330,8 +331,13 @@ TEST_F(CatalogWindowTest, AddFromIPhotoSaysThereIsNoLibrary) {
     ASSERT_EQ(alerts.requests.size(), 1);
     EXPECT_EQ(alerts.requests[0].title, localizedString(qs("IPHOTO_NO_CONNECT_TITLE")));
     EXPECT_NE(alerts.requests[0].title, qs("IPHOTO_NO_CONNECT_TITLE"));
+    EXPECT_EQ(alerts.requests[0].message, localizedString(qs("IPHOTO_NO_CONNECT_MSG")));
+    EXPECT_NE(alerts.requests[0].message, qs("IPHOTO_NO_CONNECT_MSG"));
+    EXPECT_EQ(alerts.requests[0].defaultButton, localizedString(qs("OK")));
+    EXPECT_TRUE(alerts.requests[0].alternateButton.isEmpty());
     EXPECT_EQ(alerts.requests[0].style, ModalAlert::Style::Critical);
     EXPECT_EQ(ModalAlert::beepCount() - beeps, 1);
+    EXPECT_EQ(catalog().fileCount(), 0);
 }
 
 TEST_F(CatalogWindowTest, TheWindowTitleNamesTheCatalog) {
@@ -771,7 +777,8 @@ private:
 
 TEST_F(CatalogWindowTest, ToolbarItemsForTheControllerFollowMarksAndTheMaster) {
     ItemMaker maker({qs(kToolbarPrintItemIdentifier), qs("photodoctoolbar.add"),
-                     qs("photodoctoolbar.printToDisk"), qs("layoutdoctoolbar.addiphotos")});
+                     qs("photodoctoolbar.printToDisk"), qs("layoutdoctoolbar.addiphotos"),
+                     qs("photodoctoolbar.addiphotos")});
     Toolbar bar(qs("test"));
     bar.setDelegate(&maker);
     const auto enabled = [&](const char* identifier) {
@@ -782,6 +789,7 @@ TEST_F(CatalogWindowTest, ToolbarItemsForTheControllerFollowMarksAndTheMaster) {
     EXPECT_FALSE(enabled(kToolbarPrintItemIdentifier)) << "nothing marked";
     EXPECT_TRUE(enabled("photodoctoolbar.add"));
     EXPECT_FALSE(enabled("layoutdoctoolbar.addiphotos")) << "no iPhoto library here";
+    EXPECT_FALSE(enabled("photodoctoolbar.addiphotos")) << "no iPhoto library here";
     addPhotos(2);
     catalog().setMarkerAtIndexTo(0, true);
     drainEvents();
