@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 
 namespace {
 
@@ -542,4 +543,33 @@ TEST_F(PhotoViewCropTest, ThePhotosMenuCommandReachesThePanelThroughTheWindow) {
     drainEvents();
     EXPECT_EQ(controller->editMode(), PhotoEditModeNone);
     EXPECT_FALSE(CropController::sharedCropController()->isVisible());
+}
+
+TEST_F(PhotoViewCropTest, AddingAPresetFromTheCropComesBackToCropMode) {
+    showPhoto();
+    enterCropMode();
+    drag({100, 100}, {{200, 150}, {300, 250}});
+    expectRect(storedCrop(), {100, 100, 200, 150});
+    CropController* palette = CropController::sharedCropController();
+    QStringList modesSeen;
+    ModalAlert::ScopedDialogResponder dialogs([&](QDialog& dialog) {
+        // The palette steps aside while its dialog runs.
+        modesSeen.append(palette->isVisible() ? str("shown") : str("closed"));
+        dialog.findChild<QLineEdit*>(str("name"))->setText(str("Mine"));
+        dialog.accept();
+        return dialog.result();
+    });
+    QComboBox* presets = palette->presetPopUp();
+    presets->setCurrentIndex(CropController::AddPresetItem);
+    Q_EMIT presets->activated(CropController::AddPresetItem);
+    drainEvents();
+    EXPECT_EQ(modesSeen, QStringList{str("closed")});
+    EXPECT_EQ(controller->editMode(), PhotoEditModeCrop);
+    EXPECT_TRUE(palette->isVisible());
+    EXPECT_EQ(presets->currentText(), str("Mine"));
+    const QVariantMap added = palette->getPresetByName(str("mine"));
+    EXPECT_NEAR(added.value(str(kCropPresetXScaleKey)).toDouble(), 0.5, 1e-6);
+    EXPECT_NEAR(added.value(str(kCropPresetYScaleKey)).toDouble(), 0.5, 1e-6);
+    // Adding applies nothing: the crop stays as it was.
+    expectRect(storedCrop(), {100, 100, 200, 150});
 }
