@@ -111,6 +111,7 @@ constexpr const char* kControllerActions[] = {
     "chooseTemplate:",
     "showPhotoInfo:",
     "adjustImage:",
+    "toggleCropMode:",
 };
 // clang-format on
 
@@ -652,6 +653,10 @@ void ZaroziveZodiroVirizidivi::performAction(const QString& action, QAction* sen
         toggleCatalogDrawer();
     else if (action == QLatin1String("toggleToolbar:"))
         toggleToolbar();
+    else if (action == QLatin1String("toggleCropMode:"))
+        // The photograph panel runs its edit modes.
+        Commands::sendActionToObject(_photographView ? _photographView->panelView() : nullptr,
+                                     action, sender);
     else if (RoduvudeDadevizi* doc = catalogDocument())
         performDocumentAction(*doc, action);
 }

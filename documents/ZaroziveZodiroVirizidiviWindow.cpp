@@ -10,6 +10,7 @@
 #include "layout/TemplateMapper.h"
 #include "layout/TemplateView.h"
 #include "library/TemplateHandle.h"
+#include "photoview/PhotoView.h"
 #include "platform/documents/DocumentController.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/HostServices.h"
@@ -419,9 +420,15 @@ bool ZaroziveZodiroVirizidivi::keyDown(QKeyEvent* event) {
     default:
         break;
     }
-    if (_currentViewTag == LayoutPanel && _printArrangementMode == LayoutModeBook)
+    auto* photograph = dynamic_cast<PhotoView*>(_photographView);
+    if (_currentViewTag == LayoutPanel && _printArrangementMode == LayoutModeBook) {
         clearPhotoCells();
-    else
+    } else if (_curEditMode == PhotoEditModeCrop && photograph &&
+               photograph->cropRect() != kZeroRect) {
+        photograph->setCropRect(kZeroRect);
+        photograph->cropChanged();
+    } else {
         ModalAlert::beep();
+    }
     return true;
 }

@@ -8,6 +8,7 @@
 #include "documents/ZaroziveZodiroVirizidivi.h"
 #include "layout/TemplateMapper.h"
 #include "library/NewTemplateManager.h"
+#include "photoview/CropController.h"
 #include "platform/documents/WindowController.h"
 #include "platform/foundation/HostServices.h"
 #include "platform/foundation/LocalizedStrings.h"
@@ -56,6 +57,8 @@ QColor selectedTextBackgroundColor() {
 
 bool gCalculatingLayout = false;
 
+constexpr char kToggleCropModeAction[] = "toggleCropMode:";
+
 bool isEmptyRect(const Rect& r) {
     return !(r.width() > 0) || !(r.height() > 0);
 }
@@ -70,6 +73,7 @@ PhotoView::PhotoView(QWidget* parent) : View(parent) {
          {kVQFileCatalogSelectionChangedNotify, kVQFileCatalogPropertyChangedNotify,
           kVQFileCatalogPhotoVisiblyChangedNotify})
         center.addObserver(this, qs(name), nullptr, changed);
+    observeCropPanel();
 }
 
 PhotoView::~PhotoView() {
@@ -98,9 +102,27 @@ int PhotoView::editMode() const {
     return controller ? controller->editMode() : 0;
 }
 
-void PhotoView::setEditMode(int) {
-    // The modes' own state (palettes, tracking) arrives with the modes.
+void PhotoView::setEditMode(int mode) {
+    if (mode != PhotoEditModeCrop) {
+        _cropDrag.reset();
+        _inCropCreate = false;
+        _rubberbandRect = kZeroRect;
+    }
+    // Hover moves set the crop cursors.
+    setMouseTracking(mode == PhotoEditModeCrop);
+    resetCropCursor();
     update();
+}
+
+void PhotoView::adjustToolbarButtons() {
+    const QString crop = CatalogToolbar::itemIdentifier(_toolbarDelegate.kind(), "crop");
+    if (_toolbarDelegate.findToolbarItemWithIdentifier(crop)) {
+        if (editMode() == PhotoEditModeCrop)
+            showCropPanel();
+        else
+            closeCropPanel();
+    }
+    _toolbarDelegate.adjustToolbarButtons();
 }
 
 // ---------------------------------------------------------------------------
@@ -160,6 +182,8 @@ void PhotoView::fetchSelectedImage() {
         if (TMObjectRef caption = item.value<TMObjectRef>())
             objects.append(caption);
     setCaptions(objects);
+    CropController::sharedCropController()->selectPresetByName(
+        catalog.getFileAttributeAtIndex(kCatalogAttrCropPreset, index).toString());
     calculateLayout();
 }
 
@@ -212,7 +236,10 @@ Rect PhotoView::imageRect() const {
 }
 
 void PhotoView::setCropRect(const Rect& crop) {
-    _cropRect = crop;
+    const Rect image = imageRect();
+    _cropRect =
+        crop != kZeroRect && !image.isEmpty() ? CropGeometry::pushRectInside(crop, image) : crop;
+    resetCropCursor();
     update();
 }
 
@@ -275,14 +302,24 @@ void PhotoView::drawRect(const Rect& dirtyRect) {
     else if (_myImage.isNull())
         drawEmptyMessage(localizedString(qs(kNoSelectionKey)));
 
+    const bool cropMode = editMode() == PhotoEditModeCrop;
     if (!_myImage.isNull() && !_loadingImageFlag && !isEmptyRect(_imageFrame))
         drawPhoto();
+    if (_rubberbandRect != kZeroRect) {
+        context->setFillColor(Qt::white);
+        context->frameRect(offsetRect(_rubberbandRect, 1, -1));
+        context->setFillColor(Qt::darkGray);
+        context->frameRect(_rubberbandRect);
+    }
     if (!_loadingImageFlag) {
         if (!_myImage.isNull() && !_captions.isEmpty() && editMode() != PhotoEditModeRedEye)
             drawCaptions(dirtyRect);
-        if (!isEmptyRect(_cropRect) && !isEmptyRect(_imageFrame)) {
+        if (_cropRect != kZeroRect && !isEmptyRect(_imageFrame) && !_myImage.isNull()) {
+            const Rect crop = viewCrop();
             context->setFillColor(Qt::white);
-            context->frameRect(UTMapRect(_imageNaturalBounds, _imageFrame, _cropRect));
+            context->frameRect(crop);
+            if (cropMode)
+                drawCropHandles(crop);
         }
     }
     context->setFillColor(Qt::gray);
@@ -307,14 +344,35 @@ void PhotoView::drawPhoto() {
     }
     context.setFillColor(Qt::white);
     context.rectFill(f);
-    if (!isEmptyRect(_cropRect)) {
-        context.drawImage(_myImage, f, kZeroRect, CompositingOperation::SourceOver, 0.4f);
-        context.rectClip(UTMapRect(_imageNaturalBounds, f, _cropRect));
+    const Image& shown = fittedImage();
+    if (_cropRect != kZeroRect) {
+        const Rect crop = viewCrop();
+        context.drawImage(shown, f, kZeroRect, CompositingOperation::SourceOver, 0.4f);
+        if (editMode() == PhotoEditModeCrop)
+            drawCropHandles(crop);
+        context.rectClip(crop);
     }
-    context.drawImage(_myImage, f, kZeroRect, CompositingOperation::SourceOver, 1);
+    context.drawImage(shown, f, kZeroRect, CompositingOperation::SourceOver, 1);
     context.restoreGraphicsState();
     context.setFillColor(Qt::black);
     context.frameRect(f);
+}
+
+const Image& PhotoView::fittedImage() {
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels(int(std::lround(_imageFrame.width() * ratio)),
+                       int(std::lround(_imageFrame.height() * ratio)));
+    const QSize own = _myImage.pixelSize();
+    if (pixels.width() >= own.width() || pixels.height() >= own.height() || pixels.isEmpty())
+        return _myImage;
+    const qint64 key = _myImage.pixels().cacheKey();
+    if (_fittedFrom != key || _fittedImage.pixelSize() != pixels) {
+        _fittedImage = _myImage;
+        _fittedImage.setPixels(
+            _myImage.pixels().scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        _fittedFrom = key;
+    }
+    return _fittedImage;
 }
 
 void PhotoView::drawCaptions(const Rect& dirtyRect) {
@@ -364,6 +422,11 @@ void PhotoView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     const Point point = boundsPointFromWidget(event->position());
+    if (editMode() == PhotoEditModeCrop) {
+        if (!_myImage.isNull() && !_imageFrame.isEmpty())
+            cropMouseDown(point);
+        return;
+    }
     if (!pointInRect(point, _imageFrame))
         return;
     if (editMode() == PhotoEditModeNone)
@@ -371,6 +434,14 @@ void PhotoView::mousePressEvent(QMouseEvent* event) {
 }
 
 void PhotoView::mouseMoveEvent(QMouseEvent* event) {
+    if (_cropDrag) {
+        cropDragTo(boundsPointFromWidget(event->position()), false);
+        return;
+    }
+    if (editMode() == PhotoEditModeCrop && !(event->buttons() & Qt::LeftButton)) {
+        resetCropCursorAt(boundsPointFromWidget(event->position()));
+        return;
+    }
     if (!_pressPoint)
         return;
     const Point point = boundsPointFromWidget(event->position());
@@ -381,8 +452,10 @@ void PhotoView::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
-void PhotoView::mouseReleaseEvent(QMouseEvent*) {
+void PhotoView::mouseReleaseEvent(QMouseEvent* event) {
     _pressPoint.reset();
+    if (_cropDrag && event->button() == Qt::LeftButton)
+        cropDragTo(boundsPointFromWidget(event->position()), true);
 }
 
 void PhotoView::dragPhoto(Point current) {
@@ -472,6 +545,8 @@ void PhotoView::concludeDragOperation(const DraggingInfo& info) {
 // Actions
 
 bool PhotoView::respondsToAction(const QString& action) const {
+    if (action == QLatin1String(kToggleCropModeAction))
+        return true;
     return isForwarded(action) && Commands::objectRespondsToAction(windowController(), action);
 }
 
@@ -481,6 +556,8 @@ bool PhotoView::validateMenuItem(QAction& item) {
 }
 
 void PhotoView::performAction(const QString& action, QAction* sender) {
-    if (isForwarded(action))
+    if (action == QLatin1String(kToggleCropModeAction))
+        toggleCropMode();
+    else if (isForwarded(action))
         Commands::sendActionToObject(windowController(), action, sender);
 }

@@ -3,11 +3,13 @@
 #include "documents/CatalogPanel.h"
 #include "documents/CatalogToolbar.h"
 #include "framework/model/TMObject.h"
+#include "photoview/CropGeometry.h"
 #include "platform/documents/View.h"
 #include "platform/foundation/Geometry.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Commands.h"
 
+#include <QCursor>
 #include <QList>
 #include <QPointer>
 #include <QVariant>
@@ -24,12 +26,24 @@ inline constexpr char kNoSelectionKey[] = "NO_SELECTION";
 inline constexpr char kMultiSelectionKey[] = "MULTI_SELECTION";
 inline constexpr char kLoadingImageKey[] = "LOADING_IMAGE";
 
+// Posted by a photograph panel (object: the panel) when the user has finished
+// changing the crop, and every so often while a drag changes it.
+inline constexpr char kPVNewCropNofity[] = "PVNewCropNofity";
+inline constexpr char kPVCropIsChangingNofity[] = "PVCropIsChangingNofity";
+
 // The photograph panel of a catalog window: the one selected photo fitted to the
 // panel with its shadow, stored crop and captions, or a message when none,
 // several, or a photo still being decoded is selected. Pressing on the photo
 // drags it out as the grid drags a selection; an installed template dropped on
 // the panel becomes the document's master and brings the layout panel forward.
 // Menu and toolbar actions go on to the window controller unchanged.
+//
+// Crop mode: the user drags out, moves and resizes one crop with the mouse or
+// nudges it with the arrow keys, held to the constraint ratio (height divided
+// by width; 0 none), or applies a preset from the crop palette. A drag is a
+// press-drag-release sequence of events handled as they come; the crop is
+// stored in the catalog only when it ends, so one drag is one undo step. A crop
+// of kSmallestCrop image units or less either way is no crop.
 //
 // Coordinates: the view's own (y up); image space is the photo's natural pixel
 // rectangle, where crops and captions are kept; the image frame is where the
@@ -45,6 +59,11 @@ public:
     static constexpr qint64 kLoadingMessageBytes = 512000;
     // A press becomes a drag once it moves further than this on either axis.
     static constexpr float kDragStartDistance = 4;
+    // The catalog keeps no crop this small: such a crop is none.
+    static constexpr float kSmallestCrop = 3;
+    // The crop palette's lower-left corner from the window frame's, y up.
+    static constexpr int kCropPanelOffsetX = 4;
+    static constexpr int kCropPanelOffsetY = 28;
 
     explicit PhotoView(QWidget* parent = nullptr);
     ~PhotoView() override;
@@ -56,7 +75,9 @@ public:
     void setEditMode(int mode) override;
     void setDragHilight(bool flag) override;
     void setupToolbar() override { _toolbarDelegate.setupToolbar(window()); }
-    void adjustToolbarButtons() override { _toolbarDelegate.adjustToolbarButtons(); }
+    // Also shows the crop palette in crop mode and closes it otherwise, while
+    // the toolbar holds the crop item.
+    void adjustToolbarButtons() override;
     CatalogToolbarDelegate& toolbarDelegate() { return _toolbarDelegate; }
     void calculateLayout() override;
     bool canIHandleDrag(const DraggingInfo& info) override;
@@ -90,6 +111,31 @@ public:
     const QList<TMObjectRef>& captions() const { return _captions; }
     void setCaptions(const QList<TMObjectRef>& captions);
 
+    // Crop mode.
+    void toggleCropMode();
+    void showCropPanel();
+    void closeCropPanel();
+    int constraintTag() const { return _cropConstraintTag; }
+    // Written to the single selected entry when it holds another.
+    void setConstraintTag(int tag);
+    float constraintRatio() const { return _constraintRatio; }
+    // −1 stands for the photo's own proportions; a photo of unknown size gets none.
+    void setConstraintRatio(float ratio);
+    QVariantMap cropInfo() const;
+    void updateCropInfo();
+    Rect calcConstrainedScaledCropRect(const Rect& viewRect) const;
+    void assertNewCropConstraint();
+    void nudgeCropByXByY(float dx, float dy);
+    // Stores the crop in the single selected entry when it differs there.
+    void cropChanged();
+    // View space; the zero rectangle when there is no crop.
+    Rect viewCrop() const;
+    Rect rubberbandRect() const { return _rubberbandRect; }
+    bool inCropCreate() const { return _inCropCreate; }
+    // The cursor rectangles of crop mode, cut to the superview.
+    QList<CropGeometry::CursorRect> cropCursorRects() const;
+    static QCursor cropCursor(CropGeometry::Cursor kind);
+
     // The actions passed on to the window controller.
     bool respondsToAction(const QString& action) const override;
     bool validateMenuItem(QAction& item) override;
@@ -104,6 +150,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
     uint32_t draggingEntered(const DraggingInfo& info) override;
     void draggingExited() override;
@@ -118,13 +166,51 @@ private:
     void fileCatalogSelectionChanged(const Notification& notification);
     void drawEmptyMessage(const QString& text);
     void drawPhoto();
+    // The photo with as many pixels as the image frame covers on the screen.
+    const Image& fittedImage();
     void drawCaptions(const Rect& dirtyRect);
     void dragPhoto(Point current);
+
+    // A crop drag under way.
+    struct CropDrag {
+        enum Kind { Create, Move, Resize } kind = Create;
+        Point start;
+        Point previous;
+        Rect viewCrop;
+        int knob = 0;
+        uint32_t lastReport = 0;
+        bool moved = false;
+        bool changed = false;
+    };
+    void postCropNotification(const char* name);
+    void observeCropPanel();
+    void cropPanelClosed();
+    void cropConstraintChanged();
+    void cropPresetApplied();
+    void cropPresetInvalidated();
+    std::optional<int> singleSelection() const;
+    Rect imageRectFromView(const Rect& viewRect) const;
+    void redrawViewRect(const Rect& viewRect, float outset);
+    void cropMouseDown(Point point);
+    void cropDragTo(Point point, bool up);
+    void trackCreate(Point point, bool up);
+    void trackMove(Point point);
+    void trackResize(Point point);
+    void endCropDrag();
+    // For the pointer where it is now, or at a point of the view.
+    void resetCropCursor();
+    void resetCropCursorAt(Point point);
+    void drawCropHandles(const Rect& crop);
+    void drawHandleAtPoint(Point point);
 
     QPointer<RoduvudeDadevizi> _document;
     CatalogToolbarDelegate _toolbarDelegate{CatalogToolbarKind::Photograph, *this};
     Rect _parentFrame;
     Image _myImage;
+    // Made once per photo and fit: a repaint then copies pixels instead of
+    // scaling the whole photo again.
+    Image _fittedImage;
+    qint64 _fittedFrom = 0;
     Rect _imageFrame;
     Rect _imageNaturalBounds;
     float _imageScale = 1;
@@ -140,4 +226,7 @@ private:
     bool _loadingImageFlag = false;
     // Where a press on the photo began, until it drags or is released.
     std::optional<Point> _pressPoint;
+    bool _inCropCreate = false;
+    Rect _rubberbandRect;
+    std::optional<CropDrag> _cropDrag;
 };

@@ -105,6 +105,8 @@ const std::vector<MainMenu::CommandRow>& MainMenu::commandRows() {
         {kPhotosMenuTitleKey, "RENAME_FILES_MENU_ITEM", 509, "renameFiles:", {}},
         {kPhotosMenuTitleKey, "SAVE_BACK_MENU_ITEM", 209, "saveBack:", {}},
         {kPhotosMenuTitleKey, "EXPORT_MENU_ITEM", 208, "exportSelection:", {}},
+        {kPhotosMenuTitleKey, nullptr, 0, nullptr, {}},
+        {kPhotosMenuTitleKey, "CROP_MENU_ITEM", 705, "toggleCropMode:", {}},
 
         {kFormatMenuTitleKey, "ALIGN_TEXT_LEFT_MENU_ITEM", 1430, "alignTextSelection:", {}},
         {kFormatMenuTitleKey, "ALIGN_TEXT_CENTER_MENU_ITEM", 1431, "alignTextSelection:", {}},
