@@ -23,6 +23,7 @@
 #include <QFormLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
@@ -153,19 +154,17 @@ void TemplateManagerWindowController::resetPosition(const Notification&) {
     setFrameAutosaveName(str(kTemplateManagerFrameName));
 }
 
-TemplateManagerWindowController::Thumbnails
-TemplateManagerWindowController::readThumbnails(const QStringList& paths) {
+QList<TemplateHandleRef> TemplateManagerWindowController::readTemplates(const QStringList& paths) {
     // Handles of the worker's own: the manager's handles are the main thread's.
-    Thumbnails read;
+    QList<TemplateHandleRef> read;
     for (const QString& path : paths) {
         const TemplateHandleRef handle = TemplateHandle::templateHandleWithFile(path);
-        // Templates of the older generation keep their thumbnails in the shared
-        // information cache, which only the main thread may write.
+        // Templates of the older generation are read through the information
+        // cache, which only the main thread may use.
         if (!handle || (handle->fileFormat() & kTemplateFormatFamilyMask) != TemplateFormat2)
             continue;
-        const Image thumbnail = handle->thumbnailProxy();
-        if (!thumbnail.isNull())
-            read.insert(path, {handle->fileModDate(), thumbnail});
+        handle->thumbnailProxy();
+        read.append(handle);
     }
     return read;
 }
@@ -175,10 +174,10 @@ void TemplateManagerWindowController::awakeFromNib() {
     _awakeFromNibThreadSpawned = true;
     _awakeFromNibThreadComplete = false;
     QStringList paths;
-    for (const TemplateHandleRef& handle : _templateManager->templates())
+    for (const TemplateHandleRef& handle : _templateManager->unsortedTemplates())
         paths.append(handle->path());
     _worker = std::thread([this, paths] {
-        _workerThumbnails = readThumbnails(paths);
+        _workerHandles = readTemplates(paths);
         _awakeFromNibThreadComplete = true;
     });
     _watch = new QTimer(this);
@@ -194,8 +193,12 @@ void TemplateManagerWindowController::awakeFromNibThreadMonitor() {
     _watch->deleteLater();
     _watch = nullptr;
     _worker.join();
-    _thumbnails = std::move(_workerThumbnails);
-    _workerThumbnails.clear();
+    QHash<QString, TemplateHandleRef> read;
+    for (const TemplateHandleRef& handle : std::exchange(_workerHandles, {}))
+        read.insert(handle->path(), handle);
+    for (const TemplateHandleRef& handle : _templateManager->unsortedTemplates())
+        if (const TemplateHandleRef loaded = read.value(handle->path()))
+            handle->adoptBasicProperties(*loaded);
     finishSetUp();
     _awakeFromNibThreadSpawned = false;
     if (_deferActivation) {
@@ -560,13 +563,6 @@ TemplateButtonCell TemplateManagerWindowController::prototypeCell() const {
     return prototype;
 }
 
-Image TemplateManagerWindowController::thumbnailOf(const TemplateHandleRef& handle) {
-    const auto read = _thumbnails.constFind(handle->path());
-    if (read != _thumbnails.cend() && read->modified == handle->fileModDate())
-        return read->image;
-    return handle->thumbnailProxy();
-}
-
 void TemplateManagerWindowController::buildIconMatrix() {
     const std::lock_guard<std::recursive_mutex> held(_theLock);
     delete _installedIconScrollView->takeWidget();
@@ -594,7 +590,7 @@ void TemplateManagerWindowController::buildIconMatrix() {
     for (int i = 0; i < _iconCount; ++i) {
         const TemplateHandleRef& handle = templates[i];
         TemplateButtonCell& cell = _iconMatrix->cells()[i];
-        cell.setImage(thumbnailOf(handle));
+        cell.setImage(handle->thumbnailProxy());
         cell.setTitle(handle->name());
         cell.setFileName(handle->fileName());
         cell.setCategory(handle->category());
@@ -709,7 +705,8 @@ void TemplateManagerWindowController::templateSelectionChanged() {
         _installedPaperSizeField->setText(UTPaperSizeStr(size.width, size.height));
         _installedDescriptionField->setText(makeBlandStringFromString(handle->description()));
         // The thumbnail's pixels are stored as they show: no mirroring here.
-        _installedPreviewImageView->setPixmap(QPixmap::fromImage(thumbnailOf(handle).pixels()));
+        _installedPreviewImageView->setPixmap(
+            QPixmap::fromImage(handle->thumbnailProxy().pixels()));
     }
     _installedMessageField->clear();
 }

@@ -5,11 +5,8 @@
 #include "library/TemplateHandle.h"
 #include "library/VQMenuDelegate.h"
 #include "library/VQToolTipTableView.h"
-#include "platform/graphics/Image.h"
 #include "platform/ui/PaletteController.h"
 
-#include <QDateTime>
-#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -190,14 +187,9 @@ protected:
 private:
     friend class PaletteController;
 
-    // What the set-up worker reads: each template file's thumbnail, with the
-    // modification date it was read at.
-    struct Thumbnail {
-        QDateTime modified;
-        Image image;
-    };
-    using Thumbnails = QHash<QString, Thumbnail>;
-    static Thumbnails readThumbnails(const QStringList& paths);
+    // The set-up worker's reading: a handle of its own for each file, its
+    // basic properties and thumbnail read.
+    static QList<TemplateHandleRef> readTemplates(const QStringList& paths);
 
     void awakeFromNib();
     void makeInstalledPanel();
@@ -209,7 +201,6 @@ private:
     QList<TemplateHandleRef> templatesOfCategory(const QString& title);
     void loadTemplateInfo();
     TemplateHandleRef selectedTemplate() const;
-    Image thumbnailOf(const TemplateHandleRef& handle);
     TemplateButtonCell prototypeCell() const;
     void layOutSideView();
     void storeDefaults();
@@ -256,14 +247,13 @@ private:
     int _listPreviewExpandedHeight = 0;
     QString _lastChosenCategory;
 
-    // Set-up worker state. The worker writes only `_workerThumbnails` and then
+    // Set-up worker state. The worker writes only `_workerHandles` and then
     // the completion flag; the main thread reads them after seeing the flag.
     bool _awakeFromNibThreadSpawned = false;
     std::atomic<bool> _awakeFromNibThreadComplete{false};
     bool _deferActivation = false;
     std::thread _worker;
-    Thumbnails _workerThumbnails;
-    Thumbnails _thumbnails;
+    QList<TemplateHandleRef> _workerHandles;
     QTimer* _watch = nullptr;
     std::recursive_mutex _theLock;
 };

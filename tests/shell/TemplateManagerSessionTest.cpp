@@ -6,6 +6,7 @@
 #include "documents/CatalogPanel.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
+#include "layout/TemplateMapper.h"
 #include "library/NewTemplateManager.h"
 #include "library/TemplateManagerWindowController.h"
 #include "library/VQDragMatrix.h"
@@ -92,7 +93,8 @@ TEST(TemplateManagerSession, OpenPickDragAndApplyShippedTemplates) {
     QCoreApplication::processEvents();
 
     // A category of a template that is not the master, then the icons.
-    const TemplateHandleRef before = document->masterTemplate();
+    const TemplateHandleRef before = document->templateMapper()->masterTemplate();
+    ASSERT_TRUE(before);
     TemplateHandleRef wanted;
     for (const TemplateHandleRef& handle : installed)
         if (handle != before && !handle->description().isEmpty())
