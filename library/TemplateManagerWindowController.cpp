@@ -149,6 +149,10 @@ void TemplateManagerWindowController::activate() {
     PaletteController::activate();
 }
 
+bool TemplateManagerWindowController::isActivated() const {
+    return _deferActivation || PaletteController::isActivated();
+}
+
 void TemplateManagerWindowController::resetPosition(const Notification&) {
     placeAtDefaultOrigin();
     setFrameAutosaveName(str(kTemplateManagerFrameName));
@@ -395,6 +399,7 @@ void TemplateManagerWindowController::finishSetUp() {
 
 void TemplateManagerWindowController::windowWillClose() {
     PaletteController::windowWillClose();
+    _deferActivation = false;
     if (_loaded && isSetUpComplete())
         storeDefaults();
 }

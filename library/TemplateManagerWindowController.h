@@ -81,6 +81,8 @@ public:
     void checkForExchangeUpdates();
 
     void activate() override;
+    // Also while a show waits for the set-up to end.
+    bool isActivated() const override;
     void resetPosition(const Notification& notification) override;
 
     // Loads the window's contents when not yet done (starting the set-up).
