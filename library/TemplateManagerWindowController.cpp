@@ -55,6 +55,7 @@ constexpr int kIconLineScroll = 100;
 constexpr int kSideWidth = 210;
 constexpr int kPreviewHeight = 200;
 constexpr int kPreviewGap = 8;
+constexpr int kViewSwitchHeight = 22;
 
 QFont smallSystemFont() {
     QFont font = QApplication::font();
@@ -354,6 +355,8 @@ void TemplateManagerWindowController::makeInstalledPanel() {
                                     TemplateButtonCell::namedImage(str("TM_ListView")).pixels());
     _installedViewSwitcher->addCell(QString(),
                                     TemplateButtonCell::namedImage(str("TM_IconView")).pixels());
+    // The switch gives itself its width; the layout keeps it.
+    _installedViewSwitcher->setFixedSize(_installedViewSwitcher->width(), kViewSwitchHeight);
 }
 
 void TemplateManagerWindowController::finishSetUp() {

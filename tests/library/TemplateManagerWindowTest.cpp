@@ -581,6 +581,11 @@ TEST_F(TemplateManagerWindow, ListRowsAndGridCellsDragTheTemplatesDocumentID) {
     controller->switchView(1);
     VQDragMatrix& matrix = *controller->iconMatrix();
     const QPoint cell = matrix.cellFrameAtRowColumn(0, 0).center();
+    // A cell's tip: the name over the description.
+    QHelpEvent help(QEvent::ToolTip, cell, matrix.mapToGlobal(cell));
+    QApplication::sendEvent(&matrix, &help);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), str("Card\nA card"));
     QTest::mousePress(&matrix, Qt::LeftButton, Qt::NoModifier, cell);
     EXPECT_EQ(controller->installedMessageField()->text(), str("A card"));
     // The first move drags, however short.

@@ -161,6 +161,18 @@ TEST(TemplateManagerSession, OpenPickDragAndApplyShippedTemplates) {
     QCoreApplication::processEvents();
     EXPECT_EQ(document->masterTemplate(), applied);
     EXPECT_EQ(catalog->currentViewTag(), ZaroziveZodiroVirizidivi::LayoutPanel);
+    // A moment later the manager marks the front catalog's new template.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            VQDragMatrix* shown = manager->iconMatrix();
+            const int marked = shown ? indexOfTemplate(*shown, applied->documentID()) : -1;
+            return marked >= 0 && shown->cells()[marked].drawsCheckmark();
+        },
+        2000));
+    int checked = 0;
+    for (const TemplateButtonCell& each : manager->iconMatrix()->cells())
+        checked += each.drawsCheckmark();
+    EXPECT_EQ(checked, 1);
 
     manager->close();
     for (Document* open : documents.documents())
