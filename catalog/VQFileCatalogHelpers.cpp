@@ -1,6 +1,7 @@
 // Typed operations over the catalog's numbered attributes.
 #include "catalog/EXIFReader.h"
 #include "catalog/VQFileCatalog.h"
+#include "catalog/VQIPhotoBridge.h"
 
 #include "platform/foundation/LocalizedStrings.h"
 #include "utilities/NumberText.h"
@@ -20,6 +21,9 @@ constexpr char kContrastKey[] = "CONTRAST";
 constexpr char kSharpenKey[] = "SHARPEN";
 constexpr char kNoneKey[] = "NONE";
 constexpr char kIPhotoPrefix[] = "iPhoto";
+constexpr char kIPhotoCaptionCode[] = "IP001";
+constexpr char kIPhotoRatingCode[] = "IP002";
+constexpr char kIPhotoCommentCode[] = "IP003";
 constexpr char kTemplatePrefix[] = "Template";
 constexpr float kSmallestCropSide = 3;
 
@@ -224,11 +228,25 @@ bool VQFileCatalog::adjustSelectionSharpnessContrastSaturationBrightness(float s
 
 QString VQFileCatalog::getEXIFValueForTagAtIndex(const QString& tag, int index) {
     const QString empty = QStringLiteral("");
-    if (tag.startsWith(QLatin1String(kIPhotoPrefix)) ||
-        tag.startsWith(QLatin1String(kTemplatePrefix))) {
-        // Photo-library fields and the document's page and master template facts:
-        // neither the library bridge nor the document's layout exists yet, so every
-        // such field is empty, as one with an unknown code is.
+    if (tag.startsWith(QLatin1String(kIPhotoPrefix))) {
+        const QString path = getFilePathAtIndex(index);
+        const QStringList pieces = tag.split(QLatin1Char('-'));
+        if (path.isEmpty() || pieces.size() < 2)
+            return empty;
+        const VQIPhotoBridge* library = VQIPhotoBridge::sharedIPhotoBridge();
+        if (pieces[1] == QLatin1String(kIPhotoCaptionCode))
+            return library->captionAtPath(path);
+        if (pieces[1] == QLatin1String(kIPhotoRatingCode))
+            return localizedString(
+                QStringLiteral("STAR_RATING_%1").arg(library->ratingAtPath(path)));
+        if (pieces[1] == QLatin1String(kIPhotoCommentCode))
+            return library->commentAtPath(path);
+        return empty;
+    }
+    if (tag.startsWith(QLatin1String(kTemplatePrefix))) {
+        // The document's page and master template facts: the document's layout
+        // is not reached from here yet, so every such field is empty, as one with
+        // an unknown code is.
         return empty;
     }
     const QVariantMap exif = getFileAttributeAtIndex(kCatalogAttrEXIF, index).toMap();

@@ -115,6 +115,9 @@ void VQFileCatalogScrollView::contextRename(QAction* sender) {
 void VQFileCatalogScrollView::contextRemove(QAction* sender) {
     _myCatalogView->contextRemove(sender);
 }
+void VQFileCatalogScrollView::contextExport(QAction* sender) {
+    _myCatalogView->contextExport(sender);
+}
 void VQFileCatalogScrollView::contextRefresh(QAction* sender) {
     _myCatalogView->contextRefresh(sender);
 }

@@ -65,6 +65,7 @@ public Q_SLOTS:
     void contextFlip(QAction* sender = nullptr);
     void contextRename(QAction* sender = nullptr);
     void contextRemove(QAction* sender = nullptr);
+    void contextExport(QAction* sender = nullptr);
     void contextRefresh(QAction* sender = nullptr);
     void contextLocate(QAction* sender = nullptr);
     void contextProcessInFinder(QAction* sender = nullptr);

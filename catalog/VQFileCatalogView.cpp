@@ -1,6 +1,7 @@
 #include "catalog/VQFileCatalogView.h"
 
 #include "catalog/DroppedPhotos.h"
+#include "catalog/RenamePanel.h"
 #include "catalog/URLLocator.h"
 #include "catalog/VQFileCatalog.h"
 #include "documents/DurevedeDudiruVorudu.h"
@@ -22,21 +23,16 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QDrag>
 #include <QFileInfo>
 #include <QFontMetricsF>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -867,29 +863,6 @@ void VQFileCatalogView::heartbeat() {
 
 namespace {
 
-// The panel "RenamePanel": one field, OK and Cancel.
-class RenamePanel : public QDialog {
-public:
-    explicit RenamePanel(QWidget* parent) : QDialog(parent) {
-        setObjectName(qs("RenamePanel"));
-        setWindowTitle(text("RENAME_CAT_FILE"));
-        auto* layout = new QVBoxLayout(this);
-        layout->addWidget(new QLabel(text("RENAME_CAT_FILE"), this));
-        field = new QLineEdit(this);
-        field->setObjectName(qs("renameField"));
-        layout->addWidget(field);
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-        layout->addWidget(buttons);
-        // OK ends editing first, so that the field's text is the one typed.
-        connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-            field->clearFocus();
-            done(1);
-        });
-        connect(buttons, &QDialogButtonBox::rejected, this, [this] { done(0); });
-    }
-    QLineEdit* field;
-};
-
 bool sameFile(const QString& a, const QString& b) {
     struct stat first {};
     struct stat second {};
@@ -950,13 +923,11 @@ bool VQFileCatalogView::renameEntry(int index) {
     // This desktop shows every extension: there is no hidden-extension flag to
     // set, so a name that differs only in case is a rename of its own here.
     for (;;) {
-        RenamePanel panel(_myParentWindow ? _myParentWindow.data() : window());
-        panel.field->setText(displayName);
-        panel.field->setFocus();
+        RenamePanel panel(_myParentWindow ? _myParentWindow.data() : window(), displayName);
         const int code = ModalAlert::runDialog(panel);
         if (code == 0)
             return false;
-        QString typed = panel.field->text();
+        QString typed = panel.name();
         // A slash would move the file to another folder and an empty name hide
         // it behind its extension: neither is a name.
         if (typed.trimmed().isEmpty() || typed.contains(QLatin1Char('/'))) {
@@ -1120,7 +1091,7 @@ void VQFileCatalogView::fillMenu(QMenu* menu, bool full) {
         action->setData(item.tag);
         action->setObjectName(qs(item.slot));
         const QByteArray slot(item.slot);
-        // The edit and export commands have no action yet: their items stay off.
+        // The edit commands have no action yet: their items stay off.
         if (metaObject()->indexOfMethod(slot + "(QAction*)") >= 0)
             connect(action, &QAction::triggered, this, [this, slot, action] {
                 QMetaObject::invokeMethod(this, slot.constData(), Q_ARG(QAction*, action));
@@ -1168,13 +1139,12 @@ bool VQFileCatalogView::validateMenuItem(const QAction* item) const {
         return _attachedCatalog->getFileAttributeAtIndex(attr, index).toBool();
     };
     switch (tag) {
-    // Copy, cut, paste, clear, duplicate and export are not built yet.
+    // Copy, cut, paste, clear and duplicate are not built yet.
     case kTagCopy:
     case kTagCut:
     case kTagPaste:
     case kTagClear:
     case kTagDuplicate:
-    case kTagExport:
         return false;
     case kTagRotateRight:
     case kTagRotateLeft:
@@ -1193,6 +1163,7 @@ bool VQFileCatalogView::validateMenuItem(const QAction* item) const {
     case kTagLocate:
         return someSelected([&](int i) { return !attribute(kCatalogAttrEnabled, i); });
     case kTagRename:
+    case kTagExport:
         return someSelected([&](int i) {
             return attribute(kCatalogAttrIsLocalFile, i) && attribute(kCatalogAttrEnabled, i);
         });
@@ -1224,6 +1195,11 @@ void VQFileCatalogView::contextMark(QAction* sender) {
 void VQFileCatalogView::contextUnmark(QAction* sender) {
     if (ZaroziveZodiroVirizidivi* controller = windowController())
         controller->unmarkSelection(sender);
+}
+
+void VQFileCatalogView::contextExport(QAction* sender) {
+    if (ZaroziveZodiroVirizidivi* controller = windowController())
+        controller->exportSelection(sender);
 }
 
 void VQFileCatalogView::contextRemove(QAction* sender) {

@@ -126,6 +126,7 @@ public Q_SLOTS:
     void contextUnmark(QAction* sender = nullptr);
     void contextRename(QAction* sender = nullptr);
     void contextRemove(QAction* sender = nullptr);
+    void contextExport(QAction* sender = nullptr);
     void contextRefresh(QAction* sender = nullptr);
     void contextLocate(QAction* sender = nullptr);
     // Tag 2013 opens the file, any other shows it in the file manager.

@@ -2,6 +2,7 @@
 
 #include "catalog/VQFileCatalog.h"
 #include "catalog/VQFileCatalogScrollView.h"
+#include "catalog/VQIPhotoBridge.h"
 #include "documents/CatalogPanel.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
@@ -297,7 +298,7 @@ CatalogToolbarState CatalogToolbar::stateOf(const ZaroziveZodiroVirizidivi& cont
     state.sheetAttached = ModalAlert::hasAttachedSheet(window);
     state.book = controller.getPrintArrangementMode() == LayoutModeBook;
     state.layoutShown = controller.currentViewTag() == ZaroziveZodiroVirizidivi::LayoutPanel;
-    state.iPhotoLoaded = ZaroziveZodiroVirizidivi::iPhotoLibraryAvailable();
+    state.iPhotoLoaded = VQIPhotoBridge::sharedIPhotoBridge()->status();
     state.saveBackSetting = host().preferencesBOOLFor(PrefEnableSaveBack);
     const CatalogPanel* layout = controller.layoutPanel();
     state.selectedCellsVisible = layout && layout->areSelectedCellsVisible();

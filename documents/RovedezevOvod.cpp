@@ -120,6 +120,14 @@ void RovedezevOvod::calculateLayout() {
 
 void RovedezevOvod::resizeEvent(QResizeEvent* event) {
     View::resizeEvent(event);
+    // Only the page already made moves here: Qt holds updates off while it hands
+    // out pending resizes, and a page view made then would never be drawn.
+    if (_templateView)
+        _templateView->setFrame(rectFromQt(widgetRectFromBounds(pageFrame())));
+}
+
+void RovedezevOvod::showEvent(QShowEvent* event) {
+    View::showEvent(event);
     calculateLayout();
 }
 

@@ -66,6 +66,7 @@ public:
 protected:
     void drawRect(const Rect& dirtyRect) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
     uint32_t draggingEntered(const DraggingInfo& info) override;
     void draggingExited() override;

@@ -6,6 +6,7 @@
 #include "documents/VQViewSwitch.h"
 #include "platform/documents/WindowController.h"
 #include "platform/ui/Commands.h"
+#include "platform/ui/ModalAlert.h"
 #include "platform/ui/ProgressSheet.h"
 
 #include <QPoint>
@@ -112,8 +113,34 @@ public Q_SLOTS:
     void prevSelectionRow(QAction* sender = nullptr);
     void nextSelectionRow(QAction* sender = nullptr);
     void lastSelection(QAction* sender = nullptr);
+    // The Export command: the folder sheet with the export accessory; its OK
+    // writes every selected photo into the folder through the document's exporter.
+    void exportSelection(QAction* sender = nullptr);
 
 public:
+    // Accessory actions; they change the document's exporter at once, without undo.
+    void exporterNameChanged();
+    void doExporterOptions();
+    // Sent by one of the four switches.
+    void exportOptionChanged(QObject* sender);
+    void doMakeDefault();
+    // End of the folder sheet; no folder is a cancel. Each enabled photo of the
+    // selection, cropped unless crops are ignored, is written under its own
+    // name with the exporter's extension; a name taken in the folder is asked
+    // about (skip, rename or replace). The progress sheet shows with more than
+    // one photo.
+    void exportPanelDidEnd(const QStringList& folders);
+
+    // The export accessory has one layout for every system; the accessors answer it.
+    QWidget* exportAccessoryView() const { return _exportAccessoryViewPanther.get(); }
+    QComboBox* exporterNamesPopup() const { return _exporterNamesPopupPanther; }
+    QPushButton* exporterOptionsButton() const { return _exporterOptionsButtonPanther; }
+    QCheckBox* exportCreateThumbnailSwitch() const { return _exportCreateThumbnailSwitchPanther; }
+    QCheckBox* exportPreserveEXIFSwitch() const { return _exportPreserveEXIFSwitchPanther; }
+    QCheckBox* exportEmbedColorSyncSwitch() const { return _exportEmbedColorSyncSwitchPanther; }
+    QCheckBox* exportIgnoreCropsSwitch() const { return _exportIgnoreCropsSwitchPanther; }
+    QPushButton* exportMakeDefaultButton() const { return _exportMakeDefaultButtonPanther; }
+
     // The Print to Disk command: the folder sheet, whose OK runs the batch and
     // stores the choices in the document.
     void printToDisk();
@@ -181,6 +208,10 @@ public:
     TextEditorWindowController* textEditorSheet() const { return _textEditor; }
     // The template chooser sheet; it sets the document's master itself.
     void chooseTemplate();
+    // The shared palettes: photo information, and enhancement (which ends the
+    // edit mode).
+    void showPhotoInfo();
+    void adjustImage();
 
     // The Print command: the layout panel, then the print panel.
     void printDocument();
@@ -241,10 +272,8 @@ public:
     void deferedFileOpen();
     QStringList deferedFiles() const { return _deferedFiles; }
     static constexpr int kDeferedOpenMs = 500;
-    // Add from iPhoto: there is no iPhoto library on this system, so the
-    // command only says so.
+    // Add from iPhoto: without library data the command beeps and says so.
     void addIPhotos();
-    static bool iPhotoLibraryAvailable() { return false; }
     // Without asking: open edit palettes close first.
     void removeSelectedFiles();
     void renameFiles();
@@ -318,6 +347,8 @@ public:
     void showErrorMessage();
     // After a change of the catalog: no edit mode, fresh toolbar and status line.
     void fileCatalogSelectionChanged();
+    // Back in front: files changed meanwhile show, and the toolbar follows.
+    void windowDidBecomeKey();
     void clearPhotoCells();
 
     // The window's keys: the arrows move the selection, Delete (Backspace or
@@ -366,6 +397,15 @@ private:
     void selectResolutionItem(int resolution);
     // Shows the message and handles waiting input; whether Cancel was asked for.
     bool pollCancel(const QString& message);
+    // The progress sheet begun at 0 of `total`, its Cancel setting the cancel flag.
+    void beginProgress(int total);
+    // A failed write of one of a run's photos: with more to go the user may
+    // continue, else only cancel. Cancel sets the cancel flag.
+    void askAfterFailedWrite(ModalAlert::Request alert, bool canContinue);
+    void makeExportAccessoryView();
+    // The name to write the photo under, asked about until it is free or the
+    // user skips (empty) or replaces.
+    QString checkedExportName(const QString& folder, QString name, bool showsProgress);
 
     std::shared_ptr<Exporter> _ptdExporter;
     int _ptdResolution = 72;
@@ -374,6 +414,14 @@ private:
     QString _batchError;
 
     QPointer<ProgressSheet> _progressPanel;
+    std::unique_ptr<QWidget> _exportAccessoryViewPanther;
+    QComboBox* _exporterNamesPopupPanther = nullptr;
+    QPushButton* _exporterOptionsButtonPanther = nullptr;
+    QCheckBox* _exportCreateThumbnailSwitchPanther = nullptr;
+    QCheckBox* _exportPreserveEXIFSwitchPanther = nullptr;
+    QCheckBox* _exportEmbedColorSyncSwitchPanther = nullptr;
+    QCheckBox* _exportIgnoreCropsSwitchPanther = nullptr;
+    QPushButton* _exportMakeDefaultButtonPanther = nullptr;
     std::unique_ptr<QWidget> _ptdAccessoryViewPanther;
     QComboBox* _ptdFileFormatsPopupPanther = nullptr;
     QPushButton* _ptdFileFormatOptionsPanther = nullptr;

@@ -9,6 +9,8 @@
 #include "layout/TemplateMapper.h"
 #include "layout/TemplateView.h"
 #include "library/TemplateHandle.h"
+#include "photoview/PhotoInfoWindowController.h"
+#include "photoview/PixelAdjusterController.h"
 #include "platform/archiving/Archiver.h"
 #include "platform/archiving/Unarchiver.h"
 #include "platform/foundation/HostServices.h"
@@ -178,6 +180,16 @@ void ZaroziveZodiroVirizidivi::chooseTemplate() {
         if (chooser)
             chooser->deleteLater();
     });
+}
+
+void ZaroziveZodiroVirizidivi::showPhotoInfo() {
+    PhotoInfoWindowController::sharedPhotoInfoController()->activate();
+}
+
+void ZaroziveZodiroVirizidivi::adjustImage() {
+    PixelAdjusterController::sharedPixelAdjusterController()->activate();
+    setEditMode(0);
+    fileCatalogSelectionChanged();
 }
 
 // ---------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "catalog/VQFileCatalog.h"
 #include "catalog/VQFileCatalogScrollView.h"
 #include "catalog/VQFileCatalogView.h"
+#include "catalog/VQIPhotoBridge.h"
 #include "documents/CatalogToolbar.h"
 #include "documents/DurevedeDudiruVorudu.h"
 #include "documents/RoduvudeDadevizi.h"
@@ -94,6 +95,7 @@ constexpr const char* kControllerActions[] = {
     "renameFiles:",
     "saveBack:",
     "printToDisk:",
+    "exportSelection:",
     "layoutOptions:",
     "editText:",
     "switchViewFromMenu:",
@@ -106,6 +108,8 @@ constexpr const char* kControllerActions[] = {
     "revertDocumentToSaved:",
     "performClose:",
     "chooseTemplate:",
+    "showPhotoInfo:",
+    "adjustImage:",
 };
 // clang-format on
 
@@ -355,7 +359,9 @@ void ZaroziveZodiroVirizidivi::deferedFileOpen() {
 }
 
 void ZaroziveZodiroVirizidivi::addIPhotos() {
-    if (iPhotoLibraryAvailable())
+    // The album selector is opened only with library data, which this system
+    // never has: the bridge's status is always NO here.
+    if (VQIPhotoBridge::sharedIPhotoBridge()->status())
         return;
     ModalAlert::beep();
     ModalAlert::Request request(text("IPHOTO_NO_CONNECT_TITLE"), text("IPHOTO_NO_CONNECT_MSG"));
@@ -413,28 +419,15 @@ void ZaroziveZodiroVirizidivi::saveBackSheetDidEnd(int returnCode) {
     const QList<int> indices = entries->getModifiedFileIndices();
     const qsizetype n = indices.size();
     const bool showsProgress = n > 1;
-    if (showsProgress) {
-        if (!_progressPanel)
-            _progressPanel = new ProgressSheet(window());
-        _progressPanel->begin(int(n));
-    }
+    if (showsProgress)
+        beginProgress(int(n));
     _abortExport = false;
     bool saved = false;
 
     // With several photos the user may go on with the rest; with one there is
     // nothing to go on with.
     const auto failed = [this, showsProgress](const QString& title, const QString& message) {
-        ModalAlert::Request alert(title, message);
-        if (showsProgress) {
-            alert.defaultButton = text("CONTINUE");
-            alert.alternateButton = text("CANCEL");
-            if (ModalAlert::run(alert) != ModalAlert::DefaultReturn)
-                _abortExport = true;
-        } else {
-            alert.defaultButton = text("CANCEL");
-            ModalAlert::run(alert);
-            _abortExport = true;
-        }
+        askAfterFailedWrite(ModalAlert::Request(title, message), showsProgress);
     };
 
     for (int index : indices) {
@@ -607,7 +600,7 @@ bool ZaroziveZodiroVirizidivi::validateItemTag(int tag) {
     case 509:
         return anySelected(kCatalogAttrIsLocalFile, true);
     case 521:
-        return iPhotoLibraryAvailable();
+        return VQIPhotoBridge::sharedIPhotoBridge()->status();
     case 602:
     case 609:
         return layout;
@@ -636,6 +629,8 @@ void ZaroziveZodiroVirizidivi::performAction(const QString& action, QAction* sen
         saveBack();
     else if (action == QLatin1String("printToDisk:"))
         printToDisk();
+    else if (action == QLatin1String("exportSelection:"))
+        exportSelection(sender);
     else if (action == QLatin1String("layoutOptions:"))
         layoutOptions();
     else if (action == QLatin1String("editText:"))
@@ -644,6 +639,10 @@ void ZaroziveZodiroVirizidivi::performAction(const QString& action, QAction* sen
         printDocument();
     else if (action == QLatin1String("chooseTemplate:"))
         chooseTemplate();
+    else if (action == QLatin1String("showPhotoInfo:"))
+        showPhotoInfo();
+    else if (action == QLatin1String("adjustImage:"))
+        adjustImage();
     else if (action == QLatin1String("switchViewFromMenu:") && sender)
         switchView(Commands::itemTag(sender));
     else if (action == QLatin1String("toggleCatalogDrawer:"))

@@ -199,11 +199,34 @@ void ZaroziveZodiroVirizidivi::observeCatalog() {
                                    panel->adjustToolbarButtons();
                            });
                        });
+    center.addObserver(this, qs(kWindowDidResignKeyNotification),
+                       static_cast<const QObject*>(window()), [this](const Notification&) {
+                           // Crop and red-eye need the window's keys; caption editing outlives
+                           // a visit to its palette.
+                           if (_curEditMode != 0 && _curEditMode != 3)
+                               setEditMode(0);
+                       });
+    center.addObserver(this, qs(kWindowDidBecomeKeyNotification),
+                       static_cast<const QObject*>(window()), [this](const Notification&) {
+                           // Files may have moved or changed while another program was in front.
+                           QTimer::singleShot(0, this, [this] { windowDidBecomeKey(); });
+                       });
     center.addObserver(this, qs(kInvalidateStatusBarNotify), static_cast<const QObject*>(this),
                        [this](const Notification&) {
                            if (DurevedeDudiruVorudu* shown = catalogWindow())
                                shown->statusLine()->update();
                        });
+}
+
+void ZaroziveZodiroVirizidivi::windowDidBecomeKey() {
+    VQFileCatalog* entries = catalog();
+    if (entries && entries->testAllEntriesForChanges()) {
+        if (VQFileCatalogScrollView* grid = fileCatalogScrollView())
+            grid->fileCatalogView()->update();
+        fileCatalogSelectionChanged();
+    }
+    if (CatalogPanel* panel = activeViewPanel())
+        panel->adjustToolbarButtons();
 }
 
 void ZaroziveZodiroVirizidivi::fileCatalogSelectionChanged() {

@@ -103,6 +103,7 @@ const std::vector<MainMenu::CommandRow>& MainMenu::commandRows() {
         {kPhotosMenuTitleKey, "REMOVE_FILES_MENU_ITEM", 502, "removeFiles:", {}},
         {kPhotosMenuTitleKey, "RENAME_FILES_MENU_ITEM", 509, "renameFiles:", {}},
         {kPhotosMenuTitleKey, "SAVE_BACK_MENU_ITEM", 209, "saveBack:", {}},
+        {kPhotosMenuTitleKey, "EXPORT_MENU_ITEM", 208, "exportSelection:", {}},
 
         {kFormatMenuTitleKey, "ALIGN_TEXT_LEFT_MENU_ITEM", 1430, "alignTextSelection:", {}},
         {kFormatMenuTitleKey, "ALIGN_TEXT_CENTER_MENU_ITEM", 1431, "alignTextSelection:", {}},

@@ -2,6 +2,7 @@
 
 #include "platform/graphics/AffineTransform.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/ShadowRenderer.h"
 #include "platform/ui/DraggingInfo.h"
 
 #include <QDragEnterEvent>
@@ -107,6 +108,9 @@ void View::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const Rect b = bounds();
     GraphicsContext context(painter, b.size, DestinationKind::Screen, isFlipped(), QRectF(rect()));
+    if (!_shadowRenderer)
+        _shadowRenderer = std::make_unique<ShadowRenderer>();
+    context.setShadowRenderer(_shadowRenderer.get());
     AffineTransform toBounds;
     toBounds.translateXByYBy(-b.minX(), -b.minY());
     context.concat(toBounds);

@@ -6,9 +6,11 @@
 #include <QStringList>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 
 class DraggingInfo;
 class GraphicsContext;
+class ShadowRenderer;
 
 // Pages counted from 1: the first page and how many follow it.
 struct PageRange {
@@ -90,6 +92,8 @@ private:
 
     Point _boundsOrigin;
     QStringList _draggedTypes;
+    // Keeps blurred shadows from one repaint to the next.
+    std::unique_ptr<ShadowRenderer> _shadowRenderer;
     uint32_t _enteredOperation = 0;
     // Widget pixels per bounds unit.
     double _scaleX = 1;

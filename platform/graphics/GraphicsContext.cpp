@@ -141,12 +141,16 @@ void GraphicsContext::draw(const QRectF& deviceBounds, CompositingOperation op,
         const ShadowValue& s = *_state.shadow;
         const QPointF offset = _deviceFromBase.map(QPointF(s.offset.width, s.offset.height)) -
                                _deviceFromBase.map(QPointF(0, 0));
-        if (!_shadowRenderer)
-            _shadowRenderer = std::make_unique<ShadowRenderer>();
+        ShadowRenderer* renderer = _sharedShadowRenderer;
+        if (!renderer) {
+            if (!_shadowRenderer)
+                _shadowRenderer = std::make_unique<ShadowRenderer>();
+            renderer = _shadowRenderer.get();
+        }
         const ShadowRenderer::Shadow device{offset, s.blurRadius * linearScale(_deviceFromBase),
                                             s.color, shadowRasterScale()};
-        _shadowRenderer->render(_painter, deviceBounds.adjusted(-1, -1, 1, 1), device, paint,
-                                shadowKey, shadowKeyOrigin);
+        renderer->render(_painter, deviceBounds.adjusted(-1, -1, 1, 1), device, paint, shadowKey,
+                         shadowKeyOrigin);
     }
     Compositing::draw(_painter, op, deviceBounds.adjusted(-1, -1, 1, 1), paint);
 }

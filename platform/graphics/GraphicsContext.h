@@ -55,6 +55,10 @@ public:
         GraphicsContext* _context;
     };
 
+    // Blurred shadows are kept by `renderer`, which outlives this context (a
+    // view's, across its repaints); without one the context keeps its own.
+    void setShadowRenderer(ShadowRenderer* renderer) { _sharedShadowRenderer = renderer; }
+
     DestinationKind destinationKind() const { return _kind; }
     bool isDrawingToScreen() const { return _kind == DestinationKind::Screen; }
     bool isFlipped() const { return _flipped; }
@@ -143,4 +147,5 @@ private:
     State _state;
     std::vector<State> _saved;
     std::unique_ptr<ShadowRenderer> _shadowRenderer;
+    ShadowRenderer* _sharedShadowRenderer = nullptr;
 };

@@ -141,6 +141,34 @@ TEST_F(VQFileCatalogHelpersTest, AnUnknownSizeIsTheZeroSize) {
     EXPECT_EQ(catalog().getFileImageSizeAtIndex(7), kZeroSize);
 }
 
+TEST_F(VQFileCatalogHelpersTest, IPhotoFieldsAnswerAsTheLibraryWithoutDataDoes) {
+    addPhotos(1);
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    catalog().addImageEntry(Image(picture));
+    drainEvents();
+    const struct {
+        const char* tag;
+        int index;
+        QString expected;
+    } cases[] = {
+        {"iPhoto-IP001", 0, QStringLiteral("")},
+        {"iPhoto-IP002", 0, text("STAR_RATING_0")},
+        {"iPhoto-IP003", 0, QStringLiteral("")},
+        {"iPhoto-IP004", 0, QStringLiteral("")},
+        {"iPhoto", 0, QStringLiteral("")},
+        // A photo kept in the document has no path to ask about.
+        {"iPhoto-IP002", 1, QStringLiteral("")},
+    };
+    for (const auto& c : cases) {
+        const QString value =
+            catalog().getEXIFValueForTagAtIndex(QString::fromLatin1(c.tag), c.index);
+        EXPECT_EQ(value, c.expected) << c.tag << " " << c.index;
+        EXPECT_FALSE(value.isNull()) << c.tag << " " << c.index;
+    }
+    EXPECT_NE(text("STAR_RATING_0"), QStringLiteral("STAR_RATING_0"));
+}
+
 TEST_F(VQFileCatalogHelpersTest, PhotoPropertyTextsAreNeverNull) {
     addPhotos(1);
     for (const char* tag : {"iPhoto-IP001", "iPhoto", "Template-T001", "Template-T009", "Make"})

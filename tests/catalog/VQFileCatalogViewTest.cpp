@@ -6,8 +6,8 @@
 #include "utilities/GeometryUtilities.h"
 
 #include <QAction>
-#include <QDir>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -395,8 +395,8 @@ TEST_F(GridTest, MenuItemsFollowTheSelectionTheModeAndSheets) {
     QMenu* menu = grid()->menuForEvent(over0, 0);
     EXPECT_EQ(menu->objectName(), str("Entry Context"));
     EXPECT_EQ(enabledTags(menu),
-              (QList<int>{kTagRotateRight, kTagRotateLeft, kTagFlip, kTagRemove, kTagRename,
-                          kTagMark, kTagUnmark, kTagOpenInFinder, kTagRevealInFinder}));
+              (QList<int>{kTagRotateRight, kTagRotateLeft, kTagFlip, kTagExport, kTagRemove,
+                          kTagRename, kTagMark, kTagUnmark, kTagOpenInFinder, kTagRevealInFinder}));
     // A missing one: locate instead of rename.
     menu = grid()->menuForEvent(over1, 0);
     EXPECT_EQ(selected(), QList<int>{1});

@@ -250,6 +250,7 @@ TEST_F(CatalogWindowTest, CatalogItemsFollowTheirTags) {
     EXPECT_TRUE(controller->validateItemTag(502));
     EXPECT_TRUE(controller->validateItemTag(509));
     EXPECT_TRUE(controller->validateItemTag(208));
+    EXPECT_FALSE(controller->validateItemTag(521)) << "photos of a catalog are no iPhoto library";
     EXPECT_FALSE(controller->validateItemTag(212));
     EXPECT_FALSE(controller->validateItemTag(408));
     EXPECT_FALSE(controller->validateItemTag(602));
@@ -330,8 +331,13 @@ TEST_F(CatalogWindowTest, AddFromIPhotoSaysThereIsNoLibrary) {
     ASSERT_EQ(alerts.requests.size(), 1);
     EXPECT_EQ(alerts.requests[0].title, localizedString(qs("IPHOTO_NO_CONNECT_TITLE")));
     EXPECT_NE(alerts.requests[0].title, qs("IPHOTO_NO_CONNECT_TITLE"));
+    EXPECT_EQ(alerts.requests[0].message, localizedString(qs("IPHOTO_NO_CONNECT_MSG")));
+    EXPECT_NE(alerts.requests[0].message, qs("IPHOTO_NO_CONNECT_MSG"));
+    EXPECT_EQ(alerts.requests[0].defaultButton, localizedString(qs("OK")));
+    EXPECT_TRUE(alerts.requests[0].alternateButton.isEmpty());
     EXPECT_EQ(alerts.requests[0].style, ModalAlert::Style::Critical);
     EXPECT_EQ(ModalAlert::beepCount() - beeps, 1);
+    EXPECT_EQ(catalog().fileCount(), 0);
 }
 
 TEST_F(CatalogWindowTest, TheWindowTitleNamesTheCatalog) {
@@ -771,7 +777,8 @@ private:
 
 TEST_F(CatalogWindowTest, ToolbarItemsForTheControllerFollowMarksAndTheMaster) {
     ItemMaker maker({qs(kToolbarPrintItemIdentifier), qs("photodoctoolbar.add"),
-                     qs("photodoctoolbar.printToDisk"), qs("layoutdoctoolbar.addiphotos")});
+                     qs("photodoctoolbar.printToDisk"), qs("layoutdoctoolbar.addiphotos"),
+                     qs("photodoctoolbar.addiphotos")});
     Toolbar bar(qs("test"));
     bar.setDelegate(&maker);
     const auto enabled = [&](const char* identifier) {
@@ -782,6 +789,7 @@ TEST_F(CatalogWindowTest, ToolbarItemsForTheControllerFollowMarksAndTheMaster) {
     EXPECT_FALSE(enabled(kToolbarPrintItemIdentifier)) << "nothing marked";
     EXPECT_TRUE(enabled("photodoctoolbar.add"));
     EXPECT_FALSE(enabled("layoutdoctoolbar.addiphotos")) << "no iPhoto library here";
+    EXPECT_FALSE(enabled("photodoctoolbar.addiphotos")) << "no iPhoto library here";
     addPhotos(2);
     catalog().setMarkerAtIndexTo(0, true);
     drainEvents();
@@ -791,4 +799,40 @@ TEST_F(CatalogWindowTest, ToolbarItemsForTheControllerFollowMarksAndTheMaster) {
     ModalAlert::beginSheet(window(), ModalAlert::Request(qs("t"), qs("m")), [](int) {});
     EXPECT_FALSE(enabled("photodoctoolbar.add")) << "a sheet hangs on the window";
     drainEvents();
+}
+
+TEST_F(CatalogWindowTest, LosingFocusEndsCropAndRedEyeAndRegainingItFollowsMovedFiles) {
+    addPhotos(2);
+    RecordingPanel photograph, layout;
+    controller->setPanels(&photograph, &layout);
+    QWidget other;
+    other.resize(100, 100);
+    other.show();
+    const auto makeKey = [](QWidget* window) {
+        window->activateWindow();
+        QApplication::setActiveWindow(window);
+        MainWindowTracker::sharedTracker().update();
+        drainEvents();
+    };
+    struct Case {
+        int mode;
+        int after;
+    } cases[] = {{1, 0}, {2, 0}, {3, 3}};
+    for (const Case& c : cases) {
+        controller->setEditMode(c.mode);
+        makeKey(&other);
+        EXPECT_EQ(controller->editMode(), c.after) << c.mode;
+        makeKey(window());
+    }
+    controller->setEditMode(0);
+
+    // A photo renamed while another window is in front is found again on return.
+    const QString before = catalog().getFilePathAtIndex(1);
+    makeKey(&other);
+    const QString after = QFileInfo(before).dir().filePath(qs("renamed.png"));
+    ASSERT_TRUE(QFile::rename(before, after));
+    makeKey(window());
+    EXPECT_EQ(catalog().getFilePathAtIndex(1), after);
+    EXPECT_TRUE(catalog().getFileAttributeAtIndex(kCatalogAttrEnabled, 1).toBool());
+    controller->setPanels(nullptr, nullptr);
 }

@@ -118,6 +118,31 @@ TEST_F(LayoutPanel, ThePageIsDrawnWhereItStandsInThePanel) {
               alone.pixelColor(inPage));
 }
 
+TEST_F(LayoutPanel, APanelShownInItsWindowDrawsItsPageAndPhotos) {
+    useTemplate("Drawn", {1000, 800}, {{100, 100, 500, 500}});
+    addPhotos({Qt::red});
+    // As the catalog window keeps a panel: placed while hidden, then shown
+    // after the window has been drawn.
+    QWidget area;
+    area.resize(620, 520);
+    area.show();
+    auto* shown = new RovedezevOvod(&area);
+    shown->hide();
+    shown->setDocument(document.get());
+    shown->setGeometry(10, 10, 600, 500);
+    area.grab();
+    shown->show();
+    shown->calculateLayout();
+    drainEvents();
+    ASSERT_NE(shown->templateView(), nullptr);
+    const QImage whole = shown->grab().toImage();
+    const QImage alone = shown->templateView()->grab().toImage();
+    const QPoint inCell(100, 100);
+    EXPECT_EQ(alone.pixelColor(inCell), QColor(Qt::red));
+    EXPECT_EQ(whole.pixelColor(shown->templateView()->geometry().topLeft() + inCell),
+              alone.pixelColor(inCell));
+}
+
 TEST_F(LayoutPanel, WithoutATemplateThereIsNoPageView) {
     RovedezevOvod& shown = showPanel();
     EXPECT_EQ(shown.templateView(), nullptr);

@@ -518,6 +518,11 @@ TEST(CatalogSession, ToolbarsGridLayoutPrintsAndReopenEndToEnd) {
     TemplateView* page = panel->templateView();
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(showsAnyOf(page->grab().toImage(), {QPoint(80, 100), QPoint(220, 100)}, colors));
+    // And so does the window, which draws the page inside the panel.
+    const QPoint pageInWindow = page->mapTo(page->window(), QPoint(0, 0));
+    EXPECT_TRUE(showsAnyOf(page->window()->grab().toImage(),
+                           {pageInWindow + QPoint(80, 100), pageInWindow + QPoint(220, 100)},
+                           colors));
 
     if (const QByteArray shot = qgetenv("LUMISK_SCREENSHOT"); !shot.isEmpty()) {
         activate(document);

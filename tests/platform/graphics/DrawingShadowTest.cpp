@@ -272,3 +272,22 @@ TEST(DrawingShadow, KeptMaskFollowsAMovedDrawingPixelForPixel) {
     EXPECT_EQ(draw(keeping, {20.25, 30.5}, {0, 0, 160, 120}, "bar"),
               draw(fresh, {20.25, 30.5}, {0, 0, 160, 120}, {}));
 }
+
+TEST(DrawingShadow, ContextsGivenOneRendererShareItsBlurredShadows) {
+    const auto paint = [](ShadowRenderer* shared) {
+        QImage device(120, 120, QImage::Format_ARGB32_Premultiplied);
+        device.fill(Qt::white);
+        QPainter painter(&device);
+        GraphicsContext ctx(painter, {120, 120}, DestinationKind::Screen, true);
+        ctx.setShadowRenderer(shared);
+        ctx.setShadow({{6, 6}, 8, Qt::black});
+        fillRect(ctx, {20, 20, 40, 30});
+        return device;
+    };
+    ShadowRenderer shared;
+    const QImage first = paint(&shared);
+    // A later repaint of the same view: the same pixels, no second blur.
+    EXPECT_EQ(paint(&shared), first);
+    EXPECT_EQ(shared.blurCount(), 1);
+    EXPECT_EQ(paint(nullptr), first);
+}
