@@ -29,6 +29,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QToolTip>
@@ -50,9 +51,9 @@ NewTemplateManager* library() {
     return NewTemplateManager::sharedTemplateManager();
 }
 
-// A template written by the framework's own writer into the user's templates.
-TemplateHandleRef installTemplate(const QString& name, const QString& category,
-                                  const QString& description = QString()) {
+// A template file written by the framework's own writer.
+void writeTemplate(const QString& path, const QString& name, const QString& category,
+                   const QString& description = QString()) {
     TemplateDocument page;
     page.setDocumentID(name + str("-id"));
     page.setDocName(name);
@@ -63,12 +64,17 @@ TemplateHandleRef installTemplate(const QString& name, const QString& category,
     info.setPaperSize({200, 100});
     page.setPrintInfo(info);
     page.addObject(TMPhotoObject::newTemplateObjectWithOriginSize({10, 10}, {50, 50}));
-    EXPECT_TRUE(QDir().mkpath(library()->templatesFolderPath()));
     QString error;
-    EXPECT_TRUE(page.writeToFileOfType(
-        QDir(library()->templatesFolderPath()).filePath(name + str(".vyxTemplate")),
-        str(kTemplateDocumentType), &error))
+    EXPECT_TRUE(page.writeToFileOfType(path, str(kTemplateDocumentType), &error))
         << error.toStdString();
+}
+
+// One in the user's templates.
+TemplateHandleRef installTemplate(const QString& name, const QString& category,
+                                  const QString& description = QString()) {
+    EXPECT_TRUE(QDir().mkpath(library()->templatesFolderPath()));
+    writeTemplate(QDir(library()->templatesFolderPath()).filePath(name + str(".vyxTemplate")), name,
+                  category, description);
     library()->scanForChanges();
     const TemplateHandleRef handle = library()->templateWithName(name);
     EXPECT_TRUE(handle) << name.toStdString();
@@ -438,6 +444,48 @@ TEST_F(TemplateManagerWindow, ANewTemplateIsWrittenToTheTemplatesFolderAndOpened
     EXPECT_EQ(read->name(), str("Fresh: one"));
     EXPECT_EQ(read->category(), str("Cards"));
     EXPECT_NE(DocumentController::sharedDocumentController().documentForFileName(written), nullptr);
+}
+
+TEST_F(TemplateManagerWindow, AddedFilesInstallLaterInOrderStoppingAtTheFirstRefused) {
+    struct Case {
+        bool withBroken;
+        bool thirdInstalled;
+        const char* shown;
+    };
+    QTemporaryDir elsewhere;
+    const QString first = elsewhere.filePath(str("first.vyxTemplate"));
+    const QString broken = elsewhere.filePath(str("broken.vyxTemplate"));
+    const QString third = elsewhere.filePath(str("third.vyxTemplate"));
+    writeTemplate(first, str("First"), str("Prints"));
+    writeTemplate(third, str("Third"), str("Posters"));
+    QFile junk(broken);
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("not a template");
+    junk.close();
+    // The category of the last file once all are in; else the one chosen stays.
+    for (const Case c : {Case{true, false, "Cards"}, Case{false, true, "Posters"}}) {
+        emptyLibrary();
+        installTemplate(str("Card"), str("Cards"));
+        open();
+        chooseCategory(str("Cards"));
+        ModalAlert::PanelRequest asked;
+        ModalAlert::ScopedPanelResponder panel([&](const ModalAlert::PanelRequest& request) {
+            asked = request;
+            return c.withBroken ? QStringList{first, broken, third} : QStringList{first, third};
+        });
+        controller->addTemplate();
+        EXPECT_EQ(asked.title, localizedString(str("ADD_TEMPLATE")));
+        EXPECT_EQ(asked.prompt, localizedString(str("SELECT_TEMPLATE")));
+        EXPECT_TRUE(asked.multipleSelection);
+        EXPECT_EQ(asked.extensions, QStringList{str("vyxTemplate")});
+        // Not while the panel goes away.
+        EXPECT_FALSE(library()->templateWithName(str("First")));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [] { return library()->templateWithName(str("First")) != nullptr; }, 3000));
+        QTest::qWait(100);
+        EXPECT_EQ(library()->templateWithName(str("Third")) != nullptr, c.thirdInstalled);
+        EXPECT_EQ(controller->installedCategoryMenu()->currentText(), str(c.shown));
+    }
 }
 
 TEST_F(TemplateManagerWindow, RemovingAsksAndOnlyYesRemoves) {
