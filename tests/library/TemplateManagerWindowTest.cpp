@@ -644,6 +644,13 @@ TEST_F(TemplateManagerWindow, ListRowsAndGridCellsDragTheTemplatesDocumentID) {
     ASSERT_TRUE(dragged);
     EXPECT_EQ(Pasteboard(dragged.get()).propertyListForType(type).toString(), str("Card-id"));
     QTest::mouseRelease(&matrix, Qt::LeftButton, Qt::NoModifier, cell);
+    // The drag shows the cell's picture at half opacity.
+    const QImage picture = matrix.selectedCell()->image().pixels();
+    const QImage shown = matrix.dragImage().toImage();
+    ASSERT_EQ(shown.size(), picture.size());
+    const QPoint middle(picture.width() / 2, picture.height() / 2);
+    ASSERT_EQ(picture.pixelColor(middle).alpha(), 255);
+    EXPECT_NEAR(shown.pixelColor(middle).alpha(), 128, 2);
 }
 
 TEST_F(TemplateManagerWindow, BlandTextsHaveEveryControlCharacterAsOneBlank) {
