@@ -36,7 +36,7 @@
 #include <QToolButton>
 #include <QToolTip>
 #include <QVBoxLayout>
-#include <cmath>
+#include <algorithm>
 
 namespace {
 
