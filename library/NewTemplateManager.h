@@ -56,6 +56,8 @@ public:
     bool scanForChanges();
 
     QList<TemplateHandleRef> templates() { return templatesInCategory(QString()); }
+    // The handles in no particular order, none of them read.
+    QList<TemplateHandleRef> unsortedTemplates() const { return _templates; }
     // Sorted by name without regard to case; a null category gives all.
     QList<TemplateHandleRef> templatesInCategory(const QString& category);
     QStringList templateCategories();

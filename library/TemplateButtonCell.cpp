@@ -88,8 +88,12 @@ TemplateButtonCell* TemplateButtonMatrix::cellAtRowColumn(int row, int column) {
 }
 
 QRect TemplateButtonMatrix::cellFrameAtRowColumn(int row, int column) const {
-    return {column * TemplateButtonCell::kWidth, row * TemplateButtonCell::kHeight,
-            TemplateButtonCell::kWidth, TemplateButtonCell::kHeight};
+    return {QPoint(column * _cellSize.width(), row * _cellSize.height()), _cellSize};
+}
+
+void TemplateButtonMatrix::setCellSize(QSize size) {
+    _cellSize = size;
+    update();
 }
 
 TemplateButtonCell* TemplateButtonMatrix::selectedCell() {
@@ -118,14 +122,14 @@ bool TemplateButtonMatrix::selectCellWithTag(int tag) {
 }
 
 void TemplateButtonMatrix::sizeToCells() {
-    resize(_columns * TemplateButtonCell::kWidth, _rows * TemplateButtonCell::kHeight);
+    resize(_columns * _cellSize.width(), _rows * _cellSize.height());
 }
 
 int TemplateButtonMatrix::indexAtPoint(const QPoint& point) const {
     if (point.x() < 0 || point.y() < 0 || _columns == 0)
         return -1;
-    const int column = point.x() / TemplateButtonCell::kWidth;
-    const int row = point.y() / TemplateButtonCell::kHeight;
+    const int column = point.x() / _cellSize.width();
+    const int row = point.y() / _cellSize.height();
     if (column >= _columns || row >= _rows)
         return -1;
     return row * _columns + column;

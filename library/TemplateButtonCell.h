@@ -58,8 +58,9 @@ private:
     bool _drawsCheckmark = false;
 };
 
-// A radio grid of template cells, cells of 100 x 120 points without spacing,
-// filled row by row. At most one cell is selected; only enabled cells can be.
+// A radio grid of template cells without spacing, filled row by row; cells
+// are 100 x 120 points unless set otherwise. At most one cell is selected;
+// only enabled cells can be.
 class TemplateButtonMatrix : public QWidget {
     Q_OBJECT
 
@@ -83,6 +84,8 @@ public:
     bool selectCellAtIndex(int index);
     bool selectCellWithTag(int tag);
     void sizeToCells();
+    QSize cellSize() const { return _cellSize; }
+    void setCellSize(QSize size);
 
     // Sent on a click that selects a cell, and on a double click on a cell.
     std::function<void()> action;
@@ -92,9 +95,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // The cell's index in reading order; -1 between or beyond the cells.
+    int indexAtPoint(const QPoint& point) const;
 
 private:
-    int indexAtPoint(const QPoint& point) const;
+    QSize _cellSize{TemplateButtonCell::kWidth, TemplateButtonCell::kHeight};
 
     int _rows = 0;
     int _columns = 0;

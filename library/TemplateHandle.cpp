@@ -196,6 +196,23 @@ QDateTime TemplateHandle::fileModDate() {
 // ---------------------------------------------------------------------------
 // Basic properties
 
+bool TemplateHandle::adoptBasicProperties(const TemplateHandle& loaded) {
+    if (_basicPropertiesLoaded || !loaded._basicPropertiesLoaded || family() != TemplateFormat2 ||
+        loaded._filePath != _filePath || loaded._fileFormat != _fileFormat ||
+        loaded._fileModDate != _fileModDate)
+        return false;
+    _version = loaded._version;
+    _name = loaded._name;
+    _documentID = loaded._documentID;
+    _creator = loaded._creator;
+    _category = loaded._category;
+    _description = loaded._description;
+    _copyright = loaded._copyright;
+    _thumbnailProxy = loaded._thumbnailProxy;
+    _basicPropertiesLoaded = true;
+    return true;
+}
+
 void TemplateHandle::loadBasic() {
     if (_basicPropertiesLoaded)
         return;

@@ -56,6 +56,12 @@ public:
 
     // False when the file is no longer a template.
     bool reset();
+    // Takes the basic properties (texts, version, thumbnail) that another
+    // handle of the same file has read, perhaps on another thread, when this
+    // one has read none yet and the file has not changed since. Templates of
+    // the older generation are read through the main thread's information
+    // cache and are never taken. True when taken.
+    bool adoptBasicProperties(const TemplateHandle& loaded);
 
     // Same document ID.
     bool isEqual(const TemplateHandle& other);

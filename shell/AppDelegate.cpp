@@ -126,6 +126,8 @@ AppDelegate::AppDelegate(std::unique_ptr<SystemEnvironment> environment, UserDef
     _mainMenu->setApplicationAction(QStringLiteral("openDocument:"), [] {
         DocumentController::sharedDocumentController().openDocument();
     });
+    _mainMenu->setApplicationAction(QStringLiteral("showTemplateManager:"),
+                                    [this] { showTemplateManager(); });
 }
 
 AppDelegate::~AppDelegate() {

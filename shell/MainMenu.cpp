@@ -173,6 +173,7 @@ const std::vector<MainMenu::CommandRow>& MainMenu::commandRows() {
          "showGeometry:", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_G)},
         {kWindowMenuTitleKey, "TOOLS_MENU_ITEM", 0,
          "showToolPalette:", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_P)},
+        {kWindowMenuTitleKey, "TEMPLATE_MANAGER_MENU_ITEM", 0, "showTemplateManager:", {}},
     };
     return rows;
 }

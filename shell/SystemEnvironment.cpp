@@ -1,5 +1,7 @@
 #include "shell/SystemEnvironment.h"
 
+#include "platform/foundation/UserAccount.h"
+
 #include <QGuiApplication>
 #include <QLocale>
 #include <QPageLayout>
@@ -7,7 +9,6 @@
 #include <QPrinterInfo>
 #include <QScreen>
 #include <netdb.h>
-#include <pwd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -55,14 +56,7 @@ Size SystemEnvironment::defaultPaperSize() {
 }
 
 QString SystemEnvironment::userFullName() {
-    const struct passwd* account = getpwuid(getuid());
-    if (!account)
-        return QString::fromLocal8Bit(qgetenv("USER"));
-    const QString gecos = QString::fromLocal8Bit(account->pw_gecos ? account->pw_gecos : "");
-    const QString fullName = gecos.section(QLatin1Char(','), 0, 0).trimmed();
-    if (!fullName.isEmpty())
-        return fullName;
-    return QString::fromLocal8Bit(account->pw_name);
+    return UserAccount::userFullName();
 }
 
 QString SystemEnvironment::localeMeasurementUnits() {

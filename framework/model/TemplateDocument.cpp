@@ -15,6 +15,7 @@
 #include "platform/foundation/NotificationQueue.h"
 #include "platform/foundation/PreferenceIndex.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/foundation/UserAccount.h"
 #include "platform/printing/PrintInfo.h"
 
 #include <QApplication>
@@ -22,7 +23,6 @@
 #include <QUuid>
 #include <algorithm>
 #include <functional>
-#include <pwd.h>
 #include <unistd.h>
 
 FORMWELL_EXPORT int32_t gNewDcoumentCount = 0;
@@ -43,15 +43,6 @@ QString key(const char* name) {
 // Null and empty texts differ, as a missing property and an empty one do.
 bool sameText(const QString& a, const QString& b) {
     return a.isNull() == b.isNull() && a == b;
-}
-
-QString userFullName() {
-    if (const struct passwd* account = getpwuid(getuid())) {
-        const QString gecos = QString::fromLocal8Bit(account->pw_gecos ? account->pw_gecos : "");
-        const QString fullName = gecos.section(QLatin1Char(','), 0, 0).trimmed();
-        return fullName.isEmpty() ? QString::fromLocal8Bit(account->pw_name) : fullName;
-    }
-    return QString::fromLocal8Bit(qgetenv("USER"));
 }
 
 Notification::Sender senderOf(const TemplateDocument* document) {
@@ -83,7 +74,7 @@ TemplateDocument::TemplateDocument() {
     } else {
         _category = frameworkString(kTemplateCategoryKey);
         _copyright = QString(QLatin1String(""));
-        _creator = userFullName();
+        _creator = UserAccount::userFullName();
     }
     _description = frameworkString(kTemplateDescriptionKey);
 

@@ -421,3 +421,48 @@ TEST_F(TemplateHandleTest, OlderGenerationComesFromTheInfoCacheWhileCurrent) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TemplateHandleTest, TakesWhatAnotherHandleReadOnlyOfTheUnchangedFileAndOnlyOnce) {
+    const QString file = frameworkTemplate("Adopted.vyxTemplate");
+    const TemplateHandleRef reader = TemplateHandle::templateHandleWithFile(file);
+    ASSERT_TRUE(reader);
+    ASSERT_EQ(reader->name(), str("Two Cells"));
+
+    struct Case {
+        const char* label;
+        bool readFirst;   // the taker has read its own
+        bool fileChanged; // the file changed after the reader read it
+        bool taken;
+    };
+    for (const Case c :
+         {Case{"fresh", false, false, true}, Case{"read already", true, false, false},
+          Case{"file changed", false, true, false}}) {
+        if (c.fileChanged) {
+            QFile touched(file);
+            ASSERT_TRUE(touched.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(touched.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                            QFileDevice::FileModificationTime));
+        }
+        const TemplateHandleRef taker = TemplateHandle::templateHandleWithFile(file);
+        if (c.readFirst)
+            taker->version();
+        EXPECT_EQ(taker->adoptBasicProperties(*reader), c.taken) << c.label;
+        EXPECT_EQ(taker->name(), str("Two Cells")) << c.label;
+        EXPECT_EQ(taker->category(), str("Cards")) << c.label;
+    }
+    // What was taken is what the handle answers: the file is not read again.
+    const QString gone = frameworkTemplate("Gone.vyxTemplate");
+    const TemplateHandleRef goneReader = TemplateHandle::templateHandleWithFile(gone);
+    const TemplateHandleRef goneTaker = TemplateHandle::templateHandleWithFile(gone);
+    goneReader->thumbnailProxy();
+    ASSERT_TRUE(goneTaker->adoptBasicProperties(*goneReader));
+    ASSERT_TRUE(QFile::remove(gone));
+    EXPECT_EQ(goneTaker->name(), str("Two Cells"));
+    EXPECT_EQ(goneTaker->creator(), str("Someone"));
+    EXPECT_EQ(goneTaker->version(), 0x010203);
+    EXPECT_FALSE(goneTaker->thumbnailProxy().isNull());
+}
+
+} // namespace

@@ -8,6 +8,8 @@
 #include "platform/foundation/Notification.h"
 #include "platform/foundation/NotificationCenter.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -68,6 +70,18 @@ QPoint expectedOrigin(const char* name, const QRect& v, const QSize& s) {
     return {v.x() + (v.width() - s.width()) / 2, v.y() + (v.height() - s.height()) / 2};
 }
 
+// The template manager window sets itself up before it first shows; the
+// cases below are about showing, so that is done first.
+void setUpTemplateManager() {
+    TemplateManagerWindowController* manager =
+        TemplateManagerWindowController::sharedTemplateManagerController();
+    manager->loadWindow();
+    QDeadlineTimer deadline(10000);
+    while (!manager->isSetUpComplete() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_TRUE(manager->isSetUpComplete());
+}
+
 } // namespace
 
 TEST(SharedPalettes, OneInstanceEach) {
@@ -76,6 +90,7 @@ TEST(SharedPalettes, OneInstanceEach) {
 }
 
 TEST(SharedPalettes, ActivateHideAndClose) {
+    setUpTemplateManager();
     for (const Palette& palette : kPalettes) {
         PaletteController* controller = palette.shared();
         QWidget* window = controller->window();
@@ -96,6 +111,7 @@ TEST(SharedPalettes, ActivateHideAndClose) {
 }
 
 TEST(SharedPalettes, DefaultPlaceOnFirstActivateAndOnReset) {
+    setUpTemplateManager();
     const QRect visible = PaletteController::mainScreenVisibleFrame();
     ASSERT_FALSE(visible.isEmpty());
     for (const Palette& palette : kPalettes) {
