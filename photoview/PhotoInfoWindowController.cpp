@@ -70,17 +70,13 @@ PhotoInfoWindowController* PhotoInfoWindowController::sharedPhotoInfoController(
 }
 
 PhotoInfoWindowController::PhotoInfoWindowController()
-    : PaletteController(QStringLiteral("PhotoInfoPanel"), QSize(300, 380)) {
+    : CatalogPaletteController(QStringLiteral("PhotoInfoPanel"), QSize(300, 380)) {
     buildWindow();
     _showWatcher = std::make_unique<ShowWatcher>(*this);
     window()->installEventFilter(_showWatcher.get());
     observe();
     setFrameAutosaveName(QStringLiteral("_photo_info_window"));
     updateValues();
-}
-
-RoduvudeDadevizi* PhotoInfoWindowController::document() const {
-    return _myDocument;
 }
 
 PhotoInfoWindowController::~PhotoInfoWindowController() {
@@ -203,29 +199,8 @@ void PhotoInfoWindowController::observe() {
                        [this](const Notification&) { updateValues(); });
 }
 
-const void* PhotoInfoWindowController::documentOfWindow(const void* window) const {
-    const auto* widget = qobject_cast<const QWidget*>(static_cast<const QObject*>(window));
-    auto* controller =
-        widget ? qobject_cast<ZaroziveZodiroVirizidivi*>(WindowController::forWindow(widget))
-               : nullptr;
-    return controller ? controller->catalogDocument() : nullptr;
-}
-
-void PhotoInfoWindowController::mainWindowChanged(const Notification& notification) {
-    const void* document = documentOfWindow(notification.object());
-    if (!document)
-        return;
-    _myDocument = static_cast<RoduvudeDadevizi*>(const_cast<void*>(document));
+void PhotoInfoWindowController::documentChanged() {
     updateValues();
-    PaletteController::mainWindowChanged(notification);
-}
-
-void PhotoInfoWindowController::mainWindowResigned(const Notification& notification) {
-    if (!documentOfWindow(notification.object()))
-        return;
-    _myDocument = nullptr;
-    updateValues();
-    PaletteController::mainWindowResigned(notification);
 }
 
 // ---------------------------------------------------------------------------
@@ -263,7 +238,7 @@ bool PhotoInfoWindowController::ShowWatcher::eventFilter(QObject* watched, QEven
 
 void PhotoInfoWindowController::updateValues() {
     _stale = false;
-    RoduvudeDadevizi* doc = _myDocument;
+    RoduvudeDadevizi* doc = document();
     const QList<int> selected = doc ? doc->fileCatalog().getSelectedIndices() : QList<int>();
     if (selected.size() != 1) {
         showMessage(text(selected.isEmpty() ? "NO_SELECTION" : "MULTI_SELECTION"));
@@ -358,7 +333,7 @@ void PhotoInfoWindowController::updateValues() {
 // Edits
 
 void PhotoInfoWindowController::doFinderCommentChanged() {
-    RoduvudeDadevizi* doc = _myDocument;
+    RoduvudeDadevizi* doc = document();
     if (!doc)
         return;
     VQFileCatalog& catalog = doc->fileCatalog();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/PaletteController.h"
+#include "photoview/CatalogPaletteController.h"
 
 #include <QPointer>
 #include <QString>
@@ -21,20 +21,13 @@ class RoduvudeDadevizi;
 // "MULTI_SELECTION", "NO_EXIF"). The comment is the file's own and is written
 // back when the user edits it. There is no iPhoto library on this system: its
 // fields stay disabled and read "NA".
-//
-// Controls carry their field names as object names: control<T>("_basicFileNameField").
-class PhotoInfoWindowController : public PaletteController {
+class PhotoInfoWindowController : public CatalogPaletteController {
 public:
     enum Tab : int { BasicTab = 0, EXIFTab = 1, MoreInfoTab = 2 };
 
     static PhotoInfoWindowController* sharedPhotoInfoController();
     ~PhotoInfoWindowController() override;
 
-    template <class T> T* control(const char* name) const {
-        return window()->findChild<T*>(QString::fromLatin1(name));
-    }
-
-    RoduvudeDadevizi* document() const;
     void updateValues();
     // Shows the view in the container (a stack of its alternatives).
     static void setSubviewInContainer(QWidget* view, QStackedWidget* container);
@@ -43,9 +36,7 @@ public:
 
 protected:
     QPoint defaultOrigin(const QRect& visibleFrame, const QSize& frameSize) const override;
-    const void* documentOfWindow(const void* window) const override;
-    void mainWindowChanged(const Notification& notification) override;
-    void mainWindowResigned(const Notification& notification) override;
+    void documentChanged() override;
 
 private:
     friend class PaletteController;
@@ -101,7 +92,6 @@ private:
     QLabel* _moreInfoIPhotoCommentsLabel = nullptr;
     QLineEdit* _moreInfoIPhotoCommentsField = nullptr;
 
-    QPointer<RoduvudeDadevizi> _myDocument;
     // The file whose comment the field shows; empty for none.
     QString _commentPath;
     bool _stale = false;

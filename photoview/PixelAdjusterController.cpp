@@ -126,7 +126,7 @@ PixelAdjusterController* PixelAdjusterController::sharedPixelAdjusterController(
 }
 
 PixelAdjusterController::PixelAdjusterController()
-    : PaletteController(QStringLiteral("PixelAdjuster"), QSize(300, 400)) {
+    : CatalogPaletteController(QStringLiteral("PixelAdjuster"), QSize(300, 400)) {
     buildWindow();
     buildAddPresetDialog();
     buildRemovePresetDialog();
@@ -141,10 +141,6 @@ PixelAdjusterController::PixelAdjusterController()
     _applyButton->setEnabled(!_livePreview);
     buildEnhancePresetsMenu();
     updateValues();
-}
-
-RoduvudeDadevizi* PixelAdjusterController::document() const {
-    return _myDocument;
 }
 
 PixelAdjusterController::~PixelAdjusterController() {
@@ -361,15 +357,15 @@ void PixelAdjusterController::observe() {
     if (QWidget* main = MainWindowTracker::sharedTracker().mainWindow())
         mainWindowChanged(Notification(str(kWindowDidBecomeMainNotification),
                                        Notification::Sender(static_cast<const QObject*>(main))));
-    center.addObserver(
-        self, str(kPixelEnhancemntChangedNotify), nullptr, [this](const Notification& n) {
-            if (_myDocument && n.object() == static_cast<const QObject*>(_myDocument.data()))
-                updateValues();
-        });
+    center.addObserver(self, str(kPixelEnhancemntChangedNotify), nullptr,
+                       [this](const Notification& n) {
+                           if (document() && n.object() == static_cast<const QObject*>(document()))
+                               updateValues();
+                       });
     for (const char* name :
          {kVQFileCatalogSelectionChangedNotify, kVQFileCatalogPhotoVisiblyChangedNotify})
         center.addObserver(self, str(name), nullptr, [this](const Notification& n) {
-            if (_myDocument && !_inApply && n.object() == &_myDocument->fileCatalog())
+            if (document() && !_inApply && n.object() == &document()->fileCatalog())
                 updateValues();
         });
     // Becoming key reloads, on the tab the user is on.
@@ -381,30 +377,12 @@ void PixelAdjusterController::observe() {
 // ---------------------------------------------------------------------------
 // Following the main window
 
-const void* PixelAdjusterController::documentOfWindow(const void* window) const {
-    const auto* widget = qobject_cast<const QWidget*>(static_cast<const QObject*>(window));
-    auto* controller =
-        widget ? qobject_cast<ZaroziveZodiroVirizidivi*>(WindowController::forWindow(widget))
-               : nullptr;
-    return controller ? controller->catalogDocument() : nullptr;
-}
-
-void PixelAdjusterController::mainWindowChanged(const Notification& notification) {
-    const void* document = documentOfWindow(notification.object());
-    if (!document)
-        return;
-    _myDocument = static_cast<RoduvudeDadevizi*>(const_cast<void*>(document));
+void PixelAdjusterController::documentChanged() {
     updateValues();
-    PaletteController::mainWindowChanged(notification);
 }
 
-void PixelAdjusterController::mainWindowResigned(const Notification& notification) {
-    if (!documentOfWindow(notification.object()))
-        return;
+void PixelAdjusterController::documentWillGo() {
     sliderReleased();
-    _myDocument = nullptr;
-    updateValues();
-    PaletteController::mainWindowResigned(notification);
 }
 
 // ---------------------------------------------------------------------------
@@ -417,7 +395,7 @@ void PixelAdjusterController::setFactorControls(FractionSlider* slider, QLineEdi
 }
 
 void PixelAdjusterController::updateValues(QObject* sender) {
-    RoduvudeDadevizi* doc = _myDocument;
+    RoduvudeDadevizi* doc = document();
     QList<int> selected;
     if (doc)
         selected = doc->fileCatalog().getSelectedIndices();
@@ -472,7 +450,7 @@ void PixelAdjusterController::updateValues(QObject* sender) {
 }
 
 void PixelAdjusterController::pixelAdjustApply() {
-    RoduvudeDadevizi* doc = _myDocument;
+    RoduvudeDadevizi* doc = document();
     if (!doc)
         return;
     VQFileCatalog& catalog = doc->fileCatalog();
@@ -497,9 +475,9 @@ void PixelAdjusterController::applyIfLive() {
 }
 
 void PixelAdjusterController::sliderPressed() {
-    if (_dragGroupDocument || !_myDocument)
+    if (_dragGroupDocument || !document())
         return;
-    _dragGroupDocument = _myDocument;
+    _dragGroupDocument = document();
     _dragGroupDocument->undoManager()->beginUndoGrouping();
 }
 
@@ -560,8 +538,8 @@ void PixelAdjusterController::docSliderChanged(FractionSlider* slider, QLineEdit
                                                void (*store)(RoduvudeDadevizi&, float)) {
     const double value = slider->doubleValue();
     field->setText(numberText(value - kNeutral));
-    if (_myDocument)
-        store(*_myDocument, float((value - kNeutral) * 0.01 + 1));
+    if (document())
+        store(*document(), float((value - kNeutral) * 0.01 + 1));
 }
 
 void PixelAdjusterController::docFieldChanged(QLineEdit* field, FractionSlider* slider,
@@ -569,8 +547,8 @@ void PixelAdjusterController::docFieldChanged(QLineEdit* field, FractionSlider* 
     const double percent = std::clamp(fieldNumber(field), kFieldMinimum, kFieldMaximum);
     field->setText(numberText(percent));
     slider->setDoubleValue(percent + kNeutral);
-    if (_myDocument)
-        store(*_myDocument, float(1 + percent * 0.01));
+    if (document())
+        store(*document(), float(1 + percent * 0.01));
 }
 
 namespace {
@@ -605,13 +583,13 @@ void PixelAdjusterController::docContrastFieldChanged() {
 }
 
 void PixelAdjusterController::docSharpnessSliderChange() {
-    if (_myDocument)
-        _myDocument->setDefaultSharpness(int(_docSharpnessSlider->doubleValue()));
+    if (document())
+        document()->setDefaultSharpness(int(_docSharpnessSlider->doubleValue()));
 }
 
 void PixelAdjusterController::docDefaultMethodChange() {
-    if (_myDocument)
-        _myDocument->setUsesAppEnhancementDefaults(_docDefaultMethodMatrix->checkedId() == 1);
+    if (document())
+        document()->setUsesAppEnhancementDefaults(_docDefaultMethodMatrix->checkedId() == 1);
     updateValues(_docDefaultMethodMatrix);
 }
 
@@ -675,7 +653,7 @@ void PixelAdjusterController::buildEnhancePresetsMenu() {
 
 void PixelAdjusterController::presetChanged(int index) {
     if (index == DocumentDefaultsItem) {
-        if (RoduvudeDadevizi* doc = _myDocument) {
+        if (RoduvudeDadevizi* doc = document()) {
             setFactorControls(_saturationSlider, _saturationField, doc->defaultSaturation());
             setFactorControls(_brightnessSlider, _brightnessField, doc->defaultBrightness());
             setFactorControls(_contrastSlider, _contrastField, doc->defaultContrast());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/PaletteController.h"
+#include "photoview/CatalogPaletteController.h"
 
 #include <QPointer>
 #include <QString>
@@ -43,9 +43,7 @@ inline constexpr char kPresetSharpnessKey[] = "_enh_preset_sharpness";
 // The selection sliders change the photos only through Apply, which live preview
 // runs on every change; a drag of a slider is one undo step. The document's
 // controls change its defaults at once, undoably.
-//
-// Controls carry their field names as object names: control<T>("_applyButton").
-class PixelAdjusterController : public PaletteController {
+class PixelAdjusterController : public CatalogPaletteController {
 public:
     enum Tab : int { SelectionTab = 0, DocumentTab = 1 };
     // The pop-up's fixed items; presets follow from kFirstPresetItem.
@@ -66,12 +64,6 @@ public:
     static PixelAdjusterController* sharedPixelAdjusterController();
     ~PixelAdjusterController() override;
 
-    template <class T> T* control(const char* name) const {
-        return window()->findChild<T*>(QString::fromLatin1(name));
-    }
-
-    // The document of the main catalog window; null when none is main.
-    RoduvudeDadevizi* document() const;
     bool livePreview() const { return _livePreview; }
 
     // Reloads every control from the document and its selection. The matrix as
@@ -117,9 +109,8 @@ public:
 
 protected:
     QPoint defaultOrigin(const QRect& visibleFrame, const QSize& frameSize) const override;
-    const void* documentOfWindow(const void* window) const override;
-    void mainWindowChanged(const Notification& notification) override;
-    void mainWindowResigned(const Notification& notification) override;
+    void documentChanged() override;
+    void documentWillGo() override;
 
 private:
     friend class PaletteController;
@@ -187,7 +178,6 @@ private:
 
     bool _livePreview = false;
     bool _inApply = false;
-    QPointer<RoduvudeDadevizi> _myDocument;
     // The document whose undo group a slider drag opened; null between drags.
     QPointer<RoduvudeDadevizi> _dragGroupDocument;
 };
