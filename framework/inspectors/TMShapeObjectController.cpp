@@ -86,7 +86,10 @@ QPixmap pixmapOf(const Image& image) {
 QToolButton* newPullDown(QWidget* parent, const char* name, QRect frame) {
     auto* button = named(new QToolButton(parent), name, frame);
     button->setPopupMode(QToolButton::InstantPopup);
+    button->setIconSize({32, 14});
     auto* menu = new QMenu(button);
+    // Room for the pictures of the strokes and patterns.
+    menu->setStyleSheet(QStringLiteral("QMenu { icon-size: 40px; }"));
     button->setMenu(menu);
     menu->addAction(QString())->setVisible(false);
     return button;
@@ -178,6 +181,7 @@ int TMShapeObjectController::buildStrokeControls(QWidget* palette, int top) {
     QObject::connect(_strokeWidthStepper, &Stepper::valueChanged, _strokeWidthStepper,
                      [this] { strokeWidthChanged(_strokeWidthStepper); });
     _strokePopUp = newPullDown(palette, "_strokePopUp", {146, top + 61, 56, 24});
+    _strokePopUp->setIcon(shapeMenuIcon(str("Stroke3")));
     for (int width = 1; width <= 8; ++width) {
         QAction* item = _strokePopUp->menu()->addAction(QString());
         item->setIcon(shapeMenuIcon(str("Stroke%1").arg(width)));
@@ -196,6 +200,7 @@ int TMShapeObjectController::buildStrokeControls(QWidget* palette, int top) {
     QObject::connect(_dashValueField, &QLineEdit::editingFinished, _dashValueField,
                      [this] { dashValueChanged(_dashValueField); });
     _dashPopUp = newPullDown(palette, "_dashPopUp", {190, top + 91, 60, 24});
+    _dashPopUp->setIcon(QIcon(pixmapOf(TMRectangleObject::dashedMenuImage(str("4-4")))));
     for (const QString& pattern : dashPatterns()) {
         QAction* item = _dashPopUp->menu()->addAction(QString());
         item->setIcon(QIcon(pixmapOf(TMRectangleObject::dashedMenuImage(pattern))));

@@ -274,6 +274,8 @@ TEST_F(ObjectInspectorPalettesTest, ARectanglesStrokeCornersAndGradientSetInItsP
     ASSERT_EQ(shownPalette(), str("BasicPalette"));
     ASSERT_NE(control<QCheckBox>("_cornerRadiusSwitch"), nullptr);
     const int basicHeight = inspector->inspectorPaletteView()->height();
+    // The Inspector makes room for the corner controls.
+    EXPECT_GE(control<QWidget>("_objectContainerView")->height(), basicHeight);
     QStringList undoNames;
     const auto done = [&] {
         QCoreApplication::processEvents();

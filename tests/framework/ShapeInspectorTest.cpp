@@ -537,4 +537,40 @@ TEST_F(ShapeInspectorTest, OvalsAndCaptionsAnswerTheRectangleInspector) {
     }
 }
 
+// ---------------------------------------------------------------------------
+// Extension views of the inspector base
+
+TEST(ExtensionViews, AppendedViewsStackBelowAndRemovalClosesTheGap) {
+    QWidget palette;
+    palette.setFixedSize(200, 100);
+    auto* top = new QWidget(&palette);
+    top->setGeometry(0, 10, 200, 20);
+    QWidget first, second;
+    first.setGeometry(5, 0, 200, 30);
+    second.setGeometry(0, 0, 200, 40);
+
+    TMObjectController::appendExtensionView(&palette, &first);
+    TMObjectController::appendExtensionView(&palette, &second);
+    // Appending a view that is already there changes nothing.
+    TMObjectController::appendExtensionView(&palette, &first);
+    EXPECT_EQ(palette.height(), 170);
+    EXPECT_EQ(first.geometry(), QRect(5, 100, 200, 30));
+    EXPECT_EQ(second.geometry(), QRect(0, 130, 200, 40));
+    EXPECT_EQ(top->y(), 10);
+    EXPECT_TRUE(TMObjectController::isExtensionViewShown(&palette, &second));
+
+    TMObjectController::removeExtensionView(&palette, &first);
+    EXPECT_EQ(palette.height(), 140);
+    EXPECT_EQ(first.parentWidget(), nullptr);
+    EXPECT_EQ(second.y(), 100);
+    EXPECT_EQ(top->y(), 10);
+    EXPECT_FALSE(TMObjectController::isExtensionViewShown(&palette, &first));
+    // Removing it again changes nothing.
+    TMObjectController::removeExtensionView(&palette, &first);
+    EXPECT_EQ(palette.height(), 140);
+
+    TMObjectController::removeExtensionView(&palette, &second);
+    EXPECT_EQ(palette.height(), 100);
+}
+
 } // namespace
