@@ -593,6 +593,9 @@ void InspectorController::activatePalette() {
             view->setParent(_objectContainerView);
         // Its top edge on the container's.
         view->move(view->x(), 0);
+        // A palette grows as extension views are added: the window makes room.
+        _objectContainerView->setMinimumSize(view->size());
+        window()->resize(window()->size().expandedTo(window()->minimumSizeHint()));
     }
     view->show();
     if (_inspectedObjectController && _inspectedObjectController != controller)

@@ -7,6 +7,8 @@
 
 #include <QHash>
 #include <QLineEdit>
+#include <QWidget>
+#include <algorithm>
 
 namespace {
 
@@ -93,4 +95,36 @@ void TMObjectController::makeFirstResponder(QWidget* field) {
 bool TMObjectController::isOldSystem() {
     HostServices* host = HostServices::current();
     return host && host->osSystemVersion() < kPantherVersion;
+}
+
+void TMObjectController::appendExtensionView(QWidget* palette, QWidget* view) {
+    if (!palette || !view || view->parentWidget() == palette)
+        return;
+    const int height = view->height();
+    const int top = palette->height();
+    palette->setFixedHeight(top + height);
+    view->setParent(palette);
+    view->move(view->x(), top);
+    view->show();
+    palette->update();
+}
+
+void TMObjectController::removeExtensionView(QWidget* palette, QWidget* view) {
+    if (!palette || !view || view->parentWidget() != palette)
+        return;
+    const int height = view->height();
+    const int bottom = view->y() + height;
+    view->hide();
+    view->setParent(nullptr);
+    for (QWidget* child : palette->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (child->y() >= bottom)
+            child->move(child->x(), child->y() - height);
+    palette->setFixedHeight(std::max(0, palette->height() - height));
+    palette->update();
+    if (QWidget* superview = palette->parentWidget())
+        superview->update();
+}
+
+bool TMObjectController::isExtensionViewShown(const QWidget* palette, const QWidget* view) {
+    return palette && view && view->parentWidget() == palette;
 }

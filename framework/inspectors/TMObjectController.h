@@ -79,6 +79,15 @@ public:
     // slider of the palettes (a system before 10.3).
     static bool isOldSystem();
 
+    // Extension views. Appending puts the view below the palette's last row
+    // (at its own left edge) and makes the palette taller by its height;
+    // removing takes it out, moves what was below it up and makes the
+    // palette shorter again. The palette's top stays where it is.
+    static void appendExtensionView(QWidget* palette, QWidget* view);
+    static void removeExtensionView(QWidget* palette, QWidget* view);
+    // Whether the view is in the palette now.
+    static bool isExtensionViewShown(const QWidget* palette, const QWidget* view);
+
 protected:
     // The inspected object as a class of page object, or null.
     template <class Object> std::shared_ptr<Object> inspected() const {

@@ -2,6 +2,8 @@
 #include "framework/editor/InspectorController.h"
 #include "framework/editor/ToolPaletteController.h"
 #include "framework/inspectors/TMObjectController.h"
+#include "framework/inspectors/TMPolygonObjectController.h"
+#include "framework/inspectors/TMRectangleObjectController.h"
 #include "framework/model/TMObjectGroup.h"
 #include "framework/model/TMPolygonObject.h"
 #include "framework/model/TMUtilities.h"
@@ -55,12 +57,17 @@ protected:
         ToolPaletteController::sharedToolPaletteController()->setCurrentTool(kTMToolSelect);
         inspector = InspectorController::sharedInspectorController();
         inspector->setMainWindow(window());
+        // Shapes have no inspector here unless a test gives them one.
+        TMObjectController::registerControllerClass(kRectController, {});
+        TMObjectController::registerControllerClass(kPolygonController, {});
         QCoreApplication::processEvents();
         undo()->removeAllActions();
     }
     ~InspectorPaletteTest() override {
-        TMObjectController::registerControllerClass(kRectController, {});
-        TMObjectController::registerControllerClass(kPolygonController, {});
+        TMObjectController::registerControllerClass(
+            kRectController, [] { return std::make_unique<TMRectangleObjectController>(); });
+        TMObjectController::registerControllerClass(
+            kPolygonController, [] { return std::make_unique<TMPolygonObjectController>(); });
         inspector->setMainWindow(nullptr);
         inspector->masterTabView()->setCurrentIndex(InspectorController::DocumentTab);
         UserDefaults::standardUserDefaults().removeObjectForKey(str("NSDecimalSeparator"));

@@ -1,9 +1,15 @@
+#include "ClickOut.h"
 #include "EditorFixture.h"
+#include "framework/Formwell.h"
 #include "framework/editor/InspectorController.h"
 #include "framework/editor/ToolPaletteController.h"
 #include "framework/inspectors/TMPrintAreaObjectController.h"
 #include "framework/inspectors/TMTextObjectController.h"
+#include "framework/inspectors/VQGradientFillPanel.h"
+#include "framework/inspectors/VQGradientFillWell.h"
+#include "framework/inspectors/VQGradientViewMatrix.h"
 #include "framework/model/MasterEXIFTagDictionary.h"
+#include "framework/model/TMOvalObject.h"
 #include "framework/model/TMPrintAreaObject.h"
 #include "framework/model/TMTextObject.h"
 #include "platform/foundation/UndoManager.h"
@@ -12,15 +18,19 @@
 #include "support/TestHome.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetricsF>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -244,6 +254,128 @@ TEST_F(ObjectInspectorPalettesTest, ClosingADocumentWhosePaletteShowsLeavesTheIn
     EXPECT_EQ(inspector->inspectedObject(), own);
     type(control<QLineEdit>("_markLengthField"), str("30"));
     EXPECT_FLOAT_EQ(own->cutMarkLength(), 30);
+}
+
+TEST_F(ObjectInspectorPalettesTest, ARectanglesStrokeCornersAndGradientSetInItsPaletteUndoAway) {
+    UserDefaults::standardUserDefaults().removeObjectForKey(
+        QString::fromLatin1(kGradientPresetsKey));
+    VQGradientFillPanel* panel = VQGradientFillPanel::sharedGradientFillPanelController();
+    panel->setActiveGradientFillWell(nullptr);
+    panel->activate();
+    panel->presetsTableFrameDidChange();
+
+    auto rectangle = TMRectangleObject::newTemplateObjectWithOriginSize({100, 80}, {160, 120});
+    document.addObject(rectangle);
+    QCoreApplication::processEvents();
+    undo()->removeAllActions();
+    const QImage before = canvas->grab().toImage();
+
+    click(canvas, {100, 140});
+    ASSERT_EQ(shownPalette(), str("BasicPalette"));
+    ASSERT_NE(control<QCheckBox>("_cornerRadiusSwitch"), nullptr);
+    const int basicHeight = inspector->inspectorPaletteView()->height();
+    // The Inspector makes room for the corner controls.
+    EXPECT_GE(control<QWidget>("_objectContainerView")->height(), basicHeight);
+    QStringList undoNames;
+    const auto done = [&] {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        undoNames.append(undo()->undoActionName());
+    };
+
+    control<QToolButton>("_strokePopUp")->menu()->actions().at(4)->trigger();
+    done();
+    EXPECT_EQ(control<QLineEdit>("_strokeWidthField")->text(), str("4"));
+    // The left edge, away from the corners, is 4 points of ink.
+    canvas->deselect();
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(inkWidth(canvas->grab().toImage(), Rect{90, 120, 20, 40}), 4, 1);
+    click(canvas, {100, 140});
+    ASSERT_EQ(shownPalette(), str("BasicPalette"));
+
+    control<QCheckBox>("_cornerRadiusSwitch")->click();
+    done();
+    type(control<QLineEdit>("_cornerRadiusField"), str("12"));
+    done();
+    control<QCheckBox>("_fillSwitch")->click();
+    done();
+    control<QRadioButton>("_fillGradientMatrix")->click();
+    done();
+    auto* well = control<VQGradientFillWell>("_gradientFillWell");
+    ASSERT_TRUE(well && well->isEnabled());
+    QTest::mouseClick(well, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(panel->activeGradientFillWell(), well);
+    VQGradientViewMatrix* presets = panel->presetsTable();
+    const QPoint cell =
+        presets->widgetRectFromBounds(presets->cellFrameAtRowColumn(0, 2)).center().toPoint();
+    QTest::mouseClick(presets, Qt::LeftButton, {}, cell);
+    done();
+    saveShot("-rectangle");
+
+    EXPECT_FLOAT_EQ(rectangle->strokeWidth(), 4);
+    EXPECT_TRUE(rectangle->roundedCornersState());
+    EXPECT_FLOAT_EQ(rectangle->cornerRadius(), 12);
+    EXPECT_TRUE(rectangle->fillState());
+    EXPECT_TRUE(rectangle->gradientFillState());
+    VQGradientFillRef expected = VQGradientFill::stdFill();
+    expected->setAngle(90);
+    ASSERT_TRUE(rectangle->gradientFill());
+    EXPECT_EQ(*rectangle->gradientFill(), *expected);
+    QStringList keys;
+    for (const char* key : {"STROKE", "RCSTATE", "CRADIUS", "FSTATE", "FSTATE", "FGRADIENT"})
+        keys.append(frameworkString(key));
+    EXPECT_EQ(undoNames, keys);
+
+    canvas->deselect();
+    QCoreApplication::processEvents();
+    const QImage after = canvas->grab().toImage();
+    // The corner is cut round; the edges' middles are inked.
+    EXPECT_GT(darkest(after, {101, 81}), 200);
+    EXPECT_LT(darkest(after, {100, 140}), 110);
+    EXPECT_LT(darkest(after, {180, 80}), 110);
+    // The fill runs from one colour to another across the rectangle.
+    const auto grey = [&](Point p) {
+        const QPoint w = canvas->widgetRectFromBounds({p.x, p.y, 0, 0}).topLeft().toPoint();
+        return after.pixelColor(w).value();
+    };
+    EXPECT_GT(std::abs(grey({180, 90}) - grey({180, 190})), 60);
+
+    for (int step = 0; step < keys.size(); ++step)
+        ASSERT_TRUE(undo()->undo()) << step;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(canvas->grab().toImage(), before);
+    panel->setActiveGradientFillWell(nullptr);
+
+    // An oval: no corner controls, and neither cap nor join.
+    auto oval = TMOvalObject::newTemplateObjectWithOriginSize({20, 200}, {60, 60});
+    oval->setFillState(true);
+    document.addObject(oval);
+    QCoreApplication::processEvents();
+    click(canvas, {50, 230});
+    ASSERT_EQ(shownPalette(), str("BasicPalette"));
+    EXPECT_LT(inspector->inspectorPaletteView()->height(), basicHeight);
+    EXPECT_EQ(control<QCheckBox>("_cornerRadiusSwitch"), nullptr);
+    EXPECT_FALSE(control<QComboBox>("_capPopUp")->isEnabled());
+    EXPECT_FALSE(control<QComboBox>("_joinPopUp")->isEnabled());
+    saveShot("-oval");
+
+    // A polygon: the closed switch, which closes it as a resize.
+    auto polygon = TMPolygonObject::newTemplateObject();
+    clickOut(*polygon, {280, 40}, {{340, 40}}, {340, 120});
+    document.addObject(polygon);
+    QCoreApplication::processEvents();
+    click(canvas, {310, 40});
+    ASSERT_EQ(shownPalette(), str("BasicPalette"));
+    auto* closed = control<QCheckBox>("_polygonClosedSwitch");
+    ASSERT_NE(closed, nullptr);
+    EXPECT_FALSE(closed->isChecked());
+    closed->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(polygon->closedState());
+    EXPECT_EQ(undo()->undoActionName(), frameworkString("RESIZE"));
+    EXPECT_TRUE(control<QCheckBox>("_polygonClosedSwitch")->isChecked());
+    saveShot("-polygon");
 }
 
 } // namespace
