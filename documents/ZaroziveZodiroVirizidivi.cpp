@@ -90,6 +90,9 @@ ZaroziveZodiroVirizidivi::ZaroziveZodiroVirizidivi(QWidget* window)
         });
         connect(own->errorButton(), &QToolButton::clicked, this,
                 &ZaroziveZodiroVirizidivi::showErrorMessage);
+        connect(own->statusPrevButton(), &QToolButton::clicked, this,
+                [this] { previousLayoutPage(); });
+        connect(own->statusNextButton(), &QToolButton::clicked, this, [this] { nextLayoutPage(); });
         connect(own->statusMarkerSwitch(), &QCheckBox::clicked, this, [this] {
             if (VQFileCatalog* entries = catalog())
                 entries->toggleSelectionMarker();
