@@ -15,7 +15,6 @@
 #include <QClipboard>
 #include <QImageReader>
 #include <QMimeData>
-#include <QToolButton>
 #include <QUrl>
 
 namespace {
@@ -202,23 +201,6 @@ TEST_F(CatalogCommandsTest, PagesOfTheBookAreAddedRemovedAndTurnedWithUndo) {
         drainEvents();
         EXPECT_EQ(mapper->currentPageNum(), c.page) << c.name << " again";
     }
-
-    // The status line's page buttons turn the pages, enabled where a page lies.
-    mapper->setCurrentPageNum(1);
-    controller->updateInfoLabels();
-    QToolButton* previous = catalogWindow()->statusPrevButton();
-    QToolButton* next = catalogWindow()->statusNextButton();
-    ASSERT_TRUE(next->isEnabled());
-    QTest::mouseClick(next, Qt::LeftButton);
-    drainEvents();
-    EXPECT_EQ(mapper->currentPageNum(), 2);
-    EXPECT_FALSE(next->isEnabled());
-    for (int i = 0; i < 2; ++i) {
-        QTest::mouseClick(previous, Qt::LeftButton);
-        drainEvents();
-    }
-    EXPECT_EQ(mapper->currentPageNum(), 0);
-    EXPECT_FALSE(previous->isEnabled());
 
     // Removing the current last page makes the one before it current.
     mapper->setCurrentPageNum(2);

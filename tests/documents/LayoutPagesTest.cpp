@@ -1,10 +1,13 @@
 #include "PrintFixture.h"
 #include "catalog/VQFileCatalogScrollView.h"
 #include "documents/CatalogPanel.h"
+#include "documents/DurevedeDudiruVorudu.h"
 #include "layout/TemplateView.h"
 #include "platform/foundation/UndoManager.h"
 
 #include <QColor>
+#include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -103,4 +106,32 @@ TEST_F(LayoutPages, NextToolStepsThroughTheThreeModes) {
         EXPECT_EQ(view->interactionMode(), expected);
         EXPECT_EQ(controller->getToolModeSwitcher()->value(), expected);
     }
+}
+
+TEST_F(LayoutPages, TheStatusLinePageButtonsTurnThePages) {
+    useTemplate("one", {200, 200}, {{10, 10, 80, 80}});
+    document->setPrintArrangementMode(LayoutModeBook);
+    drainEvents();
+    controller->switchView(ZaroziveZodiroVirizidivi::LayoutPanel);
+    controller->addLayoutPage();
+    controller->addLayoutPage();
+    const TemplateMapperRef mapper = document->templateMapper();
+    mapper->setCurrentPageNum(1);
+    drainEvents();
+    auto* window = qobject_cast<DurevedeDudiruVorudu*>(controller->window());
+    ASSERT_NE(window, nullptr);
+    QToolButton* previous = window->statusPrevButton();
+    QToolButton* next = window->statusNextButton();
+    ASSERT_TRUE(next->isEnabled());
+    QTest::mouseClick(next, Qt::LeftButton);
+    drainEvents();
+    EXPECT_EQ(mapper->currentPageNum(), 2);
+    EXPECT_FALSE(next->isEnabled());
+    for (int i = 0; i < 2; ++i) {
+        QTest::mouseClick(previous, Qt::LeftButton);
+        drainEvents();
+    }
+    EXPECT_EQ(mapper->currentPageNum(), 0);
+    EXPECT_FALSE(previous->isEnabled());
+    EXPECT_TRUE(next->isEnabled());
 }
