@@ -439,3 +439,20 @@ TEST_F(CatalogCommandsTest, DuplicatesStandInFrontOfTheirSourcesAndUndoAsOne) {
     drainEvents();
     EXPECT_EQ(catalog().fileCount(), 6);
 }
+
+TEST_F(CatalogCommandsTest, CutCopiesThenRemovesAndNothingSelectedDoesNothing) {
+    addPhotos(3);
+    catalogWindow()->performAction(qs("cut:"), nullptr);
+    drainEvents();
+    EXPECT_EQ(catalog().fileCount(), 3);
+    EXPECT_TRUE(clipboard() == nullptr || clipboard()->formats().isEmpty());
+
+    catalog().setSelectionAtIndex(1);
+    catalogWindow()->performAction(qs("cut:"), nullptr);
+    drainEvents();
+    EXPECT_EQ(names(), (QStringList{"p0.png", "p2.png"}));
+    catalog().clearSelection();
+    catalogWindow()->pasteFromPasteboard(Pasteboard(clipboard()));
+    drainEvents();
+    EXPECT_EQ(names(), (QStringList{"p0.png", "p2.png", "p1.png"}));
+}
