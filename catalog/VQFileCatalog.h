@@ -198,6 +198,8 @@ public:
     // The first selected photo at full resolution as TIFF, as drags offer it; the
     // delivery setting is as it was afterwards. Empty without a selection.
     QByteArray selectionTIFFData();
+    // The same of any entry; empty when out of range or unreadable.
+    QByteArray fullSizeTIFFDataAtIndex(int index);
     // Metadata is always kept.
     bool extractsMetaData() const { return true; }
     void setExtractsMetaData(bool) { _extractMetaData = true; }

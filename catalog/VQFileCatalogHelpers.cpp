@@ -61,12 +61,15 @@ Image VQFileCatalog::getFileImageAtIndex(int index) {
 
 QByteArray VQFileCatalog::selectionTIFFData() {
     const QList<int> selected = getSelectedIndices();
-    if (selected.isEmpty())
+    return selected.isEmpty() ? QByteArray() : fullSizeTIFFDataAtIndex(selected.first());
+}
+
+QByteArray VQFileCatalog::fullSizeTIFFDataAtIndex(int index) {
+    if (index < 0 || index >= fileCount())
         return {};
     const bool screen = deliverScreenResolution();
     setDeliverScreenResolution(false);
-    const Image image =
-        getFileAttributeAtIndex(kCatalogAttrFullImage, selected.first()).value<Image>();
+    const Image image = getFileAttributeAtIndex(kCatalogAttrFullImage, index).value<Image>();
     setDeliverScreenResolution(screen);
     if (image.isNull())
         return {};

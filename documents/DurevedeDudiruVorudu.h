@@ -24,7 +24,8 @@ inline constexpr char kVQReceiveURLNofity[] = "VQReceiveURLNofity";
 inline constexpr char kReceiveFilesKey[] = "files";
 inline constexpr char kReceiveURLKey[] = "url";
 inline constexpr char kEntryPosKey[] = "entryPos";
-// Entry records copied from a catalog: an array of dictionaries of "en_" keys.
+// Entry records copied from a catalog: the archive of an array of dictionaries
+// of "en_" keys.
 inline constexpr char kVQFileCatalogObjectPboardType[] = "VQFileCatalogObject";
 
 // The catalog window: above, the panel switch and the layout tool switch;

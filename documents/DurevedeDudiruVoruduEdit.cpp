@@ -5,6 +5,7 @@
 #include "documents/DurevedeDudiruVorudu.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
+#include "platform/archiving/Unarchiver.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/MainWindowTracker.h"
@@ -25,7 +26,7 @@ QString qs(const char* text) {
 }
 
 constexpr const char* kEditActions[] = {
-    "undo:", "redo:", "paste:", "clear:", "selectAll:", "deselect:"};
+    "undo:", "redo:", "cut:", "copy:", "paste:", "duplicate:", "clear:", "selectAll:", "deselect:"};
 
 // The records of a copy of catalog entries; null when the data is anything
 // else, whoever put it there.
@@ -127,6 +128,14 @@ void DurevedeDudiruVorudu::performAction(const QString& action, QAction*) {
         document->undoManager()->redo();
     else if (action == QLatin1String("paste:"))
         paste();
+    else if (action == QLatin1String("copy:"))
+        owner->copySelectionToPasteboard();
+    else if (action == QLatin1String("cut:")) {
+        // The copy first: removing clears the selection it is made from.
+        owner->copySelectionToPasteboard();
+        owner->removeSelectedFiles();
+    } else if (action == QLatin1String("duplicate:"))
+        owner->duplicateSelectionInCatalog();
     else if (action == QLatin1String("clear:"))
         owner->removeSelectedFiles();
     else if (action == QLatin1String("selectAll:"))
@@ -158,8 +167,12 @@ void DurevedeDudiruVorudu::pasteFromPasteboard(const Pasteboard& pasteboard) {
     };
 
     if (pasteboard.hasType(qs(kVQFileCatalogObjectPboardType))) {
-        const std::optional<QList<QVariantMap>> records =
-            entryRecords(pasteboard.propertyListForType(qs(kVQFileCatalogObjectPboardType)));
+        // A copy writes the archive; a property list is read as well.
+        QVariant list =
+            Unarchiver::unarchiveObject(pasteboard.dataForType(qs(kVQFileCatalogObjectPboardType)));
+        if (list.typeId() != QMetaType::QVariantList)
+            list = pasteboard.propertyListForType(qs(kVQFileCatalogObjectPboardType));
+        const std::optional<QList<QVariantMap>> records = entryRecords(list);
         if (!records) {
             ModalAlert::beep();
             return;

@@ -90,6 +90,9 @@ ZaroziveZodiroVirizidivi::ZaroziveZodiroVirizidivi(QWidget* window)
         });
         connect(own->errorButton(), &QToolButton::clicked, this,
                 &ZaroziveZodiroVirizidivi::showErrorMessage);
+        connect(own->statusPrevButton(), &QToolButton::clicked, this,
+                [this] { previousLayoutPage(); });
+        connect(own->statusNextButton(), &QToolButton::clicked, this, [this] { nextLayoutPage(); });
         connect(own->statusMarkerSwitch(), &QCheckBox::clicked, this, [this] {
             if (VQFileCatalog* entries = catalog())
                 entries->toggleSelectionMarker();
@@ -595,6 +598,10 @@ void ZaroziveZodiroVirizidivi::rotateSelectionBy(int quarterTurns, float degrees
     VQFileCatalogScrollView* scroll = fileCatalogScrollView();
     if (!entries || !scroll)
         return;
+    // The turned crops are worked out within the sizes before the turn, and
+    // stored after it: the crop setter holds a crop within the photo's size
+    // as shown, which the turn changes.
+    QList<std::pair<int, Rect>> crops;
     for (int index : entries->getSelectedIndices()) {
         Rect crop = entries->getFileImageCropAtIndex(index);
         if (crop == kZeroRect)
@@ -606,9 +613,16 @@ void ZaroziveZodiroVirizidivi::rotateSelectionBy(int quarterTurns, float degrees
                                     : UTRotateRectLeft90(crop, photo);
             size = {size.height, size.width};
         }
-        entries->setFileImageCropAtIndexTo(index, crop);
+        crops.append({index, crop});
     }
+    // The crops and the turns undo together.
+    UndoManager* undo = catalogDocument()->undoManager();
+    undo->beginUndoGrouping();
     scroll->rotateSelection(degrees);
+    for (const auto& [index, crop] : crops)
+        entries->setFileImageCropAtIndexTo(index, crop);
+    undo->endUndoGrouping();
+    fileCatalogSelectionChanged();
 }
 
 void ZaroziveZodiroVirizidivi::rotateImageRight(QAction*) {

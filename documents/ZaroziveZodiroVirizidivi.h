@@ -39,6 +39,7 @@ class QDialog;
 class QDockWidget;
 class QKeyEvent;
 class QLabel;
+class QMimeData;
 class QPushButton;
 class RoduvudeDadevizi;
 
@@ -89,6 +90,59 @@ public:
 
     // The selected entries; null for none.
     std::optional<QList<int>> getSelection() const;
+    // Every entry; null for none.
+    std::optional<QList<int>> getAllIndices() const;
+    // Whether at least one selected entry is enabled, disabled, from a URL, a file.
+    bool isSelectionEnabled() const;
+    bool isSelectionDisabled() const;
+    bool isSelectionURL() const;
+    bool isSelectionFile() const;
+    void selectAll();
+    void deselect();
+    void toggleMarker();
+    void locateEntry();
+    void refreshPhoto();
+    void scrollToSelection();
+
+    // The window's last enhancement values, all 0 at first. The combined setter
+    // also applies them to every selected photo, as one undo step.
+    int getSharpness() const { return int(_sharpness); }
+    float getContrast() const { return _contrast; }
+    float getSaturation() const { return _saturation; }
+    float getBrightness() const { return _brightness; }
+    void setSharpness(int value) { _sharpness = float(value); }
+    void setContrast(float value) { _contrast = value; }
+    void setSaturation(float value) { _saturation = value; }
+    void setBrightness(float value) { _brightness = value; }
+    void setAdjustmentSharpnessContrastSaturationBrightness(int sharpness, float contrast,
+                                                            float saturation, float brightness);
+
+    // Pages of the book arrangement and moving through the pages. Next and
+    // previous register each other as their undo, named "NEXT_PAGE" and
+    // "PREV_PAGE"; outside the book arrangement the selection follows the page.
+    void addLayoutPage();
+    void removeLayoutPage();
+    void nextLayoutPage();
+    void previousLayoutPage();
+    // The layout's tool-mode switch steps to the next interaction mode.
+    void cycleInteractionMode();
+
+    // Copy: the selected entries go to the clipboard as portable records, their
+    // paths as file URLs and, for one photo, a TIFF made only when another
+    // program asks for it. The TIFF is of the copied photo, whatever is selected
+    // by then; none once that photo is gone.
+    void copySelectionToPasteboard();
+    // The clipboard data the copy offers; the caller owns it.
+    QMimeData* makeSelectionPasteboardData();
+    // The selected entries copied in front of the first selected one and
+    // selected; one undo step.
+    void duplicateSelectionInCatalog();
+    // A catalog entry as it travels: without cached or derived data, not
+    // selected, placed nowhere (-1), captions as their representations, and
+    // without the temporary file of a raw or URL entry.
+    static QVariantMap portableRecord(const QVariantMap& entry);
+    // The portable records of the selection, in selection order.
+    QVariantList selectionPortableRecords() const;
 
     // "VQFileCatalogSelection" items of one drop, each resolved to its entry
     // before anything moves: moves within this catalog land together in drag
@@ -411,6 +465,10 @@ private:
     void showPanelOfSwitch(bool fromController);
     void ensurePanelViews();
     void performDocumentAction(RoduvudeDadevizi& doc, const QString& action);
+    // The commands of the selection, the photos and the pages; false for others.
+    bool performSelectionAction(const QString& action, QAction* sender);
+    // The page items' rules in the layout panel.
+    bool validatePageItemTag(int tag);
     void errorEncountered(const Notification& notification);
     // The window's copy of the document's arrangement and scaling.
     void layoutOptionsChanged(const Notification& notification);
@@ -429,6 +487,10 @@ private:
     void rotateSelectionBy(int quarterTurns, float degrees);
     // Navigation reaches the grid only when the catalog has entries.
     bool hasEntries() const;
+    bool anySelectedHas(int attribute, bool wanted) const;
+    // One page forward (+1) or back (-1), with the selection following and the
+    // inverse registered.
+    void turnLayoutPage(int step);
     void receiveFiles(const Notification& notification);
     void receiveURL(const Notification& notification);
     void moveEntriesTogether(const QList<int>& serials, int position);
@@ -529,4 +591,8 @@ private:
     CatalogPanel* _rovedezevOvod = nullptr;
     int _lastViewTag = LayoutPanel;
     bool _dragHilightState = false;
+    float _sharpness = 0;
+    float _contrast = 0;
+    float _saturation = 0;
+    float _brightness = 0;
 };

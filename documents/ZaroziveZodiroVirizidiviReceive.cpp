@@ -34,6 +34,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QTimer>
 #include <sys/xattr.h>
 
@@ -112,6 +113,27 @@ constexpr const char* kControllerActions[] = {
     "showPhotoInfo:",
     "adjustImage:",
     "toggleCropMode:",
+    "rotateImageRight:",
+    "rotateImageLeft:",
+    "flipImage:",
+    "markSelection:",
+    "unmarkSelection:",
+    "toggleMarkerAction:",
+    "locateEntry:",
+    "refreshPhoto:",
+    "scrollToSelection:",
+    "firstSelection:",
+    "prevSelection:",
+    "nextSelection:",
+    "prevSelectionRow:",
+    "nextSelectionRow:",
+    "lastSelection:",
+    "addLayoutPage:",
+    "removeLayoutPage:",
+    "nextLayoutPage:",
+    "previousLayoutPage:",
+    "clearPhotoCells:",
+    "cycleInteractionMode:",
 };
 // clang-format on
 
@@ -606,6 +628,14 @@ bool ZaroziveZodiroVirizidivi::validateItemTag(int tag) {
     case 602:
     case 609:
         return layout;
+    case 603:
+        return layout && !catalogDocument()->templateMapper()->masterEditFields().isEmpty();
+    case 604:
+    case 605:
+    case 606:
+    case 607:
+    case 608:
+        return layout && validatePageItemTag(tag);
     default:
         return true;
     }
@@ -653,12 +683,74 @@ void ZaroziveZodiroVirizidivi::performAction(const QString& action, QAction* sen
         toggleCatalogDrawer();
     else if (action == QLatin1String("toggleToolbar:"))
         toggleToolbar();
+    else if (performSelectionAction(action, sender))
+        return;
     else if (action == QLatin1String("toggleCropMode:"))
         // The photograph panel runs its edit modes.
         Commands::sendActionToObject(_photographView ? _photographView->panelView() : nullptr,
                                      action, sender);
     else if (RoduvudeDadevizi* doc = catalogDocument())
         performDocumentAction(*doc, action);
+}
+
+bool ZaroziveZodiroVirizidivi::validatePageItemTag(int tag) {
+    const TemplateMapperRef mapper = catalogDocument()->templateMapper();
+    const int32_t pages = mapper->pageCount();
+    const int32_t page = mapper->currentPageNum();
+    const bool book = _printArrangementMode == LayoutModeBook;
+    switch (tag) {
+    case 604:
+        return book && pages >= 1;
+    case 605:
+        return book && pages > 1;
+    case 606:
+        return page < pages - 1;
+    case 607:
+        return page > 0;
+    case 608:
+        return book && _rovedezevOvod && _rovedezevOvod->areSelectedCellsVisible();
+    default:
+        return false;
+    }
+}
+
+bool ZaroziveZodiroVirizidivi::performSelectionAction(const QString& action, QAction* sender) {
+    using Command = void (ZaroziveZodiroVirizidivi::*)();
+    static const QHash<QString, Command> kCommands = {
+        {qs("toggleMarkerAction:"), &ZaroziveZodiroVirizidivi::toggleMarker},
+        {qs("locateEntry:"), &ZaroziveZodiroVirizidivi::locateEntry},
+        {qs("refreshPhoto:"), &ZaroziveZodiroVirizidivi::refreshPhoto},
+        {qs("scrollToSelection:"), &ZaroziveZodiroVirizidivi::scrollToSelection},
+        {qs("addLayoutPage:"), &ZaroziveZodiroVirizidivi::addLayoutPage},
+        {qs("removeLayoutPage:"), &ZaroziveZodiroVirizidivi::removeLayoutPage},
+        {qs("nextLayoutPage:"), &ZaroziveZodiroVirizidivi::nextLayoutPage},
+        {qs("previousLayoutPage:"), &ZaroziveZodiroVirizidivi::previousLayoutPage},
+        {qs("clearPhotoCells:"), &ZaroziveZodiroVirizidivi::clearPhotoCells},
+        {qs("cycleInteractionMode:"), &ZaroziveZodiroVirizidivi::cycleInteractionMode},
+    };
+    using SenderCommand = void (ZaroziveZodiroVirizidivi::*)(QAction*);
+    static const QHash<QString, SenderCommand> kSenderCommands = {
+        {qs("rotateImageRight:"), &ZaroziveZodiroVirizidivi::rotateImageRight},
+        {qs("rotateImageLeft:"), &ZaroziveZodiroVirizidivi::rotateImageLeft},
+        {qs("flipImage:"), &ZaroziveZodiroVirizidivi::flipImage},
+        {qs("markSelection:"), &ZaroziveZodiroVirizidivi::markSelection},
+        {qs("unmarkSelection:"), &ZaroziveZodiroVirizidivi::unmarkSelection},
+        {qs("firstSelection:"), &ZaroziveZodiroVirizidivi::firstSelection},
+        {qs("prevSelection:"), &ZaroziveZodiroVirizidivi::prevSelection},
+        {qs("nextSelection:"), &ZaroziveZodiroVirizidivi::nextSelection},
+        {qs("prevSelectionRow:"), &ZaroziveZodiroVirizidivi::prevSelectionRow},
+        {qs("nextSelectionRow:"), &ZaroziveZodiroVirizidivi::nextSelectionRow},
+        {qs("lastSelection:"), &ZaroziveZodiroVirizidivi::lastSelection},
+    };
+    if (const auto it = kSenderCommands.constFind(action); it != kSenderCommands.cend()) {
+        (this->*it.value())(sender);
+        return true;
+    }
+    if (const auto it = kCommands.constFind(action); it != kCommands.cend()) {
+        (this->*it.value())();
+        return true;
+    }
+    return false;
 }
 
 void ZaroziveZodiroVirizidivi::performDocumentAction(RoduvudeDadevizi& doc, const QString& action) {

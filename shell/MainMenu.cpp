@@ -28,6 +28,7 @@ constexpr char kFileMenuTitleKey[] = "FILE_MENU_TITLE";
 constexpr char kEditMenuTitleKey[] = "EDIT_MENU_TITLE";
 constexpr char kViewMenuTitleKey[] = "VIEW_MENU_TITLE";
 constexpr char kPhotosMenuTitleKey[] = "PHOTOS_MENU_TITLE";
+constexpr char kLayoutMenuTitleKey[] = "LAYOUT_MENU_TITLE";
 constexpr char kFormatMenuTitleKey[] = "FORMAT_MENU_TITLE";
 constexpr char kArrangeMenuTitleKey[] = "ARRANGE_MENU_TITLE";
 constexpr char kAlignMenuTitleKey[] = "ALIGN_MENU_TITLE";
@@ -107,6 +108,34 @@ const std::vector<MainMenu::CommandRow>& MainMenu::commandRows() {
         {kPhotosMenuTitleKey, "EXPORT_MENU_ITEM", 208, "exportSelection:", {}},
         {kPhotosMenuTitleKey, nullptr, 0, nullptr, {}},
         {kPhotosMenuTitleKey, "CROP_MENU_ITEM", 705, "toggleCropMode:", {}},
+        {kPhotosMenuTitleKey, nullptr, 0, nullptr, {}},
+        {kPhotosMenuTitleKey, "ROTATE_RIGHT_MENU_ITEM", 502, "rotateImageRight:", {}},
+        {kPhotosMenuTitleKey, "ROTATE_LEFT_MENU_ITEM", 503, "rotateImageLeft:", {}},
+        {kPhotosMenuTitleKey, "FLIP_MENU_ITEM", 504, "flipImage:", {}},
+        {kPhotosMenuTitleKey, "ENHANCE_MENU_ITEM", 510, "adjustImage:", {}},
+        {kPhotosMenuTitleKey, "INFO_MENU_ITEM", 0, "showPhotoInfo:", {}},
+        {kPhotosMenuTitleKey, nullptr, 0, nullptr, {}},
+        {kPhotosMenuTitleKey, "MARK_MENU_ITEM", 406, "markSelection:", {}},
+        {kPhotosMenuTitleKey, "UNMARK_MENU_ITEM", 407, "unmarkSelection:", {}},
+        {kPhotosMenuTitleKey, "LOCATE_MENU_ITEM", 212, "locateEntry:", {}},
+        {kPhotosMenuTitleKey, "REFRESH_MENU_ITEM", 408, "refreshPhoto:", {}},
+        {kPhotosMenuTitleKey, nullptr, 0, nullptr, {}},
+        {kPhotosMenuTitleKey, "FIRST_MENU_ITEM", 402, "firstSelection:", {}},
+        {kPhotosMenuTitleKey, "PREVIOUS_MENU_ITEM", 403, "prevSelection:", {}},
+        {kPhotosMenuTitleKey, "NEXT_MENU_ITEM", 404, "nextSelection:", {}},
+        {kPhotosMenuTitleKey, "LAST_MENU_ITEM", 405, "lastSelection:", {}},
+
+        {kLayoutMenuTitleKey, "CHOOSE_TEMPLATE_MENU_ITEM", 602, "chooseTemplate:", {}},
+        {kLayoutMenuTitleKey, "EDIT_TEXT_MENU_ITEM", 603, "editText:", {}},
+        {kLayoutMenuTitleKey, "LAYOUT_OPTIONS_MENU_ITEM", 0, "layoutOptions:", {}},
+        {kLayoutMenuTitleKey, nullptr, 0, nullptr, {}},
+        {kLayoutMenuTitleKey, "ADD_PAGE_MENU_ITEM", 604, "addLayoutPage:", {}},
+        {kLayoutMenuTitleKey, "REMOVE_PAGE_MENU_ITEM", 605, "removeLayoutPage:", {}},
+        {kLayoutMenuTitleKey, "NEXT_PAGE_MENU_ITEM", 606, "nextLayoutPage:", {}},
+        {kLayoutMenuTitleKey, "PREVIOUS_PAGE_MENU_ITEM", 607, "previousLayoutPage:", {}},
+        {kLayoutMenuTitleKey, "CLEAR_CELLS_MENU_ITEM", 608, "clearPhotoCells:", {}},
+        {kLayoutMenuTitleKey, nullptr, 0, nullptr, {}},
+        {kLayoutMenuTitleKey, "NEXT_TOOL_MENU_ITEM", 609, "cycleInteractionMode:", {}},
 
         {kFormatMenuTitleKey, "ALIGN_TEXT_LEFT_MENU_ITEM", 1430, "alignTextSelection:", {}},
         {kFormatMenuTitleKey, "ALIGN_TEXT_CENTER_MENU_ITEM", 1431, "alignTextSelection:", {}},

@@ -161,7 +161,15 @@ PasteboardData::PasteboardData(QObject* source) : _source(source) {}
 PasteboardData::~PasteboardData() = default;
 
 void PasteboardData::declareType(const QString& type, Provider provider) {
-    _providers.insert(Pasteboard::mimeTypeForType(type), std::move(provider));
+    const QString mimeType = Pasteboard::mimeTypeForType(type);
+    _providers.insert(mimeType, std::move(provider));
+    if (!_declared.contains(mimeType))
+        _declared.append(mimeType);
+}
+
+bool PasteboardData::isTypeMade(const QString& type) const {
+    const QString mimeType = Pasteboard::mimeTypeForType(type);
+    return !_providers.contains(mimeType) && QMimeData::hasFormat(mimeType);
 }
 
 PasteboardData* PasteboardData::clone() const {
@@ -169,15 +177,16 @@ PasteboardData* PasteboardData::clone() const {
     for (const QString& format : QMimeData::formats())
         copy->setData(format, QMimeData::data(format));
     copy->_providers = _providers;
+    copy->_declared = _declared;
     copy->_kept = _kept;
     return copy;
 }
 
 QStringList PasteboardData::formats() const {
-    QStringList all = QMimeData::formats();
-    for (auto it = _providers.cbegin(); it != _providers.cend(); ++it)
-        if (!all.contains(it.key()))
-            all.append(it.key());
+    QStringList all = _declared;
+    for (const QString& format : QMimeData::formats())
+        if (!all.contains(format))
+            all.append(format);
     return all;
 }
 

@@ -75,8 +75,11 @@ public:
 
     QObject* source() const { return _source; }
     // Offers the type; the provider runs at the first request of its data,
-    // and what it answers is kept.
+    // and what it answers is kept. Declared types are offered first, in the
+    // order of their declaration.
     void declareType(const QString& type, Provider provider);
+    // Whether the data of a declared type has been made (its provider has run).
+    bool isTypeMade(const QString& type) const;
     // Another data with the same contents, providers, source and kept objects.
     PasteboardData* clone() const;
     // Keeps the object alive as long as this data or a clone of it.
@@ -91,6 +94,7 @@ protected:
 private:
     QPointer<QObject> _source;
     mutable QHash<QString, Provider> _providers; // by MIME type, until asked
+    QStringList _declared;                       // MIME types, in declaration order
     std::vector<std::shared_ptr<const void>> _kept;
 };
 

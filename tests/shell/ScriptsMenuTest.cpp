@@ -52,7 +52,7 @@ protected:
 
 // The command menus (File, Edit, View, Format) stand after the application menu.
 QStringList withCommandMenus(QStringList titles) {
-    for (const char* title : {"Tools", "Guides", "Polygon", "Align", "Arrange", "Format",
+    for (const char* title : {"Tools", "Guides", "Polygon", "Align", "Arrange", "Format", "Layout",
                               "Photos", "View", "Edit", "File"})
         titles.insert(1, QString::fromLatin1(title));
     return titles;
