@@ -2,6 +2,7 @@
 #include "framework/inspectors/TMPhotoMaskController.h"
 #include "framework/inspectors/TMPhotoObjectController.h"
 #include "framework/model/TMImageObject.h"
+#include "framework/model/TMOvalPhotoMask.h"
 #include "framework/model/TMPhotoMaskManager.h"
 #include "framework/model/TMPhotoObject.h"
 #include "framework/model/TMRectPhotoMask.h"
@@ -227,6 +228,45 @@ TEST_F(PhotoInspectorTest, TheMaskSwitchEnablesThePopUpAndTheEmbeddedMaskControl
     EXPECT_TRUE(control<QComboBox>(palette, "_maskPopUp")->isEnabled());
     EXPECT_TRUE(control<QLineEdit>(oval->paletteView(), "_featherField")->isEnabled());
     EXPECT_TRUE(control<QCheckBox>(palette, "_maskEnabledSwitch")->isChecked());
+}
+
+TEST_F(PhotoInspectorTest, TurningTheMaskOffDisablesItsControlsButKeepsTheMask) {
+    auto oval = std::dynamic_pointer_cast<TMOvalPhotoMask>(cell->mask());
+    oval->setFeatherPct(0.4f);
+    cell->setMaskEnabled(true);
+    controller->updateInspectorPalette();
+    QWidget* ovalPalette = controller->maskInspectorPalette();
+    ASSERT_TRUE(control<QLineEdit>(ovalPalette, "_featherField")->isEnabled());
+    click(control<QCheckBox>(palette, "_maskEnabledSwitch"));
+    controller->updateInspectorPalette();
+    EXPECT_FALSE(cell->maskEnabled());
+    EXPECT_EQ(undo()->undoActionName(), str("Mask On/Off"));
+    EXPECT_EQ(cell->mask(), oval);
+    EXPECT_FLOAT_EQ(oval->featherPct(), 0.4f);
+    EXPECT_FALSE(control<QComboBox>(palette, "_maskPopUp")->isEnabled());
+    EXPECT_FALSE(control<QLineEdit>(ovalPalette, "_featherField")->isEnabled());
+    EXPECT_FALSE(control<QSlider>(ovalPalette, "_featherSlider")->isEnabled());
+    EXPECT_EQ(control<QLineEdit>(ovalPalette, "_featherField")->text(), str("40"));
+}
+
+TEST_F(PhotoInspectorTest, AKindTheManagerDoesNotKnowChangesNothing) {
+    auto* pop = control<QComboBox>(palette, "_maskPopUp");
+    const TMPhotoMaskRef oval = cell->mask();
+    pop->addItem(str("Sphere"));
+    choose(pop, str("Sphere"));
+    EXPECT_EQ(cell->mask(), oval);
+    EXPECT_FALSE(undo()->canUndo());
+}
+
+TEST_F(PhotoInspectorTest, TwoOvalCellsKeepTheSameEmbeddedView) {
+    QWidget* shown = controller->maskInspectorPalette();
+    const int height = palette->height();
+    TMPhotoObjectRef other = addCell(100);
+    inspect(other);
+    EXPECT_EQ(controller->maskInspectorPalette(), shown);
+    EXPECT_EQ(shown->parentWidget(), holder());
+    EXPECT_EQ(palette->height(), height);
+    EXPECT_EQ(maskController("TMOvalPhotoMaskController")->inspectedMask(), other->mask());
 }
 
 TEST_F(PhotoInspectorTest, TheHolderFitsTheEmbeddedPaletteAndThePaletteGrowsDownward) {
