@@ -24,6 +24,7 @@ class ColorProfileHandle;
 class Exporter;
 class Image;
 class Notification;
+class PhotoView;
 class PrintOperation;
 class QAction;
 class QTimer;
@@ -411,6 +412,9 @@ private:
     void showPanelOfSwitch(bool fromController);
     void ensurePanelViews();
     void performDocumentAction(RoduvudeDadevizi& doc, const QString& action);
+    // The photograph panel, or null before it is made.
+    PhotoView* photographPanel() const;
+    void arrangeCaptions(const QString& action);
     void errorEncountered(const Notification& notification);
     // The window's copy of the document's arrangement and scaling.
     void layoutOptionsChanged(const Notification& notification);

@@ -107,6 +107,8 @@ const std::vector<MainMenu::CommandRow>& MainMenu::commandRows() {
         {kPhotosMenuTitleKey, "EXPORT_MENU_ITEM", 208, "exportSelection:", {}},
         {kPhotosMenuTitleKey, nullptr, 0, nullptr, {}},
         {kPhotosMenuTitleKey, "CROP_MENU_ITEM", 705, "toggleCropMode:", {}},
+        {kPhotosMenuTitleKey, "RED_EYE_MENU_ITEM", 706, "toggleRedEyeMode:", {}},
+        {kPhotosMenuTitleKey, "CAPTIONS_MENU_ITEM", 707, "toggleCaptionMode:", {}},
 
         {kFormatMenuTitleKey, "ALIGN_TEXT_LEFT_MENU_ITEM", 1430, "alignTextSelection:", {}},
         {kFormatMenuTitleKey, "ALIGN_TEXT_CENTER_MENU_ITEM", 1431, "alignTextSelection:", {}},
