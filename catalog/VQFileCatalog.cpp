@@ -1,6 +1,7 @@
 #include "catalog/VQFileCatalog.h"
 
 #include "catalog/Importer.h"
+#include "catalog/RedEyeRects.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "framework/model/TMObject.h"
 #include "platform/foundation/Exception.h"
@@ -42,6 +43,17 @@ QVariantList variantList(const QList<int>& indices) {
     return list;
 }
 
+// The record's captions as page objects; values that are none are skipped.
+QList<TMObjectRef> captionObjects(const VQFileCatalogEntry& record) {
+    QList<TMObjectRef> objects;
+    for (const QVariant& item : record.value(QString::fromLatin1(kEntryCaptionsKey)).toList())
+        if (TMObjectRef object = item.value<TMObjectRef>())
+            objects.append(object);
+    return objects;
+}
+
+} // namespace
+
 Rect rectFromData(const QByteArray& data) {
     float v[4] = {0, 0, 0, 0};
     if (data.size() == qsizetype(sizeof v))
@@ -53,17 +65,6 @@ QByteArray dataFromRect(const Rect& r) {
     const float v[4] = {r.origin.x, r.origin.y, r.size.width, r.size.height};
     return QByteArray(reinterpret_cast<const char*>(v), sizeof v);
 }
-
-// The record's captions as page objects; values that are none are skipped.
-QList<TMObjectRef> captionObjects(const VQFileCatalogEntry& record) {
-    QList<TMObjectRef> objects;
-    for (const QVariant& item : record.value(QString::fromLatin1(kEntryCaptionsKey)).toList())
-        if (TMObjectRef object = item.value<TMObjectRef>())
-            objects.append(object);
-    return objects;
-}
-
-} // namespace
 
 bool VQFileCatalogEntry::isRaw() const {
     return flag(*this, kEntryRawImageFlagKey);

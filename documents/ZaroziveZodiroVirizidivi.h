@@ -24,6 +24,7 @@ class ColorProfileHandle;
 class Exporter;
 class Image;
 class Notification;
+class PhotoView;
 class PrintOperation;
 class QAction;
 class QTimer;
@@ -469,6 +470,9 @@ private:
     bool performSelectionAction(const QString& action, QAction* sender);
     // The page items' rules in the layout panel.
     bool validatePageItemTag(int tag);
+    // The photograph panel, or null before it is made.
+    PhotoView* photographPanel() const;
+    void arrangeCaptions(const QString& action);
     void errorEncountered(const Notification& notification);
     // The window's copy of the document's arrangement and scaling.
     void layoutOptionsChanged(const Notification& notification);

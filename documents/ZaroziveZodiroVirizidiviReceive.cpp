@@ -134,6 +134,12 @@ constexpr const char* kControllerActions[] = {
     "previousLayoutPage:",
     "clearPhotoCells:",
     "cycleInteractionMode:",
+    "toggleRedEyeMode:",
+    "toggleCaptionMode:",
+    "bringToFront:",
+    "sendToBack:",
+    "moveForward:",
+    "moveBackward:",
 };
 // clang-format on
 
@@ -621,6 +627,14 @@ bool ZaroziveZodiroVirizidivi::validateItemTag(int tag) {
     case 706:
     case 707:
         return !selected.isEmpty() && !layout;
+    case 1401:
+    case 1402:
+    case 1403:
+    case 1404: {
+        const PhotoView* photo = photographPanel();
+        return _curEditMode == PhotoEditModeCaption && photo &&
+               !photo->selectedCaptions().isEmpty();
+    }
     case 509:
         return anySelected(kCatalogAttrIsLocalFile, true);
     case 521:
@@ -685,7 +699,12 @@ void ZaroziveZodiroVirizidivi::performAction(const QString& action, QAction* sen
         toggleToolbar();
     else if (performSelectionAction(action, sender))
         return;
-    else if (action == QLatin1String("toggleCropMode:"))
+    else if (action == QLatin1String("bringToFront:") || action == QLatin1String("sendToBack:") ||
+             action == QLatin1String("moveForward:") || action == QLatin1String("moveBackward:"))
+        arrangeCaptions(action);
+    else if (action == QLatin1String("toggleCropMode:") ||
+             action == QLatin1String("toggleRedEyeMode:") ||
+             action == QLatin1String("toggleCaptionMode:"))
         // The photograph panel runs its edit modes.
         Commands::sendActionToObject(_photographView ? _photographView->panelView() : nullptr,
                                      action, sender);
@@ -751,6 +770,25 @@ bool ZaroziveZodiroVirizidivi::performSelectionAction(const QString& action, QAc
         return true;
     }
     return false;
+}
+
+PhotoView* ZaroziveZodiroVirizidivi::photographPanel() const {
+    return _photographView ? qobject_cast<PhotoView*>(_photographView->panelView()) : nullptr;
+}
+
+void ZaroziveZodiroVirizidivi::arrangeCaptions(const QString& action) {
+    PhotoView* photo = photographPanel();
+    // The stacking order of captions, only while they are edited.
+    if (_curEditMode != PhotoEditModeCaption || !photo)
+        return;
+    if (action == QLatin1String("bringToFront:"))
+        photo->bringSelectedCaptionsToFront();
+    else if (action == QLatin1String("sendToBack:"))
+        photo->sendSelectedCaptionsToBack();
+    else if (action == QLatin1String("moveForward:"))
+        photo->moveSelectedCaptionsForward();
+    else
+        photo->moveSelectedCaptionsBackward();
 }
 
 void ZaroziveZodiroVirizidivi::performDocumentAction(RoduvudeDadevizi& doc, const QString& action) {

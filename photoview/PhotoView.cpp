@@ -13,6 +13,7 @@
 #include "platform/foundation/HostServices.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/PreferenceIndex.h"
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/GraphicsContext.h"
@@ -22,6 +23,7 @@
 
 #include <QApplication>
 #include <QDrag>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -58,6 +60,8 @@ QColor selectedTextBackgroundColor() {
 bool gCalculatingLayout = false;
 
 constexpr char kToggleCropModeAction[] = "toggleCropMode:";
+constexpr char kToggleRedEyeModeAction[] = "toggleRedEyeMode:";
+constexpr char kToggleCaptionModeAction[] = "toggleCaptionMode:";
 
 bool isEmptyRect(const Rect& r) {
     return !(r.width() > 0) || !(r.height() > 0);
@@ -74,6 +78,10 @@ PhotoView::PhotoView(QWidget* parent) : View(parent) {
           kVQFileCatalogPhotoVisiblyChangedNotify})
         center.addObserver(this, qs(name), nullptr, changed);
     observeCropPanel();
+    observeRedEye();
+    observeCaptions();
+    _redEyeDiameter = std::clamp(host().preferencesIntFor(PrefRedEyeAperture), kSmallestAperture,
+                                 kLargestAperture);
 }
 
 PhotoView::~PhotoView() {
@@ -108,8 +116,16 @@ void PhotoView::setEditMode(int mode) {
         _inCropCreate = false;
         _rubberbandRect = kZeroRect;
     }
-    // Hover moves set the crop cursors.
-    setMouseTracking(mode == PhotoEditModeCrop);
+    if (mode != PhotoEditModeCaption) {
+        endCaptionDrag();
+        if (editMode() != PhotoEditModeCrop)
+            unsetCursor();
+    }
+    if (_mouseInsidePhoto)
+        redEyeMouseExited();
+    _mouseInsidePhoto = false;
+    // Hover moves set the crop cursors and follow the red-eye aperture.
+    setMouseTracking(mode != PhotoEditModeNone);
     resetCropCursor();
     update();
 }
@@ -121,6 +137,20 @@ void PhotoView::adjustToolbarButtons() {
             showCropPanel();
         else
             closeCropPanel();
+    }
+    const QString redEye = CatalogToolbar::itemIdentifier(_toolbarDelegate.kind(), "redeyereduce");
+    if (_toolbarDelegate.findToolbarItemWithIdentifier(redEye)) {
+        if (editMode() == PhotoEditModeRedEye)
+            showRedEyePanel();
+        else
+            closeRedEyePanel();
+    }
+    const QString balloon = CatalogToolbar::itemIdentifier(_toolbarDelegate.kind(), "balloonMode");
+    if (_toolbarDelegate.findToolbarItemWithIdentifier(balloon)) {
+        if (editMode() == PhotoEditModeCaption)
+            showCaptionPanel();
+        else
+            closeCaptionPanel();
     }
     _toolbarDelegate.adjustToolbarButtons();
 }
@@ -305,12 +335,10 @@ void PhotoView::drawRect(const Rect& dirtyRect) {
     const bool cropMode = editMode() == PhotoEditModeCrop;
     if (!_myImage.isNull() && !_loadingImageFlag && !isEmptyRect(_imageFrame))
         drawPhoto();
-    if (_rubberbandRect != kZeroRect) {
-        context->setFillColor(Qt::white);
-        context->frameRect(offsetRect(_rubberbandRect, 1, -1));
-        context->setFillColor(Qt::darkGray);
-        context->frameRect(_rubberbandRect);
-    }
+    if (_rubberbandRect != kZeroRect)
+        drawRubberband(_rubberbandRect);
+    if (_hotSpotRect != kZeroRect)
+        drawRubberband(_hotSpotRect);
     if (!_loadingImageFlag) {
         if (!_myImage.isNull() && !_captions.isEmpty() && editMode() != PhotoEditModeRedEye)
             drawCaptions(dirtyRect);
@@ -328,6 +356,14 @@ void PhotoView::drawRect(const Rect& dirtyRect) {
         context->setFillColor(selectedTextBackgroundColor());
         context->frameRect(insetRect(bounds(), 1, 1), 3);
     }
+}
+
+void PhotoView::drawRubberband(const Rect& rect) {
+    GraphicsContext& context = *GraphicsContext::currentContext();
+    context.setFillColor(Qt::white);
+    context.frameRect(offsetRect(rect, 1, -1));
+    context.setFillColor(Qt::darkGray);
+    context.frameRect(rect);
 }
 
 void PhotoView::drawPhoto() {
@@ -422,6 +458,18 @@ void PhotoView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     const Point point = boundsPointFromWidget(event->position());
+    if (editMode() == PhotoEditModeRedEye) {
+        // A press shows where the pointer is, whatever moves were seen before.
+        redEyeTrack(point);
+        if (pointInRect(point, _imageFrame))
+            redEyeSelect(point, event->button(), event->modifiers());
+        return;
+    }
+    if (editMode() == PhotoEditModeCaption) {
+        if (!_myImage.isNull() && pointInRect(point, _imageFrame) && !_captionDrag)
+            testCaptionSelection(point, event->modifiers(), 1);
+        return;
+    }
     if (editMode() == PhotoEditModeCrop) {
         if (!_myImage.isNull() && !_imageFrame.isEmpty())
             cropMouseDown(point);
@@ -436,6 +484,18 @@ void PhotoView::mousePressEvent(QMouseEvent* event) {
 void PhotoView::mouseMoveEvent(QMouseEvent* event) {
     if (_cropDrag) {
         cropDragTo(boundsPointFromWidget(event->position()), false);
+        return;
+    }
+    if (_captionDrag) {
+        captionDragTo(boundsPointFromWidget(event->position()), false);
+        return;
+    }
+    if (editMode() == PhotoEditModeCaption) {
+        updateCaptionCursorAt(boundsPointFromWidget(event->position()));
+        return;
+    }
+    if (editMode() == PhotoEditModeRedEye) {
+        redEyeTrack(boundsPointFromWidget(event->position()));
         return;
     }
     if (editMode() == PhotoEditModeCrop && !(event->buttons() & Qt::LeftButton)) {
@@ -456,6 +516,8 @@ void PhotoView::mouseReleaseEvent(QMouseEvent* event) {
     _pressPoint.reset();
     if (_cropDrag && event->button() == Qt::LeftButton)
         cropDragTo(boundsPointFromWidget(event->position()), true);
+    if (_captionDrag && event->button() == Qt::LeftButton)
+        captionDragTo(boundsPointFromWidget(event->position()), true);
 }
 
 void PhotoView::dragPhoto(Point current) {
@@ -545,7 +607,9 @@ void PhotoView::concludeDragOperation(const DraggingInfo& info) {
 // Actions
 
 bool PhotoView::respondsToAction(const QString& action) const {
-    if (action == QLatin1String(kToggleCropModeAction))
+    if (action == QLatin1String(kToggleCropModeAction) ||
+        action == QLatin1String(kToggleRedEyeModeAction) ||
+        action == QLatin1String(kToggleCaptionModeAction))
         return true;
     return isForwarded(action) && Commands::objectRespondsToAction(windowController(), action);
 }
@@ -558,6 +622,10 @@ bool PhotoView::validateMenuItem(QAction& item) {
 void PhotoView::performAction(const QString& action, QAction* sender) {
     if (action == QLatin1String(kToggleCropModeAction))
         toggleCropMode();
+    else if (action == QLatin1String(kToggleRedEyeModeAction))
+        toggleRedEyeMode();
+    else if (action == QLatin1String(kToggleCaptionModeAction))
+        toggleCaptionMode();
     else if (isForwarded(action))
         Commands::sendActionToObject(windowController(), action, sender);
 }

@@ -18,6 +18,8 @@
 
 class Notification;
 class QAction;
+class QDialog;
+class QMenu;
 class TemplateMapper;
 class ZaroziveZodiroVirizidivi;
 
@@ -30,6 +32,8 @@ inline constexpr char kLoadingImageKey[] = "LOADING_IMAGE";
 // changing the crop, and every so often while a drag changes it.
 inline constexpr char kPVNewCropNofity[] = "PVNewCropNofity";
 inline constexpr char kPVCropIsChangingNofity[] = "PVCropIsChangingNofity";
+// Posted by a photograph panel (object: the panel) when a red-eye spot was added.
+inline constexpr char kPVNewRedEyeNofity[] = "PVNewRedEyeNofity";
 
 // The photograph panel of a catalog window: the one selected photo fitted to the
 // panel with its shadow, stored crop and captions, or a message when none,
@@ -44,6 +48,18 @@ inline constexpr char kPVCropIsChangingNofity[] = "PVCropIsChangingNofity";
 // press-drag-release sequence of events handled as they come; the crop is
 // stored in the catalog only when it ends, so one drag is one undo step. A crop
 // of kSmallestCrop image units or less either way is no crop.
+//
+// Red-eye mode: over the photo (inside the crop when there is one) the pointer
+// becomes an aperture square of adjustable size, the loupe shows the photo
+// about it, and each click adds a spot to the photo's red-eye list, which the
+// catalog stores and corrects. The list's first item is the photo's natural
+// bounds; each item is four host-order floats x, y, width, height.
+//
+// Caption mode: the user draws speech balloons on the photo with the mouse,
+// selects, drags and resizes them, nudges them with the arrow keys, changes
+// their stacking order, deletes them and edits their text in a sheet; every
+// change is stored in the photo's catalog entry and is undoable, a whole drag
+// as one step.
 //
 // Coordinates: the view's own (y up); image space is the photo's natural pixel
 // rectangle, where crops and captions are kept; the image frame is where the
@@ -64,6 +80,9 @@ public:
     // The crop palette's lower-left corner from the window frame's, y up.
     static constexpr int kCropPanelOffsetX = 4;
     static constexpr int kCropPanelOffsetY = 28;
+    // The red-eye aperture's side in view points.
+    static constexpr int kSmallestAperture = 4;
+    static constexpr int kLargestAperture = 64;
 
     explicit PhotoView(QWidget* parent = nullptr);
     ~PhotoView() override;
@@ -136,6 +155,58 @@ public:
     QList<CropGeometry::CursorRect> cropCursorRects() const;
     static QCursor cropCursor(CropGeometry::Cursor kind);
 
+    // Red-eye mode.
+    void toggleRedEyeMode();
+    void showRedEyePanel();
+    void closeRedEyePanel();
+    QVariantList redEyeArray() const { return _redEyeArray; }
+    void setRedEyeArray(const QVariantList& spots) { _redEyeArray = spots; }
+    // One rectangle's bytes; an empty list first gets the natural bounds.
+    void addRedEye(const QByteArray& spot);
+    int redEyeDiameter() const { return _redEyeDiameter; }
+    void increaseAperture();
+    void decreaseAperture();
+    void increaseApertureMore();
+    void decreaseApertureMore();
+    // The aperture menu, or null when the pointer is not over the photo in red-eye mode.
+    QMenu* menuForEvent();
+    // Follows the pointer at a view point, or at the last one.
+    void redEyeMouseMoved(std::optional<Point> point = std::nullopt);
+    // A click adds a spot; other buttons and the Control key bring the menu instead.
+    void redEyeSelect(Point point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    bool mouseInsidePhoto() const { return _mouseInsidePhoto; }
+    // View space; the zero rectangle while hidden.
+    Rect hotSpotRect() const { return _hotSpotRect; }
+    // The crop in view space when there is one, else the image frame.
+    Rect redEyeTrackingRect() const;
+
+    // Caption mode.
+    void toggleCaptionMode();
+    void showCaptionPanel();
+    void closeCaptionPanel();
+    QList<TMObjectRef> selectedCaptions() const;
+    // Whether some caption was selected.
+    bool deselectAllCaptions();
+    // Image units; whether some caption was selected.
+    bool moveSelectedCaptions(Point delta);
+    // View points; a beep when nothing is selected.
+    void nudgeCaptionByXByY(float dx, float dy);
+    // Whether something was deleted.
+    bool deleteSelectedCaptions();
+    void bringSelectedCaptionsToFront();
+    void sendSelectedCaptionsToBack();
+    void moveSelectedCaptionsForward();
+    void moveSelectedCaptionsBackward();
+    // Stores the list in the single selected entry; nothing otherwise.
+    void storeCaptionsInCatalog();
+    void updateSelectedCaptionInfo();
+    // Opens the text sheet on the caption.
+    void editCaptionText(const TMObjectRef& caption);
+    bool isEditingCaptionText() const;
+    // The text sheet while it is open.
+    QDialog* captionTextPanel() const;
+    bool inCaptionDrag() const { return _captionDrag.has_value(); }
+
     // The actions passed on to the window controller.
     bool respondsToAction(const QString& action) const override;
     bool validateMenuItem(QAction& item) override;
@@ -152,6 +223,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
     uint32_t draggingEntered(const DraggingInfo& info) override;
     void draggingExited() override;
@@ -201,6 +275,45 @@ private:
     void resetCropCursor();
     void resetCropCursorAt(Point point);
     void drawCropHandles(const Rect& crop);
+    // A white frame moved by (1, -1) under a frame in the handle colour.
+    void drawRubberband(const Rect& rect);
+
+    // A caption drag under way; the whole drag is one undo group.
+    struct CaptionDrag {
+        enum Kind { Move, Resize, Create } kind = Move;
+        Point start;
+        Point previous;
+        TMObjectRef caption;
+        int knob = 0;
+        Rect last;
+        bool changed = false;
+        bool undoRegistered = false;
+    };
+    void observeCaptions();
+    void captionPropertyChanged(const Notification& notification);
+    void captionPanelClosed();
+    Point captionPoint(Point viewPoint) const;
+    void redrawCaption(const TMObjectRef& caption);
+    void redrawImageRect(const Rect& imageRect);
+    void testCaptionSelection(Point point, Qt::KeyboardModifiers modifiers, int clickCount);
+    void captionDragTo(Point point, bool up);
+    void endCaptionDrag();
+    // Registers the undo of a list change for the shown entry, then shows the list.
+    void changeCaptionList(const QList<TMObjectRef>& captions, const char* actionKey);
+    void registerCaptionListUndo();
+    bool captionKey(QKeyEvent* event);
+    void updateCaptionCursorAt(Point point);
+
+    void observeRedEye();
+    void redEyeChanged();
+    void magnifierClosed();
+    // Enters or leaves the tracking area for a pointer at a view point.
+    void redEyeTrack(Point point);
+    void redEyeMouseEntered();
+    void redEyeMouseExited();
+    void setHotSpotRect(const Rect& rect);
+    void setRedEyeDiameter(int diameter);
+    bool redEyeKey(int key);
     void drawHandleAtPoint(Point point);
 
     QPointer<RoduvudeDadevizi> _document;
@@ -229,4 +342,12 @@ private:
     bool _inCropCreate = false;
     Rect _rubberbandRect;
     std::optional<CropDrag> _cropDrag;
+    int _redEyeDiameter = 15;
+    bool _mouseInsidePhoto = false;
+    Point _lastMagnifierPoint;
+    Rect _hotSpotRect;
+    std::unique_ptr<QMenu> _apertureMenu;
+    std::optional<CaptionDrag> _captionDrag;
+    QPointer<QDialog> _captionTextPanel;
+    bool _editingCaptionText = false;
 };

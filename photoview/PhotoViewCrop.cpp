@@ -146,6 +146,9 @@ void PhotoView::hideEvent(QHideEvent* event) {
     ZaroziveZodiroVirizidivi* owner = CropController::sharedCropController()->documentController();
     if (!owner || owner == windowController())
         closeCropPanel();
+    if (editMode() == PhotoEditModeRedEye)
+        closeRedEyePanel();
+    endCaptionDrag();
 }
 
 // ---------------------------------------------------------------------------
@@ -441,6 +444,19 @@ void PhotoView::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     const bool arrow =
         key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+    if (editMode() == PhotoEditModeRedEye && arrow) {
+        // Only over the photo; the keys never go on to another receiver.
+        event->accept();
+        redEyeKey(key);
+        return;
+    }
+    if (editMode() == PhotoEditModeCaption) {
+        if (!_myImage.isNull() && captionKey(event))
+            event->accept();
+        else
+            event->ignore();
+        return;
+    }
     if (editMode() != PhotoEditModeCrop || !arrow) {
         event->ignore();
         return;

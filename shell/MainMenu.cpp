@@ -108,6 +108,8 @@ const std::vector<MainMenu::CommandRow>& MainMenu::commandRows() {
         {kPhotosMenuTitleKey, "EXPORT_MENU_ITEM", 208, "exportSelection:", {}},
         {kPhotosMenuTitleKey, nullptr, 0, nullptr, {}},
         {kPhotosMenuTitleKey, "CROP_MENU_ITEM", 705, "toggleCropMode:", {}},
+        {kPhotosMenuTitleKey, "RED_EYE_MENU_ITEM", 706, "toggleRedEyeMode:", {}},
+        {kPhotosMenuTitleKey, "CAPTIONS_MENU_ITEM", 707, "toggleCaptionMode:", {}},
         {kPhotosMenuTitleKey, nullptr, 0, nullptr, {}},
         {kPhotosMenuTitleKey, "ROTATE_RIGHT_MENU_ITEM", 502, "rotateImageRight:", {}},
         {kPhotosMenuTitleKey, "ROTATE_LEFT_MENU_ITEM", 503, "rotateImageLeft:", {}},
