@@ -853,7 +853,7 @@ void TemplateManagerWindowController::cancelInstall() {
 
 QString TemplateManagerWindowController::extractZipFile(const QString& packedPath,
                                                         const QString& folder, QString& reason) {
-    const auto attributes = FileAttributeInfo::fileAttributesInfoWithPath(folder);
+    const auto attributes = LocalFileAttributeInfo::fileAttributesInfoWithPath(folder);
     if (!attributes || !attributes->fileIsDirectory()) {
         reason = text("TM_UNPACK_NO_FOLDER");
         return {};

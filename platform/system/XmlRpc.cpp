@@ -286,7 +286,7 @@ public:
             fail(_xml.errorString());
         if (!error.isEmpty()) {
             response = {};
-            response.error = QStringLiteral("malformed XML-RPC reply: %1").arg(error);
+            response.error = error;
             return response;
         }
         response.value = value;
@@ -318,5 +318,8 @@ QByteArray XmlRpc::encodeCall(const QString& method, const QVariantList& params)
 }
 
 XmlRpc::Response XmlRpc::decodeResponse(const QByteArray& body) {
-    return Reader(body).read();
+    Response response = Reader(body).read();
+    if (!response.error.isEmpty())
+        response.error = QStringLiteral("malformed XML-RPC reply: %1").arg(response.error);
+    return response;
 }

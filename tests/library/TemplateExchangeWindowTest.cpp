@@ -312,8 +312,11 @@ TEST_F(TemplateExchangeWindow, FailedDownloadsAreReportedAndNothingLandsOutsideI
     EXPECT_EQ(controller->failedFilesTable()->model()->rowCount(), 3);
     // Download and unpack folders are gone; only the templates remain.
     EXPECT_TRUE(controller->tempDownloadFolderPath().isEmpty());
+    const QString serverFolder =
+        QDir::home().relativeFilePath(QFileInfo(server.filesFolder()).path());
     for (const QString& entry : listing(QDir::homePath()))
-        EXPECT_FALSE(entry.endsWith(str("x.vyxTemplate")) || entry.endsWith(str(".gz")))
+        EXPECT_TRUE(entry.startsWith(serverFolder) ||
+                    !(entry.endsWith(str("x.vyxTemplate")) || entry.endsWith(str(".gz"))))
             << entry.toStdString();
     EXPECT_TRUE(listing(host.tempFolder()).isEmpty());
 }
