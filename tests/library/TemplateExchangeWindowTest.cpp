@@ -455,3 +455,44 @@ TEST_F(TemplateExchangeWindow, IgnoredUpdateShowsOnlyUnderIgnoredAndAll) {
     chooseFilter(text("NEW_AND_UPDATED"));
     EXPECT_EQ(rows(), (QStringList{str("N Fresh"), str("U Updated")}));
 }
+
+TEST_F(TemplateExchangeWindow, ThumbnailsLoadOffTheMainThreadAndLateOnesAreDropped) {
+    ExchangeServer server;
+    ASSERT_TRUE(server.isRunning());
+    LocalHttpServer silent;
+    ASSERT_TRUE(silent.isListening());
+    LocalHttpServer::Reply hang;
+    hang.hang = true;
+    silent.setReply("/slow.png", hang);
+    QImage red(8, 8, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(QDir(server.filesFolder()).filePath(str("red.png"))));
+    QJsonObject slow = record("a", 1, "A");
+    slow.insert(str("template_thumbnail"), QString::fromLatin1(silent.url("/slow.png")));
+    QJsonObject shown = record("b", 1, "B");
+    shown.insert(str("template_thumbnail"), server.fileURL(str("red.png")));
+    QJsonObject broken = record("c", 1, "C");
+    broken.insert(str("template_thumbnail"), server.fileURL(str("missing.png")));
+    const QJsonArray full = {slow, shown, broken};
+    server.setState({{str("minimal"), minimal(full)}, {str("full"), full}});
+    open(server.endpoint());
+    check();
+    controller->exchangeTimeoutMs = 800;
+    QLabel& thumbnail = *controller->exchangeThumbnailView();
+    const auto pixel = [&thumbnail] {
+        const QPixmap pixmap = thumbnail.pixmap();
+        return pixmap.isNull()
+                   ? QColor()
+                   : pixmap.toImage().pixelColor(pixmap.width() / 2, pixmap.height() / 2);
+    };
+    // A failed load shows the broken globe.
+    controller->exchangeTable()->selectRowIndex(2);
+    ASSERT_TRUE(QTest::qWaitFor([&thumbnail] { return !thumbnail.pixmap().isNull(); }, 5000));
+    EXPECT_NE(pixel(), QColor(Qt::red));
+    // The silent one is left behind: its late answer does not replace the red one.
+    controller->exchangeTable()->selectRowIndex(0);
+    controller->exchangeTable()->selectRowIndex(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pixel() == QColor(Qt::red); }, 5000));
+    QTest::qWait(1200);
+    EXPECT_EQ(pixel(), QColor(Qt::red));
+}
