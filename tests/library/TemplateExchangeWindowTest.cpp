@@ -496,3 +496,52 @@ TEST_F(TemplateExchangeWindow, ThumbnailsLoadOffTheMainThreadAndLateOnesAreDropp
     QTest::qWait(1200);
     EXPECT_EQ(pixel(), QColor(Qt::red));
 }
+
+TEST_F(TemplateExchangeWindow, PeriodicCheckStoresItsDateOrOffersTheExchange) {
+    ExchangeServer server;
+    ASSERT_TRUE(server.isRunning());
+    const QJsonArray full = {record("a", 1, "A")};
+    const struct {
+        bool changed;
+        int answer;
+        const char* storedKey;
+        bool listUpdated;
+    } cases[] = {
+        {false, ModalAlert::DefaultReturn, kTemplateManagerLastExchangeCheckDateKey, false},
+        {true, ModalAlert::AlternateReturn, kTemplateManagerLastExchangeIgnoreDateKey, false},
+        {true, ModalAlert::DefaultReturn, kTemplateManagerLastExchangeCheckDateKey, true},
+    };
+    for (const auto& c : cases) {
+        UserDefaults& defaults = UserDefaults::standardUserDefaults();
+        for (const char* key :
+             {kTemplateManagerLastExchangeCheckDateKey, kTemplateManagerLastExchangeIgnoreDateKey,
+              kTemplateManagerMasterExchangeListKey, kTemplateManagerActivePanelKey})
+            defaults.removeObjectForKey(str(key));
+        server.setState(
+            {{str("changed"), c.changed}, {str("minimal"), minimal(full)}, {str("full"), full}});
+        controller.reset();
+        defaults.setObjectForKey(server.endpoint().toString(), str(kTemplateManagerExchangeURLKey));
+        controller = std::make_unique<TemplateManagerWindowController>();
+        controller->internetConnected = [](const QUrl& url) {
+            return url.host() == str("127.0.0.1");
+        };
+        QStringList asked;
+        ModalAlert::ScopedResponder answer([&](const ModalAlert::Request& request) {
+            asked.append(request.title);
+            return c.answer;
+        });
+        controller->checkForExchangeUpdates();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return defaults.objectForKey(str(c.storedKey)).isValid(); }, 10000))
+            << c.storedKey;
+        EXPECT_EQ(asked,
+                  c.changed ? QStringList{text("EXCHANGE_NEEDS_UPDATE_TITLE")} : QStringList());
+        if (c.listUpdated) {
+            ASSERT_TRUE(
+                QTest::qWaitFor([this] { return controller->hasMasterExchangeList(); }, 10000));
+            EXPECT_EQ(controller->tabPanelView()->currentWidget()->objectName(), str("2"));
+        } else {
+            EXPECT_FALSE(controller->hasMasterExchangeList());
+        }
+    }
+}
