@@ -515,8 +515,8 @@ QImage TemplateManagerWindowController::brokenGlobe() {
     return TemplateButtonCell::namedImage(str("BrokenGlobe")).pixels();
 }
 
-void TemplateManagerWindowController::loadExchangeImage(const QString& location, int* generation,
-                                                        std::function<void(const QImage&)> apply) {
+void TemplateManagerWindowController::loadExchangeImage(
+    const QString& location, int* generation, std::function<void(const QImage&, bool)> apply) {
     const int asked = ++*generation;
     const QUrl url = QUrl::fromUserInput(location);
     QPointer<TemplateManagerWindowController> self(this);
@@ -535,7 +535,7 @@ void TemplateManagerWindowController::loadExchangeImage(const QString& location,
         onMain(self, [asked, generation, apply, image](TemplateManagerWindowController*) {
             // A picture for a row no longer selected is dropped.
             if (*generation == asked)
-                apply(image.isNull() ? brokenGlobe() : image);
+                apply(image.isNull() ? brokenGlobe() : image, !image.isNull());
         });
     });
     QObject::connect(loader, &QThread::finished, loader, &QObject::deleteLater);
@@ -578,7 +578,7 @@ void TemplateManagerWindowController::exchangeSelectionChanged() {
         _exchangeThumbnailView->clear();
         if (thumbnail.typeId() == QMetaType::QString) {
             loadExchangeImage(thumbnail.toString(), &_thumbnailGeneration,
-                              [this](const QImage& image) {
+                              [this](const QImage& image, bool) {
                                   _exchangeThumbnailView->setPixmap(QPixmap::fromImage(
                                       image.scaled(kThumbnailSide, kThumbnailSide,
                                                    Qt::KeepAspectRatio, Qt::SmoothTransformation)));
@@ -614,9 +614,9 @@ void TemplateManagerWindowController::exchangePreviewTemplate() {
     const QString name = recordText(record, "template_name");
     _previewWindow->setWindowTitle(stringWithFormat(text("EXCHANGE_PREVIEW_TITLE"), name));
     const QString location = record.value(str("template_preview")).toString();
-    loadExchangeImage(location, &_previewGeneration, [this, name](const QImage& image) {
+    loadExchangeImage(location, &_previewGeneration, [this](const QImage& image, bool loaded) {
         _previewImageView->setPixmap(QPixmap::fromImage(image));
-        if (image.cacheKey() == brokenGlobe().cacheKey() || name.isEmpty())
+        if (!loaded)
             _previewWindow->setWindowTitle(
                 stringWithFormat(text("EXCHANGE_PREVIEW_TITLE"), text("NA")));
     });

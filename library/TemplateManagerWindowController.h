@@ -304,10 +304,10 @@ private:
     QList<int> selectedExchangeRows() const;
     QVariantMap exchangeRecordAt(int row) const;
     int exchangeStatusAt(int row) const;
-    // Loads an image off the main thread; `apply` gets it (null on failure) unless
-    // `generation` has moved on meanwhile.
+    // Loads an image off the main thread; `apply` gets it, or the broken globe and
+    // false on failure, unless `generation` has moved on meanwhile.
     void loadExchangeImage(const QString& location, int* generation,
-                           std::function<void(const QImage&)> apply);
+                           std::function<void(const QImage&, bool loaded)> apply);
     static QImage brokenGlobe();
     void storeIgnoredList();
     void startNextDownloads();

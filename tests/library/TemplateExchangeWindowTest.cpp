@@ -4,6 +4,7 @@
 #include "framework/model/TemplateDocument.h"
 #include "library/NewTemplateManager.h"
 #include "library/TemplateManagerWindowController.h"
+#include "platform/foundation/Format.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/printing/PrintInfo.h"
@@ -543,5 +544,38 @@ TEST_F(TemplateExchangeWindow, PeriodicCheckStoresItsDateOrOffersTheExchange) {
         } else {
             EXPECT_FALSE(controller->hasMasterExchangeList());
         }
+    }
+}
+
+TEST_F(TemplateExchangeWindow, PreviewShowsTheNameOrNotAvailableWhenItsPictureFails) {
+    ExchangeServer server;
+    ASSERT_TRUE(server.isRunning());
+    QImage red(8, 8, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(QDir(server.filesFolder()).filePath(str("red.png"))));
+    QJsonObject good = record("a", 1, "Alpha");
+    good.insert(str("template_preview"), server.fileURL(str("red.png")));
+    QJsonObject bad = record("b", 1, "Beta");
+    bad.insert(str("template_preview"), server.fileURL(str("missing.png")));
+    const QJsonArray full = {good, bad};
+    server.setState({{str("minimal"), minimal(full)}, {str("full"), full}});
+    open(server.endpoint());
+    check();
+    const struct {
+        int row;
+        QString title;
+    } cases[] = {
+        {0, stringWithFormat(text("EXCHANGE_PREVIEW_TITLE"), str("Alpha"))},
+        {1, stringWithFormat(text("EXCHANGE_PREVIEW_TITLE"), text("NA"))},
+    };
+    for (const auto& c : cases) {
+        controller->exchangeTable()->selectRowIndex(c.row);
+        QAction* preview = item(kExchangePreviewTag);
+        ASSERT_TRUE(controller->validateMenuItem(*preview));
+        preview->trigger();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this] { return !controller->previewImageView()->pixmap().isNull(); }, 5000));
+        EXPECT_EQ(controller->previewWindow()->windowTitle(), c.title);
+        controller->previewWindow()->hide();
     }
 }
