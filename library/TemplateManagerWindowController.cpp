@@ -104,6 +104,16 @@ TemplateManagerWindowController::~TemplateManagerWindowController() {
     NotificationCenter::defaultCenter().removeObserver(static_cast<const QObject*>(this));
     if (_worker.joinable())
         _worker.join();
+    _abortListUpdate = true;
+    _abortInstall = true;
+    for (std::thread* thread : {&_listWorker, &_downloadWorker, &_checkWorker})
+        if (thread->joinable())
+            thread->join();
+    for (VQToolTipTableView* table : {_exchangeTable, _failedFilesTable})
+        if (table) {
+            table->setDataSource(nullptr);
+            table->setMenuDelegate(nullptr);
+        }
     // The views go with the window, after this part of the controller: they
     // must not call back into it on their way out.
     if (_installedTemplatesTable) {
@@ -125,10 +135,6 @@ QPoint TemplateManagerWindowController::defaultOrigin(const QRect& visibleFrame,
 
 bool TemplateManagerWindowController::canShow() const {
     return true;
-}
-
-void TemplateManagerWindowController::checkForExchangeUpdates() {
-    // The exchange client comes with the exchange panel.
 }
 
 // Creation, set-up and showing.
@@ -357,6 +363,7 @@ void TemplateManagerWindowController::makeInstalledPanel() {
                                     TemplateButtonCell::namedImage(str("TM_IconView")).pixels());
     // The switch gives itself its width; the layout keeps it.
     _installedViewSwitcher->setFixedSize(_installedViewSwitcher->width(), kViewSwitchHeight);
+    makeExchangePanel();
 }
 
 void TemplateManagerWindowController::finishSetUp() {
@@ -398,6 +405,7 @@ void TemplateManagerWindowController::finishSetUp() {
     } else {
         buildIconMatrix();
     }
+    finishExchangeSetUp();
 }
 
 void TemplateManagerWindowController::windowWillClose() {
@@ -418,6 +426,7 @@ void TemplateManagerWindowController::storeDefaults() {
                               str(kTemplateManagerInstalledViewKey));
     defaults.setObjectForKey(_installedCategoryMenu->currentText(),
                              str(kTemplateManagerCategoryKey));
+    defaults.setObjectForKey(_exchangeFilterMenu->currentText(), str(kTemplateManagerFilterKey));
     defaults.synchronize();
 }
 
@@ -510,7 +519,11 @@ void TemplateManagerWindowController::applicationActivated(const Notification&) 
         templateSetChanged(Notification(str("NSApplicationDidBecomeActive")));
 }
 
-int TemplateManagerWindowController::numberOfRowsInTableView(VQToolTipTableView*) {
+int TemplateManagerWindowController::numberOfRowsInTableView(VQToolTipTableView* table) {
+    if (table && table == _exchangeTable)
+        return int(exchangeInfo().size());
+    if (table && table == _failedFilesTable)
+        return int(_failedTemplateDownloads.size());
     if (!_templateInfo) {
         // The wait cursor shows when a large category is slow to list.
         WaitMonitorScope waiting;
@@ -520,7 +533,33 @@ int TemplateManagerWindowController::numberOfRowsInTableView(VQToolTipTableView*
 }
 
 QVariant TemplateManagerWindowController::tableViewObjectValueForTableColumnRow(
-    VQToolTipTableView*, const QString& column, int row) {
+    VQToolTipTableView* table, const QString& column, int row) {
+    if (table && table == _exchangeTable) {
+        if (row < 0 || row >= exchangeInfo().size())
+            return {};
+        if (column == str("status"))
+            switch (exchangeStatusAt(row)) {
+            case kExchangeRowNew:
+                return str("N");
+            case kExchangeRowUpdated:
+                return str("U");
+            case kExchangeRowIgnored:
+                return str("I");
+            default:
+                return QString();
+            }
+        if (column == str("name"))
+            return exchangeRecordAt(row).value(str(kExchangeNameKey)).toString();
+        return QString();
+    }
+    if (table && table == _failedFilesTable) {
+        if (row < 0 || row >= _failedTemplateDownloads.size())
+            return {};
+        const ExchangeDownload& failed = _failedTemplateDownloads[row];
+        if (column == str("name"))
+            return failed.displayName.isEmpty() ? text("UNKNOWN") : failed.displayName;
+        return failed.reason;
+    }
     loadTemplateInfo();
     if (row < 0 || row >= _templateInfo->size())
         return {};
@@ -532,18 +571,27 @@ QVariant TemplateManagerWindowController::tableViewObjectValueForTableColumnRow(
     return {};
 }
 
-QString TemplateManagerWindowController::tableViewToolTipForTableColumnRow(VQToolTipTableView*,
-                                                                           const QString& column,
-                                                                           int row) {
+QString
+TemplateManagerWindowController::tableViewToolTipForTableColumnRow(VQToolTipTableView* table,
+                                                                   const QString& column, int row) {
+    if (table && table == _failedFilesTable)
+        return {};
+    if (table && table == _exchangeTable) {
+        if (column != str("name") || row < 0 || row >= exchangeInfo().size())
+            return {};
+        return exchangeRecordAt(row).value(str(kExchangeNameKey)).toString();
+    }
     loadTemplateInfo();
     if (column != str("name") || row < 0 || row >= _templateInfo->size())
         return {};
     return _templateInfo->at(row)->name();
 }
 
-bool TemplateManagerWindowController::tableViewWriteRowsToPasteboard(VQToolTipTableView*,
+bool TemplateManagerWindowController::tableViewWriteRowsToPasteboard(VQToolTipTableView* table,
                                                                      const QList<int>& rows,
                                                                      PasteboardData& pasteboard) {
+    if (table && table != _installedTemplatesTable)
+        return false;
     loadTemplateInfo();
     const int row = rows.value(0, -1);
     if (row < 0 || row >= _templateInfo->size())
@@ -552,7 +600,13 @@ bool TemplateManagerWindowController::tableViewWriteRowsToPasteboard(VQToolTipTa
                                               str(kDragDropInstalledTemplatePboardType));
 }
 
-void TemplateManagerWindowController::tableViewSelectionDidChange(VQToolTipTableView*) {
+void TemplateManagerWindowController::tableViewSelectionDidChange(VQToolTipTableView* table) {
+    if (table && table == _exchangeTable) {
+        exchangeSelectionChanged();
+        return;
+    }
+    if (table && table == _failedFilesTable)
+        return;
     templateSelectionChanged();
 }
 
@@ -813,6 +867,24 @@ bool TemplateManagerWindowController::validateMenuItem(QAction& item) const {
         const TemplateHandleRef current = _templateManager->defaultTemplate();
         return !current || selected->fileName() != current->fileName();
     }
+    case kExchangePreviewTag: {
+        const int row = _exchangeTable->selectedRow();
+        return row >= 0 && exchangeRecordAt(row).contains(str("template_preview"));
+    }
+    case kExchangeInstallOneTag: {
+        const int status = exchangeStatusAt(_exchangeTable->selectedRow());
+        return status == kExchangeRowUpdated || status == kExchangeRowNew;
+    }
+    case kExchangeInstallTag:
+    case kExchangeAcknowledgeTag:
+        for (const int row : selectedExchangeRows()) {
+            const int status = exchangeStatusAt(row);
+            if (tag == kExchangeAcknowledgeTag
+                    ? status == kExchangeRowIgnored
+                    : status == kExchangeRowUpdated || status == kExchangeRowNew)
+                return true;
+        }
+        return false;
     case kApplyTemplateTag:
         return selected && qobject_cast<DurevedeDudiruVorudu*>(
                                MainWindowTracker::sharedTracker().mainWindow()) != nullptr;
@@ -825,5 +897,7 @@ QMenu* TemplateManagerWindowController::menuForEvent(QContextMenuEvent*) {
     const QWidget* shown = _tabPanelView->currentWidget();
     if (shown && shown->objectName() == str("1"))
         return _installedActionMenu;
+    if (shown && shown->objectName() == str("2"))
+        return _exchangeActionMenu;
     return nullptr;
 }

@@ -2,6 +2,7 @@
 
 #include "documents/VQViewSwitch.h"
 #include "library/TemplateButtonCell.h"
+#include "library/TemplateExchange.h"
 #include "library/TemplateHandle.h"
 #include "library/VQMenuDelegate.h"
 #include "library/VQToolTipTableView.h"
@@ -10,8 +11,10 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QUrl>
 #include <QVariantMap>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -27,6 +30,8 @@ class QDialog;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QImage;
+class QProgressBar;
 class QPushButton;
 class QScrollArea;
 class QStackedWidget;
@@ -41,6 +46,9 @@ inline constexpr char kTemplateManagerPreviewStateKey[] = "templateManagerPrevie
 inline constexpr char kTemplateManagerInstalledViewKey[] = "templateManagerInstalledViewKey";
 inline constexpr char kTemplateManagerCategoryKey[] = "templateManagerCategoryKey";
 inline constexpr char kTemplateManagerFrameName[] = "_template_manager_window";
+inline constexpr char kTemplateManagerFilterKey[] = "templateManagerFilterKey";
+inline constexpr char kTemplateManagerLastExchangeIgnoreDateKey[] =
+    "templateManagerLastExchangeIgnoreDateKey";
 
 // Tags of the installed panel's action menu.
 enum TemplateManagerItemTag {
@@ -51,6 +59,23 @@ enum TemplateManagerItemTag {
     kMakeDefaultTemplateTag = 1004,
     kRemoveTemplateTag = 1005,
     kApplyTemplateTag = 1006,
+    kExchangePreviewTag = 2001,
+    kExchangeInstallOneTag = 2002,
+    kExchangeInstallTag = 2003,
+    kExchangeAcknowledgeTag = 2004,
+};
+
+// A template asked for from the exchange, and what became of it.
+struct ExchangeDownload {
+    QString displayName;
+    QString location;
+    qint64 fileSize = 0;
+    enum Status { Downloading = 1, Finished = 2, Failed = 3 };
+    Status status = Downloading;
+    QString destinationPath;
+    qint64 bytesReceived = 0;
+    // Why it failed, for the report.
+    QString reason;
 };
 
 // The shared template manager window: the installed templates of one chosen
@@ -79,6 +104,43 @@ public:
     // Asks the template exchange what changed since the last check and offers the
     // user to look now or later. Main thread only.
     void checkForExchangeUpdates();
+    // One question to the exchange, asked on a worker; false without a connection.
+    bool exchangeHasUpdatedTemplates();
+    // Starts a list update; Ctrl+Alt+Shift held asks for the developers' lists.
+    void exchangeCheckForUpdates();
+    bool isUpdatingList() const { return _threadSpawned; }
+    // The exchange's address (user default "templateManagerExchangeURLKey").
+    QUrl exchangeURL() const;
+    // Whether the exchange's host can be reached; tests replace it.
+    std::function<bool(const QUrl&)> internetConnected;
+    // How long one exchange call or image may take.
+    long exchangeTimeoutMs = 60000;
+
+    // The exchange panel.
+    QVariantList masterExchangeList() const { return _masterExchangeList.value_or(QVariantList()); }
+    bool hasMasterExchangeList() const { return _masterExchangeList.has_value(); }
+    const QVariantList& exchangeInfo();
+    QVariantList buildFilteredExchangeList();
+    QStringList exchangeTemplateCategories() const;
+    void refreshExchangeFilterMenu();
+    void exchangeFilterChanged();
+    void exchangeSelectionChanged();
+    void updateExchangeButtons();
+    void exchangePreviewTemplate();
+    void exchangeInstallTemplate();
+    void exchangeIgnoreTemplate();
+    void exchangeAcknowledgeTemplate();
+
+    // Downloads and installation.
+    void installTemplates();
+    void initiateTemplatesDownload(const QList<ExchangeDownload>& requests,
+                                   const QStringList& replaceIDs);
+    bool filesAreDownloading() const;
+    void doProgressCancel();
+    const QList<ExchangeDownload>& failedTemplateDownloads() const {
+        return _failedTemplateDownloads;
+    }
+    QString tempDownloadFolderPath() const { return _tempDownloadFolderPath; }
 
     void activate() override;
     // Also while a show waits for the set-up to end.
@@ -178,6 +240,25 @@ public:
     QLabel* createMainGraphic() const { return _createMainGraphic; }
     QPushButton* createOKButton() const { return _createOKButton; }
     QPushButton* createCancelButton() const { return _createCancelButton; }
+    QComboBox* exchangeFilterMenu() const { return _exchangeFilterMenu; }
+    QMenu* exchangeActionMenu() const { return _exchangeActionMenu; }
+    QPushButton* exchangeCheckButton() const { return _exchangeCheckButton; }
+    VQToolTipTableView* exchangeTable() const { return _exchangeTable; }
+    QLabel* exchangeMessageField() const { return _exchangeMessageField; }
+    QLabel* exchangeCategoryField() const { return _exchangeCategoryField; }
+    QLabel* exchangeVersionField() const { return _exchangeVersionField; }
+    QLabel* exchangeFileSizeField() const { return _exchangeFileSizeField; }
+    QLabel* exchangePaperSizeField() const { return _exchangePaperSizeField; }
+    QLabel* exchangeDescriptionField() const { return _exchangeDescriptionField; }
+    QLabel* exchangeThumbnailView() const { return _exchangeThumbnailView; }
+    QDialog* progressPanel() const { return _progressPanel; }
+    QProgressBar* progressBar() const { return _progressBar; }
+    QLabel* progressMessage() const { return _progressMessage; }
+    QPushButton* progressCancelButton() const { return _progressCancelButton; }
+    QDialog* previewWindow() const { return _previewWindow; }
+    QLabel* previewImageView() const { return _previewImageView; }
+    QDialog* downloadErrorPanel() const { return _downloadErrorPanel; }
+    VQToolTipTableView* failedFilesTable() const { return _failedFilesTable; }
 
 protected:
     QPoint defaultOrigin(const QRect& visibleFrame, const QSize& frameSize) const override;
@@ -207,6 +288,37 @@ private:
     void layOutSideView();
     void storeDefaults();
     void doCreateTemplate(QObject* sender);
+
+    ExchangeClient makeExchangeClient() const;
+    static std::optional<QDateTime> lastExchangeCheckDate();
+    void makeExchangePanel();
+    void makeProgressPanel();
+    void makePreviewWindow();
+    void makeDownloadErrorPanel();
+    void finishExchangeSetUp();
+    void threadMonitor();
+    void showProgressSheet(const QString& message);
+    void closeProgressSheet();
+    void showExchangeDate();
+    ExchangeFilter currentExchangeFilter() const;
+    QList<int> selectedExchangeRows() const;
+    QVariantMap exchangeRecordAt(int row) const;
+    int exchangeStatusAt(int row) const;
+    // Loads an image off the main thread; `apply` gets it, or the broken globe and
+    // false on failure, unless `generation` has moved on meanwhile.
+    void loadExchangeImage(const QString& location, int* generation,
+                           std::function<void(const QImage&, bool loaded)> apply);
+    static QImage brokenGlobe();
+    void storeIgnoredList();
+    void startNextDownloads();
+    void downloadDidFinish(int index, bool ok, const QString& error);
+    void downloadReceived(int index, qint64 length);
+    void cancelInstall();
+    void installDownloadedTemplates();
+    // Unpacks one download into `folder`; the template's path, or empty with `reason` set.
+    QString extractZipFile(const QString& packedPath, const QString& folder, QString& reason);
+    void reportFailedDownloads();
+    void advanceProgress(qint64 by);
 
     NewTemplateManager* _templateManager = nullptr;
     bool _loaded = false;
@@ -258,4 +370,56 @@ private:
     QList<TemplateHandleRef> _workerHandles;
     QTimer* _watch = nullptr;
     std::recursive_mutex _theLock;
+
+    // Exchange panel.
+    QComboBox* _exchangeFilterMenu = nullptr;
+    QToolButton* _exchangeActionPopUp = nullptr;
+    QMenu* _exchangeActionMenu = nullptr;
+    QPushButton* _exchangeCheckButton = nullptr;
+    VQToolTipTableView* _exchangeTable = nullptr;
+    QLabel* _exchangeMessageField = nullptr;
+    QLabel* _exchangeCategoryField = nullptr;
+    QLabel* _exchangeVersionField = nullptr;
+    QLabel* _exchangeFileSizeField = nullptr;
+    QLabel* _exchangePaperSizeField = nullptr;
+    QLabel* _exchangeDescriptionField = nullptr;
+    QLabel* _exchangeThumbnailView = nullptr;
+    QDialog* _progressPanel = nullptr;
+    QProgressBar* _progressBar = nullptr;
+    QLabel* _progressMessage = nullptr;
+    QPushButton* _progressCancelButton = nullptr;
+    QDialog* _previewWindow = nullptr;
+    QLabel* _previewNameField = nullptr;
+    QLabel* _previewCreatorField = nullptr;
+    QLabel* _previewCategoryField = nullptr;
+    QLabel* _previewDescriptionField = nullptr;
+    QLabel* _previewImageView = nullptr;
+    QDialog* _downloadErrorPanel = nullptr;
+    VQToolTipTableView* _failedFilesTable = nullptr;
+
+    // Exchange list. The worker writes `_workerList` and then `_threadComplete`;
+    // the main thread reads the list after seeing the flag.
+    std::optional<QVariantList> _masterExchangeList;
+    QVariantList _ignoredExchangeList;
+    std::optional<QVariantList> _exchangeInfo;
+    bool _updatingList = false;
+    std::atomic<bool> _abortListUpdate{false};
+    bool _threadSpawned = false;
+    std::atomic<bool> _threadComplete{false};
+    bool _developerMode = false;
+    std::thread _listWorker;
+    ExchangeClient::ListResult _workerList;
+    QTimer* _listWatch = nullptr;
+    int _thumbnailGeneration = 0;
+    int _previewGeneration = 0;
+
+    // Download batch. One download runs at a time on `_downloadWorker`.
+    QList<ExchangeDownload> _downloadsQueue;
+    QList<ExchangeDownload> _templatesDownloadInfo;
+    QList<ExchangeDownload> _failedTemplateDownloads;
+    QStringList _replaceIDs;
+    QString _tempDownloadFolderPath;
+    std::atomic<bool> _abortInstall{false};
+    std::thread _downloadWorker;
+    std::thread _checkWorker;
 };

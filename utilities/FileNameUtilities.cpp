@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <sys/stat.h>
 
 namespace {
@@ -57,4 +58,19 @@ QString NewTemplateFileName(const QString& templateName, const QString& folder) 
     name.replace(QLatin1Char(':'), QLatin1Char('_'));
     name.replace(QLatin1Char('/'), QLatin1Char('_'));
     return join(folder, UniqueFileNameInFolder(name, folder));
+}
+
+QString SafeFileName(const QString& name, const QString& fallback) {
+    QString safe = name;
+    safe.replace(u'/', u'_');
+    safe.replace(QChar(u'\0'), u'_');
+    if (safe.isEmpty() || safe == QLatin1String(".") || safe == QLatin1String(".."))
+        return fallback;
+    return safe;
+}
+
+bool PathIsDirectlyInFolder(const QString& path, const QString& folder) {
+    const QString cleanFolder = QDir::cleanPath(QDir(folder).absolutePath());
+    const QString cleanPath = QDir::cleanPath(QDir(folder).absoluteFilePath(path));
+    return QFileInfo(cleanPath).absolutePath() == cleanFolder && cleanPath != cleanFolder;
 }

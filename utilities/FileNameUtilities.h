@@ -18,3 +18,10 @@ QString UniqueFileNameInFolder(const QString& fileName, const QString& folder);
 // extension added when missing, blanks, colons and slashes turned into "_", and
 // the name made free in the folder.
 QString NewTemplateFileName(const QString& templateName, const QString& folder);
+
+// One file name from a name a server chose: "/" and NUL become "_", "." and ".."
+// become `fallback`, and so does an empty name. The result never leaves its folder.
+QString SafeFileName(const QString& name, const QString& fallback = QStringLiteral("template"));
+
+// Whether `path` names an entry directly inside `folder`, after resolving "." and "..".
+bool PathIsDirectlyInFolder(const QString& path, const QString& folder);
