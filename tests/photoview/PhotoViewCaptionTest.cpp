@@ -1,3 +1,4 @@
+#include "PrintedPhoto.h"
 #include "catalog/GridFixture.h"
 #include "framework/model/TMCaptionObject.h"
 #include "photoview/CaptionController.h"
@@ -545,10 +546,21 @@ TEST_F(PhotoViewCaptionTest, ADrawnCaptionWithTextAndFillShowsOnThePhotoUntilThr
     const QColor shown = shownAt({120, 175});
     EXPECT_LT(std::abs(shown.green() - fill.green()) + std::abs(shown.red() - fill.red()), 40)
         << shown.name().toStdString();
+    // Printed too: image point (120, 175) counts y from the bottom of 400 x 300.
+    const QImage printed = printedPhoto(*controller, *document, {400, 300});
+    const QColor ink =
+        printed.pixelColor(120 * printed.width() / 400, (300 - 175) * printed.height() / 300);
+    EXPECT_LT(std::abs(ink.green() - fill.green()) + std::abs(ink.red() - fill.red()), 40)
+        << ink.name().toStdString();
     for (int i = 0; i < 3; ++i) {
         undo().undo();
         drainEvents();
     }
     EXPECT_TRUE(storedCaptions().isEmpty());
     EXPECT_TRUE(panel()->captions().isEmpty());
+    const QImage bare = printedPhoto(*controller, *document, {400, 300});
+    const QColor photoInk =
+        bare.pixelColor(120 * bare.width() / 400, (300 - 175) * bare.height() / 300);
+    EXPECT_GE(std::abs(photoInk.green() - fill.green()) + std::abs(photoInk.red() - fill.red()), 40)
+        << photoInk.name().toStdString();
 }

@@ -1,3 +1,4 @@
+#include "PrintedPhoto.h"
 #include "catalog/GridFixture.h"
 #include "catalog/RedEyeRects.h"
 #include "photoview/MagnifierController.h"
@@ -449,8 +450,14 @@ TEST_F(PhotoViewRedEyeTest, AClickOnARedDiscCorrectsItAndUndoBringsTheRedBack) {
     click({120, 200});
     EXPECT_FALSE(isRed(shownAtDisc())) << shownAtDisc().name().toStdString();
     EXPECT_EQ(undo().undoActionName(), localizedString(str("RED_EYE_FILTER")));
+    const auto printedAtDisc = [&] {
+        const QImage printed = printedPhoto(*controller, *document, {400, 300});
+        return printed.pixelColor(120 * printed.width() / 400, 100 * printed.height() / 300);
+    };
+    EXPECT_FALSE(isRed(printedAtDisc())) << printedAtDisc().name().toStdString();
     undo().undo();
     drainEvents();
     EXPECT_TRUE(isRed(shownAtDisc()));
     EXPECT_TRUE(stored().isEmpty());
+    EXPECT_TRUE(isRed(printedAtDisc())) << printedAtDisc().name().toStdString();
 }
