@@ -754,11 +754,15 @@ bool RoduvudeDadevizi::loadDataOfType(const QByteArray& data, const QString& typ
     return true;
 }
 
-void RoduvudeDadevizi::doPrintToEmail(const QVariantMap& arguments) {
-    ZaroziveZodiroVirizidivi* controller = nullptr;
+ZaroziveZodiroVirizidivi* RoduvudeDadevizi::catalogWindowController() const {
     for (WindowController* candidate : windowControllers())
-        if ((controller = qobject_cast<ZaroziveZodiroVirizidivi*>(candidate)))
-            break;
+        if (auto* controller = qobject_cast<ZaroziveZodiroVirizidivi*>(candidate))
+            return controller;
+    return nullptr;
+}
+
+void RoduvudeDadevizi::doPrintToEmail(const QVariantMap& arguments) {
+    ZaroziveZodiroVirizidivi* controller = catalogWindowController();
     if (!controller)
         return;
     controller->switchView(ZaroziveZodiroVirizidivi::LayoutPanel);
@@ -767,10 +771,7 @@ void RoduvudeDadevizi::doPrintToEmail(const QVariantMap& arguments) {
 }
 
 void RoduvudeDadevizi::doPrint(const QVariantMap& arguments) {
-    ZaroziveZodiroVirizidivi* controller = nullptr;
-    for (WindowController* candidate : windowControllers())
-        if ((controller = qobject_cast<ZaroziveZodiroVirizidivi*>(candidate)))
-            break;
+    ZaroziveZodiroVirizidivi* controller = catalogWindowController();
     if (!controller)
         return;
     const auto value = [&](const char* key, const QVariant& fallback) {

@@ -12,6 +12,8 @@
 #include <optional>
 
 class Exporter;
+class ScriptCommand;
+class ScriptDispatcher;
 class TemplateHandle;
 class TemplateMapper;
 class VQFileCatalog;
@@ -197,6 +199,33 @@ public:
     // from the layout panel.
     void doPrintToEmail(const QVariantMap& arguments);
 
+    // The other scripted commands of the catalog window; each reads its
+    // arguments by key and sets the command's error when it cannot do its work.
+    // "File" (a path, tilde expanded): an existing file the catalog accepts is
+    // appended; without it the Add Files sheet opens.
+    void doAddPhoto(ScriptCommand& command);
+    void doRotateCW(ScriptCommand& command);
+    void doRotateCCW(ScriptCommand& command);
+    // Removes the selection without asking.
+    void doRemove(ScriptCommand& command);
+    // "Saturation", "Brightness", "Contrast" (percent, -100 to 100) and
+    // "Sharpness" (0 to 8) over the window's last values; none given opens
+    // the enhancement palette.
+    void doEnhance(ScriptCommand& command);
+    // "Path" (the desktop folder when missing), "BaseName" ("Vyx_Photo"),
+    // "Format", "Quality", "Resolution" and "Mirror" as given.
+    void doPrintToDisk(ScriptCommand& command);
+    // "DocumentID": that installed template becomes master; without it the
+    // template chooser opens.
+    void doSelectMasterTemplate(ScriptCommand& command);
+    // Every scripted command under its name, bound to this document.
+    ScriptDispatcher scriptCommands();
+
+    // The serial numbers of the entries in catalog order, and the one at an
+    // index (none past the end).
+    QList<int> entries() const;
+    std::optional<int> valueInEntriesAtIndex(int index) const;
+
 protected:
     // A save that succeeded takes the application's enhancement defaults again,
     // as the file says, and queues the palette's notice.
@@ -212,6 +241,8 @@ private:
     void enqueueNotice(const char* name);
     std::optional<FileContents> readFile(const QByteArray& data, QString* error);
     void takeFileContents(FileContents& contents);
+    // The catalog window's controller; none without a window.
+    ZaroziveZodiroVirizidivi* catalogWindowController() const;
     // Calls the window controller's operation when it has one of that name.
     void tellController(const char* operation, const QVariant& argument = {}) const;
 

@@ -15,6 +15,7 @@
 #include "shell/MainMenu.h"
 #include "shell/NFVersionChecker.h"
 #include "shell/PreferenceTable.h"
+#include "shell/ScriptingBus.h"
 #include "shell/SystemEnvironment.h"
 #include "shell/URLResourceRetriever.h"
 

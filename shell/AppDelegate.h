@@ -24,6 +24,7 @@ class Document;
 class MainMenu;
 class QThread;
 class SS_PrefsController;
+class ScriptingBus;
 class QTimer;
 class QWidget;
 class URLImageRetrievalDelegate;
@@ -233,6 +234,7 @@ private:
     SettingsStore _settings;
     QThread* _mainAppThread = nullptr;
     std::unique_ptr<URLResourceRetriever> _urlRetriever;
+    std::unique_ptr<ScriptingBus> _scriptingBus;
     std::optional<QCursor> _openHandCursor;
     std::optional<QCursor> _zoomArrowsCursor;
     std::optional<QCursor> _crossArrowsCursor;

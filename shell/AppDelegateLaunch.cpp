@@ -27,6 +27,7 @@
 #include "platform/ui/ModalAlert.h"
 #include "shell/MainMenu.h"
 #include "shell/NFVersionChecker.h"
+#include "shell/ScriptingBus.h"
 #include "shell/ScriptsMenu.h"
 #include "shell/SplashPanelController.h"
 
@@ -157,6 +158,8 @@ void AppDelegate::applicationDidFinishLaunching() {
         qWarning("%s", kIcScriptMissingMessage);
     }
     _resources.installScripts();
+    _scriptingBus = std::make_unique<ScriptingBus>();
+    _scriptingBus->start(QDBusConnection::sessionBus());
 
     _launchComplete = true;
     startWaitMonitor();
