@@ -10,6 +10,7 @@
 #include "platform/ui/ColorWell.h"
 #include "platform/ui/FontManager.h"
 #include "platform/ui/ModalAlert.h"
+#include "platform/ui/ToolWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -195,12 +196,7 @@ void CaptionController::showWindow(PhotoView* associatedView) {
                 close();
         });
     }
-    QWidget* active = QApplication::activeWindow();
-    const bool appearing = !_window->isVisible();
-    _window->show();
-    _window->raise();
-    if (appearing && active && active != _window.get())
-        active->activateWindow();
+    showToolWindow(*_window);
 }
 
 void CaptionController::close() {

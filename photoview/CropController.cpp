@@ -6,10 +6,10 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/ModalAlert.h"
+#include "platform/ui/ToolWindow.h"
 #include "utilities/GeometryUtilities.h"
 #include "utilities/NumberText.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -305,14 +305,7 @@ QWidget* CropController::window() const {
 }
 
 void CropController::showWindow() {
-    QWidget* active = QApplication::activeWindow();
-    const bool appearing = !_window->isVisible();
-    _window->show();
-    _window->raise();
-    // Some platforms activate a window they show whatever it asks, later: the
-    // window that had the keyboard asks for it back before anyone looks.
-    if (appearing && active && active != _window.get())
-        active->activateWindow();
+    showToolWindow(*_window);
 }
 
 void CropController::close() {

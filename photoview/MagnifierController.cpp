@@ -3,6 +3,7 @@
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/ui/ToolWindow.h"
 #include "utilities/GeometryUtilities.h"
 
 #include <QApplication>
@@ -146,14 +147,7 @@ QWidget* MagnifierController::window() const {
 }
 
 void MagnifierController::showWindow() {
-    QWidget* active = QApplication::activeWindow();
-    const bool appearing = !_window->isVisible();
-    _window->show();
-    _window->raise();
-    // Some platforms activate a window they show whatever it asks, later: the
-    // window that had the keyboard asks for it back.
-    if (appearing && active && active != _window.get())
-        active->activateWindow();
+    showToolWindow(*_window);
 }
 
 void MagnifierController::close() {

@@ -6,8 +6,8 @@
 #include "platform/foundation/UserDefaults.h"
 
 #include "platform/ui/MainWindowTracker.h"
+#include "platform/ui/ToolWindow.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -98,16 +98,8 @@ bool PaletteController::placeAtSavedFrame() {
 }
 
 void PaletteController::activate() {
-    if (canShow()) {
-        QWidget* active = QApplication::activeWindow();
-        const bool appearing = !_window->isVisible();
-        _window->show();
-        _window->raise();
-        // Some platforms activate every window they show, whatever it asks:
-        // the window that was active takes the activation back.
-        if (appearing && active && active != _window.get())
-            active->activateWindow();
-    }
+    if (canShow())
+        showToolWindow(*_window);
     // After showing, when the frame's size is known.
     if (!_placed && !placeAtSavedFrame())
         placeAtDefaultOrigin();
