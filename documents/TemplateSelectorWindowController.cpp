@@ -213,16 +213,7 @@ void TemplateSelectorWindowController::templateSetChanged(const Notification&) {
 void TemplateSelectorWindowController::selectorHasResized() {
     if (!_theMatrix)
         return;
-    const int columns = columnsForWidth();
-    const int rows = (_templateCount + columns - 1) / columns;
-    if (columns == _theMatrix->numberOfColumns() && rows == _theMatrix->numberOfRows())
-        return;
-    const TemplateButtonCell* selected = _theMatrix->selectedCell();
-    const int tag = selected ? selected->tag() : 0;
-    _theMatrix->reflow(rows, columns, prototypeCell());
-    _theMatrix->sizeToCells();
-    if (tag)
-        _theMatrix->selectCellWithTag(tag);
+    _theMatrix->reflowToColumns(columnsForWidth(), _templateCount, prototypeCell());
 }
 
 bool TemplateSelectorWindowController::eventFilter(QObject* watched, QEvent* event) {

@@ -81,6 +81,19 @@ void TemplateButtonMatrix::reflow(int rows, int columns, const TemplateButtonCel
     update();
 }
 
+void TemplateButtonMatrix::reflowToColumns(int columns, int count,
+                                           const TemplateButtonCell& prototype) {
+    const int rows = (count + columns - 1) / columns;
+    if (columns == _columns && rows == _rows)
+        return;
+    const TemplateButtonCell* selected = selectedCell();
+    const int tag = selected ? selected->tag() : 0;
+    reflow(rows, columns, prototype);
+    sizeToCells();
+    if (tag)
+        selectCellWithTag(tag);
+}
+
 TemplateButtonCell* TemplateButtonMatrix::cellAtRowColumn(int row, int column) {
     if (row < 0 || row >= _rows || column < 0 || column >= _columns)
         return nullptr;

@@ -71,6 +71,9 @@ public:
     void renewRowsColumns(int rows, int columns, const TemplateButtonCell& prototype);
     // Keeps the cells in reading order, cut or padded with the prototype.
     void reflow(int rows, int columns, const TemplateButtonCell& prototype);
+    // `count` cells in rows of `columns`, then sized to the cells; the selected
+    // cell stays selected. A grid of that shape already is left alone.
+    void reflowToColumns(int columns, int count, const TemplateButtonCell& prototype);
     int numberOfRows() const { return _rows; }
     int numberOfColumns() const { return _columns; }
     QList<TemplateButtonCell>& cells() { return _cells; }

@@ -679,16 +679,8 @@ void TemplateManagerWindowController::iconMatrixShouldResize() {
     const std::lock_guard<std::recursive_mutex> held(_theLock);
     if (!_iconMatrix)
         return;
-    const int columns = std::max(1, iconContentWidth() / kIconCellWidth);
-    const int rows = (_iconCount + columns - 1) / columns;
-    if (columns == _iconMatrix->numberOfColumns() && rows == _iconMatrix->numberOfRows())
-        return;
-    const TemplateButtonCell* selected = _iconMatrix->selectedCell();
-    const int tag = selected ? selected->tag() : 0;
-    _iconMatrix->reflow(rows, columns, prototypeCell());
-    _iconMatrix->sizeToCells();
-    if (tag)
-        _iconMatrix->selectCellWithTag(tag);
+    _iconMatrix->reflowToColumns(std::max(1, iconContentWidth() / kIconCellWidth), _iconCount,
+                                 prototypeCell());
 }
 
 // Cell tool tips: the template's name over its description.
