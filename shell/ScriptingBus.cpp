@@ -3,6 +3,7 @@
 #include "documents/RoduvudeDadevizi.h"
 #include "platform/documents/DocumentController.h"
 #include "platform/system/ScriptCommand.h"
+#include "platform/system/ScriptingDictionary.h"
 
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
@@ -44,104 +45,8 @@ Q_DECLARE_METATYPE(CatalogRef)
 
 namespace {
 
-enum class Kind { Text, Number, Integer, Flag, Any };
-
-struct Key {
-    const char* name;
-    Kind kind;
-};
-
-struct CommandKeys {
-    const char* command;
-    QList<Key> keys;
-};
-
-// The keys each command accepts and the kind of value each takes.
-const QList<CommandKeys>& commandKeys() {
-    static const QList<CommandKeys> table{
-        {"AddPhoto", {{"File", Kind::Text}}},
-        {"RotateCW", {}},
-        {"RotateCCW", {}},
-        {"Remove", {}},
-        {"Enhance",
-         {{"Saturation", Kind::Number},
-          {"Brightness", Kind::Number},
-          {"Contrast", Kind::Number},
-          {"Sharpness", Kind::Integer}}},
-        {"Print",
-         {{"Resolution", Kind::Integer},
-          {"Scope", Kind::Integer},
-          {"Mirror", Kind::Flag},
-          {"Skip Empty", Kind::Flag},
-          {"Interaction", Kind::Flag}}},
-        {"PrintToDisk",
-         {{"Path", Kind::Text},
-          {"BaseName", Kind::Text},
-          {"Format", Kind::Any},
-          {"Quality", Kind::Any},
-          {"Resolution", Kind::Number},
-          {"Mirror", Kind::Flag}}},
-        {"PrintToEmail", {{"Dimensions", Kind::Text}, {"Quality", Kind::Any}}},
-        {"SelectMasterTemplate", {{"DocumentID", Kind::Text}}},
-    };
-    return table;
-}
-
-bool isInteger(const QVariant& value) {
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::UChar:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool fits(const QVariant& value, Kind kind) {
-    switch (kind) {
-    case Kind::Text:
-        return value.typeId() == QMetaType::QString;
-    case Kind::Number:
-        return isInteger(value) || value.typeId() == QMetaType::Double;
-    case Kind::Integer:
-        return isInteger(value);
-    case Kind::Flag:
-        return value.typeId() == QMetaType::Bool;
-    case Kind::Any:
-        return true;
-    }
-    return false;
-}
-
-// An empty text when every key is known and of its kind.
-QString checkArguments(const CommandKeys& command, const QVariantMap& arguments) {
-    for (auto it = arguments.begin(); it != arguments.end(); ++it) {
-        const Key* known = nullptr;
-        for (const Key& key : command.keys)
-            if (it.key() == text(key.name))
-                known = &key;
-        if (!known)
-            return text("Unknown key \"%1\".").arg(it.key());
-        if (!fits(it.value(), known->kind))
-            return text("Wrong kind of value for \"%1\".").arg(it.key());
-    }
-    return {};
-}
-
-const CommandKeys* findCommand(const QString& name) {
-    for (const CommandKeys& command : commandKeys())
-        if (name == text(command.command))
-            return &command;
-    return nullptr;
-}
-
 QVariant unwrap(const QVariant& value) {
-    if (value.canConvert<QDBusVariant>() && value.userType() == qMetaTypeId<QDBusVariant>())
+    if (value.userType() == qMetaTypeId<QDBusVariant>())
         return unwrap(value.value<QDBusVariant>().variant());
     return value;
 }
@@ -154,21 +59,30 @@ QString failedError() {
     return text("org.freedesktop.DBus.Error.Failed");
 }
 
-QString catalogIntrospection() {
-    QString methods;
-    for (const CommandKeys& command : commandKeys())
-        methods += text("    <method name=\"%1\"><arg name=\"arguments\" type=\"a{sv}\" "
-                        "direction=\"in\"/></method>\n")
-                       .arg(text(command.command));
-    return text("  <interface name=\"com.varnsoft.Lumisk.Catalog\">\n") + methods +
-           text("    <property name=\"PhotoScaling\" type=\"d\" access=\"readwrite\"/>\n"
-                "    <property name=\"LayoutArrangement\" type=\"d\" access=\"readwrite\"/>\n"
-                "    <property name=\"PhotoSelection\" type=\"ai\" access=\"readwrite\"/>\n"
-                "    <property name=\"Entries\" type=\"ai\" access=\"read\"/>\n"
-                "  </interface>\n");
+// The interface files are built into the program, so a missing or broken one
+// is a fault of the build, not of the user's set-up.
+const ScriptingDictionary& dictionary(const char* interface) {
+    static QHash<QString, ScriptingDictionary> loaded;
+    const QString name = text(interface);
+    auto it = loaded.find(name);
+    if (it == loaded.end()) {
+        it = loaded.insert(name,
+                           ScriptingDictionary::fromFile(text(":/dbus/") + name + text(".xml")));
+        if (!it->isValid())
+            qFatal("The scripting interface %s: %s", interface, qPrintable(it->errorString()));
+    }
+    return *it;
 }
 
 } // namespace
+
+const ScriptingDictionary& ScriptingBus::rootDictionary() {
+    return dictionary(kRootInterface);
+}
+
+const ScriptingDictionary& ScriptingBus::catalogDictionary() {
+    return dictionary(kCatalogInterface);
+}
 
 ScriptingBus::ScriptingBus(QObject* parent) : QDBusVirtualObject(parent) {
     qDBusRegisterMetaType<CatalogRef>();
@@ -229,12 +143,9 @@ RoduvudeDadevizi* ScriptingBus::documentAt(const QString& path) const {
 
 QString ScriptingBus::introspect(const QString& path) const {
     if (path == text(kRootPath))
-        return text("  <interface name=\"com.varnsoft.Lumisk\">\n"
-                    "    <method name=\"Catalogs\"><arg name=\"catalogs\" type=\"a(os)\" "
-                    "direction=\"out\"/></method>\n"
-                    "  </interface>\n");
+        return rootDictionary().introspection();
     if (documentAt(path))
-        return catalogIntrospection();
+        return catalogDictionary().introspection();
     return {};
 }
 
@@ -260,8 +171,8 @@ bool ScriptingBus::handleMessage(const QDBusMessage& message, const QDBusConnect
 }
 
 QDBusMessage ScriptingBus::call(RoduvudeDadevizi* document, const QDBusMessage& message) {
-    const CommandKeys* keys = findCommand(message.member());
-    if (!keys || message.arguments().size() != 1)
+    const ScriptingDictionary::Method* method = catalogDictionary().method(message.member());
+    if (!method || message.arguments().size() != 1)
         return message.createErrorReply(text("org.freedesktop.DBus.Error.UnknownMethod"),
                                         text("No method \"%1\".").arg(message.member()));
     QVariantMap arguments;
@@ -272,7 +183,7 @@ QDBusMessage ScriptingBus::call(RoduvudeDadevizi* document, const QDBusMessage& 
         arguments = given.toMap();
     for (auto it = arguments.begin(); it != arguments.end(); ++it)
         it.value() = unwrap(it.value());
-    const QString wrong = checkArguments(*keys, arguments);
+    const QString wrong = ScriptingDictionary::checkArguments(*method, arguments);
     if (!wrong.isEmpty())
         return message.createErrorReply(propertyError(), wrong);
     ScriptCommand command(message.member(), arguments);
@@ -282,6 +193,7 @@ QDBusMessage ScriptingBus::call(RoduvudeDadevizi* document, const QDBusMessage& 
 }
 
 QDBusMessage ScriptingBus::property(RoduvudeDadevizi* document, const QDBusMessage& message) {
+    const ScriptingDictionary& dictionary = catalogDictionary();
     const QList<QVariant> args = message.arguments();
     const auto value = [document](const QString& name) -> QVariant {
         if (name == text("PhotoScaling"))
@@ -296,39 +208,37 @@ QDBusMessage ScriptingBus::property(RoduvudeDadevizi* document, const QDBusMessa
     };
     if (message.member() == text("GetAll")) {
         QVariantMap all;
-        for (const char* name : {"PhotoScaling", "LayoutArrangement", "PhotoSelection", "Entries"})
-            all.insert(text(name), value(text(name)));
+        for (const ScriptingDictionary::Property& listed : dictionary.properties())
+            all.insert(listed.name, value(listed.name));
         return message.createReply(QVariant::fromValue(all));
     }
     if (args.size() < 2)
         return message.createErrorReply(propertyError(), text("Missing property name."));
     const QString name = args.at(1).toString();
-    if (message.member() == text("Get")) {
-        const QVariant answer = value(name);
-        if (!answer.isValid())
-            return message.createErrorReply(propertyError(), text("No property \"%1\".").arg(name));
-        return message.createReply(QVariant::fromValue(QDBusVariant(answer)));
-    }
+    const ScriptingDictionary::Property* listed = dictionary.property(name);
+    if (!listed)
+        return message.createErrorReply(propertyError(), text("No property \"%1\".").arg(name));
+    if (message.member() == text("Get"))
+        return message.createReply(QVariant::fromValue(QDBusVariant(value(name))));
     if (message.member() != text("Set") || args.size() != 3)
         return message.createErrorReply(propertyError(), text("No such call."));
-    QVariant newValue = unwrap(args.at(2));
-    if (name == text("PhotoScaling") || name == text("LayoutArrangement")) {
-        if (!fits(newValue, Kind::Number))
-            return message.createErrorReply(propertyError(),
-                                            text("Wrong kind of value for \"%1\".").arg(name));
+    if (!listed->writable)
+        return message.createErrorReply(text("org.freedesktop.DBus.Error.PropertyReadOnly"),
+                                        text("\"%1\" cannot be set.").arg(name));
+    const QVariant newValue = unwrap(args.at(2));
+    const QString wrongKind = text("Wrong kind of value for \"%1\".").arg(name);
+    if (listed->type == text("d")) {
+        if (!ScriptingDictionary::fits(newValue, ScriptingDictionary::Kind::Number))
+            return message.createErrorReply(propertyError(), wrongKind);
         if (name == text("PhotoScaling"))
             document->setPhotoScaling(newValue.toDouble());
         else
             document->setLayoutArrangement(newValue.toDouble());
         return message.createReply();
     }
-    if (name == text("PhotoSelection")) {
-        if (newValue.userType() != qMetaTypeId<QDBusArgument>())
-            return message.createErrorReply(propertyError(),
-                                            text("Wrong kind of value for \"%1\".").arg(name));
-        document->setPhotoSelection(qdbus_cast<QList<int>>(newValue.value<QDBusArgument>()));
-        return message.createReply();
-    }
-    return message.createErrorReply(text("org.freedesktop.DBus.Error.PropertyReadOnly"),
-                                    text("\"%1\" cannot be set.").arg(name));
+    if (newValue.userType() != qMetaTypeId<QDBusArgument>() ||
+        newValue.value<QDBusArgument>().currentSignature() != listed->type)
+        return message.createErrorReply(propertyError(), wrongKind);
+    document->setPhotoSelection(qdbus_cast<QList<int>>(newValue.value<QDBusArgument>()));
+    return message.createReply();
 }

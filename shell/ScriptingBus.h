@@ -6,6 +6,7 @@
 #include <QPointer>
 
 class RoduvudeDadevizi;
+class ScriptingDictionary;
 
 // The catalog documents on the session bus under "com.varnsoft.Lumisk": the
 // root object lists them front to back, and each document's object runs its
@@ -17,7 +18,13 @@ class ScriptingBus : public QDBusVirtualObject {
 public:
     static constexpr char kService[] = "com.varnsoft.Lumisk";
     static constexpr char kRootPath[] = "/com/varnsoft/Lumisk";
+    static constexpr char kRootInterface[] = "com.varnsoft.Lumisk";
     static constexpr char kCatalogInterface[] = "com.varnsoft.Lumisk.Catalog";
+
+    // What scripts may call, read from the interface files shipped with the
+    // program (resources/dbus).
+    static const ScriptingDictionary& rootDictionary();
+    static const ScriptingDictionary& catalogDictionary();
 
     explicit ScriptingBus(QObject* parent = nullptr);
     ~ScriptingBus() override;
