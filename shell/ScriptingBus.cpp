@@ -150,7 +150,9 @@ QString ScriptingBus::introspect(const QString& path) const {
 }
 
 bool ScriptingBus::handleMessage(const QDBusMessage& message, const QDBusConnection& connection) {
-    if (message.type() != QDBusMessage::MethodCallMessage)
+    // Qt answers introspection from introspect().
+    if (message.type() != QDBusMessage::MethodCallMessage ||
+        message.interface() == text("org.freedesktop.DBus.Introspectable"))
         return false;
     const QString path = message.path();
     QDBusMessage reply;

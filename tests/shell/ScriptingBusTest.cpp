@@ -7,12 +7,16 @@
 #include "catalog/VQFileCatalog.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
+#include "photoview/PixelAdjusterController.h"
 #include "platform/documents/DocumentController.h"
+#include "platform/system/ScriptCommand.h"
+#include "platform/system/ScriptingDictionary.h"
 #include "platform/ui/MainWindowTracker.h"
 #include "platform/ui/ModalAlert.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainMenu.h"
 #include "support/TestHome.h"
+#include "support/WholePageMaster.h"
 
 #include <QApplication>
 #include <QDBusArgument>
@@ -26,7 +30,9 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
+#include <QPrintDialog>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -145,6 +151,7 @@ protected:
         path = listed.first().path;
     }
     void TearDown() override {
+        removeWholePageMaster();
         for (Document* open : DocumentController::sharedDocumentController().documents())
             open->close();
         QCoreApplication::processEvents();
@@ -258,4 +265,143 @@ TEST_F(ScriptingBusTest, CommandsReachTheirHandlers) {
 TEST(ScriptingBusWithoutBus, StartingWithoutABusWarnsAndGoesOn) {
     ScriptingBus scripting;
     EXPECT_FALSE(scripting.start(QDBusConnection(str("not connected"))));
+}
+
+TEST_F(ScriptingBusTest, TheInterfaceFileNamesEveryCommandACatalogHandles) {
+    QStringList methods;
+    for (const ScriptingDictionary::Method& method : ScriptingBus::catalogDictionary().methods())
+        methods.append(method.name);
+    methods.sort();
+    EXPECT_EQ(methods, document->scriptCommands().commandNames());
+    // A bus client reads the same file.
+    const QDBusMessage reply =
+        send(client, path, "org.freedesktop.DBus.Introspectable", "Introspect");
+    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    const QString xml = reply.arguments().first().toString();
+    EXPECT_TRUE(xml.contains(str("<method name=\"SelectMasterTemplate\">")));
+    EXPECT_TRUE(xml.contains(str("com.varnsoft.Lumisk.Key.Skip Empty")));
+}
+
+TEST_F(ScriptingBusTest, TheCommandsEdgeCasesOverTheBus) {
+    writeImage(QDir::home().filePath(str("a.png")), solidImage(20, 20, Qt::red), "png");
+    ASSERT_EQ(call("AddPhoto", {{str("File"), str("~/a.png")}}), QString());
+    ASSERT_TRUE(installWholePageMaster({100, 80}));
+    ASSERT_EQ(call("SelectMasterTemplate", {{str("DocumentID"), str(kWholePageMasterID)}}),
+              QString());
+    document->fileCatalog().setSelectionAtIndex(0);
+    document->fileCatalog().setMarkerAtIndexTo(0, true);
+    ZaroziveZodiroVirizidivi* controller = controllerOf(document);
+    const auto attribute = [this](int tag) {
+        return document->fileCatalog().getFileAttributeAtIndex(tag, 0).toFloat();
+    };
+    QWidget* palette = PixelAdjusterController::sharedPixelAdjusterController()->window();
+    int panels = 0;
+    int panelDPI = -1;
+    int panelScope = -1;
+    ModalAlert::ScopedDialogResponder printPanel([&](QDialog& dialog) {
+        EXPECT_TRUE(qobject_cast<QPrintDialog*>(&dialog));
+        ++panels;
+        panelDPI = controller->printLimitDPI();
+        panelScope = controller->printLimitType();
+        return int(QDialog::Rejected);
+    });
+    const auto master = document->masterTemplate();
+    struct Case {
+        const char* method;
+        QVariantMap arguments;
+        // Sharpness, contrast, saturation, brightness after the call.
+        float sharpness, contrast, saturation, brightness;
+    } cases[] = {
+        {"Enhance", {{str("Contrast"), 50}}, 2, 1.5f, 0.5f, 0.75f},
+        {"Enhance", {{str("Brightness"), -250}}, 2, 0.25f, 0.5f, 0.0f},
+        {"Enhance", {{str("Brightness"), 250.0}}, 2, 0.25f, 0.5f, 2.0f},
+        {"Enhance", {{str("Sharpness"), 12}}, 8, 0.25f, 0.5f, 0.75f},
+        {"Enhance", {{str("Sharpness"), -3}}, 0, 0.25f, 0.5f, 0.75f},
+        // No keys: the palette opens and the photo keeps the first row's values.
+        {"Enhance", {}, 0, 0.25f, 0.5f, 0.75f},
+        {"Print", {}, 0, 0.25f, 0.5f, 0.75f},
+        {"SelectMasterTemplate", {{str("DocumentID"), str("no-such-id")}}, 0, 0.25f, 0.5f, 0.75f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.method) + " " +
+                     (c.arguments.isEmpty() ? "" : c.arguments.firstKey().toStdString()));
+        controller->switchView(ZaroziveZodiroVirizidivi::PhotographPanel);
+        palette->hide();
+        controller->setSharpness(2);
+        controller->setContrast(0.25f);
+        controller->setSaturation(0.5f);
+        controller->setBrightness(0.75f);
+        const QString error = call(c.method, c.arguments);
+        QCoreApplication::processEvents();
+        if (str(c.method) == str("SelectMasterTemplate")) {
+            EXPECT_TRUE(error.contains(str("no-such-id"))) << error.toStdString();
+            EXPECT_EQ(document->masterTemplate(), master);
+        } else {
+            EXPECT_EQ(error, QString());
+        }
+        EXPECT_EQ(palette->isVisible(), str(c.method) == str("Enhance") && c.arguments.isEmpty());
+        EXPECT_FLOAT_EQ(attribute(kCatalogAttrSharpness), c.sharpness);
+        EXPECT_FLOAT_EQ(attribute(kCatalogAttrContrast), c.contrast);
+        EXPECT_FLOAT_EQ(attribute(kCatalogAttrSaturation), c.saturation);
+        EXPECT_FLOAT_EQ(attribute(kCatalogAttrBrightness), c.brightness);
+        if (str(c.method) != str("Enhance")) {
+            EXPECT_EQ(controller->currentViewTag(), ZaroziveZodiroVirizidivi::LayoutPanel);
+        }
+    }
+    palette->hide();
+    EXPECT_EQ(panels, 1);
+    EXPECT_EQ(panelDPI, 0);
+    EXPECT_EQ(panelScope, 0);
+}
+
+TEST_F(ScriptingBusTest, PrintToDiskWithoutPathOrNameWritesVyxPhotoFilesToTheDesktop) {
+    writeImage(QDir::home().filePath(str("a.png")), solidImage(40, 30, Qt::red), "png");
+    ASSERT_EQ(call("AddPhoto", {{str("File"), str("~/a.png")}}), QString());
+    document->fileCatalog().setMarkerAtIndexTo(0, true);
+    // Without a master template nothing can be written, and the script hears so.
+    EXPECT_FALSE(call("PrintToDisk", {{str("Path"), QDir::homePath()}}).isEmpty());
+    ASSERT_TRUE(installWholePageMaster({40, 30}));
+    ASSERT_EQ(call("SelectMasterTemplate", {{str("DocumentID"), str(kWholePageMasterID)}}),
+              QString());
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    ASSERT_TRUE(desktop.startsWith(QDir::homePath()));
+    ASSERT_TRUE(QDir().mkpath(desktop));
+    EXPECT_EQ(call("PrintToDisk"), QString());
+    const QStringList written = QDir(desktop).entryList(QDir::Files);
+    ASSERT_FALSE(written.isEmpty());
+    for (const QString& name : written) {
+        EXPECT_TRUE(name.startsWith(str("Vyx_Photo"))) << name.toStdString();
+        EXPECT_FALSE(QImage(QDir(desktop).filePath(name)).isNull()) << name.toStdString();
+    }
+}
+
+TEST_F(ScriptingBusTest, CatalogsFollowTheFrontWindow) {
+    ASSERT_TRUE(choose(*delegate->mainMenu(), "newCatalogDocument:"));
+    auto* second = qobject_cast<RoduvudeDadevizi*>(
+        DocumentController::sharedDocumentController().documents().first());
+    ASSERT_TRUE(second && second != document);
+    activate(controllerOf(second)->window());
+    QList<Listed> listed = catalogs(client);
+    ASSERT_EQ(listed.size(), 2);
+    EXPECT_NE(listed[0].path, path);
+    EXPECT_EQ(listed[0].name, second->displayName());
+    EXPECT_EQ(listed[1].path, path);
+
+    activate(controllerOf(document)->window());
+    listed = catalogs(client);
+    ASSERT_EQ(listed.size(), 2);
+    EXPECT_EQ(listed[0].path, path);
+    EXPECT_EQ(listed[0].name, document->displayName());
+
+    // A closed catalog leaves the list; its path is not handed out again.
+    const QString secondPath = listed[1].path;
+    second->close();
+    QCoreApplication::processEvents();
+    listed = catalogs(client);
+    ASSERT_EQ(listed.size(), 1);
+    EXPECT_EQ(listed[0].path, path);
+    EXPECT_EQ(send(client, secondPath, ScriptingBus::kCatalogInterface, "RotateCW",
+                   {QVariant::fromValue(QVariantMap())})
+                  .type(),
+              QDBusMessage::ErrorMessage);
 }
