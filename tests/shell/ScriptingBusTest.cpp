@@ -5,6 +5,7 @@
 #include "MenuChoice.h"
 #include "catalog/ImageFixtures.h"
 #include "catalog/VQFileCatalog.h"
+#include "catalog/VQFileCatalogScrollView.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
 #include "photoview/PixelAdjusterController.h"
@@ -30,6 +31,8 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QPrintDialog>
 #include <QProcess>
 #include <QStandardPaths>
@@ -404,4 +407,121 @@ TEST_F(ScriptingBusTest, CatalogsFollowTheFrontWindow) {
                    {QVariant::fromValue(QVariantMap())})
                   .type(),
               QDBusMessage::ErrorMessage);
+}
+
+namespace {
+
+// Where a colour covers most of an image: the bounding box of its pixels.
+QRect regionOf(const QImage& image, const std::function<bool(QColor)>& matches) {
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (matches(image.pixelColor(x, y)))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+bool isRed(QColor c) {
+    return c.red() > 200 && c.green() < 60 && c.blue() < 60;
+}
+
+bool isBlue(QColor c) {
+    return c.blue() > 200 && c.red() < 60 && c.green() < 60;
+}
+
+// A photo whose red band lies to the right of its blue body.
+bool bandOnTheRight(const QImage& image) {
+    const QRect red = regionOf(image, isRed);
+    const QRect blue = regionOf(image, isBlue);
+    return !red.isEmpty() && !blue.isEmpty() && red.left() >= blue.right() - 1 &&
+           red.height() >= blue.height() - 2;
+}
+
+} // namespace
+
+TEST_F(ScriptingBusTest, AScriptFromTheScriptsMenuDrivesTheCatalogOverTheBus) {
+    // A landscape photo with a red band along its top; turned clockwise the
+    // band is on the right.
+    QImage photo(80, 60, QImage::Format_RGB32);
+    photo.fill(Qt::blue);
+    for (int y = 0; y < 15; ++y)
+        for (int x = 0; x < 80; ++x)
+            photo.setPixelColor(x, y, Qt::red);
+    ASSERT_TRUE(photo.save(QDir::home().filePath(str("band.jpg")), "JPEG", 95));
+    ASSERT_TRUE(installWholePageMaster({60, 80}));
+    QTemporaryDir out;
+    const QString scripts = QDir::homePath() + str("/.local/share/Lumisk/Scripts");
+    ASSERT_TRUE(QDir().mkpath(scripts));
+    QFile script(scripts + str("/Turn and Print.sh"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QByteArray(R"(#!/bin/sh
+set -e
+dest=com.varnsoft.Lumisk
+catalog=$(gdbus call --session --dest $dest --object-path /com/varnsoft/Lumisk \
+    --method com.varnsoft.Lumisk.Catalogs | grep -o "objectpath '[^']*'" | head -n 1 | cut -d "'" -f 2)
+run() {
+    method=$1
+    shift
+    gdbus call --session --dest $dest --object-path "$catalog" --method "$method" "$@"
+}
+run com.varnsoft.Lumisk.Catalog.SelectMasterTemplate "{'DocumentID': <'WholePage'>}"
+run com.varnsoft.Lumisk.Catalog.AddPhoto "{'File': <'~/band.jpg'>}"
+run org.freedesktop.DBus.Properties.Set com.varnsoft.Lumisk.Catalog PhotoSelection "<[0]>"
+run com.varnsoft.Lumisk.Catalog.RotateCW "{}"
+run com.varnsoft.Lumisk.Catalog.PrintToDisk "{'Path': <'OUT'>, 'BaseName': <'turned'>}"
+)")
+                     .replace("OUT", out.path().toUtf8()));
+    script.close();
+    script.setPermissions(script.permissions() | QFile::ExeOwner);
+
+    // The script's gdbus reaches the test's bus, not the user's.
+    const QByteArray savedAddress = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address.toUtf8());
+    auto* window = qobject_cast<QMainWindow*>(controllerOf(document)->window());
+    ASSERT_TRUE(window);
+    delegate->applicationDidBecomeActive();
+    QAction* scriptsItem = nullptr;
+    for (QAction* each : window->menuBar()->actions())
+        if (each->text() == str("Scripts"))
+            scriptsItem = each;
+    ASSERT_TRUE(scriptsItem && scriptsItem->menu());
+    QAction* item = nullptr;
+    for (QAction* each : scriptsItem->menu()->actions())
+        if (each->text().startsWith(str("Turn and Print")))
+            item = each;
+    ASSERT_TRUE(item);
+    int alerts = 0;
+    ModalAlert::ScopedResponder failures([&](const ModalAlert::Request& request) {
+        ADD_FAILURE() << request.title.toStdString() << ": " << request.message.toStdString();
+        ++alerts;
+        return int(ModalAlert::DefaultReturn);
+    });
+    item->trigger();
+    QDeadlineTimer deadline(30000);
+    while (QDir(out.path()).isEmpty() && alerts == 0 && !deadline.hasExpired())
+        QTest::qWait(50);
+    qputenv("DBUS_SESSION_BUS_ADDRESS", savedAddress);
+
+    const QStringList written = QDir(out.path()).entryList(QDir::Files);
+    ASSERT_EQ(written.size(), 1);
+    EXPECT_TRUE(written.first().startsWith(str("turned")));
+    EXPECT_TRUE(bandOnTheRight(QImage(QDir(out.path()).filePath(written.first()))));
+    ASSERT_EQ(document->fileCatalog().fileCount(), 1);
+    EXPECT_FLOAT_EQ(
+        document->fileCatalog().getFileAttributeAtIndex(kCatalogAttrRotation, 0).toFloat(), 90);
+    // The grid shows the photo turned once its thumbnail has come.
+    controllerOf(document)->switchView(ZaroziveZodiroVirizidivi::PhotographPanel);
+    QWidget* grid = controllerOf(document)->fileCatalogScrollView();
+    ASSERT_TRUE(grid);
+    deadline.setRemainingTime(10000);
+    while (!bandOnTheRight(grid->grab().toImage()) && !deadline.hasExpired())
+        QTest::qWait(50);
+    EXPECT_TRUE(bandOnTheRight(grid->grab().toImage()));
+}
+
+TEST_F(ScriptingBusTest, ASecondInstanceFindsTheNameTakenAndGoesOnWithout) {
+    ScriptingBus second;
+    EXPECT_FALSE(second.start(bus.connect(str("second"))));
+    // The first one still answers.
+    EXPECT_EQ(catalogs(client).size(), 1);
 }
