@@ -596,7 +596,7 @@ private:
     int _lastViewTag = LayoutPanel;
     bool _dragHilightState = false;
     float _sharpness = 0;
-    float _contrast = 0;
-    float _saturation = 0;
-    float _brightness = 0;
+    float _contrast = 1;
+    float _saturation = 1;
+    float _brightness = 1;
 };

@@ -182,6 +182,12 @@ void ZaroziveZodiroVirizidivi::setup() {
     }
     _printArrangementMode = doc->getPrintArrangementMode();
     _printScalingMode = doc->getPrintScaleMode();
+    // A script's first enhancement of only some factors takes the others from
+    // here: zeros would turn the photos grey.
+    _sharpness = float(doc->defaultSharpness());
+    _contrast = doc->defaultContrast();
+    _saturation = doc->defaultSaturation();
+    _brightness = doc->defaultBrightness();
     if (CatalogPanel* panel = activeViewPanel())
         panel->adjustToolbarButtons();
     observeErrors();

@@ -108,6 +108,17 @@ TEST_F(ScriptedCatalogTest, EnhanceClampsItsValuesOverTheWindowsLastOnes) {
     }
 }
 
+TEST_F(ScriptedCatalogTest, AFirstEnhanceOfOneFactorKeepsTheOthersAtTheDocumentsDefaults) {
+    addPhotos(1);
+    catalog().setSelectionAtIndex(0);
+    EXPECT_EQ(run("Enhance", {{qs("Brightness"), 40}}), QString());
+    EXPECT_FLOAT_EQ(attribute(kCatalogAttrBrightness, 0), 1.4f);
+    EXPECT_FLOAT_EQ(attribute(kCatalogAttrContrast, 0), document->defaultContrast());
+    EXPECT_FLOAT_EQ(attribute(kCatalogAttrSaturation, 0), document->defaultSaturation());
+    EXPECT_FLOAT_EQ(attribute(kCatalogAttrSharpness, 0), float(document->defaultSharpness()));
+    EXPECT_FLOAT_EQ(document->defaultContrast(), 1.0f);
+}
+
 TEST_F(ScriptedCatalogTest, EnhanceWithoutValuesOpensThePaletteAndChangesNothing) {
     addPhotos(1);
     catalog().setSelectionAtIndex(0);
