@@ -105,6 +105,11 @@ TEST_F(URLLocatorTest, AModalRunAnswersTheURLOrNothing) {
     });
     EXPECT_FALSE(locator.locateURLModally(QUrl()).isValid());
     EXPECT_FALSE(okAtStart); // no URL given: OK starts off
+    ModalAlert::ScopedDialogResponder noURL([&](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>(str("urlTextField"))->setText(str("http://exa mple/"));
+        return int(QDialog::Accepted);
+    });
+    EXPECT_FALSE(locator.locateURLModally(QUrl(str("http://127.0.0.1/a.jpg"))).isValid());
 }
 
 TEST_F(URLLocatorTest, TheAddCommandRunsItAsASheetAndAddsTheURL) {
