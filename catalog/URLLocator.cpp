@@ -17,6 +17,9 @@
 
 namespace {
 
+// Room for a typical picture address without scrolling.
+constexpr int kFieldMinimumWidth = 380;
+
 QString qs(const char* text) {
     return QString::fromLatin1(text);
 }
@@ -89,6 +92,7 @@ void URLLocator::loadWindow() {
     _urlTextField = new QLineEdit(_dragReceiver);
     _urlTextField->setObjectName(qs("urlTextField"));
     _urlTextField->setAcceptDrops(false);
+    _urlTextField->setMinimumWidth(kFieldMinimumWidth);
     layout->addWidget(_urlTextField);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
