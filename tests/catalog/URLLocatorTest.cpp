@@ -167,6 +167,27 @@ TEST_F(URLLocatorTest, ASheetPostsOnlyForOKWithAURL) {
     EXPECT_EQ(catalog().fileCount(), 0);
 }
 
+TEST_F(URLLocatorTest, AWindowClosedUnderItsSheetTakesTheLocatorAlong) {
+    int located = 0;
+    NotificationCenter::defaultCenter().addObserver(this, str(kURLLocatedNotify), nullptr,
+                                                    [&](const Notification&) { ++located; });
+    auto* parent = new QWidget;
+    parent->show();
+    QPointer<URLLocator> locator = new URLLocator;
+    locator->locateURLInSheet(QUrl(str("http://127.0.0.1/a.jpg")), parent);
+    QPointer<QDialog> sheet = locator->locatorWindow();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(sheet->parentWidget(), parent);
+    delete parent;
+    // Deleted outside any event loop: its deferred deletions are flushed by hand.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    drainEvents();
+    NotificationCenter::defaultCenter().removeObserver(this);
+    EXPECT_TRUE(sheet.isNull());
+    EXPECT_TRUE(locator.isNull());
+    EXPECT_EQ(located, 0);
+}
+
 TEST_F(URLLocatorTest, DropsAnywhereOnTheDialogFillAndSelectTheField) {
     URLLocator locator;
     locator.setValidFileTypes({str("png")});
