@@ -8,8 +8,6 @@
 #include "platform/ui/Pasteboard.h"
 
 #include <QDialog>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +16,9 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// Room for a typical picture address without scrolling.
+constexpr int kFieldMinimumWidth = 380;
 
 QString qs(const char* text) {
     return QString::fromLatin1(text);
@@ -64,25 +65,39 @@ QPushButton* URLLocator::okButton() {
     return _okButton;
 }
 
+QPushButton* URLLocator::cancelButton() {
+    loadWindow();
+    return _cancelButton;
+}
+
+GenericDragReceiverView* URLLocator::dragReceiver() {
+    loadWindow();
+    return _dragReceiver;
+}
+
 void URLLocator::loadWindow() {
     if (_locatorWindow)
         return;
     _locatorWindow = new QDialog;
     _locatorWindow->setObjectName(qs("URLLocator"));
     _locatorWindow->setWindowTitle(localizedString(qs("URL_LOCATOR_TITLE")));
-    _locatorWindow->setAcceptDrops(true);
-    _locatorWindow->installEventFilter(this);
-    auto* layout = new QVBoxLayout(_locatorWindow);
-    layout->addWidget(new QLabel(localizedString(qs("URL_LOCATOR_PROMPT")), _locatorWindow));
-    _urlTextField = new QLineEdit(_locatorWindow);
+    auto* whole = new QVBoxLayout(_locatorWindow);
+    whole->setContentsMargins(0, 0, 0, 0);
+    // The controls live inside the receiver, so that a drop on any of them is its.
+    _dragReceiver = new GenericDragReceiverView(_locatorWindow);
+    _dragReceiver->setObjectName(qs("dragReceiver"));
+    whole->addWidget(_dragReceiver);
+    auto* layout = new QVBoxLayout(_dragReceiver);
+    layout->addWidget(new QLabel(localizedString(qs("URL_LOCATOR_PROMPT")), _dragReceiver));
+    _urlTextField = new QLineEdit(_dragReceiver);
     _urlTextField->setObjectName(qs("urlTextField"));
-    // The field takes no drops of its own: the dialog's receiver does.
     _urlTextField->setAcceptDrops(false);
+    _urlTextField->setMinimumWidth(kFieldMinimumWidth);
     layout->addWidget(_urlTextField);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    _cancelButton = new QPushButton(localizedString(qs("CANCEL")), _locatorWindow);
-    _okButton = new QPushButton(localizedString(qs("OK")), _locatorWindow);
+    _cancelButton = new QPushButton(localizedString(qs("CANCEL")), _dragReceiver);
+    _okButton = new QPushButton(localizedString(qs("OK")), _dragReceiver);
     _okButton->setDefault(true);
     _okButton->setEnabled(false); // the field starts empty
     buttons->addWidget(_cancelButton);
@@ -96,14 +111,22 @@ void URLLocator::loadWindow() {
 
 void URLLocator::openWithURL(const QUrl& url) {
     loadWindow();
-    const QSignalBlocker quiet(_urlTextField);
-    if (url.isValid()) {
-        _urlTextField->setText(url.toString(QUrl::FullyEncoded));
-        _okButton->setEnabled(true);
-    } else {
-        _urlTextField->clear();
-        _okButton->setEnabled(false);
+    {
+        const QSignalBlocker quiet(_urlTextField);
+        if (url.isValid()) {
+            _urlTextField->setText(url.toString(QUrl::FullyEncoded));
+            _okButton->setEnabled(true);
+        } else {
+            _urlTextField->clear();
+            _okButton->setEnabled(false);
+        }
     }
+    setupDragReceiver();
+}
+
+void URLLocator::setupDragReceiver() {
+    loadWindow();
+    _dragReceiver->setupForDragTypesWithTarget({qs(URLPboardType), qs(StringPboardType)}, this);
 }
 
 QUrl URLLocator::locateURLModally(const QUrl& url) {
@@ -117,18 +140,29 @@ void URLLocator::locateURLInSheet(const QUrl& url, QWidget* parent) {
     openWithURL(url);
     _runningAsSheet = true;
     _parentWindow = parent;
-    ModalAlert::beginDialogSheet(parent, _locatorWindow,
-                                 [this](int code) { locateURLDidEnd(code); });
+    if (parent) {
+        _locatorWindow->setParent(parent, _locatorWindow->windowFlags() | Qt::Sheet);
+        // Should the window go with its sheet still up, the locator goes too.
+        connect(_locatorWindow, &QObject::destroyed, this, [this] {
+            if (_runningAsSheet)
+                deleteLater();
+        });
+    }
+    ModalAlert::beginDialogSheet(parent, _locatorWindow, [self = QPointer(this)](int code) {
+        if (self)
+            self->locateURLDidEnd(code);
+    });
 }
 
 void URLLocator::locateURLDidEnd(int returnCode) {
-    const QUrl url = urlFromText(_urlTextField->text());
+    const QUrl url = _locatorWindow ? urlFromText(_urlTextField->text()) : QUrl();
     if (returnCode != 0 && url.isValid()) {
         QVariantMap info{{qs(kURLLocatedURLKey), url}, {qs(kURLLocatedEntryPosKey), -1}};
         NotificationCenter::defaultCenter().postNotificationName(
             qs(kURLLocatedNotify), WindowController::forWindow(_parentWindow), info);
     }
-    _locatorWindow->close();
+    if (_locatorWindow)
+        _locatorWindow->close();
     _runningAsSheet = false;
     deleteLater();
 }
@@ -151,15 +185,12 @@ void URLLocator::validateEnteredText(const QString& text) {
     _okButton->setEnabled(valid);
 }
 
-bool URLLocator::canHandleDrag(const QMimeData* data) const {
-    return data && (Pasteboard(data).hasType(qs(URLPboardType)) || data->hasText());
+bool URLLocator::canHandleDrag(const Pasteboard& pasteboard) {
+    return pasteboard.hasType(qs(URLPboardType)) || pasteboard.hasType(qs(StringPboardType));
 }
 
-void URLLocator::handleDrag(const QMimeData* data) {
+void URLLocator::handleDragAtPointFromView(const Pasteboard& pasteboard, Point, View*) {
     loadWindow();
-    if (!data)
-        return;
-    const Pasteboard pasteboard(data);
     QString text;
     if (pasteboard.hasType(qs(URLPboardType))) {
         const QUrl url(
@@ -168,39 +199,11 @@ void URLLocator::handleDrag(const QMimeData* data) {
             return;
         text = url.toString(QUrl::FullyEncoded);
     } else {
-        text = data->text();
+        text = pasteboard.propertyListForType(qs(StringPboardType)).toString();
     }
     if (text.isEmpty())
         return;
     _urlTextField->setText(text);
     _urlTextField->selectAll();
     validateEnteredText(text);
-}
-
-bool URLLocator::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != _locatorWindow)
-        return QObject::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (canHandleDrag(drag->mimeData()))
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
-        return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        if (!canHandleDrag(drop->mimeData())) {
-            drop->ignore();
-            return true;
-        }
-        handleDrag(drop->mimeData());
-        drop->acceptProposedAction();
-        return true;
-    }
-    default:
-        return QObject::eventFilter(watched, event);
-    }
 }

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "catalog/GenericDragReceiverView.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
 #include <QUrl>
 
-class QMimeData;
 class QDialog;
 class QLineEdit;
 class QPushButton;
@@ -21,8 +22,9 @@ inline constexpr char kURLLocatedEntryPosKey[] = "entryPos";
 // picture: run modally (locate) or as a sheet on a catalog window (add). OK is
 // enabled only for a URL with scheme and host and, when valid file types are
 // set, a file name whose extension is one of them (exactly, case included).
-// Both runs go through the dialog seam, so tests answer the dialog.
-class URLLocator : public QObject {
+// Both runs go through the dialog seam, so tests answer the dialog. Drops of a
+// URL or of text anywhere on the dialog reach it through its drag receiver.
+class URLLocator : public QObject, public DragReceiverTarget {
     Q_OBJECT
 
 public:
@@ -41,17 +43,17 @@ public:
 
     void buttonPressed(QObject* sender);
     void validateEnteredText(const QString& text);
+    void setupDragReceiver();
     // Drops on the dialog: a URL or plain text.
-    bool canHandleDrag(const QMimeData* data) const;
-    void handleDrag(const QMimeData* data);
+    bool canHandleDrag(const Pasteboard& pasteboard) override;
+    void handleDragAtPointFromView(const Pasteboard& pasteboard, Point point, View* view) override;
 
     // The dialog's parts, loaded on first use.
     QDialog* locatorWindow();
     QLineEdit* urlTextField();
     QPushButton* okButton();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    QPushButton* cancelButton();
+    GenericDragReceiverView* dragReceiver();
 
 private:
     void loadWindow();
@@ -59,10 +61,12 @@ private:
     void locateURLDidEnd(int returnCode);
 
     QPushButton* _cancelButton = nullptr;
-    QDialog* _locatorWindow = nullptr;
+    // A sheet's window lives in its parent window, which may close first.
+    QPointer<QDialog> _locatorWindow;
     QPushButton* _okButton = nullptr;
     QLineEdit* _urlTextField = nullptr;
     QStringList _validFileTypes;
     bool _runningAsSheet = false;
     QPointer<QWidget> _parentWindow;
+    GenericDragReceiverView* _dragReceiver = nullptr;
 };

@@ -144,6 +144,11 @@ public:
         if (std::shared_ptr<VQFileCatalog> catalog = _catalog.lock())
             catalog->imageRetrievedDataTag(data, tag);
     }
+    bool isEqualToDelegate(const URLImageRetrievalDelegate& other) const override {
+        const auto* same = dynamic_cast<const URLDelegate*>(&other);
+        return same && !_catalog.owner_before(same->_catalog) &&
+               !same->_catalog.owner_before(_catalog);
+    }
 
 private:
     std::weak_ptr<VQFileCatalog> _catalog;

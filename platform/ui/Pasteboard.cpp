@@ -15,6 +15,8 @@ namespace {
 constexpr char kOwnTypePrefix[] = "application/x-lumisk.pasteboard.";
 constexpr char kTiffMimeType[] = "image/tiff";
 constexpr char kPdfMimeType[] = "application/pdf";
+constexpr char kTextMimeType[] = "text/plain";
+constexpr char kUtf8TextMimeType[] = "text/plain;charset=utf-8";
 
 QString str(const char* text) {
     return QString::fromLatin1(text);
@@ -50,6 +52,8 @@ QString Pasteboard::mimeTypeForType(const QString& type) {
         return str(kTiffMimeType);
     if (type == str(PDFPboardType))
         return str(kPdfMimeType);
+    if (type == str(StringPboardType))
+        return str(kTextMimeType);
     return str(kOwnTypePrefix) + type;
 }
 
@@ -66,6 +70,9 @@ QStringList Pasteboard::types() const {
         types.append(str(TIFFPboardType));
     if (_data->hasFormat(str(kPdfMimeType)))
         types.append(str(PDFPboardType));
+    // Only text of its own: Qt would also offer a URI list as text.
+    if (_data->hasFormat(str(kTextMimeType)) || _data->hasFormat(str(kUtf8TextMimeType)))
+        types.append(str(StringPboardType));
     const QString prefix = str(kOwnTypePrefix);
     for (const QString& format : _data->formats())
         if (format.startsWith(prefix))
@@ -99,6 +106,8 @@ QVariant Pasteboard::propertyListForType(const QString& type) const {
                             QString(QLatin1String(""))};
     if (type == str(TIFFPboardType))
         return {};
+    if (type == str(StringPboardType))
+        return _data->text();
     return PropertyList::fromXml(_data->data(mimeTypeForType(type)));
 }
 
@@ -143,6 +152,10 @@ bool Pasteboard::setPropertyListForType(QMimeData& data, const QVariant& propert
     }
     if (type == str(TIFFPboardType))
         return false;
+    if (type == str(StringPboardType)) {
+        data.setText(propertyList.toString());
+        return true;
+    }
     const QByteArray bytes = PropertyList::toXml(propertyList);
     if (bytes.isEmpty())
         return false;

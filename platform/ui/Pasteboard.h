@@ -20,11 +20,13 @@ inline constexpr char FilenamesPboardType[] = "NSFilenamesPboardType";
 inline constexpr char URLPboardType[] = "NSURLPboardType";
 inline constexpr char TIFFPboardType[] = "NSTIFFPboardType";
 inline constexpr char PDFPboardType[] = "NSPDFPboardType";
+inline constexpr char StringPboardType[] = "NSStringPboardType";
 
 // Pasteboard contents by type name over Qt's MIME data, for drags and the
 // clipboard. The platform's types map onto what other programs drop: file
 // names are the file: URLs of the URI list, as file managers send them, and
-// the URL is its first other URL; TIFF is "image/tiff" or an image. Any other name (the
+// the URL is its first other URL; TIFF is "image/tiff" or an image; the string
+// is plain text. Any other name (the
 // program's own, such as "VQFileCatalogSelection") travels as its bytes
 // under a MIME type made from the name, a property list when written as one.
 class LUMISK_PLATFORM_EXPORT Pasteboard {
@@ -43,7 +45,8 @@ public:
     QString availableTypeFromArray(const QStringList& types) const;
 
     // File names: a list of paths. URL: the URL's text and an empty base
-    // text. The program's own types: the property list read from the bytes.
+    // text. String: the text. The program's own types: the property list read
+    // from the bytes.
     // Invalid when the type is not offered or does not read.
     QVariant propertyListForType(const QString& type) const;
     // TIFF: TIFF bytes (an image offered otherwise is encoded); own types
@@ -51,7 +54,7 @@ public:
     QByteArray dataForType(const QString& type) const;
 
     // Writing. File names take a list of paths, URL a list whose first entry
-    // is the URL's text, own types any property list.
+    // is the URL's text, the string a text, own types any property list.
     static bool setPropertyListForType(QMimeData& data, const QVariant& propertyList,
                                        const QString& type);
     static void setDataForType(QMimeData& data, const QByteArray& bytes, const QString& type);

@@ -7,11 +7,39 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QWindow>
 
 namespace {
 
 QString str(const char* text) {
     return QString::fromUtf8(text);
+}
+
+// A drag that enters the shown dialog at `at` and is dropped there, built as
+// the window system hands it to the dialog's window: Qt finds the widget under
+// the point that takes drops. Whether the dialog took it.
+bool dropOnDialog(QDialog& dialog, QMimeData& data, QPoint at, bool* hilighted = nullptr) {
+    QWindow* window = dialog.windowHandle();
+    if (!window)
+        return false;
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &enter);
+    if (hilighted) {
+        const auto* receiver = dialog.findChild<GenericDragReceiverView*>();
+        *hilighted = receiver && receiver->dragHilight();
+    }
+    if (!enter.isAccepted()) {
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(window, &leave);
+        return false;
+    }
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &drop);
+    return drop.isAccepted();
+}
+
+QPoint centreIn(const QWidget& widget, const QWidget& ancestor) {
+    return widget.mapTo(&ancestor, widget.rect().center());
 }
 
 } // namespace
@@ -36,6 +64,14 @@ TEST_F(URLLocatorTest, OKNeedsSchemeHostAndAValidFileType) {
         {"a.jpg", {}, false},
         {"http://exa mple.com/a.jpg", {}, false},
         {"", {}, false},
+        {"file:///photos/a.jpg", {str("jpg")}, false}, // no host
+        {"http:///a.jpg", {}, false},
+        {"ftp://example.com/a.jpg", {str("jpg")}, true},
+        {"http://example.com/photos/", {str("jpg")}, false}, // a folder has no extension
+        {"http://example.com/photos/", {}, true},
+        {"http://example.com/a.png", {str("jpg"), str("png")}, true},
+        {"http://example.com/a.jpg?size=2", {str("jpg")}, false}, // the text's extension
+        {"http://example.com/a.jpg?size=2", {}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -69,6 +105,11 @@ TEST_F(URLLocatorTest, AModalRunAnswersTheURLOrNothing) {
     });
     EXPECT_FALSE(locator.locateURLModally(QUrl()).isValid());
     EXPECT_FALSE(okAtStart); // no URL given: OK starts off
+    ModalAlert::ScopedDialogResponder noURL([&](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>(str("urlTextField"))->setText(str("http://exa mple/"));
+        return int(QDialog::Accepted);
+    });
+    EXPECT_FALSE(locator.locateURLModally(QUrl(str("http://127.0.0.1/a.jpg"))).isValid());
 }
 
 TEST_F(URLLocatorTest, TheAddCommandRunsItAsASheetAndAddsTheURL) {
@@ -96,40 +137,128 @@ TEST_F(URLLocatorTest, TheAddCommandRunsItAsASheetAndAddsTheURL) {
               QUrl(str("http://127.0.0.1:9/p.jpg")));
 }
 
-TEST_F(URLLocatorTest, ACancelledSheetPostsNothing) {
-    ModalAlert::ScopedDialogResponder dialogs([](QDialog&) { return int(QDialog::Rejected); });
+TEST_F(URLLocatorTest, ASheetPostsOnlyForOKWithAURL) {
+    const struct {
+        const char* what;
+        int answer;
+        const char* text;
+    } cases[] = {
+        {"Cancel", QDialog::Rejected, "http://127.0.0.1/a.jpg"},
+        {"OK with no URL", QDialog::Accepted, "http://exa mple.com/a.jpg"},
+        {"OK with an empty field", QDialog::Accepted, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ModalAlert::ScopedDialogResponder dialogs([&](QDialog& dialog) {
+            dialog.findChild<QLineEdit*>(str("urlTextField"))->setText(str(c.text));
+            return c.answer;
+        });
+        int located = 0;
+        NotificationCenter::defaultCenter().addObserver(this, str(kURLLocatedNotify), nullptr,
+                                                        [&](const Notification&) { ++located; });
+        QPointer<URLLocator> locator = new URLLocator;
+        locator->locateURLInSheet(QUrl(str("http://127.0.0.1/a.jpg")), window());
+        drainEvents();
+        NotificationCenter::defaultCenter().removeObserver(this);
+        EXPECT_EQ(located, 0);
+        EXPECT_TRUE(locator.isNull()); // it let itself go
+        EXPECT_FALSE(ModalAlert::hasAttachedSheet(window()));
+    }
+    EXPECT_EQ(catalog().fileCount(), 0);
+}
+
+TEST_F(URLLocatorTest, AWindowClosedUnderItsSheetTakesTheLocatorAlong) {
     int located = 0;
     NotificationCenter::defaultCenter().addObserver(this, str(kURLLocatedNotify), nullptr,
                                                     [&](const Notification&) { ++located; });
+    auto* parent = new QWidget;
+    parent->show();
     QPointer<URLLocator> locator = new URLLocator;
-    locator->locateURLInSheet(QUrl(str("http://127.0.0.1/a.jpg")), window());
+    locator->locateURLInSheet(QUrl(str("http://127.0.0.1/a.jpg")), parent);
+    QPointer<QDialog> sheet = locator->locatorWindow();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(sheet->parentWidget(), parent);
+    delete parent;
+    // Deleted outside any event loop: its deferred deletions are flushed by hand.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     drainEvents();
     NotificationCenter::defaultCenter().removeObserver(this);
+    EXPECT_TRUE(sheet.isNull());
+    EXPECT_TRUE(locator.isNull());
     EXPECT_EQ(located, 0);
-    EXPECT_TRUE(locator.isNull()); // it let itself go
 }
 
-TEST_F(URLLocatorTest, DropsFillTheField) {
+TEST_F(URLLocatorTest, DropsAnywhereOnTheDialogFillAndSelectTheField) {
     URLLocator locator;
     locator.setValidFileTypes({str("png")});
     QDialog* dialog = locator.locatorWindow();
+    locator.setupDragReceiver();
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    QLineEdit* field = locator.urlTextField();
+    const QPoint onField = centreIn(*field, *dialog);
+    const QPoint onButton = centreIn(*locator.cancelButton(), *dialog);
+
     QMimeData web;
     web.setUrls({QUrl(str("http://127.0.0.1/x%20y.png"))});
-    sendDrag(dialog, QEvent::DragEnter, &web, QPoint(5, 5), Qt::CopyAction);
-    sendDrag(dialog, QEvent::Drop, &web, QPoint(5, 5), Qt::CopyAction);
-    EXPECT_EQ(locator.urlTextField()->text(), str("http://127.0.0.1/x%20y.png"));
-    EXPECT_EQ(locator.urlTextField()->selectedText(), locator.urlTextField()->text());
-    EXPECT_TRUE(locator.okButton()->isEnabled());
-    QMimeData text;
-    text.setText(str("just words"));
-    sendDrag(dialog, QEvent::DragEnter, &text, QPoint(5, 5), Qt::CopyAction);
-    sendDrag(dialog, QEvent::Drop, &text, QPoint(5, 5), Qt::CopyAction);
-    EXPECT_EQ(locator.urlTextField()->text(), str("just words"));
-    EXPECT_FALSE(locator.okButton()->isEnabled());
-    QMimeData nothing;
-    sendDrag(dialog, QEvent::DragEnter, &nothing, QPoint(5, 5), Qt::CopyAction);
-    sendDrag(dialog, QEvent::Drop, &nothing, QPoint(5, 5), Qt::CopyAction);
-    EXPECT_EQ(locator.urlTextField()->text(), str("just words"));
+    QMimeData webAndText;
+    webAndText.setUrls({QUrl(str("http://127.0.0.1/first.png"))});
+    webAndText.setText(str("a caption"));
+    QMimeData words;
+    words.setText(str("just words"));
+    QMimeData address;
+    address.setText(str("http://127.0.0.1/typed.png"));
+    const struct {
+        const char* what;
+        QMimeData* data;
+        QPoint at;
+        const char* text;
+        bool ok;
+    } cases[] = {
+        {"a web address on the field", &web, onField, "http://127.0.0.1/x%20y.png", true},
+        {"text on a button", &words, onButton, "just words", false},
+        {"a web address with text", &webAndText, onButton, "http://127.0.0.1/first.png", true},
+        {"an address as text", &address, onField, "http://127.0.0.1/typed.png", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        field->setText(str("before"));
+        bool hilighted = false;
+        EXPECT_TRUE(dropOnDialog(*dialog, *c.data, c.at, &hilighted));
+        EXPECT_TRUE(hilighted);
+        EXPECT_FALSE(locator.dragReceiver()->dragHilight());
+        EXPECT_FALSE(locator.dragReceiver()->inDragHandler());
+        EXPECT_EQ(field->text(), str(c.text));
+        EXPECT_EQ(field->selectedText(), field->text());
+        EXPECT_EQ(locator.okButton()->isEnabled(), c.ok);
+    }
+
+    // Nothing it takes: the field stays as it is.
+    QMimeData image;
+    image.setImageData(QImage(4, 4, QImage::Format_RGB32));
+    bool hilighted = true;
+    EXPECT_FALSE(dropOnDialog(*dialog, image, onField, &hilighted));
+    EXPECT_FALSE(hilighted);
+    EXPECT_EQ(field->text(), str("http://127.0.0.1/typed.png"));
+}
+
+TEST_F(URLLocatorTest, AClickOnTheFieldReachesIt) {
+    URLLocator locator;
+    QDialog* dialog = locator.locatorWindow();
+    locator.setupDragReceiver();
+    QLineEdit* field = locator.urlTextField();
+    field->setText(str("http://127.0.0.1/a/long/path/to/a.jpg"));
+    dialog->show();
+    QApplication::setActiveWindow(dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+    locator.cancelButton()->setFocus();
+    ASSERT_EQ(field->cursorPosition(), field->text().size());
+    // Through the window, as the pointer would: near the field's left end.
+    const QPoint at = field->mapTo(dialog, QPoint(4, field->height() / 2));
+    QTest::mouseClick(dialog->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+    drainEvents();
+    EXPECT_TRUE(field->hasFocus());
+    EXPECT_LT(field->cursorPosition(), 3);
 }
 
 TEST_F(URLLocatorTest, RefreshFetchesAURLEntryAnew) {

@@ -157,3 +157,26 @@ TEST_F(VQFileCatalogURLTest, ADeliveryForAnEntryOrCatalogThatWentAwayDoesNothing
     ASSERT_TRUE(waitFor([&] { return server.requestCount("/photos/red.png") == 3; }));
     drainEvents();
 }
+
+TEST_F(VQFileCatalogURLTest, AskedAgainWhileItsFetchRunsTheEntryIsFetchedOnce) {
+    LocalHttpServer::Reply slow;
+    slow.contentType = "image/png";
+    slow.body = redPhoto;
+    slow.delayMs = 500;
+    server.setReply("/photos/slow.png", slow);
+    catalog().addURLEntry(url("/photos/slow.png"));
+    drainEvents();
+    NoticeRecorder recorder(&catalog());
+    EXPECT_EQ(picture(kCatalogAttrImage).pixelSize(), QSize(320, 240));
+    // Turned off and on while the fetch runs, the entry asks for its picture again.
+    catalog().setFileAttributeAtIndexToValue(kCatalogAttrEnabled, 0, false);
+    catalog().setFileAttributeAtIndexToValue(kCatalogAttrEnabled, 0, true);
+    EXPECT_EQ(picture(kCatalogAttrImage).pixelSize(), QSize(320, 240));
+    ASSERT_TRUE(
+        waitFor([&] { return recorder.count(kVQFileCatalogPhotoVisiblyChangedNotify) == 1; }));
+    // Long enough for a second delivery to have come.
+    waitFor([] { return false; }, 1500);
+    EXPECT_EQ(recorder.count(kVQFileCatalogPhotoVisiblyChangedNotify), 1);
+    EXPECT_EQ(server.requestCount("/photos/slow.png"), 1);
+    EXPECT_EQ(picture(kCatalogAttrImage).pixelSize(), QSize(30, 20));
+}

@@ -24,10 +24,12 @@
 #include "platform/ui/Toolbar.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainMenu.h"
+#include "support/LocalHttpServer.h"
 #include "support/TestHome.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QDialog>
 #include <QDir>
 #include <QDockWidget>
@@ -36,8 +38,10 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -580,6 +584,81 @@ TEST(CatalogSession, ToolbarsGridLayoutPrintsAndReopenEndToEnd) {
     EXPECT_EQ(reopened->masterTemplate()->documentID(), str("TwoAreas"));
     EXPECT_EQ(reopened->currentPanel(), int(ZaroziveZodiroVirizidivi::LayoutPanel));
     EXPECT_EQ(reopened->templateMapper()->currentPageNum(), 1);
+    for (Document* open : documents.documents())
+        if (std::shared_ptr<Document> taken = documents.takeDocument(open))
+            taken->close();
+    QCoreApplication::processEvents();
+}
+
+TEST(CatalogSession, AddURLTakesAnAddressInASheetAndTheFetchedPhotoArrives) {
+    TestHome account;
+    DocumentController& documents = DocumentController::sharedDocumentController();
+    documents.registerDocumentType(RoduvudeDadevizi::documentType());
+    ModalAlert::setDialogResponder({});
+    AppDelegate delegate(std::make_unique<FakeEnvironment>());
+    MainMenu& menu = *delegate.mainMenu();
+    LocalHttpServer server;
+    ASSERT_TRUE(server.isListening());
+    LocalHttpServer::Reply photo;
+    photo.contentType = "image/png";
+    {
+        QImage picture(80, 60, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QBuffer buffer(&photo.body);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(picture.save(&buffer, "PNG"));
+    }
+    server.setReply("/photos/red.png", photo);
+    const QString address = QString::fromLatin1(server.url("/photos/red.png"));
+
+    ASSERT_TRUE(choose(menu, "newCatalogDocument:"));
+    RoduvudeDadevizi* document = frontCatalog();
+    ASSERT_NE(document, nullptr);
+    activate(document);
+    auto* controller =
+        qobject_cast<ZaroziveZodiroVirizidivi*>(document->windowControllers().first());
+    ASSERT_NE(controller, nullptr);
+    QWidget* window = controller->window();
+
+    // Photos > Add URL…: a sheet on the catalog window, OK off while the field is empty.
+    ASSERT_TRUE(choose(menu, "addURL:"));
+    QPointer<QDialog> sheet = window->findChild<QDialog*>(str("URLLocator"));
+    ASSERT_FALSE(sheet.isNull());
+    QTRY_VERIFY(sheet->isVisible());
+    EXPECT_TRUE(ModalAlert::hasAttachedSheet(window));
+    auto* field = sheet->findChild<QLineEdit*>(str("urlTextField"));
+    ASSERT_NE(field, nullptr);
+    QPushButton* ok = nullptr;
+    for (QPushButton* button : sheet->findChildren<QPushButton*>())
+        if (button->isDefault())
+            ok = button;
+    ASSERT_NE(ok, nullptr);
+    EXPECT_FALSE(ok->isEnabled());
+    QTest::keyClicks(field, address);
+    EXPECT_TRUE(ok->isEnabled());
+    QTest::mouseClick(ok, Qt::LeftButton);
+
+    // The address becomes the catalog's one entry, and its thumbnail the served picture.
+    QTRY_COMPARE(document->fileCatalog().fileCount(), 1);
+    VQFileCatalog& catalog = document->fileCatalog();
+    EXPECT_TRUE(catalog.getFileAttributeAtIndex(kCatalogAttrIsURL, 0).toBool());
+    EXPECT_EQ(catalog.getFileAttributeAtIndex(kCatalogAttrURL, 0).toUrl(), QUrl(address));
+    // The grid shows it: a placeholder first, then the picture the loader fetched.
+    VQFileCatalogView* grid = controller->fileCatalogScrollView()->fileCatalogView();
+    QTRY_COMPARE(gridCells(*grid), 1);
+    const auto showsRed = [&] {
+        const QImage thumbnail =
+            catalog.getFileAttributeAtIndex(kCatalogAttrThumbnail, 0).value<Image>().toQImage();
+        return !thumbnail.isNull() &&
+               nearColor(thumbnail.pixelColor(thumbnail.width() / 2, thumbnail.height() / 2),
+                         Qt::red);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(showsRed(), 10000);
+    EXPECT_EQ(server.requestCount("/photos/red.png"), 1);
+    // The sheet is gone, and so is its window.
+    EXPECT_FALSE(ModalAlert::hasAttachedSheet(window));
+    QTRY_VERIFY(sheet.isNull());
+
     for (Document* open : documents.documents())
         if (std::shared_ptr<Document> taken = documents.takeDocument(open))
             taken->close();

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -232,4 +233,132 @@ TEST_F(URLResourceRetrieverTest, DestroyingTheRetrieverCancelsRunningFetches) {
     ASSERT_TRUE(waitFor([&] { return delegate->deliveries.size() == 1; }));
     EXPECT_EQ(delegate->deliveries[0].tag, 5);
     EXPECT_TRUE(delegate->deliveries[0].data.isNull());
+}
+
+namespace {
+
+// Turns the event loop for a while, so that any delivery due has come.
+void passTicks(int ticks) {
+    QDeadlineTimer deadline(ticks * URLResourceRetriever::kCompletionIntervalMs + 300);
+    while (!deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+} // namespace
+
+TEST_F(URLResourceRetrieverTest, EqualRequestsShareOneFetchUntilItIsDelivered) {
+    auto delegate = std::make_shared<RecordingDelegate>();
+    auto other = std::make_shared<RecordingDelegate>();
+    retriever.asynchronousImageFetchDataTagCompletionDelegate(url("/red.png"), 4, delegate);
+    retriever.asynchronousImageFetchDataTagCompletionDelegate(url("/red.png"), 4, delegate);
+    // Another tag, or another delegate, is a request of its own.
+    retriever.asynchronousImageFetchDataTagCompletionDelegate(url("/red.png"), 5, delegate);
+    retriever.asynchronousImageFetchDataTagCompletionDelegate(url("/red.png"), 4, other);
+    ASSERT_TRUE(waitFor([&] { return delegate->deliveries.size() == 2; }));
+    ASSERT_TRUE(waitFor([&] { return other->deliveries.size() == 1; }));
+    passTicks(1);
+    ASSERT_EQ(delegate->deliveries.size(), 2u);
+    std::vector<int32_t> tags{delegate->deliveries[0].tag, delegate->deliveries[1].tag};
+    std::sort(tags.begin(), tags.end());
+    EXPECT_EQ(tags, (std::vector<int32_t>{4, 5}));
+    EXPECT_EQ(other->deliveries.size(), 1u);
+    EXPECT_EQ(server.requestCount("/red.png"), 3);
+
+    // Once delivered, the same request fetches anew.
+    retriever.asynchronousImageFetchDataTagCompletionDelegate(url("/red.png"), 4, delegate);
+    ASSERT_TRUE(waitFor([&] { return delegate->deliveries.size() == 3; }));
+    EXPECT_EQ(delegate->deliveries[2].tag, 4);
+    EXPECT_EQ(delegate->deliveries[2].data, pngBytes(30, 20, Qt::red));
+    EXPECT_EQ(server.requestCount("/red.png"), 4);
+}
+
+TEST_F(URLResourceRetrieverTest, AnUndeliveredRequestIsDroppedWhileItsDataWaits) {
+    auto delegate = std::make_shared<RecordingDelegate>();
+    retriever.asynchronousImageFetchDataTagCompletionDelegate(url("/blue.png"), 1, delegate);
+    // Fetched at once, delivered only at the next tick: meanwhile asked again.
+    ASSERT_TRUE(waitFor([&] { return server.requestCount("/blue.png") == 1; }));
+    QThread::msleep(100);
+    retriever.asynchronousImageFetchDataTagCompletionDelegate(url("/blue.png"), 1, delegate);
+    ASSERT_TRUE(waitFor([&] { return delegate->deliveries.size() == 1; }));
+    passTicks(1);
+    EXPECT_EQ(delegate->deliveries.size(), 1u);
+    EXPECT_EQ(server.requestCount("/blue.png"), 1);
+}
+
+TEST_F(URLResourceRetrieverTest, FailedAndEmptyFetchesDeliverNoDataWithTheirTags) {
+    LocalHttpServer::Reply empty;
+    server.setReply("/empty", empty);
+    LocalHttpServer::Reply gone = imageReply(pngBytes(4, 4, Qt::red));
+    gone.status = 404;
+    server.setReply("/gone.png", gone);
+    auto delegate = std::make_shared<RecordingDelegate>();
+    const struct {
+        const char* path;
+        int32_t tag;
+    } cases[] = {{"/gone.png", 404}, {"/missing.png", 11}, {"/empty", 12}};
+    for (const auto& c : cases)
+        retriever.asynchronousImageFetchDataTagCompletionDelegate(url(c.path), c.tag, delegate);
+    ASSERT_TRUE(waitFor([&] { return delegate->deliveries.size() == std::size(cases); }));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const auto found = std::find_if(delegate->deliveries.begin(), delegate->deliveries.end(),
+                                        [&](const Delivery& d) { return d.tag == c.tag; });
+        ASSERT_NE(found, delegate->deliveries.end());
+        EXPECT_TRUE(found->data.isNull());
+        EXPECT_TRUE(found->onMainThread);
+    }
+}
+
+TEST_F(URLResourceRetrieverTest, DeliveriesComeInTheOrderTheFetchesCompleted) {
+    for (const auto& [path, delay] : {std::pair{"/slow.png", 900}, std::pair{"/middle.png", 450}}) {
+        LocalHttpServer::Reply reply = imageReply(pngBytes(2, 2, Qt::green));
+        reply.delayMs = delay;
+        server.setReply(path, reply);
+    }
+    auto delegate = std::make_shared<RecordingDelegate>();
+    retriever.asynchronousImageFetchDataTagCompletionDelegate(url("/slow.png"), 1, delegate);
+    retriever.asynchronousImageFetchDataTagCompletionDelegate(url("/red.png"), 2, delegate);
+    retriever.asynchronousImageFetchDataTagCompletionDelegate(url("/middle.png"), 3, delegate);
+    ASSERT_TRUE(waitFor([&] { return delegate->deliveries.size() == 3; }));
+    std::vector<int32_t> tags;
+    for (const Delivery& d : delegate->deliveries) {
+        tags.push_back(d.tag);
+        EXPECT_TRUE(d.onMainThread);
+    }
+    EXPECT_EQ(tags, (std::vector<int32_t>{2, 3, 1}));
+}
+
+TEST_F(URLResourceRetrieverTest, ADelegateMayAskAgainWhileItIsTold) {
+    struct Repeating : RecordingDelegate {
+        void imageRetrievedDataTag(const QByteArray& data, int32_t tag) override {
+            RecordingDelegate::imageRetrievedDataTag(data, tag);
+            if (deliveries.size() == 1)
+                retriever->asynchronousImageFetchDataTagCompletionDelegate(url, tag, self.lock());
+        }
+        URLResourceRetriever* retriever = nullptr;
+        QUrl url;
+        std::weak_ptr<Repeating> self;
+    };
+    auto delegate = std::make_shared<Repeating>();
+    delegate->retriever = &retriever;
+    delegate->url = url("/red.png");
+    delegate->self = delegate;
+    retriever.asynchronousImageFetchDataTagCompletionDelegate(url("/red.png"), 6, delegate);
+    ASSERT_TRUE(waitFor([&] { return delegate->deliveries.size() == 2; }));
+    EXPECT_EQ(server.requestCount("/red.png"), 2);
+}
+
+TEST_F(URLResourceRetrieverTest, AfterShutdownFetchesAreDeliveredOnlyWhenTheRetrieverGoes) {
+    auto delegate = std::make_shared<RecordingDelegate>();
+    {
+        URLResourceRetriever own;
+        own.shutdown();
+        own.asynchronousImageFetchDataTagCompletionDelegate(url("/red.png"), 8, delegate);
+        ASSERT_TRUE(waitFor([&] { return server.requestCount("/red.png") == 1; }));
+        passTicks(2);
+        EXPECT_TRUE(delegate->deliveries.empty());
+    }
+    ASSERT_TRUE(waitFor([&] { return delegate->deliveries.size() == 1; }));
+    EXPECT_EQ(delegate->deliveries[0].tag, 8);
+    EXPECT_EQ(delegate->deliveries[0].data, pngBytes(30, 20, Qt::red));
 }

@@ -95,6 +95,9 @@ void LocalHttpServer::serve(int fd) {
             ::close(fd);
             return;
         }
+        if (reply.delayMs > 0)
+            _stopped.wait_for(lock, std::chrono::milliseconds(reply.delayMs),
+                              [this] { return _stopping.load(); });
     }
 
     QByteArray response = "HTTP/1.0 " + QByteArray::number(reply.status) + " Reply\r\n";

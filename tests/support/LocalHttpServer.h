@@ -20,6 +20,7 @@ public:
         QByteArray body;
         QByteArray location;     // sent as Location when set
         bool hang = false;       // never answers
+        int delayMs = 0;         // answers only after this long
         bool omitLength = false; // no Content-Length, body ends with the connection
     };
 

@@ -82,6 +82,36 @@ TEST(PasteboardTest, FileNamesAndURLShareTheListWhenWritten) {
                                                     str(URLPboardType)));
 }
 
+TEST(PasteboardTest, PlainTextIsTheString) {
+    const QUrl web(str("http://127.0.0.1/p.jpg"));
+    const struct {
+        const char* what;
+        QList<QUrl> urls;
+        const char* text;
+        QStringList types;
+    } cases[] = {
+        {"text", {}, "some words", {str(StringPboardType)}},
+        {"a web address and text", {web}, "a caption", {str(URLPboardType), str(StringPboardType)}},
+        // Qt reads a URI list as text too; that is the URL's, not a string.
+        {"a web address alone", {web}, nullptr, {str(URLPboardType)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QMimeData data;
+        if (!c.urls.isEmpty())
+            data.setUrls(c.urls);
+        if (c.text)
+            data.setText(str(c.text));
+        const Pasteboard pasteboard(&data);
+        EXPECT_EQ(pasteboard.types(), c.types);
+        EXPECT_EQ(pasteboard.propertyListForType(str(StringPboardType)),
+                  c.text ? QVariant(str(c.text)) : QVariant());
+    }
+    QMimeData written;
+    ASSERT_TRUE(Pasteboard::setPropertyListForType(written, str("typed"), str(StringPboardType)));
+    EXPECT_EQ(written.data(str("text/plain")), QByteArray("typed"));
+}
+
 TEST(PasteboardTest, DeclaredDataIsMadeOnceWhenAskedFor) {
     QObject source;
     PasteboardData data(&source);
