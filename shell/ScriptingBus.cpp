@@ -1,8 +1,10 @@
 #include "shell/ScriptingBus.h"
 
+#include "catalog/CatalogEntry.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "platform/documents/DocumentController.h"
 #include "platform/system/ScriptCommand.h"
+#include "shell/ScriptingBusEntries.h"
 
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
@@ -11,6 +13,7 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QDebug>
+#include <QFile>
 
 namespace {
 
@@ -168,6 +171,102 @@ QString catalogIntrospection() {
                 "  </interface>\n");
 }
 
+QString entryIntrospection() {
+    QFile file(text(":/dbus/com.varnsoft.Lumisk.CatalogEntry.xml"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QString xml = QString::fromUtf8(file.readAll());
+    const qsizetype start = xml.indexOf(text("<interface"));
+    const qsizetype end = xml.indexOf(text("</interface>"));
+    return xml.mid(start, end + qsizetype(sizeof("</interface>") - 1) - start) + text("\n");
+}
+
+// The entry's export keys and the kinds of its properties.
+const QList<Key>& exportKeys() {
+    static const QList<Key> keys{{"File", Kind::Text},           {"Format", Kind::Text},
+                                 {"Quality", Kind::Integer},     {"PreserveEXIF", Kind::Flag},
+                                 {"EmbedColorsync", Kind::Flag}, {"CreateThumbnail", Kind::Flag},
+                                 {"Replacing", Kind::Flag}};
+    return keys;
+}
+
+struct EntryProperty {
+    const char* name;
+    Kind kind;
+    bool writable;
+};
+
+const QList<EntryProperty>& entryProperties() {
+    static const QList<EntryProperty> properties{{"SerialNumber", Kind::Integer, false},
+                                                 {"Name", Kind::Text, false},
+                                                 {"Path", Kind::Text, false},
+                                                 {"Selected", Kind::Flag, true},
+                                                 {"Marked", Kind::Flag, true},
+                                                 {"Saturation", Kind::Integer, true},
+                                                 {"Brightness", Kind::Integer, true},
+                                                 {"Contrast", Kind::Integer, true},
+                                                 {"Sharpness", Kind::Integer, true},
+                                                 {"Rotation", Kind::Integer, true},
+                                                 {"Crop", Kind::Text, true},
+                                                 {"Offset", Kind::Text, true},
+                                                 {"Dimensions", Kind::Text, false}};
+    return properties;
+}
+
+QDBusMessage entryCall(CatalogEntry& entry, const QDBusMessage& message) {
+    if (message.member() != text("Export") || message.arguments().size() != 1)
+        return message.createErrorReply(text("org.freedesktop.DBus.Error.UnknownMethod"),
+                                        text("No method \"%1\".").arg(message.member()));
+    QVariantMap arguments;
+    const QVariant given = message.arguments().constFirst();
+    if (given.userType() == qMetaTypeId<QDBusArgument>())
+        arguments = qdbus_cast<QVariantMap>(given.value<QDBusArgument>());
+    else
+        arguments = given.toMap();
+    for (auto it = arguments.begin(); it != arguments.end(); ++it)
+        it.value() = unwrap(it.value());
+    const QString wrong = checkArguments({"Export", exportKeys()}, arguments);
+    if (!wrong.isEmpty())
+        return message.createErrorReply(propertyError(), wrong);
+    ScriptCommand command(message.member(), arguments);
+    if (!entry.scriptCommands().dispatch(command))
+        return message.createErrorReply(failedError(), command.errorString());
+    return message.createReply();
+}
+
+QDBusMessage entryProperty(CatalogEntry& entry, const QDBusMessage& message) {
+    const QList<QVariant> args = message.arguments();
+    if (message.member() == text("GetAll")) {
+        QVariantMap all;
+        for (const EntryProperty& listed : entryProperties())
+            all.insert(text(listed.name), ScriptingBusEntries::property(entry, text(listed.name)));
+        return message.createReply(QVariant::fromValue(all));
+    }
+    if (args.size() < 2)
+        return message.createErrorReply(propertyError(), text("Missing property name."));
+    const QString name = args.at(1).toString();
+    const EntryProperty* listed = nullptr;
+    for (const EntryProperty& p : entryProperties())
+        if (name == text(p.name))
+            listed = &p;
+    if (!listed)
+        return message.createErrorReply(propertyError(), text("No property \"%1\".").arg(name));
+    if (message.member() == text("Get"))
+        return message.createReply(
+            QVariant::fromValue(QDBusVariant(ScriptingBusEntries::property(entry, name))));
+    if (message.member() != text("Set") || args.size() != 3)
+        return message.createErrorReply(propertyError(), text("No such call."));
+    if (!listed->writable)
+        return message.createErrorReply(text("org.freedesktop.DBus.Error.PropertyReadOnly"),
+                                        text("\"%1\" cannot be set.").arg(name));
+    const QVariant newValue = unwrap(args.at(2));
+    if (!fits(newValue, listed->kind))
+        return message.createErrorReply(propertyError(),
+                                        text("Wrong kind of value for \"%1\".").arg(name));
+    ScriptingBusEntries::setProperty(entry, name, newValue);
+    return message.createReply();
+}
+
 } // namespace
 
 ScriptingBus::ScriptingBus(QObject* parent) : QDBusVirtualObject(parent) {
@@ -235,11 +334,16 @@ QString ScriptingBus::introspect(const QString& path) const {
                     "  </interface>\n");
     if (documentAt(path))
         return catalogIntrospection();
+    if (const auto entry = ScriptingBusEntries::parseEntryPath(path);
+        entry && documentAt(entry->catalogPath))
+        return entryIntrospection();
     return {};
 }
 
 bool ScriptingBus::handleMessage(const QDBusMessage& message, const QDBusConnection& connection) {
-    if (message.type() != QDBusMessage::MethodCallMessage)
+    // Introspection is answered by the connection, from introspect().
+    if (message.type() != QDBusMessage::MethodCallMessage ||
+        message.interface() == text("org.freedesktop.DBus.Introspectable"))
         return false;
     const QString path = message.path();
     QDBusMessage reply;
@@ -252,6 +356,12 @@ bool ScriptingBus::handleMessage(const QDBusMessage& message, const QDBusConnect
         reply = message.interface() == text("org.freedesktop.DBus.Properties")
                     ? property(document, message)
                     : call(document, message);
+    } else if (const auto entryPath = ScriptingBusEntries::parseEntryPath(path);
+               entryPath && documentAt(entryPath->catalogPath)) {
+        CatalogEntry entry(entryPath->serialNumber, documentAt(entryPath->catalogPath));
+        reply = message.interface() == text("org.freedesktop.DBus.Properties")
+                    ? entryProperty(entry, message)
+                    : entryCall(entry, message);
     } else {
         return false;
     }
@@ -290,8 +400,12 @@ QDBusMessage ScriptingBus::property(RoduvudeDadevizi* document, const QDBusMessa
             return document->layoutArrangement();
         if (name == text("PhotoSelection"))
             return QVariant::fromValue(document->photoSelection());
-        if (name == text("Entries"))
-            return QVariant::fromValue(document->entries());
+        if (name == text("Entries")) {
+            QList<int> serials;
+            for (const std::shared_ptr<CatalogEntry>& entry : document->entries())
+                serials.append(entry->serialNumber());
+            return QVariant::fromValue(serials);
+        }
         return {};
     };
     if (message.member() == text("GetAll")) {
