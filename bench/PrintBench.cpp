@@ -18,7 +18,6 @@
 #include "platform/ui/ModalAlert.h"
 #include "support/LetterLayout.h"
 #include "support/SyntheticPhotos.h"
-#include "support/TestHome.h"
 #include "support/TestHost.h"
 
 #include <QApplication>
@@ -159,8 +158,8 @@ BENCHMARK(BM_PrintCommand)->Iterations(1)->Unit(benchmark::kSecond);
 
 int main(int argc, char** argv) {
     // The bench's templates and settings go to an account of its own.
-    QTemporaryDir home(QDir::tempPath() + str("/lumisk-bench-XXXXXX"));
-    if (!home.isValid() || !useHomeFolder(home.path()))
+    const auto home = useBenchAccount();
+    if (!home)
         return 2;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // No queue of this machine is reached: the panel's answer prints to a file.

@@ -165,6 +165,9 @@ BENCHMARK(BM_PrintToPdf)->Iterations(1)->Unit(benchmark::kSecond);
 } // namespace
 
 int main(int argc, char** argv) {
+    const auto home = useBenchAccount();
+    if (!home)
+        return 2;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

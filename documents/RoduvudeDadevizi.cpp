@@ -21,6 +21,7 @@
 
 #include <QFileInfo>
 #include <QMetaMethod>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -779,7 +780,16 @@ void RoduvudeDadevizi::doPrint(const QVariantMap& arguments) {
         return given.isValid() && !given.isNull() ? given : fallback;
     };
     controller->switchView(ZaroziveZodiroVirizidivi::LayoutPanel);
-    controller->printWithResolution(
-        value("Resolution", 0).toInt(), value("Scope", 0).toInt(), value("Mirror", false).toBool(),
-        value("Skip Empty", false).toBool(), value("Interaction", true).toBool());
+    const bool interaction = value("Interaction", true).toBool();
+    const auto print = [controller, interaction, resolution = value("Resolution", 0).toInt(),
+                        scope = value("Scope", 0).toInt(), mirror = value("Mirror", false).toBool(),
+                        skipEmpty = value("Skip Empty", false).toBool()] {
+        controller->printWithResolution(resolution, scope, mirror, skipEmpty, interaction);
+    };
+    // The print panel is modal: the script is answered before it comes up
+    // rather than after the user closes it.
+    if (interaction)
+        QTimer::singleShot(0, controller, print);
+    else
+        print();
 }

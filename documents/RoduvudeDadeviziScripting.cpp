@@ -103,8 +103,11 @@ void RoduvudeDadevizi::doPrintToDisk(ScriptCommand& command) {
     const std::optional<QStringList> written = controller->printBatchToPath(
         folder, baseName, command.argument(key("Format")), command.argument(key("Quality")),
         command.argument(key("Resolution")), command.argument(key("Mirror")));
-    if (!written && !controller->batchError().isEmpty())
-        command.setErrorString(controller->batchError());
+    // A batch that wrote nothing must not look like success to the script.
+    if (!written)
+        command.setErrorString(controller->batchError().isEmpty()
+                                   ? QStringLiteral("No page was written to \"%1\".").arg(folder)
+                                   : controller->batchError());
 }
 
 void RoduvudeDadevizi::doSelectMasterTemplate(ScriptCommand& command) {

@@ -8,13 +8,11 @@ class CatalogEntry;
 
 // The photos of the catalogs on the bus: each is an object at
 // "<catalog path>/entry/<serial number>" with the interface
-// "com.varnsoft.Lumisk.CatalogEntry", whose properties are the entry's
+// ScriptingBus::kEntryInterface, whose properties are the entry's
 // scripting keys with a capital first letter. The path names the photo, so the
 // object stays with it as photos move; once the photo is gone the object
 // answers neutral values, as the entry does.
 namespace ScriptingBusEntries {
-
-inline constexpr char kEntryInterface[] = "com.varnsoft.Lumisk.CatalogEntry";
 
 QString entryPath(const QString& catalogPath, int serialNumber);
 

@@ -7,12 +7,21 @@
 #include "layout/TemplateMapper.h"
 #include "library/NewTemplateManager.h"
 #include "platform/printing/PrintInfo.h"
+#include "support/TestHome.h"
 
 #include <QDir>
 #include <cstdlib>
 
 namespace {
 const Size kLetter{612, 792};
+}
+
+std::unique_ptr<QTemporaryDir> useBenchAccount() {
+    auto home =
+        std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/lumisk-bench-XXXXXX"));
+    if (!home->isValid() || !useHomeFolder(home->path()))
+        return nullptr;
+    return home;
 }
 
 void installLetterTemplate(const QString& id, bool withPrintArea) {

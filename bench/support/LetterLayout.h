@@ -4,7 +4,13 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <memory>
+
+// Points HOME and the XDG folders at a new temporary account, so that the
+// bench's templates, settings and counters never reach the user's; null when
+// that fails. Call before the application object is made.
+std::unique_ptr<QTemporaryDir> useBenchAccount();
 
 // A one-page Letter template with one full-page photo cell (and a print area
 // over the whole page when asked), written into the template library under

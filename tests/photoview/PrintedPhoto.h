@@ -5,15 +5,11 @@
 #include "catalog/VQFileCatalog.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
-#include "framework/model/TMPhotoObject.h"
-#include "framework/model/TMPrintAreaObject.h"
-#include "framework/model/TemplateDocument.h"
 #include "layout/TemplateMapper.h"
-#include "library/NewTemplateManager.h"
 #include "library/TemplateHandle.h"
 #include "platform/foundation/UndoManager.h"
-#include "platform/printing/PrintInfo.h"
 #include "platform/ui/ModalAlert.h"
+#include "support/WholePageMaster.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,25 +19,7 @@
 
 inline QImage printedPhoto(ZaroziveZodiroVirizidivi& controller, RoduvudeDadevizi& document,
                            Size page) {
-    const QString id = QStringLiteral("WholePage");
-    NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
-    EXPECT_TRUE(QDir().mkpath(library->templatesFolderPath()));
-    const QString path = QDir(library->templatesFolderPath()).filePath(id + ".vyxTemplate");
-    TemplateDocument master;
-    master.setDocumentID(id);
-    master.setDocName(id);
-    PrintInfo info;
-    info.setPaperName(QStringLiteral("Custom"));
-    info.setPaperSize(page);
-    master.setPrintInfo(info);
-    master.addObject(TMPhotoObject::newTemplateObjectWithOriginSize({0, 0}, page));
-    master.addObject(TMPrintAreaObject::newTemplateObjectWithOriginSize({0, 0}, page));
-    QString error;
-    EXPECT_TRUE(master.writeToFileOfType(path, QString::fromLatin1(kTemplateDocumentType), &error))
-        << error.toStdString();
-    library->scanForChanges();
-    const TemplateHandleRef handle = library->templateWithID(id);
-    EXPECT_TRUE(handle);
+    const TemplateHandleRef handle = installWholePageMaster(page);
     if (!handle)
         return {};
     document.setTemplateMapper(
@@ -58,8 +36,7 @@ inline QImage printedPhoto(ZaroziveZodiroVirizidivi& controller, RoduvudeDadeviz
     controller.printToDisk();
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
-    QFile::remove(path);
-    library->scanForChanges();
+    removeWholePageMaster();
     const QStringList files = QDir(folder.path()).entryList(QDir::Files, QDir::Name);
     EXPECT_FALSE(files.isEmpty());
     return files.isEmpty() ? QImage() : QImage(QDir(folder.path()).filePath(files.first()));
