@@ -26,7 +26,6 @@
 namespace {
 
 constexpr char kSelectionChanged[] = "TemplateViewSelectionDidChangeNotification";
-constexpr char kObjectCreated[] = "TemplateViewObjectCreatedNotification";
 constexpr uint32_t kPantherVersion = 0x1030;
 constexpr float kDegreesPerRadian = float(180.0 / M_PI);
 
@@ -85,10 +84,12 @@ GeometryController::GeometryController()
         if (_editingTemplateView && n.object() == static_cast<const QObject*>(_editingTemplateView))
             scheduleUpdate();
     });
-    center.addObserver(this, str(kObjectCreated), nullptr, [this](const Notification& n) {
-        if (_editingTemplateView && n.object() == static_cast<const QObject*>(_editingTemplateView))
-            activatePalette();
-    });
+    center.addObserver(this, str(kTemplateViewObjectCreatedNotification), nullptr,
+                       [this](const Notification& n) {
+                           if (_editingTemplateView &&
+                               n.object() == static_cast<const QObject*>(_editingTemplateView))
+                               activatePalette();
+                       });
     center.addObserver(this, str(kTemplateViewObjectDeletedNotification), nullptr,
                        [this](const Notification& n) {
                            if (_geometryObject && n.object() == _geometryObject.get()) {

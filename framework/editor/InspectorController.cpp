@@ -33,7 +33,6 @@
 
 namespace {
 
-constexpr char kObjectCreated[] = "TemplateViewObjectCreatedNotification";
 constexpr char kAutosaveName[] = "_inspector_window_Y";
 constexpr int kMaxGridDivisions = 16;
 constexpr int kMessageHeight = 24;
@@ -312,13 +311,14 @@ void InspectorController::observe() {
                        [this](const Notification& n) { mainWindowChanged(n); });
     center.addObserver(this, str(kWindowDidResignMainNotification), nullptr,
                        [this](const Notification& n) { mainWindowResigned(n); });
-    center.addObserver(this, str(kObjectCreated), nullptr, [this](const Notification& n) {
-        if (_inspectingTemplateView &&
-            n.object() == static_cast<const QObject*>(_inspectingTemplateView)) {
-            _masterTabView->setCurrentIndex(ObjectTab);
-            activatePalette();
-        }
-    });
+    center.addObserver(this, str(kTemplateViewObjectCreatedNotification), nullptr,
+                       [this](const Notification& n) {
+                           if (_inspectingTemplateView &&
+                               n.object() == static_cast<const QObject*>(_inspectingTemplateView)) {
+                               _masterTabView->setCurrentIndex(ObjectTab);
+                               activatePalette();
+                           }
+                       });
     center.addObserver(this, str(kTemplateObjectChangedNofity), nullptr,
                        [this](const Notification& n) {
                            if (!_inspectingTemplateView)

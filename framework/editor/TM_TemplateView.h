@@ -37,6 +37,9 @@ inline constexpr char kTemplateViewSelectionDidChangeNotification[] =
 // for good (ungrouping takes the group).
 inline constexpr char kTemplateViewObjectDeletedNotification[] =
     "TemplateViewObjectDeletedNotification";
+// Posted with the canvas as sender when the user starts drawing a new object.
+inline constexpr char kTemplateViewObjectCreatedNotification[] =
+    "TemplateViewObjectCreatedNotification";
 // The pasteboard type of copied page objects.
 inline constexpr char kObjectPasteboardType[] = "VYXObjectPasteboardType";
 

@@ -32,7 +32,6 @@
 namespace {
 
 // Posted with the canvas as sender when a drawn object comes into being.
-constexpr char kObjectCreatedNotification[] = "TemplateViewObjectCreatedNotification";
 constexpr char kMoveKey[] = "MOVE";
 constexpr char kResizeKey[] = "RESIZE";
 constexpr char kCreateKey[] = "CREATE";
@@ -572,7 +571,8 @@ bool TM_TemplateView::trackCreate(TrackEvent kind, Point p, int clickCount) {
             c.object->setSelected(true);
             c.object->setInCreation(true);
             NotificationCenter::defaultCenter().postNotificationName(
-                QString::fromLatin1(kObjectCreatedNotification), static_cast<const QObject*>(this));
+                QString::fromLatin1(kTemplateViewObjectCreatedNotification),
+                static_cast<const QObject*>(this));
             if (c.object->createInSegments()) {
                 c.segmented = true;
                 setMouseTracking(true);
@@ -640,7 +640,8 @@ void TM_TemplateView::recreateObject(const TMObjectRef& object) {
     object->setSelected(true);
     object->setInCreation(true);
     NotificationCenter::defaultCenter().postNotificationName(
-        QString::fromLatin1(kObjectCreatedNotification), static_cast<const QObject*>(this));
+        QString::fromLatin1(kTemplateViewObjectCreatedNotification),
+        static_cast<const QObject*>(this));
     _gesture.reset(new Gesture);
     _gesture->kind = Gesture::Kind::Segments;
     _gesture->object = object;
