@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class CatalogEntry;
 class Exporter;
 class ScriptCommand;
 class ScriptDispatcher;
@@ -221,10 +222,10 @@ public:
     // Every scripted command under its name, bound to this document.
     ScriptDispatcher scriptCommands();
 
-    // The serial numbers of the entries in catalog order, and the one at an
-    // index (none past the end).
-    QList<int> entries() const;
-    std::optional<int> valueInEntriesAtIndex(int index) const;
+    // The scripting objects of the photos, in catalog order, and the one at an
+    // index (null past the end). Each is made anew on every call.
+    QList<std::shared_ptr<CatalogEntry>> entries();
+    std::shared_ptr<CatalogEntry> valueInEntriesAtIndex(int index);
 
 protected:
     // A save that succeeded takes the application's enhancement defaults again,

@@ -1,3 +1,4 @@
+#include "catalog/CatalogEntry.h"
 #include "catalog/VQFileCatalog.h"
 #include "catalog/VQFileCatalogScrollView.h"
 #include "documents/RoduvudeDadevizi.h"
@@ -13,11 +14,6 @@ namespace {
 
 QString key(const char* name) {
     return QString::fromLatin1(name);
-}
-
-// -100 .. 100 percent as a factor of 0.0 .. 2.0.
-float percentFactor(const QVariant& value) {
-    return float(std::clamp(value.toDouble(), -100.0, 100.0) * 0.01 + 1.0);
 }
 
 } // namespace
@@ -75,7 +71,7 @@ void RoduvudeDadevizi::doEnhance(ScriptCommand& command) {
     const auto factor = [&](const char* name, float& value) {
         if (!command.hasArgument(key(name)))
             return;
-        value = percentFactor(command.argument(key(name)));
+        value = factorFromPercent(command.argument(key(name)).toDouble());
         given = true;
     };
     factor("Saturation", saturation);
@@ -149,16 +145,14 @@ ScriptDispatcher RoduvudeDadevizi::scriptCommands() {
     return dispatcher;
 }
 
-QList<int> RoduvudeDadevizi::entries() const {
-    QList<int> serials;
+QList<std::shared_ptr<CatalogEntry>> RoduvudeDadevizi::entries() {
+    QList<std::shared_ptr<CatalogEntry>> list;
     for (int index = 0; index < _fileCatalog->fileCount(); ++index)
-        serials.append(*valueInEntriesAtIndex(index));
-    return serials;
+        if (std::shared_ptr<CatalogEntry> entry = valueInEntriesAtIndex(index))
+            list.append(std::move(entry));
+    return list;
 }
 
-std::optional<int> RoduvudeDadevizi::valueInEntriesAtIndex(int index) const {
-    const VQFileCatalogEntryRef entry = _fileCatalog->entryAtIndex(index);
-    if (!entry)
-        return std::nullopt;
-    return entry->value(key(kEntrySerialNumberKey)).toInt();
+std::shared_ptr<CatalogEntry> RoduvudeDadevizi::valueInEntriesAtIndex(int index) {
+    return CatalogEntry::initWithEntryInDocument(index, this);
 }

@@ -509,7 +509,7 @@ private:
     void makeExportAccessoryView();
     // The name to write the photo under, asked about until it is free or the
     // user skips (empty) or replaces.
-    QString checkedExportName(const QString& folder, QString name, bool showsProgress);
+    QString checkedExportName(const QString& folder, const QString& name, bool showsProgress);
 
     void makePTEConfigWindow();
     // The areas of every page that hold a photo, in view coordinates.

@@ -1,7 +1,7 @@
 // The catalog window's Export command: selected photos written one by one as
 // image files into a folder, through the document's export exporter.
 
-#include "catalog/RenamePanel.h"
+#include "catalog/PhotoExport.h"
 #include "catalog/VQFileCatalog.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
@@ -32,18 +32,6 @@ QString text(const char* key) {
     return localizedString(QString::fromLatin1(key));
 }
 
-// A name that stays in the folder it is joined to and is not hidden by being empty.
-bool isPlainFileName(const QString& name) {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/'));
-}
-
-// Whether anything stands at the path, a dangling link included.
-bool nameIsTaken(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
-
 // The part `crop` of the photo; `crop` is in the photo's natural size, origin at
 // the lower left. The part keeps the photo's pixel density, so a photo whose
 // points are its pixels gives the crop's size in pixels.
@@ -66,19 +54,6 @@ Image croppedImage(const Image& photo, const Rect& crop, const Size& natural) {
     Image part(std::move(pixels), source.size);
     part.setIccProfile(photo.iccProfile());
     return part;
-}
-
-// The entry's file name; an entry without a file of its own goes by its display
-// name, or by the command's base name when that would leave the folder or hide
-// the file.
-QString exportBaseName(VQFileCatalog& entries, int index) {
-    const QString path = entries.getFileAttributeAtIndex(kCatalogAttrPath, index).toString();
-    QString name = QFileInfo(path).fileName();
-    if (name.isEmpty())
-        name = entries.getFileAttributeAtIndex(kCatalogAttrName, index).toString();
-    if (!isPlainFileName(name))
-        name = QString::fromLatin1(ZaroziveZodiroVirizidivi::kDefaultBaseName);
-    return name;
 }
 
 } // namespace
@@ -212,36 +187,12 @@ void ZaroziveZodiroVirizidivi::askAfterFailedWrite(ModalAlert::Request alert, bo
     }
 }
 
-QString ZaroziveZodiroVirizidivi::checkedExportName(const QString& folder, QString name,
+QString ZaroziveZodiroVirizidivi::checkedExportName(const QString& folder, const QString& name,
                                                     bool showsProgress) {
-    for (;;) {
+    return settleExportName(window(), folder, name, TakenName::Ask, [&](const QString& checked) {
         if (showsProgress)
-            pollCancel(stringWithFormat(text("EXPORT_MSG"), name));
-        if (!nameIsTaken(QDir(folder).filePath(name)))
-            return name;
-        ModalAlert::Request alert(text("DUP_EXPORT"),
-                                  stringWithFormat(text("DUP_EXPORT_DESC"), name));
-        alert.defaultButton = text("SKIP");
-        alert.alternateButton = text("RENAME");
-        alert.otherButton = text("REPLACE");
-        const int answer = ModalAlert::run(alert);
-        if (answer == ModalAlert::DefaultReturn)
-            return QString();
-        // The exporter replaces the file only once the new one is whole.
-        if (answer == ModalAlert::OtherReturn)
-            return name;
-        // A name that would leave the folder, or hide the file, is asked again.
-        for (;;) {
-            RenamePanel panel(window(), name);
-            if (ModalAlert::runDialog(panel) != 1)
-                break;
-            if (isPlainFileName(panel.name())) {
-                name = panel.name();
-                break;
-            }
-            ModalAlert::beep();
-        }
-    }
+            pollCancel(stringWithFormat(text("EXPORT_MSG"), checked));
+    });
 }
 
 void ZaroziveZodiroVirizidivi::exportPanelDidEnd(const QStringList& folders) {
@@ -263,18 +214,7 @@ void ZaroziveZodiroVirizidivi::exportPanelDidEnd(const QStringList& folders) {
         // A missing file is left out without a word.
         if (!entries.getFileAttributeAtIndex(kCatalogAttrEnabled, index).toBool())
             continue;
-        Image photo;
-        QByteArray metaData;
-        {
-            const bool screenResolution = entries.deliverScreenResolution();
-            const bool extractsMetaData = entries.extractsMetaData();
-            entries.setDeliverScreenResolution(false);
-            entries.setExtractsMetaData(true);
-            photo = entries.getFileAttributeAtIndex(kCatalogAttrFullImage, index).value<Image>();
-            metaData = entries.getFileAttributeAtIndex(kCatalogAttrMetadata, index).toByteArray();
-            entries.setDeliverScreenResolution(screenResolution);
-            entries.setExtractsMetaData(extractsMetaData);
-        }
+        auto [photo, metaData] = readPhotoForExport(entries, index);
         if (!exporter->ignoresCrop()) {
             const Rect crop = entries.getFileImageCropAtIndex(index);
             if (!(crop == kZeroRect) && !photo.isNull())

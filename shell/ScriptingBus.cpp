@@ -1,9 +1,11 @@
 #include "shell/ScriptingBus.h"
 
+#include "catalog/CatalogEntry.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "platform/documents/DocumentController.h"
 #include "platform/system/ScriptCommand.h"
 #include "platform/system/ScriptingDictionary.h"
+#include "shell/ScriptingBusEntries.h"
 
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
@@ -12,6 +14,8 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QDebug>
+#include <functional>
+#include <optional>
 
 namespace {
 
@@ -74,6 +78,110 @@ const ScriptingDictionary& dictionary(const char* interface) {
     return *it;
 }
 
+// Runs a method of an object's dictionary, given its arguments as a dictionary,
+// through the object's commands.
+QDBusMessage runMethod(const ScriptingDictionary& dictionary, const ScriptDispatcher& commands,
+                       const QDBusMessage& message) {
+    const ScriptingDictionary::Method* method = dictionary.method(message.member());
+    if (!method || message.arguments().size() != 1)
+        return message.createErrorReply(text("org.freedesktop.DBus.Error.UnknownMethod"),
+                                        text("No method \"%1\".").arg(message.member()));
+    QVariantMap arguments;
+    const QVariant given = message.arguments().constFirst();
+    if (given.userType() == qMetaTypeId<QDBusArgument>())
+        arguments = qdbus_cast<QVariantMap>(given.value<QDBusArgument>());
+    else
+        arguments = given.toMap();
+    for (auto it = arguments.begin(); it != arguments.end(); ++it)
+        it.value() = unwrap(it.value());
+    const QString wrong = ScriptingDictionary::checkArguments(*method, arguments);
+    if (!wrong.isEmpty())
+        return message.createErrorReply(propertyError(), wrong);
+    ScriptCommand command(message.member(), arguments);
+    if (!commands.dispatch(command))
+        return message.createErrorReply(failedError(), command.errorString());
+    return message.createReply();
+}
+
+// What an object's properties read and write. The setter is called only for a
+// writable property of the dictionary with a value of the property's type.
+struct PropertyAccess {
+    std::function<QVariant(const QString& name)> get;
+    std::function<void(const QString& name, const QVariant& value)> set;
+};
+
+bool fitsType(const QVariant& value, const QString& type) {
+    if (const std::optional<ScriptingDictionary::Kind> kind = ScriptingDictionary::kindOfType(type))
+        return ScriptingDictionary::fits(value, *kind);
+    return value.userType() == qMetaTypeId<QDBusArgument>() &&
+           value.value<QDBusArgument>().currentSignature() == type;
+}
+
+// Get, GetAll and Set of org.freedesktop.DBus.Properties.
+QDBusMessage runProperties(const ScriptingDictionary& dictionary, const PropertyAccess& access,
+                           const QDBusMessage& message) {
+    const QList<QVariant> args = message.arguments();
+    if (message.member() == text("GetAll")) {
+        QVariantMap all;
+        for (const ScriptingDictionary::Property& listed : dictionary.properties())
+            all.insert(listed.name, access.get(listed.name));
+        return message.createReply(QVariant::fromValue(all));
+    }
+    if (args.size() < 2)
+        return message.createErrorReply(propertyError(), text("Missing property name."));
+    const QString name = args.at(1).toString();
+    const ScriptingDictionary::Property* listed = dictionary.property(name);
+    if (!listed)
+        return message.createErrorReply(propertyError(), text("No property \"%1\".").arg(name));
+    if (message.member() == text("Get"))
+        return message.createReply(QVariant::fromValue(QDBusVariant(access.get(name))));
+    if (message.member() != text("Set") || args.size() != 3)
+        return message.createErrorReply(propertyError(), text("No such call."));
+    if (!listed->writable)
+        return message.createErrorReply(text("org.freedesktop.DBus.Error.PropertyReadOnly"),
+                                        text("\"%1\" cannot be set.").arg(name));
+    const QVariant newValue = unwrap(args.at(2));
+    if (!fitsType(newValue, listed->type))
+        return message.createErrorReply(propertyError(),
+                                        text("Wrong kind of value for \"%1\".").arg(name));
+    access.set(name, newValue);
+    return message.createReply();
+}
+
+PropertyAccess catalogProperties(RoduvudeDadevizi* document) {
+    return {[document](const QString& name) -> QVariant {
+                if (name == text("PhotoScaling"))
+                    return document->photoScaling();
+                if (name == text("LayoutArrangement"))
+                    return document->layoutArrangement();
+                if (name == text("PhotoSelection"))
+                    return QVariant::fromValue(document->photoSelection());
+                if (name == text("Entries")) {
+                    QList<int> serials;
+                    for (const std::shared_ptr<CatalogEntry>& entry : document->entries())
+                        serials.append(entry->serialNumber());
+                    return QVariant::fromValue(serials);
+                }
+                return {};
+            },
+            [document](const QString& name, const QVariant& value) {
+                if (name == text("PhotoScaling"))
+                    document->setPhotoScaling(value.toDouble());
+                else if (name == text("LayoutArrangement"))
+                    document->setLayoutArrangement(value.toDouble());
+                else if (name == text("PhotoSelection"))
+                    document->setPhotoSelection(
+                        qdbus_cast<QList<int>>(value.value<QDBusArgument>()));
+            }};
+}
+
+PropertyAccess entryProperties(CatalogEntry& entry) {
+    return {[&entry](const QString& name) { return ScriptingBusEntries::property(entry, name); },
+            [&entry](const QString& name, const QVariant& value) {
+                ScriptingBusEntries::setProperty(entry, name, value);
+            }};
+}
+
 } // namespace
 
 const ScriptingDictionary& ScriptingBus::rootDictionary() {
@@ -82,6 +190,10 @@ const ScriptingDictionary& ScriptingBus::rootDictionary() {
 
 const ScriptingDictionary& ScriptingBus::catalogDictionary() {
     return dictionary(kCatalogInterface);
+}
+
+const ScriptingDictionary& ScriptingBus::entryDictionary() {
+    return dictionary(kEntryInterface);
 }
 
 ScriptingBus::ScriptingBus(QObject* parent) : QDBusVirtualObject(parent) {
@@ -146,6 +258,9 @@ QString ScriptingBus::introspect(const QString& path) const {
         return rootDictionary().introspection();
     if (documentAt(path))
         return catalogDictionary().introspection();
+    if (const auto entry = ScriptingBusEntries::parseEntryPath(path);
+        entry && documentAt(entry->catalogPath))
+        return entryDictionary().introspection();
     return {};
 }
 
@@ -163,84 +278,17 @@ bool ScriptingBus::handleMessage(const QDBusMessage& message, const QDBusConnect
         reply = message.createReply(QVariant::fromValue(refs));
     } else if (RoduvudeDadevizi* document = documentAt(path)) {
         reply = message.interface() == text("org.freedesktop.DBus.Properties")
-                    ? property(document, message)
-                    : call(document, message);
+                    ? runProperties(catalogDictionary(), catalogProperties(document), message)
+                    : runMethod(catalogDictionary(), document->scriptCommands(), message);
+    } else if (const auto entryPath = ScriptingBusEntries::parseEntryPath(path);
+               entryPath && documentAt(entryPath->catalogPath)) {
+        CatalogEntry entry(entryPath->serialNumber, documentAt(entryPath->catalogPath));
+        reply = message.interface() == text("org.freedesktop.DBus.Properties")
+                    ? runProperties(entryDictionary(), entryProperties(entry), message)
+                    : runMethod(entryDictionary(), entry.scriptCommands(), message);
     } else {
         return false;
     }
     connection.send(reply);
     return true;
-}
-
-QDBusMessage ScriptingBus::call(RoduvudeDadevizi* document, const QDBusMessage& message) {
-    const ScriptingDictionary::Method* method = catalogDictionary().method(message.member());
-    if (!method || message.arguments().size() != 1)
-        return message.createErrorReply(text("org.freedesktop.DBus.Error.UnknownMethod"),
-                                        text("No method \"%1\".").arg(message.member()));
-    QVariantMap arguments;
-    const QVariant given = message.arguments().constFirst();
-    if (given.userType() == qMetaTypeId<QDBusArgument>())
-        arguments = qdbus_cast<QVariantMap>(given.value<QDBusArgument>());
-    else
-        arguments = given.toMap();
-    for (auto it = arguments.begin(); it != arguments.end(); ++it)
-        it.value() = unwrap(it.value());
-    const QString wrong = ScriptingDictionary::checkArguments(*method, arguments);
-    if (!wrong.isEmpty())
-        return message.createErrorReply(propertyError(), wrong);
-    ScriptCommand command(message.member(), arguments);
-    if (!document->scriptCommands().dispatch(command))
-        return message.createErrorReply(failedError(), command.errorString());
-    return message.createReply();
-}
-
-QDBusMessage ScriptingBus::property(RoduvudeDadevizi* document, const QDBusMessage& message) {
-    const ScriptingDictionary& dictionary = catalogDictionary();
-    const QList<QVariant> args = message.arguments();
-    const auto value = [document](const QString& name) -> QVariant {
-        if (name == text("PhotoScaling"))
-            return document->photoScaling();
-        if (name == text("LayoutArrangement"))
-            return document->layoutArrangement();
-        if (name == text("PhotoSelection"))
-            return QVariant::fromValue(document->photoSelection());
-        if (name == text("Entries"))
-            return QVariant::fromValue(document->entries());
-        return {};
-    };
-    if (message.member() == text("GetAll")) {
-        QVariantMap all;
-        for (const ScriptingDictionary::Property& listed : dictionary.properties())
-            all.insert(listed.name, value(listed.name));
-        return message.createReply(QVariant::fromValue(all));
-    }
-    if (args.size() < 2)
-        return message.createErrorReply(propertyError(), text("Missing property name."));
-    const QString name = args.at(1).toString();
-    const ScriptingDictionary::Property* listed = dictionary.property(name);
-    if (!listed)
-        return message.createErrorReply(propertyError(), text("No property \"%1\".").arg(name));
-    if (message.member() == text("Get"))
-        return message.createReply(QVariant::fromValue(QDBusVariant(value(name))));
-    if (message.member() != text("Set") || args.size() != 3)
-        return message.createErrorReply(propertyError(), text("No such call."));
-    if (!listed->writable)
-        return message.createErrorReply(text("org.freedesktop.DBus.Error.PropertyReadOnly"),
-                                        text("\"%1\" cannot be set.").arg(name));
-    const QVariant newValue = unwrap(args.at(2));
-    const QString wrongKind = text("Wrong kind of value for \"%1\".").arg(name);
-    if (listed->type == text("d")) {
-        if (!ScriptingDictionary::fits(newValue, ScriptingDictionary::Kind::Number))
-            return message.createErrorReply(propertyError(), wrongKind);
-        if (name == text("PhotoScaling"))
-            document->setPhotoScaling(newValue.toDouble());
-        else
-            document->setLayoutArrangement(newValue.toDouble());
-        return message.createReply();
-    }
-    if (newValue.userType() != qMetaTypeId<QDBusArgument>() ||
-        newValue.value<QDBusArgument>().currentSignature() != listed->type)
-        return message.createErrorReply(propertyError(), wrongKind);
-    document->setPhotoSelection(qdbus_cast<QList<int>>(newValue.value<QDBusArgument>()));
-    return message.createReply();
 }

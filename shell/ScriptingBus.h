@@ -10,7 +10,8 @@ class ScriptingDictionary;
 
 // The catalog documents on the session bus under "com.varnsoft.Lumisk": the
 // root object lists them front to back, and each document's object runs its
-// commands through the document's dispatcher and offers its properties.
+// commands through the document's dispatcher and offers its properties, as
+// the objects of its photos do (ScriptingBusEntries).
 // Calls arrive on the main thread.
 class ScriptingBus : public QDBusVirtualObject {
     Q_OBJECT
@@ -20,11 +21,13 @@ public:
     static constexpr char kRootPath[] = "/com/varnsoft/Lumisk";
     static constexpr char kRootInterface[] = "com.varnsoft.Lumisk";
     static constexpr char kCatalogInterface[] = "com.varnsoft.Lumisk.Catalog";
+    static constexpr char kEntryInterface[] = "com.varnsoft.Lumisk.CatalogEntry";
 
     // What scripts may call, read from the interface files shipped with the
     // program (resources/dbus).
     static const ScriptingDictionary& rootDictionary();
     static const ScriptingDictionary& catalogDictionary();
+    static const ScriptingDictionary& entryDictionary();
 
     explicit ScriptingBus(QObject* parent = nullptr);
     ~ScriptingBus() override;
@@ -42,8 +45,6 @@ public:
 private:
     QString pathOf(RoduvudeDadevizi* document);
     RoduvudeDadevizi* documentAt(const QString& path) const;
-    QDBusMessage call(RoduvudeDadevizi* document, const QDBusMessage& message);
-    QDBusMessage property(RoduvudeDadevizi* document, const QDBusMessage& message);
 
     QHash<RoduvudeDadevizi*, int> _numbers;
     int _lastNumber = 0;

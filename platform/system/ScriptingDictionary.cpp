@@ -134,6 +134,13 @@ bool ScriptingDictionary::fits(const QVariant& value, Kind kind) {
     return false;
 }
 
+std::optional<ScriptingDictionary::Kind> ScriptingDictionary::kindOfType(const QString& signature) {
+    Kind kind = Kind::Any;
+    if (!kindOf(signature, kind))
+        return std::nullopt;
+    return kind;
+}
+
 QString ScriptingDictionary::checkArguments(const Method& method, const QVariantMap& arguments) {
     for (auto it = arguments.begin(); it != arguments.end(); ++it) {
         const Key* known = nullptr;

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QVariantMap>
+#include <optional>
 
 // What scripts may ask of one kind of object, read from its D-Bus interface
 // file: the methods with the argument keys each accepts, and the properties.
@@ -53,6 +54,8 @@ public:
     // otherwise an error text naming the first key that is not.
     static QString checkArguments(const Method& method, const QVariantMap& arguments);
     static bool fits(const QVariant& value, Kind kind);
+    // The kind of a basic D-Bus type ("s", "d", "i", "b", "v"); none for any other.
+    static std::optional<Kind> kindOfType(const QString& signature);
 
 private:
     QString _interfaceName;

@@ -1,3 +1,4 @@
+#include "catalog/CatalogEntry.h"
 #include "catalog/GridFixture.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
 #include "photoview/PixelAdjusterController.h"
@@ -31,6 +32,12 @@ protected:
         document->scriptCommands().dispatch(command);
         drainEvents();
         return command.errorString();
+    }
+    QList<int> entrySerials() {
+        QList<int> list;
+        for (const std::shared_ptr<CatalogEntry>& entry : document->entries())
+            list.append(entry->serialNumber());
+        return list;
     }
     float attribute(int attributeTag, int index) {
         return catalog().getFileAttributeAtIndex(attributeTag, index).toFloat();
@@ -152,7 +159,7 @@ TEST_F(ScriptedCatalogTest, RotationAndRemovalActOnTheSelectionWithoutAsking) {
     EXPECT_EQ(run("Remove"), QString());
     EXPECT_EQ(alerts, 0);
     EXPECT_EQ(serials(), (QList<int>{before[0], before[2]}));
-    EXPECT_EQ(document->entries(), serials());
+    EXPECT_EQ(entrySerials(), serials());
 }
 
 TEST_F(ScriptedCatalogTest, AnUnknownTemplateIDShowsTheLayoutAndKeepsTheMaster) {
@@ -169,8 +176,9 @@ TEST_F(ScriptedCatalogTest, EntriesNameThePhotosBySerialNumber) {
     EXPECT_TRUE(document->entries().isEmpty());
     EXPECT_FALSE(document->valueInEntriesAtIndex(0));
     addPhotos(2);
-    EXPECT_EQ(document->entries(), serials());
-    EXPECT_EQ(document->valueInEntriesAtIndex(1), serials()[1]);
+    EXPECT_EQ(entrySerials(), serials());
+    ASSERT_TRUE(document->valueInEntriesAtIndex(1));
+    EXPECT_EQ(document->valueInEntriesAtIndex(1)->serialNumber(), serials()[1]);
     EXPECT_FALSE(document->valueInEntriesAtIndex(2));
     EXPECT_FALSE(document->valueInEntriesAtIndex(-1));
 }

@@ -17,7 +17,8 @@ with tempfile.TemporaryDirectory() as prefix:
         if not (root / wanted).exists():
             failures.append("missing " + wanted)
     interfaces = root / "share/dbus-1/interfaces"
-    for name in ["com.varnsoft.Lumisk", "com.varnsoft.Lumisk.Catalog"]:
+    for name in ["com.varnsoft.Lumisk", "com.varnsoft.Lumisk.Catalog",
+                 "com.varnsoft.Lumisk.CatalogEntry"]:
         path = interfaces / (name + ".xml")
         if not path.exists():
             failures.append("missing " + str(path.relative_to(root)))

@@ -107,3 +107,14 @@ TEST(ScriptingDictionary, ABrokenOrMissingFileLeavesItEmptyWithAReason) {
     EXPECT_FALSE(missing.isValid());
     EXPECT_TRUE(missing.errorString().contains(str("/nonexistent/x.xml")));
 }
+
+TEST(ScriptingDictionary, BasicTypesHaveKindsAndContainersNone) {
+    using Kind = ScriptingDictionary::Kind;
+    EXPECT_EQ(ScriptingDictionary::kindOfType(str("s")), Kind::Text);
+    EXPECT_EQ(ScriptingDictionary::kindOfType(str("d")), Kind::Number);
+    EXPECT_EQ(ScriptingDictionary::kindOfType(str("i")), Kind::Integer);
+    EXPECT_EQ(ScriptingDictionary::kindOfType(str("b")), Kind::Flag);
+    EXPECT_EQ(ScriptingDictionary::kindOfType(str("v")), Kind::Any);
+    for (const char* other : {"ai", "a{sv}", "", "x"})
+        EXPECT_FALSE(ScriptingDictionary::kindOfType(str(other))) << other;
+}
