@@ -4,6 +4,7 @@
 // added, turned back and forth by undo, and a placed photo's cell cleared.
 #include "FakeEnvironment.h"
 #include "MenuChoice.h"
+#include "SessionWindows.h"
 #include "catalog/VQFileCatalog.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
@@ -68,20 +69,6 @@ struct EmptyLibraryAtEnd {
         library->scanForChanges();
     }
 };
-
-void activate(QWidget* window) {
-    window->show();
-    window->activateWindow();
-    QApplication::setActiveWindow(window);
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::processEvents();
-    MainWindowTracker::sharedTracker().update();
-    QCoreApplication::processEvents();
-}
-
-ZaroziveZodiroVirizidivi* controllerOf(Document* document) {
-    return qobject_cast<ZaroziveZodiroVirizidivi*>(document->windowControllers().first());
-}
 
 // The document that is not `other`.
 RoduvudeDadevizi* catalogOtherThan(const RoduvudeDadevizi* other) {

@@ -1,8 +1,7 @@
 // The photos of a catalog as objects of their own on a private session bus:
 // properties read and written by a bus client, and the export written into
 // folders of the temporary home and read back by Qt's image readers.
-#include "FakeEnvironment.h"
-#include "MenuChoice.h"
+#include "ScriptedApplication.h"
 #include "catalog/CatalogEntry.h"
 #include "catalog/CatalogFixture.h"
 #include "catalog/ImageFixtures.h"
@@ -62,33 +61,11 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
-QString errorOf(const QDBusMessage& reply) {
-    return reply.type() == QDBusMessage::ErrorMessage ? reply.errorMessage() : QString();
-}
-
-class CatalogEntryBusTest : public ::testing::Test {
+class CatalogEntryBusTest : public ScriptedApplication {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(bus.daemon.state() == QProcess::Running);
         UserDefaults::standardUserDefaults().removeObjectForKey(str(kExportDefaultConfigKey));
-        DocumentController::sharedDocumentController().registerDocumentType(
-            RoduvudeDadevizi::documentType());
-        delegate = std::make_unique<AppDelegate>(std::make_unique<FakeEnvironment>());
-        ASSERT_TRUE(scripting.start(bus.connect(str("app"))));
-        client = bus.connect(str("client"));
-        ASSERT_TRUE(client.isConnected());
-        ASSERT_TRUE(choose(*delegate->mainMenu(), "newCatalogDocument:"));
-        document = qobject_cast<RoduvudeDadevizi*>(
-            DocumentController::sharedDocumentController().documents().first());
-        ASSERT_TRUE(document);
-        QWidget* window = document->windowController()->window();
-        window->show();
-        QApplication::setActiveWindow(window);
-        QCoreApplication::processEvents();
-        MainWindowTracker::sharedTracker().update();
-        const QStringList paths = scripting.catalogPaths();
-        ASSERT_FALSE(paths.isEmpty());
-        catalogPath = paths.first();
+        ScriptedApplication::SetUp();
 
         ModalAlert::setResponder([this](const ModalAlert::Request& request) {
             alerts.append(request);
@@ -113,9 +90,7 @@ protected:
     void TearDown() override {
         ModalAlert::setResponder({});
         ModalAlert::setDialogResponder({});
-        for (Document* open : DocumentController::sharedDocumentController().documents())
-            open->close();
-        QCoreApplication::processEvents();
+        ScriptedApplication::TearDown();
         UserDefaults::standardUserDefaults().removeObjectForKey(str(kExportDefaultConfigKey));
     }
 
@@ -135,15 +110,6 @@ protected:
         return catalogPath + str("/entry/") + QString::number(serial);
     }
 
-    QDBusMessage send(const QString& path, const char* interface, const char* method,
-                      const QList<QVariant>& arguments = {}) {
-        QDBusMessage message = QDBusMessage::createMethodCall(str(ScriptingBus::kService), path,
-                                                              str(interface), str(method));
-        message.setArguments(arguments);
-        const QDBusMessage reply = awaitReply(client.asyncCall(message));
-        drainEvents();
-        return reply;
-    }
     QVariant get(int serial, const char* name) {
         const QDBusMessage reply =
             send(entryPath(serial), kProperties, "Get", {str(kEntryInterface), str(name)});
@@ -181,13 +147,6 @@ protected:
         return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
 
-    TestHome home;
-    PrivateBus bus;
-    std::unique_ptr<AppDelegate> delegate;
-    ScriptingBus scripting;
-    QDBusConnection client{str("none")};
-    RoduvudeDadevizi* document = nullptr;
-    QString catalogPath;
     QList<ModalAlert::Request> alerts;
     std::deque<int> answers;
     std::deque<QString> renames;

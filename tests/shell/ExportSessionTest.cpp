@@ -3,6 +3,7 @@
 // Photos > Export… as PNG, and the same export again into the same folder.
 #include "FakeEnvironment.h"
 #include "MenuChoice.h"
+#include "SessionWindows.h"
 #include "catalog/VQFileCatalog.h"
 #include "catalog/VQFileCatalogScrollView.h"
 #include "catalog/VQFileCatalogView.h"
@@ -42,15 +43,6 @@ QString text(const char* key) {
 RoduvudeDadevizi* frontCatalog() {
     const QList<Document*> open = DocumentController::sharedDocumentController().documents();
     return open.isEmpty() ? nullptr : qobject_cast<RoduvudeDadevizi*>(open.first());
-}
-
-void activate(QWidget* window) {
-    window->show();
-    QApplication::setActiveWindow(window);
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::processEvents();
-    MainWindowTracker::sharedTracker().update();
-    QCoreApplication::processEvents();
 }
 
 // A click on the cell in the drawer's grid, as the user makes it.

@@ -3,6 +3,7 @@
 // undone and redone, printed to disk, then looked at in the information palette.
 #include "FakeEnvironment.h"
 #include "MenuChoice.h"
+#include "SessionWindows.h"
 #include "catalog/VQFileCatalog.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
@@ -38,15 +39,6 @@ namespace {
 
 QString str(const char* text) {
     return QString::fromLatin1(text);
-}
-
-void activate(QWidget* window) {
-    window->show();
-    QApplication::setActiveWindow(window);
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::processEvents();
-    MainWindowTracker::sharedTracker().update();
-    QCoreApplication::processEvents();
 }
 
 QAction* toolbarItem(ZaroziveZodiroVirizidivi& controller, const char* identifier) {

@@ -2,6 +2,7 @@
 #include "shell/ScriptingBus.h"
 #include "FakeEnvironment.h"
 #include "MenuChoice.h"
+#include "ScriptedApplication.h"
 #include "catalog/ImageFixtures.h"
 #include "catalog/VQFileCatalog.h"
 #include "catalog/VQFileCatalogScrollView.h"
@@ -46,117 +47,59 @@ QString str(const char* text) {
     return QString::fromUtf8(text);
 }
 
-// A call by a second connection, answered while this thread runs events (a
-// blocking call would wait on itself).
-QDBusMessage send(QDBusConnection& client, const QString& path, const char* interface,
-                  const char* method, const QList<QVariant>& arguments = {}) {
-    QDBusMessage message = QDBusMessage::createMethodCall(str(ScriptingBus::kService), path,
-                                                          str(interface), str(method));
-    message.setArguments(arguments);
-    return awaitReply(client.asyncCall(message));
-}
-
-void activate(QWidget* window) {
-    window->show();
-    window->activateWindow();
-    QApplication::setActiveWindow(window);
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::processEvents();
-    MainWindowTracker::sharedTracker().update();
-    QCoreApplication::processEvents();
-}
-
-ZaroziveZodiroVirizidivi* controllerOf(Document* document) {
-    return qobject_cast<ZaroziveZodiroVirizidivi*>(document->windowControllers().first());
-}
-
 struct Listed {
     QString path;
     QString name;
 };
 
-QList<Listed> catalogs(QDBusConnection& client) {
-    const QDBusMessage reply =
-        send(client, str(ScriptingBus::kRootPath), "com.varnsoft.Lumisk", "Catalogs");
-    QList<Listed> list;
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return list;
-    const QDBusArgument argument = reply.arguments().first().value<QDBusArgument>();
-    argument.beginArray();
-    while (!argument.atEnd()) {
-        Listed item;
-        QDBusObjectPath path;
-        argument.beginStructure();
-        argument >> path >> item.name;
-        argument.endStructure();
-        item.path = path.path();
-        list.append(item);
-    }
-    argument.endArray();
-    return list;
-}
-
-class ScriptingBusTest : public ::testing::Test {
+class ScriptingBusTest : public ScriptedApplication {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(bus.daemon.state() == QProcess::Running);
-        DocumentController::sharedDocumentController().registerDocumentType(
-            RoduvudeDadevizi::documentType());
-        delegate = std::make_unique<AppDelegate>(std::make_unique<FakeEnvironment>());
-        ASSERT_TRUE(scripting.start(bus.connect(str("app"))));
-        client = bus.connect(str("client"));
-        ASSERT_TRUE(client.isConnected());
-        ASSERT_TRUE(choose(*delegate->mainMenu(), "newCatalogDocument:"));
-        document = qobject_cast<RoduvudeDadevizi*>(
-            DocumentController::sharedDocumentController().documents().first());
-        ASSERT_TRUE(document);
-        activate(controllerOf(document)->window());
-        const QList<Listed> listed = catalogs(client);
-        ASSERT_FALSE(listed.isEmpty());
-        path = listed.first().path;
-    }
     void TearDown() override {
         removeWholePageMaster();
-        for (Document* open : DocumentController::sharedDocumentController().documents())
-            open->close();
-        QCoreApplication::processEvents();
+        ScriptedApplication::TearDown();
     }
 
+    // The open catalogs as the root object lists them.
+    QList<Listed> catalogs() {
+        const QDBusMessage reply =
+            send(str(ScriptingBus::kRootPath), "com.varnsoft.Lumisk", "Catalogs");
+        QList<Listed> list;
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+            return list;
+        const QDBusArgument argument = reply.arguments().first().value<QDBusArgument>();
+        argument.beginArray();
+        while (!argument.atEnd()) {
+            Listed item;
+            QDBusObjectPath listed;
+            argument.beginStructure();
+            argument >> listed >> item.name;
+            argument.endStructure();
+            item.path = listed.path();
+            list.append(item);
+        }
+        argument.endArray();
+        return list;
+    }
     // The error's text, empty for success.
     QString call(const char* method, const QVariantMap& arguments = {}) {
-        const QDBusMessage reply = send(client, path, ScriptingBus::kCatalogInterface, method,
-                                        {QVariant::fromValue(arguments)});
-        QCoreApplication::processEvents();
-        return reply.type() == QDBusMessage::ErrorMessage ? reply.errorMessage() : QString();
-    }
-    QDBusMessage getProperty(const char* name) {
-        return send(client, path, "org.freedesktop.DBus.Properties", "Get",
-                    {str(ScriptingBus::kCatalogInterface), str(name)});
+        return errorOf(send(catalogPath, ScriptingBus::kCatalogInterface, method,
+                            {QVariant::fromValue(arguments)}));
     }
     QVariant property(const char* name) {
-        const QDBusMessage reply = getProperty(name);
+        const QDBusMessage reply = send(catalogPath, "org.freedesktop.DBus.Properties", "Get",
+                                        {str(ScriptingBus::kCatalogInterface), str(name)});
         if (reply.arguments().isEmpty())
             return {};
         return reply.arguments().first().value<QDBusVariant>().variant();
     }
     QString setProperty(const char* name, const QVariant& value) {
-        const QDBusMessage reply = send(client, path, "org.freedesktop.DBus.Properties", "Set",
-                                        {str(ScriptingBus::kCatalogInterface), str(name),
-                                         QVariant::fromValue(QDBusVariant(value))});
-        QCoreApplication::processEvents();
-        return reply.type() == QDBusMessage::ErrorMessage ? reply.errorMessage() : QString();
+        return errorOf(send(catalogPath, "org.freedesktop.DBus.Properties", "Set",
+                            {str(ScriptingBus::kCatalogInterface), str(name),
+                             QVariant::fromValue(QDBusVariant(value))}));
     }
-    QList<int> intList(const QVariant& value) {
+    static QList<int> intList(const QVariant& value) {
         return qdbus_cast<QList<int>>(value.value<QDBusArgument>());
     }
-
-    TestHome home;
-    PrivateBus bus;
-    std::unique_ptr<AppDelegate> delegate;
-    ScriptingBus scripting;
-    QDBusConnection client{str("none")};
-    RoduvudeDadevizi* document = nullptr;
-    QString path;
 };
 
 } // namespace
@@ -241,7 +184,7 @@ TEST_F(ScriptingBusTest, TheInterfaceFileNamesEveryCommandACatalogHandles) {
     EXPECT_EQ(methods, document->scriptCommands().commandNames());
     // A bus client reads the same file.
     const QDBusMessage reply =
-        send(client, path, "org.freedesktop.DBus.Introspectable", "Introspect");
+        send(catalogPath, "org.freedesktop.DBus.Introspectable", "Introspect");
     ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     const QString xml = reply.arguments().first().toString();
     EXPECT_TRUE(xml.contains(str("<method name=\"SelectMasterTemplate\">")));
@@ -347,26 +290,26 @@ TEST_F(ScriptingBusTest, CatalogsFollowTheFrontWindow) {
         DocumentController::sharedDocumentController().documents().first());
     ASSERT_TRUE(second && second != document);
     activate(controllerOf(second)->window());
-    QList<Listed> listed = catalogs(client);
+    QList<Listed> listed = catalogs();
     ASSERT_EQ(listed.size(), 2);
-    EXPECT_NE(listed[0].path, path);
+    EXPECT_NE(listed[0].path, catalogPath);
     EXPECT_EQ(listed[0].name, second->displayName());
-    EXPECT_EQ(listed[1].path, path);
+    EXPECT_EQ(listed[1].path, catalogPath);
 
     activate(controllerOf(document)->window());
-    listed = catalogs(client);
+    listed = catalogs();
     ASSERT_EQ(listed.size(), 2);
-    EXPECT_EQ(listed[0].path, path);
+    EXPECT_EQ(listed[0].path, catalogPath);
     EXPECT_EQ(listed[0].name, document->displayName());
 
     // A closed catalog leaves the list; its path is not handed out again.
     const QString secondPath = listed[1].path;
     second->close();
     QCoreApplication::processEvents();
-    listed = catalogs(client);
+    listed = catalogs();
     ASSERT_EQ(listed.size(), 1);
-    EXPECT_EQ(listed[0].path, path);
-    EXPECT_EQ(send(client, secondPath, ScriptingBus::kCatalogInterface, "RotateCW",
+    EXPECT_EQ(listed[0].path, catalogPath);
+    EXPECT_EQ(send(secondPath, ScriptingBus::kCatalogInterface, "RotateCW",
                    {QVariant::fromValue(QVariantMap())})
                   .type(),
               QDBusMessage::ErrorMessage);
@@ -486,5 +429,5 @@ TEST_F(ScriptingBusTest, ASecondInstanceFindsTheNameTakenAndGoesOnWithout) {
     ScriptingBus second;
     EXPECT_FALSE(second.start(bus.connect(str("second"))));
     // The first one still answers.
-    EXPECT_EQ(catalogs(client).size(), 1);
+    EXPECT_EQ(catalogs().size(), 1);
 }
