@@ -10,6 +10,7 @@
 #include "platform/ui/MainWindowTracker.h"
 #include "platform/ui/ProgressSheet.h"
 #include "platform/ui/Toolbar.h"
+#include "support/ExportQuestions.h"
 #include "support/FullFileSystem.h"
 
 #include <QCheckBox>
@@ -58,37 +59,18 @@ bool allPixels(const QImage& image, const QColor& color) {
     return !image.isNull();
 }
 
-class ExportSelectionTest : public GridFixture {
+class ExportSelectionTest : public GridFixture, public ExportQuestions {
 protected:
     void SetUp() override {
         GridFixture::SetUp();
         ASSERT_TRUE(out.isValid());
         UserDefaults::standardUserDefaults().removeObjectForKey(str(kExportDefaultConfigKey));
-        ModalAlert::setResponder([this](const ModalAlert::Request& request) {
-            alerts.append(request);
+        answerExportQuestions([this] {
             busyAtAlert.append(testHost.waitMonitorResumed - testHost.waitMonitorSuspended);
-            if (answers.empty())
-                return int(ModalAlert::DefaultReturn);
-            const int answer = answers.front();
-            answers.pop_front();
-            return answer;
-        });
-        // The rename panel: each answer is typed into the field and confirmed.
-        ModalAlert::setDialogResponder([this](QDialog& dialog) {
-            ++renamePanels;
-            auto* field = dialog.findChild<QLineEdit*>(str("renameField"));
-            EXPECT_NE(field, nullptr);
-            if (!field || renames.empty())
-                return 0;
-            shownNames.append(field->text());
-            field->setText(renames.front());
-            renames.pop_front();
-            return 1;
         });
     }
     void TearDown() override {
-        ModalAlert::setResponder({});
-        ModalAlert::setDialogResponder({});
+        stopAnsweringExportQuestions();
         UserDefaults::standardUserDefaults().removeObjectForKey(str(kExportDefaultConfigKey));
         GridFixture::TearDown();
     }
@@ -131,21 +113,9 @@ protected:
     QStringList filesIn(const QString& folder) const {
         return QDir(folder).entryList(QDir::Files, QDir::Name);
     }
-    QStringList titles() const {
-        QStringList list;
-        for (const ModalAlert::Request& request : alerts)
-            list << request.title;
-        return list;
-    }
-
     QTemporaryDir out;
-    QList<ModalAlert::Request> alerts;
     // Whether the wait cursor was allowed when each alert was asked.
     QList<int> busyAtAlert;
-    std::deque<int> answers;
-    std::deque<QString> renames;
-    QStringList shownNames;
-    int renamePanels = 0;
     int panels = 0;
     ModalAlert::PanelRequest lastRequest;
 };

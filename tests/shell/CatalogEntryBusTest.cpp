@@ -18,6 +18,7 @@
 #include "shell/AppDelegate.h"
 #include "shell/MainMenu.h"
 #include "shell/ScriptingBus.h"
+#include "support/ExportQuestions.h"
 #include "support/FullFileSystem.h"
 #include "support/PrivateBus.h"
 #include "support/TestHome.h"
@@ -61,35 +62,16 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
-class CatalogEntryBusTest : public ScriptedApplication {
+class CatalogEntryBusTest : public ScriptedApplication, public ExportQuestions {
 protected:
     void SetUp() override {
         UserDefaults::standardUserDefaults().removeObjectForKey(str(kExportDefaultConfigKey));
         ScriptedApplication::SetUp();
 
-        ModalAlert::setResponder([this](const ModalAlert::Request& request) {
-            alerts.append(request);
-            if (answers.empty())
-                return int(ModalAlert::DefaultReturn);
-            const int answer = answers.front();
-            answers.pop_front();
-            return answer;
-        });
-        // The rename panel: each answer is typed into the field and confirmed.
-        ModalAlert::setDialogResponder([this](QDialog& dialog) {
-            auto* field = dialog.findChild<QLineEdit*>(str("renameField"));
-            EXPECT_NE(field, nullptr);
-            if (!field || renames.empty())
-                return 0;
-            shownNames.append(field->text());
-            field->setText(renames.front());
-            renames.pop_front();
-            return 1;
-        });
+        answerExportQuestions();
     }
     void TearDown() override {
-        ModalAlert::setResponder({});
-        ModalAlert::setDialogResponder({});
+        stopAnsweringExportQuestions();
         ScriptedApplication::TearDown();
         UserDefaults::standardUserDefaults().removeObjectForKey(str(kExportDefaultConfigKey));
     }
@@ -137,20 +119,9 @@ protected:
             send(entryPath(serial), kEntryInterface, "Export", {QVariant::fromValue(arguments)}));
     }
 
-    QStringList titles() const {
-        QStringList list;
-        for (const ModalAlert::Request& request : alerts)
-            list << request.title;
-        return list;
-    }
     static QStringList filesIn(const QString& folder) {
         return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
-
-    QList<ModalAlert::Request> alerts;
-    std::deque<int> answers;
-    std::deque<QString> renames;
-    QStringList shownNames;
 };
 
 } // namespace
