@@ -3,6 +3,7 @@
 // manager, printed to disk, saved under a name, closed and opened again.
 #include "FakeEnvironment.h"
 #include "MenuChoice.h"
+#include "SessionWindows.h"
 #include "catalog/VQFileCatalog.h"
 #include "catalog/VQFileCatalogScrollView.h"
 #include "catalog/VQFileCatalogView.h"
@@ -59,16 +60,6 @@ QString str(const char* text) {
 RoduvudeDadevizi* frontCatalog() {
     const QList<Document*> open = DocumentController::sharedDocumentController().documents();
     return open.isEmpty() ? nullptr : qobject_cast<RoduvudeDadevizi*>(open.first());
-}
-
-void activate(RoduvudeDadevizi* document) {
-    QWidget* window = document->windowControllers().first()->window();
-    window->show();
-    QApplication::setActiveWindow(window);
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::processEvents();
-    MainWindowTracker::sharedTracker().update();
-    QCoreApplication::processEvents();
 }
 
 QStringList paths(VQFileCatalog& catalog) {
@@ -266,9 +257,8 @@ TEST(CatalogSession, NewCatalogAddDropPrintToDiskSaveCloseAndOpenThroughTheMenus
     ASSERT_TRUE(choose(menu, "newCatalogDocument:"));
     RoduvudeDadevizi* document = frontCatalog();
     ASSERT_NE(document, nullptr);
-    activate(document);
-    auto* controller =
-        qobject_cast<ZaroziveZodiroVirizidivi*>(document->windowControllers().first());
+    activate(controllerOf(document)->window());
+    auto* controller = controllerOf(document);
     ASSERT_NE(controller, nullptr);
 
     // Photos > Add Photos…, the panel answered with the three JPEGs.
@@ -363,9 +353,8 @@ TEST(CatalogSession, TheLayoutPanelShowsPhotosInTheCellsOfTheChosenTemplate) {
     ASSERT_TRUE(choose(menu, "newCatalogDocument:"));
     RoduvudeDadevizi* document = frontCatalog();
     ASSERT_NE(document, nullptr);
-    activate(document);
-    auto* controller =
-        qobject_cast<ZaroziveZodiroVirizidivi*>(document->windowControllers().first());
+    activate(controllerOf(document)->window());
+    auto* controller = controllerOf(document);
     ASSERT_NE(controller, nullptr);
     {
         ModalAlert::ScopedPanelResponder panel(
@@ -439,9 +428,8 @@ TEST(CatalogSession, ToolbarsGridLayoutPrintsAndReopenEndToEnd) {
     ASSERT_TRUE(choose(menu, "newCatalogDocument:"));
     RoduvudeDadevizi* document = frontCatalog();
     ASSERT_NE(document, nullptr);
-    activate(document);
-    auto* controller =
-        qobject_cast<ZaroziveZodiroVirizidivi*>(document->windowControllers().first());
+    activate(controllerOf(document)->window());
+    auto* controller = controllerOf(document);
     ASSERT_NE(controller, nullptr);
     controller->window()->resize(1000, 700);
     controller->mainView()->setGeometry(0, 0, 700, 500);
@@ -487,7 +475,7 @@ TEST(CatalogSession, ToolbarsGridLayoutPrintsAndReopenEndToEnd) {
         MainWindowTracker::sharedTracker().update();
         QCoreApplication::processEvents();
     }
-    activate(document);
+    activate(controllerOf(document)->window());
     EXPECT_FALSE(rotate->isEnabled());
 
     // A click on the second thumbnail shows that photo in the photograph panel.
@@ -529,7 +517,7 @@ TEST(CatalogSession, ToolbarsGridLayoutPrintsAndReopenEndToEnd) {
                            colors));
 
     if (const QByteArray shot = qgetenv("LUMISK_SCREENSHOT"); !shot.isEmpty()) {
-        activate(document);
+        activate(controllerOf(document)->window());
         QTest::qWait(500);
         QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(shot));
     }
@@ -614,9 +602,8 @@ TEST(CatalogSession, AddURLTakesAnAddressInASheetAndTheFetchedPhotoArrives) {
     ASSERT_TRUE(choose(menu, "newCatalogDocument:"));
     RoduvudeDadevizi* document = frontCatalog();
     ASSERT_NE(document, nullptr);
-    activate(document);
-    auto* controller =
-        qobject_cast<ZaroziveZodiroVirizidivi*>(document->windowControllers().first());
+    activate(controllerOf(document)->window());
+    auto* controller = controllerOf(document);
     ASSERT_NE(controller, nullptr);
     QWidget* window = controller->window();
 
