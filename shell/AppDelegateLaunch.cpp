@@ -41,6 +41,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -110,9 +111,7 @@ private:
 
 int AppDelegate::applicationMain(const QStringList& paths) {
     applicationWillFinishLaunching();
-    for (const QString& path : paths)
-        if (!applicationOpenFile(path) && !QFileInfo(path).isDir())
-            qWarning("Not a folder, not opened: %s", qPrintable(path));
+    openPaths(paths);
 
     // Lives while the loop runs, so nothing reaches the delegate after it.
     QObject running;
@@ -169,6 +168,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         _pendingFolder.clear();
         applicationOpenFile(folder);
     }
+    openPaths(std::exchange(_pendingFiles, {}));
 
     restorePalettes();
 
@@ -216,6 +216,23 @@ bool AppDelegate::applicationOpenFile(const QString& path) {
     if (!window)
         return false;
     return receivePathInWindow(window, path);
+}
+
+void AppDelegate::openPaths(const QStringList& paths) {
+    DocumentController& documents = DocumentController::sharedDocumentController();
+    for (const QString& path : paths) {
+        if (QFileInfo(path).isDir()) {
+            applicationOpenFile(path);
+            continue;
+        }
+        if (!_launchComplete) {
+            _pendingFiles.append(path);
+            continue;
+        }
+        QString reason;
+        if (!documents.openDocumentWithContentsOfFile(path, true, &reason))
+            qWarning("Not opened: %s: %s", qPrintable(path), qPrintable(reason));
+    }
 }
 
 bool AppDelegate::applicationShouldOpenUntitledFile() {
