@@ -208,7 +208,8 @@ public:
     SettingsStore& settingsStore() { return _settings; }
 
 protected:
-    // The main window: the active window unless it is a palette or a dialog.
+    // The main window: the last active document window, also while the
+    // application is not active; palettes and dialogs are never main.
     virtual QWidget* mainWindow() const;
     // Hands a folder to a window's catalog; false when the window shows no catalog.
     virtual bool receivePathInWindow(QWidget* window, const QString& path);

@@ -24,6 +24,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/ColorPanel.h"
 #include "platform/ui/FloatingPalette.h"
+#include "platform/ui/MainWindowTracker.h"
 #include "platform/ui/ModalAlert.h"
 #include "shell/MainMenu.h"
 #include "shell/NFVersionChecker.h"
@@ -259,8 +260,9 @@ void AppDelegate::applicationWillTerminate() {
 }
 
 QWidget* AppDelegate::mainWindow() const {
-    QWidget* window = QApplication::activeWindow();
-    return window && window->windowType() == Qt::Window ? window : nullptr;
+    // The last active document window: it stays main while another program is
+    // active, as when a file manager or a second lumisk hands files over.
+    return MainWindowTracker::sharedTracker().mainWindow();
 }
 
 bool AppDelegate::receivePathInWindow(QWidget* window, const QString& path) {

@@ -270,6 +270,22 @@ TEST_F(OpenImageFilesTest, AFileOfNoImageTypeIsNotOpened) {
     EXPECT_TRUE(log.contains(str("Not opened: ") + notes)) << log.lines().join('\n').toStdString();
 }
 
+TEST_F(OpenImageFilesTest, WhileAnotherProgramIsActiveTheMainCatalogWindowTakesAFolder) {
+    launch();
+    RoduvudeDadevizi* catalog = newCatalog();
+    activate(catalog->windowControllers().first()->window());
+    // The file manager, or the second lumisk, is the active program now.
+    QApplication::setActiveWindow(nullptr);
+    settle();
+    ASSERT_EQ(QApplication::activeWindow(), nullptr);
+    const QString photo = writeJpeg(str("Pictures/Scans/scan.jpg"));
+
+    delegate->openPaths({home(str("Pictures/Scans"))});
+
+    EXPECT_EQ(openCatalogs(), QList<RoduvudeDadevizi*>{catalog});
+    EXPECT_EQ(entryPaths(catalog->fileCatalog()), QStringList(photo));
+}
+
 // The real program started a second time, with two photos: it hands them to the
 // running Lumisk, here this process listening on the same runtime folder.
 TEST_F(OpenImageFilesTest, ASecondLumiskHandsItsFilesToTheRunningOne) {
