@@ -10,10 +10,18 @@
 #include "shell/AppDelegate.h"
 #include "shell/ImageLoader.h"
 #include "shell/InstanceChannel.h"
+#include "shell/PreferenceTable.h"
+#include "shell/ScriptingBus.h"
 #include "support/LogCapture.h"
 #include "support/TestHome.h"
 
 #include <QApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -24,6 +32,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
@@ -83,6 +92,97 @@ void activate(QWidget* window) {
 void settle() {
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// A session bus of the test's own.
+class PrivateBus {
+public:
+    PrivateBus() {
+        address = str("unix:path=") + folder.filePath(str("bus"));
+        daemon.start(str("dbus-daemon"),
+                     {str("--session"), str("--nofork"), str("--address=") + address});
+        daemon.waitForStarted();
+        QDeadlineTimer deadline(10000);
+        while (!QFile::exists(folder.filePath(str("bus"))) && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        client = QDBusConnection::connectToBus(address, str("client"));
+    }
+    ~PrivateBus() {
+        QDBusConnection::disconnectFromBus(str("client"));
+        daemon.kill();
+        daemon.waitForFinished();
+    }
+
+    QTemporaryDir folder;
+    QProcess daemon;
+    QString address;
+    QDBusConnection client{str("none")};
+};
+
+// A lumisk started by the test with the test's HOME and bus, on the offscreen
+// platform.
+class LumiskProcess : public QProcess {
+public:
+    LumiskProcess(const QString& busAddress, const QStringList& arguments) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(str("QT_QPA_PLATFORM"), str("offscreen"));
+        environment.insert(str("DBUS_SESSION_BUS_ADDRESS"), busAddress);
+        setProcessEnvironment(environment);
+        start(str(LUMISK_BINARY), arguments);
+        waitForStarted();
+    }
+    ~LumiskProcess() override {
+        if (state() != NotRunning) {
+            kill();
+            waitForFinished();
+        }
+    }
+    bool ended(int milliseconds = 60000) {
+        QDeadlineTimer deadline(milliseconds);
+        while (state() != NotRunning && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return state() == NotRunning;
+    }
+};
+
+// The entries of the front catalog of the Lumisk on the bus; none while there
+// is no catalog (or no Lumisk).
+std::optional<QList<int>> frontCatalogEntries(QDBusConnection& bus) {
+    const QDBusMessage catalogs = bus.call(
+        QDBusMessage::createMethodCall(str(ScriptingBus::kService), str(ScriptingBus::kRootPath),
+                                       str(ScriptingBus::kService), str("Catalogs")));
+    if (catalogs.type() != QDBusMessage::ReplyMessage || catalogs.arguments().isEmpty())
+        return std::nullopt;
+    const QDBusArgument list = catalogs.arguments().first().value<QDBusArgument>();
+    list.beginArray();
+    if (list.atEnd())
+        return std::nullopt;
+    QDBusObjectPath path;
+    QString name;
+    list.beginStructure();
+    list >> path >> name;
+    list.endStructure();
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(str(ScriptingBus::kService), path.path(),
+                                       str("org.freedesktop.DBus.Properties"), str("Get"));
+    get.setArguments({str(ScriptingBus::kCatalogInterface), str("Entries")});
+    const QDBusMessage entries = bus.call(get);
+    if (entries.type() != QDBusMessage::ReplyMessage || entries.arguments().isEmpty())
+        return std::nullopt;
+    return qdbus_cast<QList<int>>(
+        entries.arguments().first().value<QDBusVariant>().variant().value<QDBusArgument>());
+}
+
+// Waits until the front catalog has the number of entries.
+bool frontCatalogHas(QDBusConnection& bus, qsizetype count) {
+    QDeadlineTimer deadline(60000);
+    while (!deadline.hasExpired()) {
+        const std::optional<QList<int>> entries = frontCatalogEntries(bus);
+        if (entries && entries->size() == count)
+            return true;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    }
+    return false;
 }
 
 class OpenImageFilesTest : public ::testing::Test {
@@ -351,4 +451,43 @@ TEST_F(OpenImageFilesTest, TheInstalledDesktopEntryOffersLumiskForTheImageTypes)
                 << extension.toStdString() << " is " << mime.name().toStdString();
         }
     }
+}
+
+// The real program both times: the running one takes a second start's photos
+// into its front catalog; once it has crashed, its socket does not keep the
+// next start from running.
+TEST(SecondLumiskTest, TheRunningLumiskTakesASecondStartsPhotosAndACrashLeavesNoBlock) {
+    TestHome account;
+    PrivateBus bus;
+    ASSERT_TRUE(bus.client.isConnected());
+    {
+        // A new catalog at start, and no update checks that would reach the network.
+        UserDefaults settings(home(str(".config/Lumisk/Lumisk.plist")));
+        settings.setIntegerForKey(144, str(kPreferencesInitializedKey));
+        settings.setBoolForKey(true, str("prefAppNewDocumentOnActivatekey"));
+        settings.setBoolForKey(false, str("prefCheckForApplicationUpdatesKey"));
+        settings.setBoolForKey(false, str("prefExchangeCheckForUpdatesKey"));
+        ASSERT_TRUE(settings.synchronize());
+    }
+    const QString first = writeJpeg(str("Pictures/first.jpg"));
+    const QString second = writeJpeg(str("Pictures/second.jpg"));
+
+    auto running = std::make_unique<LumiskProcess>(bus.address, QStringList());
+    ASSERT_TRUE(frontCatalogHas(bus.client, 0)) << "the running Lumisk shows an empty catalog";
+
+    LumiskProcess secondStart(bus.address, {first, second});
+    ASSERT_TRUE(secondStart.ended());
+    EXPECT_EQ(secondStart.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(secondStart.exitCode(), 0) << secondStart.readAllStandardError().toStdString();
+    EXPECT_TRUE(frontCatalogHas(bus.client, 2));
+
+    ::kill(pid_t(running->processId()), SIGKILL);
+    ASSERT_TRUE(running->ended());
+    running.reset();
+    ASSERT_TRUE(QFileInfo::exists(InstanceChannel(InstanceChannel::runtimeFolder()).socketPath()))
+        << "the crash left its socket";
+
+    LumiskProcess afterCrash(bus.address, {first});
+    EXPECT_TRUE(frontCatalogHas(bus.client, 1)) << "it runs, with the photo it was given";
+    EXPECT_EQ(afterCrash.state(), QProcess::Running);
 }
