@@ -227,7 +227,6 @@ private:
     void storePalettes();
     // Waiting for the subsystems that provide them (see the definitions).
     void initFileAttributeGlobals();
-    void installServicesProvider();
     void startAutomaticChecks();
     void installAboutItemAction();
     void constructScriptsMenu();

@@ -152,7 +152,8 @@ void AppDelegate::applicationWillFinishLaunching() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-    installServicesProvider();
+    // No Services provider: this system has no Services menu, and images from other
+    // programs come by paste and drop.
     if (!_resources.installImageCaptureScript()) {
         ModalAlert::beep();
         qWarning("%s", kIcScriptMissingMessage);
@@ -383,9 +384,6 @@ void AppDelegate::showTemplateManager() {
 void AppDelegate::initFileAttributeGlobals() {
     InitFileAttributeGlobals();
 }
-
-// The Services provider that adds images to catalogs.
-void AppDelegate::installServicesProvider() {}
 
 // The automatic application-update and template-exchange checks (settings 50, 40).
 void AppDelegate::startAutomaticChecks() {
