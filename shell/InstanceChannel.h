@@ -50,7 +50,7 @@ public:
     Outcome handOverOrListen(const QStringList& paths);
     QString socketPath() const;
 
-    // A request's paths, bytes as sent, for a client that writes its own.
+    // The bytes of a request for the paths.
     static QByteArray encodeRequest(const QStringList& paths);
 
 Q_SIGNALS:

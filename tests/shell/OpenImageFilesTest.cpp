@@ -32,6 +32,7 @@
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QWidget>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -181,7 +182,7 @@ bool frontCatalogHas(QDBusConnection& bus, qsizetype count) {
         const std::optional<QList<int>> entries = frontCatalogEntries(bus);
         if (entries && entries->size() == count)
             return true;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+        QThread::msleep(50);
     }
     return false;
 }
