@@ -100,6 +100,10 @@ QString privateTempRoot() {
 
 } // namespace
 
+AppDelegate* AppDelegate::current() {
+    return dynamic_cast<AppDelegate*>(HostServices::current());
+}
+
 AppDelegate::AppDelegate(std::unique_ptr<SystemEnvironment> environment, UserDefaults* defaults)
     : _environment(environment ? std::move(environment) : std::make_unique<SystemEnvironment>()),
       _defaults(defaults ? *defaults : UserDefaults::standardUserDefaults()),

@@ -48,6 +48,9 @@ inline constexpr char kLastExchangeIgnoreDateKey[] = "templateManagerLastExchang
 // while it lives.
 class AppDelegate : public HostServices {
 public:
+    // The delegate installed as the host; null while none is.
+    static AppDelegate* current();
+
     // Defaults to the running system and the standard user defaults.
     explicit AppDelegate(std::unique_ptr<SystemEnvironment> environment = nullptr,
                          UserDefaults* defaults = nullptr);
@@ -112,9 +115,9 @@ public:
     void setHandleStyleToGraphic(int kind, const Image& image);
     void clearHandleGraphics() override;
 
-    // The catalog document that commands go to. There are no catalog documents yet,
-    // so there is none.
-    Document* findTargetDocument();
+    // The catalog document that commands go to: the current document when it is a
+    // catalog, else the frontmost catalog; null when none is open.
+    static Document* findTargetDocument();
     bool internetConnected();
 
     // Wait-cursor monitor. Long work on the main thread is announced between
@@ -134,6 +137,12 @@ public:
     // Folders only. Before launch completes a folder is held back (the last one
     // wins) unless a catalog window is at hand to take it.
     bool applicationOpenFile(const QString& path);
+    // Paths named on the command line or handed over by a second lumisk, in
+    // order: folders go to applicationOpenFile, other files open as documents
+    // of their type (image files join the front catalog). Files named before
+    // launch completes wait for it.
+    void openPaths(const QStringList& paths);
+    QStringList pendingFiles() const { return _pendingFiles; }
     bool applicationShouldOpenUntitledFile();
     bool applicationShouldHandleReopenHasVisibleWindows(bool visibleWindows);
     void applicationDidBecomeActive();
@@ -199,7 +208,8 @@ public:
     SettingsStore& settingsStore() { return _settings; }
 
 protected:
-    // The main window: the active window unless it is a palette or a dialog.
+    // The main window: the last active document window, also while the
+    // application is not active; palettes and dialogs are never main.
     virtual QWidget* mainWindow() const;
     // Hands a folder to a window's catalog; false when the window shows no catalog.
     virtual bool receivePathInWindow(QWidget* window, const QString& path);
@@ -217,7 +227,6 @@ private:
     void storePalettes();
     // Waiting for the subsystems that provide them (see the definitions).
     void initFileAttributeGlobals();
-    void installServicesProvider();
     void startAutomaticChecks();
     void installAboutItemAction();
     void constructScriptsMenu();
@@ -244,6 +253,7 @@ private:
     WaitCursorMonitor _waitMonitor;
     bool _launchComplete = false;
     QString _pendingFolder;
+    QStringList _pendingFiles;
     std::unique_ptr<QTimer> _heartbeatTimer;
     std::optional<PaletteStates> _palettesAtQuit;
     bool _inHeartbeat = false;

@@ -24,6 +24,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/ColorPanel.h"
 #include "platform/ui/FloatingPalette.h"
+#include "platform/ui/MainWindowTracker.h"
 #include "platform/ui/ModalAlert.h"
 #include "shell/MainMenu.h"
 #include "shell/NFVersionChecker.h"
@@ -41,6 +42,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -110,9 +112,7 @@ private:
 
 int AppDelegate::applicationMain(const QStringList& paths) {
     applicationWillFinishLaunching();
-    for (const QString& path : paths)
-        if (!applicationOpenFile(path) && !QFileInfo(path).isDir())
-            qWarning("Not a folder, not opened: %s", qPrintable(path));
+    openPaths(paths);
 
     // Lives while the loop runs, so nothing reaches the delegate after it.
     QObject running;
@@ -152,7 +152,8 @@ void AppDelegate::applicationWillFinishLaunching() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-    installServicesProvider();
+    // No Services provider: this system has no Services menu, and images from other
+    // programs come by paste and drop.
     if (!_resources.installImageCaptureScript()) {
         ModalAlert::beep();
         qWarning("%s", kIcScriptMissingMessage);
@@ -169,6 +170,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         _pendingFolder.clear();
         applicationOpenFile(folder);
     }
+    openPaths(std::exchange(_pendingFiles, {}));
 
     restorePalettes();
 
@@ -218,6 +220,23 @@ bool AppDelegate::applicationOpenFile(const QString& path) {
     return receivePathInWindow(window, path);
 }
 
+void AppDelegate::openPaths(const QStringList& paths) {
+    DocumentController& documents = DocumentController::sharedDocumentController();
+    for (const QString& path : paths) {
+        if (QFileInfo(path).isDir()) {
+            applicationOpenFile(path);
+            continue;
+        }
+        if (!_launchComplete) {
+            _pendingFiles.append(path);
+            continue;
+        }
+        QString reason;
+        if (!documents.openDocumentWithContentsOfFile(path, true, &reason))
+            qWarning("Not opened: %s: %s", qPrintable(path), qPrintable(reason));
+    }
+}
+
 bool AppDelegate::applicationShouldOpenUntitledFile() {
     return preferencesBOOLFor(PrefAppNewDocumentOnActivate);
 }
@@ -242,8 +261,9 @@ void AppDelegate::applicationWillTerminate() {
 }
 
 QWidget* AppDelegate::mainWindow() const {
-    QWidget* window = QApplication::activeWindow();
-    return window && window->windowType() == Qt::Window ? window : nullptr;
+    // The last active document window: it stays main while another program is
+    // active, as when a file manager or a second lumisk hands files over.
+    return MainWindowTracker::sharedTracker().mainWindow();
 }
 
 bool AppDelegate::receivePathInWindow(QWidget* window, const QString& path) {
@@ -364,9 +384,6 @@ void AppDelegate::showTemplateManager() {
 void AppDelegate::initFileAttributeGlobals() {
     InitFileAttributeGlobals();
 }
-
-// The Services provider that adds images to catalogs.
-void AppDelegate::installServicesProvider() {}
 
 // The automatic application-update and template-exchange checks (settings 50, 40).
 void AppDelegate::startAutomaticChecks() {

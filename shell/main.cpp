@@ -2,6 +2,8 @@
 #include "platform/documents/DocumentController.h"
 #include "shell/AppDelegate.h"
 #include "shell/Application.h"
+#include "shell/ImageLoader.h"
+#include "shell/InstanceChannel.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -46,16 +48,24 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Lumisk"));
     QApplication::setOrganizationName(QStringLiteral("Lumisk"));
     QApplication::setQuitOnLastWindowClosed(false);
-    quitOnSignals(app);
-    DocumentController::sharedDocumentController().registerDocumentType(
-        RoduvudeDadevizi::documentType());
 
-    // Folders named on the command line are handed to the application as it starts.
+    // Files and folders named on the command line, as the file manager's Open With
+    // names them too. A Lumisk that runs already takes them, and this one ends.
     QStringList paths;
     const QStringList arguments = QApplication::arguments();
     for (qsizetype i = 1; i < arguments.size(); ++i)
         paths << QFileInfo(arguments[i]).absoluteFilePath();
+    InstanceChannel channel;
+    if (channel.handOverOrListen(paths) == InstanceChannel::Outcome::HandedOver)
+        return 0;
+
+    quitOnSignals(app);
+    DocumentController& documents = DocumentController::sharedDocumentController();
+    documents.registerDocumentType(RoduvudeDadevizi::documentType());
+    ImageLoader::registerDocumentTypes(documents);
 
     AppDelegate delegate;
+    QObject::connect(&channel, &InstanceChannel::pathsReceived, &app,
+                     [&delegate](const QStringList& handed) { delegate.openPaths(handed); });
     return delegate.applicationMain(paths);
 }

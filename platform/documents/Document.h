@@ -81,7 +81,7 @@ public:
     void removeWindowController(WindowController* controller);
     // Makes the document's windows; the base makes none.
     virtual void makeWindowControllers();
-    void showWindows();
+    virtual void showWindows();
     // The window that sheets about the document hang on: its first
     // controller's; null without one.
     QWidget* windowForSheet() const;
