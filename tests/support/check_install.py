@@ -13,7 +13,7 @@ with tempfile.TemporaryDirectory() as prefix:
     root = Path(prefix)
     failures = []
     for wanted in ["bin/lumisk", "lib/libFormwell.so", "lib/libLumiskPlatform.so",
-                   "share/lumisk/Templates"]:
+                   "share/lumisk/Templates", "share/applications/lumisk.desktop"]:
         if not (root / wanted).exists():
             failures.append("missing " + wanted)
     interfaces = root / "share/dbus-1/interfaces"
