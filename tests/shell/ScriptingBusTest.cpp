@@ -10,6 +10,7 @@
 #include "documents/ZaroziveZodiroVirizidivi.h"
 #include "photoview/PixelAdjusterController.h"
 #include "platform/documents/DocumentController.h"
+#include "platform/foundation/UndoManager.h"
 #include "platform/system/ScriptCommand.h"
 #include "platform/system/ScriptingDictionary.h"
 #include "platform/ui/MainWindowTracker.h"
@@ -108,7 +109,16 @@ TEST_F(ScriptingBusTest, AddPhotoOverTheBusAndItsRefusals) {
     writeImage(QDir::home().filePath(str("a.jpg")), solidImage(40, 30, Qt::red), "jpg");
     const QString folder = QDir::home().filePath(str("folder"));
     ASSERT_TRUE(QDir().mkpath(folder));
+    QFile notes(QDir::home().filePath(str("notes.txt")));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("not a photo\n");
+    notes.close();
     EXPECT_EQ(call("AddPhoto", {{str("File"), str("~/a.jpg")}}), QString());
+    ASSERT_EQ(document->fileCatalog().fileCount(), 1);
+    EXPECT_EQ(document->undoManager()->undoActionName(), str("Add Photo"));
+    document->undoManager()->undo();
+    EXPECT_EQ(document->fileCatalog().fileCount(), 0);
+    document->undoManager()->redo();
     ASSERT_EQ(document->fileCatalog().fileCount(), 1);
     struct Case {
         QVariantMap arguments;
@@ -116,6 +126,7 @@ TEST_F(ScriptingBusTest, AddPhotoOverTheBusAndItsRefusals) {
     } cases[] = {
         {{{str("File"), folder}}, "folder"},
         {{{str("File"), str("~/missing.jpg")}}, "missing.jpg"},
+        {{{str("File"), str("~/notes.txt")}}, "notes.txt"},
         {{{str("File"), 7}}, "File"},
         {{{str("Picture"), str("~/a.jpg")}}, "Picture"},
     };
