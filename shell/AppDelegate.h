@@ -140,11 +140,14 @@ public:
     // Paths named on the command line or handed over by a second lumisk, in
     // order: folders go to applicationOpenFile, other files open as documents
     // of their type (image files join the front catalog). Files named before
-    // launch completes wait for it.
+    // launch completes wait for it. No paths at all reopen the application.
     void openPaths(const QStringList& paths);
     QStringList pendingFiles() const { return _pendingFiles; }
     bool applicationShouldOpenUntitledFile();
     bool applicationShouldHandleReopenHasVisibleWindows(bool visibleWindows);
+    // Lumisk asked for again while it runs: its front document window comes
+    // forward, or, with none shown, a new catalog opens when the settings say so.
+    void applicationReopen();
     void applicationDidBecomeActive();
     void applicationWillTerminate();
     bool launchComplete() const { return _launchComplete; }

@@ -221,6 +221,12 @@ bool AppDelegate::applicationOpenFile(const QString& path) {
 }
 
 void AppDelegate::openPaths(const QStringList& paths) {
+    // Lumisk started again with nothing to open: the user wants the running one.
+    if (paths.isEmpty()) {
+        if (_launchComplete)
+            applicationReopen();
+        return;
+    }
     DocumentController& documents = DocumentController::sharedDocumentController();
     for (const QString& path : paths) {
         if (QFileInfo(path).isDir()) {
@@ -243,6 +249,22 @@ bool AppDelegate::applicationShouldOpenUntitledFile() {
 
 bool AppDelegate::applicationShouldHandleReopenHasVisibleWindows(bool visibleWindows) {
     return visibleWindows || preferencesBOOLFor(PrefAppNewDocumentOnActivate);
+}
+
+void AppDelegate::applicationReopen() {
+    QWidget* front = nullptr;
+    for (Document* document : DocumentController::sharedDocumentController().documents())
+        for (WindowController* controller : document->windowControllers())
+            if (!front && controller->window() && controller->window()->isVisible())
+                front = controller->window();
+    if (!applicationShouldHandleReopenHasVisibleWindows(front != nullptr))
+        return;
+    if (front) {
+        front->raise();
+        front->activateWindow();
+    } else if (applicationShouldOpenUntitledFile()) {
+        newCatalogDocument();
+    }
 }
 
 void AppDelegate::applicationDidBecomeActive() {

@@ -6,6 +6,7 @@
 #include "library/TemplateManagerWindowController.h"
 #include "platform/documents/DocumentController.h"
 #include "platform/documents/WindowController.h"
+#include "platform/foundation/PreferenceIndex.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/MainWindowTracker.h"
 #include "shell/AppDelegate.h"
@@ -429,6 +430,33 @@ TEST_F(OpenImageFilesTest, ASecondLumiskHandsItsFilesToTheRunningOne) {
     EXPECT_EQ(lumisk.exitCode(), 0) << lumisk.readAllStandardError().toStdString();
     EXPECT_EQ(entryPaths(catalog->fileCatalog()), (QStringList{first, second}));
     EXPECT_EQ(openCatalogs().size(), 1);
+}
+
+TEST_F(OpenImageFilesTest, StartedAgainWithNothingToOpenTheRunningLumiskComesForward) {
+    launch();
+    for (const bool newOnActivate : {false, true}) {
+        SCOPED_TRACE(newOnActivate);
+        delegate->setPreferencesBOOLFor(newOnActivate, PrefAppNewDocumentOnActivate);
+        for (RoduvudeDadevizi* open : openCatalogs())
+            open->close();
+        settle();
+        ASSERT_TRUE(openCatalogs().isEmpty());
+        delegate->openPaths({});
+        settle();
+        EXPECT_EQ(openCatalogs().size(), newOnActivate ? 1 : 0);
+        // With a window shown, that window comes forward and nothing new opens.
+        RoduvudeDadevizi* catalog = newOnActivate ? openCatalogs().first() : newCatalog();
+        QWidget* window = catalog->windowControllers().first()->window();
+        window->show();
+        QWidget other;
+        other.show();
+        QApplication::setActiveWindow(&other);
+        settle();
+        delegate->openPaths({});
+        settle();
+        EXPECT_EQ(openCatalogs().size(), 1);
+        EXPECT_EQ(QApplication::activeWindow(), window);
+    }
 }
 
 TEST_F(OpenImageFilesTest, TheInstalledDesktopEntryOffersLumiskForTheImageTypes) {
