@@ -140,8 +140,10 @@ public:
     // Paths named on the command line or handed over by a second lumisk, in
     // order: folders go to applicationOpenFile, other files open as documents
     // of their type (image files join the front catalog). Files named before
-    // launch completes wait for it. No paths at all reopen the application.
+    // launch completes wait for it.
     void openPaths(const QStringList& paths);
+    // What a second lumisk hands over: no paths at all reopen the application.
+    void openHandedOverPaths(const QStringList& paths);
     QStringList pendingFiles() const { return _pendingFiles; }
     bool applicationShouldOpenUntitledFile();
     bool applicationShouldHandleReopenHasVisibleWindows(bool visibleWindows);

@@ -220,13 +220,15 @@ bool AppDelegate::applicationOpenFile(const QString& path) {
     return receivePathInWindow(window, path);
 }
 
-void AppDelegate::openPaths(const QStringList& paths) {
+void AppDelegate::openHandedOverPaths(const QStringList& paths) {
     // Lumisk started again with nothing to open: the user wants the running one.
-    if (paths.isEmpty()) {
-        if (_launchComplete)
-            applicationReopen();
-        return;
-    }
+    if (paths.isEmpty() && _launchComplete)
+        applicationReopen();
+    else
+        openPaths(paths);
+}
+
+void AppDelegate::openPaths(const QStringList& paths) {
     DocumentController& documents = DocumentController::sharedDocumentController();
     for (const QString& path : paths) {
         if (QFileInfo(path).isDir()) {

@@ -65,7 +65,8 @@ int main(int argc, char* argv[]) {
     ImageLoader::registerDocumentTypes(documents);
 
     AppDelegate delegate;
-    QObject::connect(&channel, &InstanceChannel::pathsReceived, &app,
-                     [&delegate](const QStringList& handed) { delegate.openPaths(handed); });
+    QObject::connect(
+        &channel, &InstanceChannel::pathsReceived, &app,
+        [&delegate](const QStringList& handed) { delegate.openHandedOverPaths(handed); });
     return delegate.applicationMain(paths);
 }

@@ -408,7 +408,7 @@ TEST_F(OpenImageFilesTest, ASecondLumiskHandsItsFilesToTheRunningOne) {
     ASSERT_EQ(channel.handOverOrListen({}), InstanceChannel::Outcome::Listening);
     ASSERT_TRUE(channel.socketPath().startsWith(QDir::homePath())) << "the test's own folder";
     QObject::connect(&channel, &InstanceChannel::pathsReceived,
-                     [this](const QStringList& paths) { delegate->openPaths(paths); });
+                     [this](const QStringList& paths) { delegate->openHandedOverPaths(paths); });
     const QString first = writeJpeg(str("Pictures/first.jpg"));
     const QString second = writeJpeg(str("Pictures/Second Folder/second.jpg"));
 
@@ -434,6 +434,7 @@ TEST_F(OpenImageFilesTest, ASecondLumiskHandsItsFilesToTheRunningOne) {
 
 TEST_F(OpenImageFilesTest, StartedAgainWithNothingToOpenTheRunningLumiskComesForward) {
     launch();
+    const bool saved = delegate->preferencesBOOLFor(PrefAppNewDocumentOnActivate);
     for (const bool newOnActivate : {false, true}) {
         SCOPED_TRACE(newOnActivate);
         delegate->setPreferencesBOOLFor(newOnActivate, PrefAppNewDocumentOnActivate);
@@ -441,7 +442,7 @@ TEST_F(OpenImageFilesTest, StartedAgainWithNothingToOpenTheRunningLumiskComesFor
             open->close();
         settle();
         ASSERT_TRUE(openCatalogs().isEmpty());
-        delegate->openPaths({});
+        delegate->openHandedOverPaths({});
         settle();
         EXPECT_EQ(openCatalogs().size(), newOnActivate ? 1 : 0);
         // With a window shown, that window comes forward and nothing new opens.
@@ -452,11 +453,12 @@ TEST_F(OpenImageFilesTest, StartedAgainWithNothingToOpenTheRunningLumiskComesFor
         other.show();
         QApplication::setActiveWindow(&other);
         settle();
-        delegate->openPaths({});
+        delegate->openHandedOverPaths({});
         settle();
         EXPECT_EQ(openCatalogs().size(), 1);
         EXPECT_EQ(QApplication::activeWindow(), window);
     }
+    delegate->setPreferencesBOOLFor(saved, PrefAppNewDocumentOnActivate);
 }
 
 TEST_F(OpenImageFilesTest, TheInstalledDesktopEntryOffersLumiskForTheImageTypes) {
