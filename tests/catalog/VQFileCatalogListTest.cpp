@@ -118,7 +118,7 @@ TEST_F(VQFileCatalogListTest, RemovalIsUndoneAtItsPlaceAndOlderStepsStillFindThe
     catalog().removeSerialNumberEntry(1236);
     EXPECT_EQ(catalog().fileCount(), 2);
     drainEvents();
-    EXPECT_EQ(undo().undoActionName(), QStringLiteral("Remove Photo"));
+    EXPECT_EQ(undo().undoActionName(), QStringLiteral("Remove"));
     EXPECT_EQ(recorder.count(kVQFileCatalogFileRemovedNofity), 1);
     EXPECT_EQ(recorder.infos(kVQFileCatalogSelectionChangedNotify),
               (QList<QVariantMap>{{{QStringLiteral("updatedIndexes"), QVariantList()}}}));
