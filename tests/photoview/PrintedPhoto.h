@@ -9,7 +9,7 @@
 #include "library/TemplateHandle.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/ui/ModalAlert.h"
-#include "support/WholePageMaster.h"
+#include "support/MasterTemplates.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -8,20 +8,17 @@
 #include "catalog/VQFileCatalog.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
-#include "framework/model/TMPhotoObject.h"
-#include "framework/model/TMPrintAreaObject.h"
-#include "framework/model/TemplateDocument.h"
 #include "layout/TemplateMapper.h"
 #include "library/NewTemplateManager.h"
 #include "library/TemplateHandle.h"
 #include "platform/documents/DocumentController.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/UndoManager.h"
-#include "platform/printing/PrintInfo.h"
 #include "platform/ui/MainWindowTracker.h"
 #include "platform/ui/ModalAlert.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainMenu.h"
+#include "support/MasterTemplates.h"
 #include "support/TestHome.h"
 
 #include <QApplication>
@@ -36,39 +33,6 @@ namespace {
 QString str(const char* text) {
     return QString::fromUtf8(text);
 }
-
-// A 4 x 4 inch page with one photo cell inside a print area, made the
-// library's default so that a new catalog takes it.
-void installPrintAreaMaster() {
-    NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
-    ASSERT_TRUE(QDir().mkpath(library->templatesFolderPath()));
-    TemplateDocument master;
-    master.setDocumentID(str("Square"));
-    master.setDocName(str("Square"));
-    PrintInfo info;
-    info.setPaperName(str("Custom"));
-    info.setPaperSize({288, 288});
-    master.setPrintInfo(info);
-    master.addObject(TMPhotoObject::newTemplateObjectWithOriginSize({36, 36}, {216, 216}));
-    master.addObject(TMPrintAreaObject::newTemplateObjectWithOriginSize({18, 18}, {252, 252}));
-    QString error;
-    ASSERT_TRUE(master.writeToFileOfType(
-        QDir(library->templatesFolderPath()).filePath(str("Square.vyxTemplate")),
-        str(kTemplateDocumentType), &error))
-        << error.toStdString();
-    library->scanForChanges();
-    const std::shared_ptr<TemplateHandle> handle = library->templateWithID(str("Square"));
-    ASSERT_TRUE(handle);
-    library->setDefaultTemplate(handle);
-}
-
-struct EmptyLibraryAtEnd {
-    ~EmptyLibraryAtEnd() {
-        NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
-        QDir(library->templatesFolderPath()).removeRecursively();
-        library->scanForChanges();
-    }
-};
 
 // The document that is not `other`.
 RoduvudeDadevizi* catalogOtherThan(const RoduvudeDadevizi* other) {
@@ -95,7 +59,7 @@ TEST(CatalogCommandsSession, TurnCopyDuplicateAndTheBookPages) {
     documents.registerDocumentType(RoduvudeDadevizi::documentType());
     AppDelegate delegate(std::make_unique<FakeEnvironment>());
     MainMenu& menu = *delegate.mainMenu();
-    ASSERT_NO_FATAL_FAILURE(installPrintAreaMaster());
+    ASSERT_TRUE(installPrintAreaMaster(str("Square")));
 
     // The first photo: red above blue on its left half, green on its right.
     QTemporaryDir folder;

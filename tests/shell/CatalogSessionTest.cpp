@@ -11,21 +11,18 @@
 #include "documents/RovedezevOvod.h"
 #include "documents/TemplateSelectorWindowController.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
-#include "framework/model/TMPhotoObject.h"
-#include "framework/model/TMPrintAreaObject.h"
-#include "framework/model/TemplateDocument.h"
 #include "layout/TemplateMapper.h"
 #include "layout/TemplateView.h"
 #include "library/NewTemplateManager.h"
 #include "library/TemplateHandle.h"
 #include "platform/documents/DocumentController.h"
-#include "platform/printing/PrintInfo.h"
 #include "platform/ui/MainWindowTracker.h"
 #include "platform/ui/ModalAlert.h"
 #include "platform/ui/Toolbar.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainMenu.h"
 #include "support/LocalHttpServer.h"
+#include "support/MasterTemplates.h"
 #include "support/TestHome.h"
 
 #include <QAction>
@@ -57,11 +54,6 @@ QString str(const char* text) {
     return QString::fromLatin1(text);
 }
 
-RoduvudeDadevizi* frontCatalog() {
-    const QList<Document*> open = DocumentController::sharedDocumentController().documents();
-    return open.isEmpty() ? nullptr : qobject_cast<RoduvudeDadevizi*>(open.first());
-}
-
 QStringList paths(VQFileCatalog& catalog) {
     QStringList list;
     for (int i = 0; i < catalog.fileCount(); ++i)
@@ -69,63 +61,20 @@ QStringList paths(VQFileCatalog& catalog) {
     return list;
 }
 
-// A template of a 300 x 200 page with photo cells of 120 x 160 points at
-// these left edges, installed in the user's templates; with print areas, each
-// cell sits in a print area of its own.
+// A 300 x 200 page with photo cells of 120 x 160 points at these left edges,
+// each in a print area when asked.
 TemplateHandleRef installTemplate(const char* id, const QList<float>& cells,
                                   bool printAreas = false) {
-    TemplateDocument page;
-    page.setDocumentID(str(id));
-    page.setDocName(str(id));
-    PrintInfo info;
-    info.setPaperName(str("Custom"));
-    info.setPaperSize({300, 200});
-    page.setPrintInfo(info);
-    for (float x : cells) {
-        page.addObject(TMPhotoObject::newTemplateObjectWithOriginSize({x, 20}, {120, 160}));
-        if (printAreas)
-            page.addObject(
-                TMPrintAreaObject::newTemplateObjectWithOriginSize({x - 8, 12}, {136, 176}));
-    }
-    NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
-    EXPECT_TRUE(QDir().mkpath(library->templatesFolderPath()));
-    QString error;
-    EXPECT_TRUE(page.writeToFileOfType(
-        QDir(library->templatesFolderPath()).filePath(str(id) + str(".vyxTemplate")),
-        str(kTemplateDocumentType), &error))
-        << error.toStdString();
-    library->scanForChanges();
-    return library->templateWithID(str(id));
+    QList<MasterCell> made;
+    for (float x : cells)
+        made.append({Rect(x, 20, 120, 160),
+                     printAreas ? std::optional(Rect(x - 8, 12, 136, 176)) : std::nullopt});
+    return installMasterTemplate(str(id), {300, 200}, made);
 }
 
 bool nearColor(QColor a, QColor b) {
     return std::abs(a.red() - b.red()) < 40 && std::abs(a.green() - b.green()) < 40 &&
            std::abs(a.blue() - b.blue()) < 40;
-}
-
-// A 4 x 4 inch page with one photo cell inside a print area, made the
-// library's default so that a new catalog takes it as its master.
-std::shared_ptr<TemplateHandle> installPrintAreaMaster() {
-    NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
-    EXPECT_TRUE(QDir().mkpath(library->templatesFolderPath()));
-    const QString path = QDir(library->templatesFolderPath()).filePath(str("Session.vyxTemplate"));
-    TemplateDocument master;
-    master.setDocumentID(str("Session"));
-    master.setDocName(str("Session"));
-    PrintInfo info;
-    info.setPaperName(str("Custom"));
-    info.setPaperSize({288, 288});
-    master.setPrintInfo(info);
-    master.addObject(TMPhotoObject::newTemplateObjectWithOriginSize({36, 36}, {216, 216}));
-    master.addObject(TMPrintAreaObject::newTemplateObjectWithOriginSize({18, 18}, {252, 252}));
-    QString error;
-    EXPECT_TRUE(master.writeToFileOfType(path, str(kTemplateDocumentType), &error))
-        << error.toStdString();
-    library->scanForChanges();
-    const std::shared_ptr<TemplateHandle> handle = library->templateWithID(str("Session"));
-    EXPECT_TRUE(handle);
-    library->setDefaultTemplate(handle);
-    return handle;
 }
 
 // Drops the file on the window's main view as a file manager does: a URI list.
@@ -166,14 +115,6 @@ bool allThumbnailsLoaded(VQFileCatalog& catalog) {
 
 // The library outlives a case: a case that fills it leaves it empty, as the
 // others expect.
-struct EmptyLibraryAtEnd {
-    ~EmptyLibraryAtEnd() {
-        NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
-        QDir(library->templatesFolderPath()).removeRecursively();
-        library->scanForChanges();
-    }
-};
-
 // Answers the template chooser as the user does: a click on the template's
 // cell, then OK.
 ModalAlert::DialogResponder pickTemplate(const char* id) {
@@ -251,7 +192,7 @@ TEST(CatalogSession, NewCatalogAddDropPrintToDiskSaveCloseAndOpenThroughTheMenus
         ASSERT_TRUE(picture.save(photos.last(), "JPEG"));
     }
 
-    const std::shared_ptr<TemplateHandle> printMaster = installPrintAreaMaster();
+    const std::shared_ptr<TemplateHandle> printMaster = installPrintAreaMaster(str("Session"));
     ASSERT_TRUE(printMaster);
 
     ASSERT_TRUE(choose(menu, "newCatalogDocument:"));

@@ -40,11 +40,6 @@ QString text(const char* key) {
     return localizedString(str(key));
 }
 
-RoduvudeDadevizi* frontCatalog() {
-    const QList<Document*> open = DocumentController::sharedDocumentController().documents();
-    return open.isEmpty() ? nullptr : qobject_cast<RoduvudeDadevizi*>(open.first());
-}
-
 // A click on the cell in the drawer's grid, as the user makes it.
 void clickCell(VQFileCatalogView& grid, int index, Qt::KeyboardModifiers modifiers) {
     const Rect cell = grid.getCellRectAtIndex(index);

@@ -7,22 +7,19 @@
 #include "catalog/VQFileCatalog.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
-#include "framework/model/TMPhotoObject.h"
-#include "framework/model/TMPrintAreaObject.h"
-#include "framework/model/TemplateDocument.h"
 #include "library/NewTemplateManager.h"
 #include "library/TemplateHandle.h"
 #include "photoview/PhotoInfoWindowController.h"
 #include "photoview/PixelAdjusterController.h"
 #include "photoview/SliderDrag.h"
 #include "platform/documents/DocumentController.h"
-#include "platform/printing/PrintInfo.h"
 #include "platform/ui/FractionSlider.h"
 #include "platform/ui/MainWindowTracker.h"
 #include "platform/ui/ModalAlert.h"
 #include "platform/ui/Toolbar.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainMenu.h"
+#include "support/MasterTemplates.h"
 #include "support/TestHome.h"
 
 #include <QCheckBox>
@@ -44,30 +41,6 @@ QString str(const char* text) {
 QAction* toolbarItem(ZaroziveZodiroVirizidivi& controller, const char* identifier) {
     Toolbar* toolbar = Toolbar::toolbarOfWindow(controller.window());
     return toolbar ? toolbar->itemWithIdentifier(str(identifier)) : nullptr;
-}
-
-// A 4 x 4 inch page with one photo cell in a print area, the library's default.
-void installPrintAreaMaster() {
-    NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
-    ASSERT_TRUE(QDir().mkpath(library->templatesFolderPath()));
-    TemplateDocument master;
-    master.setDocumentID(str("Palettes"));
-    master.setDocName(str("Palettes"));
-    PrintInfo info;
-    info.setPaperName(str("Custom"));
-    info.setPaperSize({288, 288});
-    master.setPrintInfo(info);
-    master.addObject(TMPhotoObject::newTemplateObjectWithOriginSize({36, 36}, {216, 216}));
-    master.addObject(TMPrintAreaObject::newTemplateObjectWithOriginSize({18, 18}, {252, 252}));
-    QString error;
-    ASSERT_TRUE(master.writeToFileOfType(
-        QDir(library->templatesFolderPath()).filePath(str("Palettes.vyxTemplate")),
-        str(kTemplateDocumentType), &error))
-        << error.toStdString();
-    library->scanForChanges();
-    const TemplateHandleRef handle = library->templateWithID(str("Palettes"));
-    ASSERT_TRUE(handle);
-    library->setDefaultTemplate(handle);
 }
 
 // The centre pixel of the first image printed to disk into a new folder.
@@ -92,7 +65,7 @@ TEST(PhotoPalettesSession, LivePreviewBrightensUndoRestoresAndInfoDescribesThePh
     documents.registerDocumentType(RoduvudeDadevizi::documentType());
     AppDelegate delegate(std::make_unique<FakeEnvironment>());
     MainMenu& menu = *delegate.mainMenu();
-    ASSERT_NO_FATAL_FAILURE(installPrintAreaMaster());
+    ASSERT_TRUE(installPrintAreaMaster(str("Palettes")));
     QTemporaryDir folder;
     QStringList photos;
     for (const char* name : {"first.jpg", "second.jpg"}) {

@@ -3,24 +3,22 @@
 // bridge that records what it gets.
 #include "FakeEnvironment.h"
 #include "MenuChoice.h"
+#include "SessionWindows.h"
 #include "catalog/VQFileCatalog.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
-#include "framework/model/TMPhotoObject.h"
-#include "framework/model/TMPrintAreaObject.h"
-#include "framework/model/TemplateDocument.h"
 #include "layout/VQMailer.h"
 #include "library/NewTemplateManager.h"
 #include "library/TemplateHandle.h"
 #include "platform/documents/DocumentController.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/printing/PrintInfo.h"
 #include "platform/ui/MainWindowTracker.h"
 #include "platform/ui/ModalAlert.h"
 #include "platform/ui/Toolbar.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainMenu.h"
+#include "support/MasterTemplates.h"
 #include "support/TestHome.h"
 
 #include <QAction>
@@ -44,36 +42,6 @@ QString str(const char* text) {
     return QString::fromUtf8(text);
 }
 
-// A 4 x 4 inch page with one photo cell inside a print area of 252 x 252
-// points, made the library's default so that a new catalog takes it.
-void installPrintAreaMaster() {
-    NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
-    ASSERT_TRUE(QDir().mkpath(library->templatesFolderPath()));
-    TemplateDocument master;
-    master.setDocumentID(str("Mail"));
-    master.setDocName(str("Mail"));
-    PrintInfo info;
-    info.setPaperName(str("Custom"));
-    info.setPaperSize({288, 288});
-    master.setPrintInfo(info);
-    master.addObject(TMPhotoObject::newTemplateObjectWithOriginSize({36, 36}, {216, 216}));
-    master.addObject(TMPrintAreaObject::newTemplateObjectWithOriginSize({18, 18}, {252, 252}));
-    QString error;
-    ASSERT_TRUE(master.writeToFileOfType(
-        QDir(library->templatesFolderPath()).filePath(str("Mail.vyxTemplate")),
-        str(kTemplateDocumentType), &error))
-        << error.toStdString();
-    library->scanForChanges();
-    const std::shared_ptr<TemplateHandle> handle = library->templateWithID(str("Mail"));
-    ASSERT_TRUE(handle);
-    library->setDefaultTemplate(handle);
-}
-
-RoduvudeDadevizi* frontCatalog() {
-    const QList<Document*> open = DocumentController::sharedDocumentController().documents();
-    return open.isEmpty() ? nullptr : qobject_cast<RoduvudeDadevizi*>(open.first());
-}
-
 QStringList waitForRecord(const QString& path) {
     QDeadlineTimer deadline(30000);
     while (!QFileInfo::exists(path) && !deadline.hasExpired())
@@ -87,14 +55,6 @@ QStringList waitForRecord(const QString& path) {
     return values;
 }
 
-struct EmptyLibraryAtEnd {
-    ~EmptyLibraryAtEnd() {
-        NewTemplateManager* library = NewTemplateManager::sharedTemplateManager();
-        QDir(library->templatesFolderPath()).removeRecursively();
-        library->scanForChanges();
-    }
-};
-
 } // namespace
 
 TEST(PrintToEmailSession, FromTheMenuTheImagesReachTheBridgeAndAFailedRouteIsShown) {
@@ -104,7 +64,7 @@ TEST(PrintToEmailSession, FromTheMenuTheImagesReachTheBridgeAndAFailedRouteIsSho
     documents.registerDocumentType(RoduvudeDadevizi::documentType());
     AppDelegate delegate(std::make_unique<FakeEnvironment>());
     MainMenu& menu = *delegate.mainMenu();
-    ASSERT_NO_FATAL_FAILURE(installPrintAreaMaster());
+    ASSERT_TRUE(installPrintAreaMaster(str("Mail")));
 
     // A bridge that records what it gets, chosen as the route.
     const QString bridges = VQMailer().bridgePath();

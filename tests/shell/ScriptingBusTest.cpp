@@ -17,9 +17,9 @@
 #include "platform/ui/ModalAlert.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainMenu.h"
+#include "support/MasterTemplates.h"
 #include "support/PrivateBus.h"
 #include "support/TestHome.h"
-#include "support/WholePageMaster.h"
 
 #include <QApplication>
 #include <QDBusArgument>

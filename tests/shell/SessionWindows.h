@@ -1,8 +1,10 @@
 #pragma once
 // Windows of a session test brought forward as a click would, and the
 // controller of a catalog document's window.
+#include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
 #include "platform/documents/Document.h"
+#include "platform/documents/DocumentController.h"
 #include "platform/ui/MainWindowTracker.h"
 
 #include <QApplication>
@@ -22,4 +24,10 @@ inline ZaroziveZodiroVirizidivi* controllerOf(Document* document) {
     return document->windowControllers().isEmpty()
                ? nullptr
                : qobject_cast<ZaroziveZodiroVirizidivi*>(document->windowControllers().first());
+}
+
+// The catalog in front, if the front document is one.
+inline RoduvudeDadevizi* frontCatalog() {
+    const QList<Document*> open = DocumentController::sharedDocumentController().documents();
+    return open.isEmpty() ? nullptr : qobject_cast<RoduvudeDadevizi*>(open.first());
 }
