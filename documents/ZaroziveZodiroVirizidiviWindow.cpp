@@ -185,12 +185,31 @@ void ZaroziveZodiroVirizidivi::observeCatalog() {
                              kVQFileCatalogPropertyChangedNotify, kVQFileCatalogFileRemovedNofity,
                              kVQFileCatalogFileAddedNofity})
         center.addObserver(this, qs(name), source, changed);
+    // Print, Print to Disk and Print to E-mail depend on the marked photos and
+    // the master's print areas; nothing else would refresh them when those
+    // change without a change of selection or window. The mapper tells of a
+    // new master before it has laid out its pages, so the items are adjusted
+    // once the change is done.
+    const auto adjustToolbar = [this] {
+        QTimer::singleShot(0, this, [this] {
+            if (CatalogPanel* panel = activeViewPanel())
+                panel->adjustToolbarButtons();
+        });
+    };
+    center.addObserver(this, qs(kVQFileCatalogMarkerChangedNotify), source,
+                       [adjustToolbar](const Notification&) { adjustToolbar(); });
+    // A sheet disables the items while it is up.
+    center.addObserver(this, qs(ModalAlert::kWindowDidEndSheetNotification),
+                       static_cast<const QObject*>(window()),
+                       [adjustToolbar](const Notification&) { adjustToolbar(); });
     for (const char* name : {kTemplateMapperPageChangedNotify, kTemplateMapperMasterChangedNotify})
-        center.addObserver(this, qs(name), nullptr, [this](const Notification& n) {
+        center.addObserver(this, qs(name), nullptr, [this, adjustToolbar](const Notification& n) {
             RoduvudeDadevizi* own = catalogDocument();
-            if (own && own->existingTemplateMapper() &&
-                n.object() == static_cast<const void*>(own->existingTemplateMapper().get()))
-                updateInfoLabels();
+            if (!own || !own->existingTemplateMapper() ||
+                n.object() != static_cast<const void*>(own->existingTemplateMapper().get()))
+                return;
+            updateInfoLabels();
+            adjustToolbar();
         });
     center.addObserver(this, qs(kWindowDidBecomeMainNotification),
                        static_cast<const QObject*>(window()), [this](const Notification&) {

@@ -1,5 +1,7 @@
 #include "platform/ui/ModalAlert.h"
 
+#include "platform/foundation/NotificationCenter.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
@@ -163,11 +165,15 @@ std::function<void(Args...)> attached(QWidget* window, std::function<void(Args..
     if (!window)
         return done;
     ++openSheets()[window];
-    return [window, done = std::move(done)](Args... args) {
+    return [window, alive = QPointer<QWidget>(window), done = std::move(done)](Args... args) {
         if (--openSheets()[window] <= 0)
             openSheets().remove(window);
         if (done)
             done(args...);
+        if (alive)
+            NotificationCenter::defaultCenter().postNotificationName(
+                QString::fromLatin1(kWindowDidEndSheetNotification),
+                static_cast<const QObject*>(alive.data()));
     };
 }
 

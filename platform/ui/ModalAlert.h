@@ -112,6 +112,9 @@ LUMISK_PLATFORM_EXPORT void beginDialogSheet(QWidget* window, QDialog* dialog,
                                              std::function<void(int)> done);
 // Whether a sheet begun on the window has not ended yet (its done not run).
 LUMISK_PLATFORM_EXPORT bool hasAttachedSheet(const QWidget* window);
+// Posted with the window as object once a sheet begun on it has ended and its
+// done has run.
+inline constexpr char kWindowDidEndSheetNotification[] = "NSWindowDidEndSheetNotification";
 
 // The system beep, counted so that tests can see it happen.
 LUMISK_PLATFORM_EXPORT void beep();

@@ -448,6 +448,31 @@ TEST(CatalogSession, ToolbarsGridLayoutPrintsAndReopenEndToEnd) {
     }
     ASSERT_TRUE(document->masterTemplate());
     ASSERT_EQ(document->masterTemplate()->documentID(), str("TwoAreas"));
+    // Print to Disk needs print areas: it follows the master through Undo and Redo.
+    QAction* toDisk = toolbarItem(*controller, "layoutdoctoolbar.printToDisk");
+    ASSERT_NE(toDisk, nullptr);
+    EXPECT_TRUE(toDisk->isEnabled());
+    ASSERT_TRUE(choose(menu, "undo:"));
+    QTest::qWait(20);
+    EXPECT_EQ(document->masterTemplate()->documentID(), str("OneCell"));
+    EXPECT_FALSE(toDisk->isEnabled());
+    ASSERT_TRUE(choose(menu, "redo:"));
+    QTest::qWait(20);
+    ASSERT_EQ(document->masterTemplate()->documentID(), str("TwoAreas"));
+    EXPECT_TRUE(toDisk->isEnabled());
+    // Print follows the marked photos, whichever way they change.
+    QAction* print = toolbarItem(*controller, kToolbarPrintItemIdentifier);
+    ASSERT_NE(print, nullptr);
+    const QList<int> marked = catalog.getMarkedIndices();
+    for (int index : marked)
+        catalog.clearMarkerAtIndex(index);
+    QTest::qWait(20);
+    EXPECT_FALSE(print->isEnabled());
+    EXPECT_FALSE(toDisk->isEnabled());
+    for (int index : marked)
+        catalog.setMarkerAtIndex(index);
+    QTest::qWait(20);
+    EXPECT_TRUE(print->isEnabled());
     TemplateView* page = panel->templateView();
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(showsAnyOf(page->grab().toImage(), {QPoint(80, 100), QPoint(220, 100)}, colors));
