@@ -7,11 +7,13 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHash>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QThread>
 #include <atomic>
 #include <mutex>
@@ -94,12 +96,32 @@ int runAlertPanel(const Request& request) {
     return buttons.answer(panel.clickedButton());
 }
 
+// The folder the last accepted panel was in: the next one that names none
+// starts there, as the user expects, not in the program's working folder.
+QString& lastPanelFolder() {
+    static QString folder;
+    return folder;
+}
+
+QString startFolder(const PanelRequest& request) {
+    if (!request.directory.isEmpty())
+        return request.directory;
+    if (!lastPanelFolder().isEmpty() && QFileInfo(lastPanelFolder()).isDir())
+        return lastPanelFolder();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+void rememberFolder(const QFileDialog& dialog, int result) {
+    if (result == QDialog::Accepted)
+        lastPanelFolder() = dialog.directory().absolutePath();
+}
+
 void setUpFileDialog(QFileDialog& dialog, const PanelRequest& request) {
     dialog.setWindowTitle(request.title);
     if (!request.prompt.isEmpty())
         dialog.setLabelText(QFileDialog::Accept, request.prompt);
-    if (!request.directory.isEmpty())
-        dialog.setDirectory(request.directory);
+    dialog.setDirectory(startFolder(request));
     if (!request.extensions.isEmpty()) {
         QStringList patterns;
         for (const QString& extension : request.extensions)
@@ -225,8 +247,9 @@ QStringList runPanel(PanelRequest request) {
         return {};
     QFileDialog dialog(QApplication::activeWindow());
     setUpFileDialog(dialog, request);
-    const QStringList chosen =
-        dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+    const int result = dialog.exec();
+    rememberFolder(dialog, result);
+    const QStringList chosen = result == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
     if (request.accessory)
         request.accessory->setParent(nullptr);
     return chosen;
@@ -246,6 +269,7 @@ void beginPanelSheet(QWidget* window, PanelRequest request,
         QObject::connect(dialog, &QDialog::finished, dialog,
                          [dialog, accessory = QPointer<QWidget>(request.accessory),
                           done = std::move(done)](int result) {
+                             rememberFolder(*dialog, result);
                              if (accessory)
                                  accessory->setParent(nullptr);
                              if (done)

@@ -1,10 +1,14 @@
 #include "platform/ui/ModalAlert.h"
+#include "platform/foundation/NotificationCenter.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -240,6 +244,10 @@ TEST(ModalAlert, AWindowHasASheetUntilItsAnswerIsHandedOn) {
         EXPECT_EQ(code, QDialog::Accepted);
         ++answers;
     });
+    QList<const void*> ended;
+    NotificationCenter::defaultCenter().addObserver(
+        &ended, QString::fromLatin1(ModalAlert::kWindowDidEndSheetNotification), nullptr,
+        [&](const Notification& n) { ended.append(n.object()); });
     EXPECT_TRUE(ModalAlert::hasAttachedSheet(&window));
     EXPECT_TRUE(ModalAlert::hasAttachedSheet(&other));
     EXPECT_FALSE(ModalAlert::hasAttachedSheet(&third));
@@ -249,6 +257,50 @@ TEST(ModalAlert, AWindowHasASheetUntilItsAnswerIsHandedOn) {
     EXPECT_FALSE(sawSheetInDone);
     EXPECT_FALSE(ModalAlert::hasAttachedSheet(&window));
     EXPECT_FALSE(ModalAlert::hasAttachedSheet(&other));
+    // Each window hears that its sheet has ended, after the answer was handed on.
+    EXPECT_EQ(ended, (QList<const void*>{&window, &other}));
+    NotificationCenter::defaultCenter().removeObserver(&ended);
+}
+
+TEST(ModalAlert, APanelStartsInDocumentsThenWhereTheLastOneWasAccepted) {
+    ModalAlert::setPanelResponder({});
+    QWidget window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    ASSERT_TRUE(documents.startsWith(QDir::homePath()));
+    ASSERT_TRUE(QDir().mkpath(documents));
+    QTemporaryDir elsewhere;
+    const auto shownPanel = [&window]() -> QFileDialog* {
+        for (QFileDialog* panel : window.findChildren<QFileDialog*>())
+            if (panel->isVisible())
+                return panel;
+        return nullptr;
+    };
+    // The folder a panel starts in; it is then answered in `folder` with OK or Cancel.
+    const auto startAndAnswer = [&](const ModalAlert::PanelRequest& request, const QString& folder,
+                                    bool accept) {
+        ModalAlert::beginPanelSheet(&window, request, [](const QStringList&) {});
+        QFileDialog* panel = shownPanel();
+        EXPECT_NE(panel, nullptr);
+        if (!panel)
+            return QString();
+        const QString started = panel->directory().absolutePath();
+        panel->setDirectory(folder);
+        QMetaObject::invokeMethod(panel, "done",
+                                  Q_ARG(int, accept ? QDialog::Accepted : QDialog::Rejected));
+        EXPECT_EQ(shownPanel(), nullptr);
+        return started;
+    };
+    const ModalAlert::PanelRequest open;
+    // Never the working folder of the program.
+    EXPECT_EQ(startAndAnswer(open, elsewhere.path(), false), documents);
+    EXPECT_EQ(startAndAnswer(open, elsewhere.path(), true), documents);
+    EXPECT_EQ(startAndAnswer(open, documents, true), elsewhere.path());
+    // A folder the request names wins.
+    ModalAlert::PanelRequest named;
+    named.directory = elsewhere.path();
+    EXPECT_EQ(startAndAnswer(named, documents, false), elsewhere.path());
 }
 
 TEST(ModalAlert, ADialogSheetIsModalToItsWindow) {
