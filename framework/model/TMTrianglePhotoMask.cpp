@@ -89,27 +89,13 @@ QString TMTrianglePhotoMask::name() const {
 }
 
 void TMTrianglePhotoMask::setTriangleStyle(int style) {
-    if (style == _style)
-        return;
-    registerUndo(
-        [old = _style](TMPhotoMask& self) {
-            static_cast<TMTrianglePhotoMask&>(self).setTriangleStyle(old);
-        },
-        kStyleActionKey);
-    _style = style;
-    changeMade();
+    if (changeValue(_style, style, &TMTrianglePhotoMask::setTriangleStyle, kStyleActionKey))
+        changeMade();
 }
 
 void TMTrianglePhotoMask::setTriangleEdge(int edge) {
-    if (edge == _edge)
-        return;
-    registerUndo(
-        [old = _edge](TMPhotoMask& self) {
-            static_cast<TMTrianglePhotoMask&>(self).setTriangleEdge(old);
-        },
-        kEdgeActionKey);
-    _edge = edge;
-    changeMade();
+    if (changeValue(_edge, edge, &TMTrianglePhotoMask::setTriangleEdge, kEdgeActionKey))
+        changeMade();
 }
 
 BezierPath TMTrianglePhotoMask::trianglePathInRect(const Rect& r, float inset) const {
