@@ -98,7 +98,6 @@ protected:
     // older keys where asked; missing values take the defaults.
     void initStrokeFill(const QVariantMap& representation, bool readOlderKeys);
     void addStrokeFill(QVariantMap& representation) const;
-    bool shadowIsOn() const { return shadowEnabled().toBool(); }
 
     bool _strokeEnabled = true;
     float _strokeWidth = 1.0f;
