@@ -1,7 +1,8 @@
 #include "framework/model/TMArcObject.h"
 #include "framework/model/TMShapeValues.h"
 
-#include "framework/model/TMRectangleObject.h"
+#include "framework/model/TMStrokeFill.h"
+#include "framework/model/TMStrokeFillObject.h"
 #include "framework/model/TMUtilities.h"
 #include "platform/archiving/Archiver.h"
 #include "platform/archiving/Unarchiver.h"
@@ -254,48 +255,16 @@ bool TMArcObject::hitTest(Point point) const {
 
 void TMArcObject::drawObject(bool drawHandles) {
     GraphicsContext* context = GraphicsContext::currentContext();
-    const bool shadow = shadowIsOn();
     if (context && _fillEnabled) {
         BezierPath pie;
         {
             FilledPathScope scope(*this, true);
             pie = path();
         }
-        if (shadow) {
-            context->saveGraphicsState();
-            applyShadow();
-        }
-        if (!_gradientFillEnabled) {
-            context->setFillColor(_fillColor.toQColor());
-            pie.fill();
-        } else if (shadow) {
-            // The gradient casts no shadow of its own: a white fill under it does.
-            context->setFillColor(Color::whiteColor().toQColor());
-            pie.fill();
-        }
-        if (shadow)
-            context->restoreGraphicsState();
-        if (_gradientFillEnabled) {
-            _gradientFill->setDrawsFlipped(!drawingThumbnail());
-            context->saveGraphicsState();
-            pie.addClip();
-            _gradientFill->fillRectRotated(TMCenterRectOnPoint(Rect(kZeroPoint, _size), _center),
-                                           _rotation);
-            context->restoreGraphicsState();
-        }
+        TMDrawFill(*this, pie, TMCenterRectOnPoint(Rect(kZeroPoint, _size), _center), _rotation);
     }
     if (context && _strokeEnabled) {
-        const BezierPath arc = path();
-        context->setStrokeColor(_strokeColor.toQColor());
-        // A filled arc has cast its shadow already.
-        const bool strokeShadow = shadow && !_fillEnabled;
-        if (strokeShadow) {
-            context->saveGraphicsState();
-            applyShadow();
-        }
-        arc.stroke();
-        if (strokeShadow)
-            context->restoreGraphicsState();
+        TMDrawStroke(*this, path(), !_fillEnabled);
         context->setColor(Color::blackColor().toQColor());
     }
     if (drawHandles && selected() && !inCreation())

@@ -160,14 +160,9 @@ QString TMBitmapPhotoMask::name() const {
 }
 
 void TMBitmapPhotoMask::setMaskPatternName(const QString& name) {
-    if (name == _maskPatternName)
+    if (!changeValue(_maskPatternName, name, &TMBitmapPhotoMask::setMaskPatternName,
+                     kMaskChangeActionKey))
         return;
-    registerUndo(
-        [old = _maskPatternName](TMPhotoMask& self) {
-            static_cast<TMBitmapPhotoMask&>(self).setMaskPatternName(old);
-        },
-        kMaskChangeActionKey);
-    _maskPatternName = name;
     _missingReported = false;
     releaseImages();
     installImageInDocument(_maskPatternName);

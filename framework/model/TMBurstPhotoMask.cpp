@@ -77,25 +77,18 @@ QString TMBurstPhotoMask::name() const {
 void TMBurstPhotoMask::setRayCount(float value) {
     if (std::isnan(value))
         return;
-    const float count = std::round(value);
-    if (count == _rayCount)
+    if (!changeValue(_rayCount, std::round(value), &TMBurstPhotoMask::setRayCount,
+                     kRayCountActionKey))
         return;
-    registerUndo([old = _rayCount](
-                     TMPhotoMask& self) { static_cast<TMBurstPhotoMask&>(self).setRayCount(old); },
-                 kRayCountActionKey);
-    _rayCount = count;
     _burst.drop();
     changeMade();
 }
 
 void TMBurstPhotoMask::setRayLength(float value) {
     const std::optional<float> ratio = heldFraction(value);
-    if (!ratio || *ratio == _rayLengthRatio)
+    if (!ratio ||
+        !changeValue(_rayLengthRatio, *ratio, &TMBurstPhotoMask::setRayLength, kRayLengthActionKey))
         return;
-    registerUndo([old = _rayLengthRatio](
-                     TMPhotoMask& self) { static_cast<TMBurstPhotoMask&>(self).setRayLength(old); },
-                 kRayLengthActionKey);
-    _rayLengthRatio = *ratio;
     _burst.drop();
     changeMade();
 }

@@ -65,12 +65,9 @@ QString TMCloudPhotoMask::name() const {
 
 void TMCloudPhotoMask::setPuffiness(float value) {
     const std::optional<float> puffiness = heldFraction(value);
-    if (!puffiness || *puffiness == _puffiness)
+    if (!puffiness ||
+        !changeValue(_puffiness, *puffiness, &TMCloudPhotoMask::setPuffiness, kPuffinessActionKey))
         return;
-    registerUndo([old = _puffiness](
-                     TMPhotoMask& self) { static_cast<TMCloudPhotoMask&>(self).setPuffiness(old); },
-                 kPuffinessActionKey);
-    _puffiness = *puffiness;
     _cloud.drop();
     changeMade();
 }

@@ -72,24 +72,16 @@ QString TMHeartPhotoMask::name() const {
 
 void TMHeartPhotoMask::setPeak(float value) {
     const std::optional<float> peak = heldFraction(value);
-    if (!peak || *peak == _peak)
+    if (!peak || !changeValue(_peak, *peak, &TMHeartPhotoMask::setPeak, kPeakActionKey))
         return;
-    registerUndo(
-        [old = _peak](TMPhotoMask& self) { static_cast<TMHeartPhotoMask&>(self).setPeak(old); },
-        kPeakActionKey);
-    _peak = *peak;
     _heart.drop();
     changeMade();
 }
 
 void TMHeartPhotoMask::setCleft(float value) {
     const std::optional<float> cleft = heldFraction(value);
-    if (!cleft || *cleft == _cleft)
+    if (!cleft || !changeValue(_cleft, *cleft, &TMHeartPhotoMask::setCleft, kCleftActionKey))
         return;
-    registerUndo(
-        [old = _cleft](TMPhotoMask& self) { static_cast<TMHeartPhotoMask&>(self).setCleft(old); },
-        kCleftActionKey);
-    _cleft = *cleft;
     _heart.drop();
     changeMade();
 }

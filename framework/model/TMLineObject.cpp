@@ -2,7 +2,8 @@
 #include "framework/model/TMShapeValues.h"
 
 #include "framework/model/TMGeometry.h"
-#include "framework/model/TMRectangleObject.h"
+#include "framework/model/TMStrokeFill.h"
+#include "framework/model/TMStrokeFillObject.h"
 #include "framework/model/TMUtilities.h"
 #include "platform/archiving/Archiver.h"
 #include "platform/archiving/Unarchiver.h"
@@ -127,7 +128,7 @@ void TMLineObject::setStrokeWidth(float width) {
     // Clamped before comparing: a width beyond a limit that keeps the stored
     // one leaves no empty step to undo.
     width =
-        std::clamp(width, TMRectangleObject::kMinStrokeWidth, TMRectangleObject::kMaxStrokeWidth);
+        std::clamp(width, TMStrokeFillObject::kMinStrokeWidth, TMStrokeFillObject::kMaxStrokeWidth);
     if (changeValue(_strokeWidth, width, &TMLineObject::setStrokeWidth, kStrokeWidthActionKey))
         changeMade();
 }
@@ -138,7 +139,7 @@ void TMLineObject::setStrokeColor(const Color& color) {
 }
 
 void TMLineObject::setDashPattern(const QString& pattern) {
-    if (changeValue(_dashPattern, TMRectangleObject::validateDashPattern(pattern),
+    if (changeValue(_dashPattern, TMStrokeFillObject::validateDashPattern(pattern),
                     &TMLineObject::setDashPattern, kDashPatternActionKey))
         changeMade();
 }
@@ -149,7 +150,7 @@ void TMLineObject::setLineCap(int32_t cap) {
 }
 
 void TMLineObject::applyDashPatternToPath(BezierPath& path) const {
-    TMRectangleObject::applyDashPatternStringToPath(_dashPattern, path);
+    TMStrokeFillObject::applyDashPatternStringToPath(_dashPattern, path);
 }
 
 // ---------------------------------------------------------------------------
@@ -372,15 +373,7 @@ bool TMLineObject::hitTest(Point point) const {
 void TMLineObject::drawObject(bool drawHandles) {
     GraphicsContext* context = GraphicsContext::currentContext();
     if (context && _strokeEnabled) {
-        context->setStrokeColor(_strokeColor.toQColor());
-        const bool shadow = shadowIsOn();
-        if (shadow) {
-            context->saveGraphicsState();
-            applyShadow();
-        }
-        path().stroke();
-        if (shadow)
-            context->restoreGraphicsState();
+        TMDrawStroke(*this, path(), true);
         context->setColor(Color::blackColor().toQColor());
     }
     if (drawHandles && selected() && !inCreation())

@@ -90,7 +90,6 @@ public:
     void drawObject(bool drawHandles) override;
 
 protected:
-    bool shadowIsOn() const { return shadowEnabled().toBool(); }
     // The two ends on the page, rotated about the centre.
     Point placedStart() const;
     Point placedEnd() const;

@@ -55,13 +55,9 @@ void TMOvalPhotoMask::setFeatherPct(float value) {
     // A negative feather would clear the whole photograph, one above 1 would
     // not survive saving.
     const std::optional<float> feather = heldFraction(value);
-    if (!feather || *feather == _featherPct)
-        return;
-    registerUndo([old = _featherPct](
-                     TMPhotoMask& self) { static_cast<TMOvalPhotoMask&>(self).setFeatherPct(old); },
-                 kFeatherActionKey);
-    _featherPct = *feather;
-    changeMade();
+    if (feather &&
+        changeValue(_featherPct, *feather, &TMOvalPhotoMask::setFeatherPct, kFeatherActionKey))
+        changeMade();
 }
 
 void TMOvalPhotoMask::applyMasktoRect(const Rect& r) {

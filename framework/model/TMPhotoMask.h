@@ -103,6 +103,18 @@ protected:
     // Records a step that calls back into this mask, if it still exists, and
     // names the action with the framework's string of the key.
     void registerUndo(std::function<void(TMPhotoMask&)> step, const char* actionKey) const;
+    // Stores a changed value and registers the setter with the old one as its
+    // undo step; answers false, registering nothing, when the value is equal.
+    template <class Self, class V, class Arg>
+    bool changeValue(V& field, const V& value, void (Self::*setter)(Arg), const char* actionKey) {
+        if (field == value)
+            return false;
+        registerUndo(
+            [old = field, setter](TMPhotoMask& self) { (static_cast<Self&>(self).*setter)(old); },
+            actionKey);
+        field = value;
+        return true;
+    }
 
     // The class's own dictionary in an archive; damage fails the decode.
     static QVariantMap decodeOwnDictionary(Unarchiver& coder);

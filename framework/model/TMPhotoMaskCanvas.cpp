@@ -17,6 +17,15 @@ QColor black(float alpha) {
     return Color::calibratedRGB(0, 0, 0, alpha).toQColor();
 }
 
+// Strokes an outline 2 wide in black of that alpha, and fills it when asked.
+void drawOutline(GraphicsContext& context, BezierPath path, float alpha, bool fill) {
+    context.setColor(black(alpha));
+    path.setLineWidth(kOutlineWidth);
+    path.stroke();
+    if (fill)
+        path.fill();
+}
+
 } // namespace
 
 TMPhotoMaskCanvas::TMPhotoMaskCanvas(const Rect& destination) : _destination(destination) {
@@ -73,22 +82,14 @@ void TMPhotoMaskCanvas::applyShrinkingOutlinesFrom(
         const float increment = featherIncrement(feather, r.width(), r.height());
         float alpha = 0;
         while (q.width() > 1.0f && q.height() > 1.0f) {
-            context->setColor(black(alpha));
-            BezierPath path = outline(q, true);
-            path.setLineWidth(kOutlineWidth);
-            path.stroke();
+            drawOutline(*context, outline(q, true), alpha, false);
             q = insetRect(q, 1.0f, 1.0f);
             alpha += increment;
             if (!(alpha < 1.0f))
                 break;
         }
     }
-    context->setColor(black(1.0f));
-    BezierPath path = outline(q, false);
-    path.setLineWidth(kOutlineWidth);
-    path.stroke();
-    path.fill();
-    context->setColor(black(1.0f));
+    drawOutline(*context, outline(q, false), 1.0f, true);
     canvas.composite();
 }
 
@@ -110,24 +111,15 @@ void TMPhotoMaskCanvas::applyGrowingInsetOutlines(
         const float eaten = std::min(q.width(), q.height()) / 2;
         float alpha = 0;
         while (inset < eaten) {
-            context->setColor(black(alpha));
             bool fill = false;
-            BezierPath path = outline(q, inset, &fill);
-            path.setLineWidth(kOutlineWidth);
-            path.stroke();
-            if (fill)
-                path.fill();
+            const BezierPath path = outline(q, inset, &fill);
+            drawOutline(*context, path, alpha, fill);
             inset += 1.0f;
             alpha += increment;
             if (!(alpha < 1.0f))
                 break;
         }
     }
-    context->setColor(black(1.0f));
-    BezierPath path = outline(q, inset, nullptr);
-    path.setLineWidth(kOutlineWidth);
-    path.stroke();
-    path.fill();
-    context->setColor(black(1.0f));
+    drawOutline(*context, outline(q, inset, nullptr), 1.0f, true);
     canvas.composite();
 }

@@ -55,13 +55,8 @@ QString TMPinkingPhotoMask::name() const {
 }
 
 void TMPinkingPhotoMask::setTps(int teeth) {
-    if (teeth == _tps)
-        return;
-    registerUndo(
-        [old = _tps](TMPhotoMask& self) { static_cast<TMPinkingPhotoMask&>(self).setTps(old); },
-        kTpsActionKey);
-    _tps = teeth;
-    changeMade();
+    if (changeValue(_tps, teeth, &TMPinkingPhotoMask::setTps, kTpsActionKey))
+        changeMade();
 }
 
 BezierPath TMPinkingPhotoMask::pinkingPathInRect(const Rect& r, float inset, bool* fill) const {

@@ -2,7 +2,6 @@
 #include "framework/model/TMShapeValues.h"
 
 #include "framework/model/TMGeometry.h"
-#include "framework/model/TMRectangleObject.h"
 #include "framework/model/TMStrokeFill.h"
 #include "framework/model/TMUtilities.h"
 #include "platform/archiving/Archiver.h"
@@ -39,9 +38,7 @@ Point minus(Point a, Point b) {
 // ---------------------------------------------------------------------------
 // Construction and representation
 
-TMPolygonObject::TMPolygonObject()
-    : _gradientFill(VQGradientFill::stdFill()),
-      _dashPattern(QString::fromLatin1(kSolidDashPattern)) {}
+TMPolygonObject::TMPolygonObject() = default;
 
 TMPolygonObject::~TMPolygonObject() = default;
 
@@ -80,39 +77,14 @@ void TMPolygonObject::initWithRepresentation(const QVariantMap& representation) 
     auto value = [&](const char* name) { return representation.value(key(name)); };
 
     _segmentPts = pointListFromData(value(kSegmentPtsKey)).value_or(QStringList());
-    const QVariant strokeEnabled = value(kStrokeEnabledKey);
-    _strokeEnabled = strokeEnabled.isValid() ? strokeEnabled.toBool() : true;
-    const QVariant strokeWidth = value(kStrokeWidthKey);
-    _strokeWidth = strokeWidth.isValid() ? strokeWidth.toFloat() : 1.0f;
-    _strokeColor = colorFromData(value(kStrokeColorKey)).value_or(Color::blackColor());
-    _fillEnabled = value(kFillEnabledKey).toBool();
-    _fillColor = colorFromData(value(kFillColorKey)).value_or(Color::whiteColor());
-    _gradientFillEnabled = value(kGradientFillEnabledKey).toBool();
-    VQGradientFillRef fill;
-    if (const QVariant data = value(kGradientFillKey); data.isValid())
-        fill = Unarchiver::unarchiveObjectOfClass<VQGradientFill>(data.toByteArray());
-    _gradientFill = fill ? fill : VQGradientFill::stdFill();
-    const QVariant dash = value(kDashPatternKey);
-    _dashPattern = dash.isValid() ? dash.toString() : key(kSolidDashPattern);
-    _lineJoin = value(kLineJoinKey).toInt();
-    _lineCap = value(kLineCapKey).toInt();
+    initStrokeFill(representation, false);
     _closed = value(kClosedKey).toBool();
 }
 
 QVariantMap TMPolygonObject::dictRepresentation() const {
     QVariantMap d = TMObject::dictRepresentation();
     d.insert(key(kSegmentPtsKey), Archiver::archivedData(QVariant(_segmentPts)));
-    d.insert(key(kStrokeEnabledKey), QVariant(_strokeEnabled));
-    d.insert(key(kStrokeWidthKey), QVariant(_strokeWidth));
-    d.insert(key(kStrokeColorKey), Archiver::archivedValue(_strokeColor));
-    d.insert(key(kFillEnabledKey), QVariant(_fillEnabled));
-    d.insert(key(kFillColorKey), Archiver::archivedValue(_fillColor));
-    d.insert(key(kGradientFillEnabledKey), QVariant(_gradientFillEnabled));
-    d.insert(key(kGradientFillKey),
-             Archiver::archivedData(std::static_pointer_cast<Archivable>(_gradientFill)));
-    d.insert(key(kDashPatternKey), _dashPattern);
-    d.insert(key(kLineJoinKey), QVariant(float(_lineJoin)));
-    d.insert(key(kLineCapKey), QVariant(float(_lineCap)));
+    addStrokeFill(d);
     d.insert(key(kClosedKey), QVariant(_closed));
     return d;
 }
@@ -120,75 +92,9 @@ QVariantMap TMPolygonObject::dictRepresentation() const {
 // ---------------------------------------------------------------------------
 // Properties
 
-void TMPolygonObject::setStrokeState(bool enabled) {
-    if (changeValue(_strokeEnabled, enabled, &TMPolygonObject::setStrokeState,
-                    kStrokeStateActionKey))
-        changeMade();
-}
-
-void TMPolygonObject::setStrokeColor(const Color& color) {
-    if (changeValue(_strokeColor, color, &TMPolygonObject::setStrokeColor, kStrokeColorActionKey))
-        changeMade();
-}
-
-void TMPolygonObject::setStrokeWidth(float width) {
-    if (std::isnan(width))
-        return;
-    width =
-        std::clamp(width, TMRectangleObject::kMinStrokeWidth, TMRectangleObject::kMaxStrokeWidth);
-    if (changeValue(_strokeWidth, width, &TMPolygonObject::setStrokeWidth, kStrokeWidthActionKey))
-        changeMade();
-}
-
-void TMPolygonObject::setFillState(bool enabled) {
-    if (changeValue(_fillEnabled, enabled, &TMPolygonObject::setFillState, kFillStateActionKey))
-        changeMade();
-}
-
-void TMPolygonObject::setFillColor(const Color& color) {
-    if (changeValue(_fillColor, color, &TMPolygonObject::setFillColor, kFillColorActionKey))
-        changeMade();
-}
-
-void TMPolygonObject::setGradientFillState(bool enabled) {
-    if (changeValue(_gradientFillEnabled, enabled, &TMPolygonObject::setGradientFillState,
-                    kFillStateActionKey))
-        changeMade();
-}
-
-void TMPolygonObject::setGradientFill(const VQGradientFillRef& fill) {
-    if (!fill || fill == _gradientFill || *fill == *_gradientFill)
-        return;
-    registerUndo([old = _gradientFill](
-                     TMObject& self) { static_cast<TMPolygonObject&>(self).setGradientFill(old); },
-                 kGradientFillActionKey);
-    _gradientFill = fill;
-    changeMade();
-}
-
-void TMPolygonObject::setDashPattern(const QString& pattern) {
-    if (changeValue(_dashPattern, TMRectangleObject::validateDashPattern(pattern),
-                    &TMPolygonObject::setDashPattern, kDashPatternActionKey))
-        changeMade();
-}
-
-void TMPolygonObject::setLineJoin(int32_t join) {
-    if (changeValue(_lineJoin, join, &TMPolygonObject::setLineJoin, kLineJoinActionKey))
-        changeMade();
-}
-
-void TMPolygonObject::setLineCap(int32_t cap) {
-    if (changeValue(_lineCap, cap, &TMPolygonObject::setLineCap, kLineCapActionKey))
-        changeMade();
-}
-
 void TMPolygonObject::setClosedState(bool closed) {
     if (changeValue(_closed, closed, &TMPolygonObject::setClosedState, kResizeActionKey))
         changeMade();
-}
-
-void TMPolygonObject::applyDashPatternToPath(BezierPath& path) const {
-    TMRectangleObject::applyDashPatternStringToPath(_dashPattern, path);
 }
 
 // ---------------------------------------------------------------------------
@@ -449,15 +355,6 @@ BezierPath TMPolygonObject::basicShape() const {
         shape.lineToPoint(minus(segmentPoint(0), m));
     }
     return shape;
-}
-
-BezierPath TMPolygonObject::path() const {
-    BezierPath p = TMObject::path();
-    p.setLineWidth(_strokeWidth);
-    p.setLineCapStyle(capStyle(_lineCap));
-    p.setLineJoinStyle(joinStyle(_lineJoin));
-    applyDashPatternToPath(p);
-    return p;
 }
 
 Rect TMPolygonObject::frame() const {

@@ -1,9 +1,7 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "framework/model/TMObject.h"
-#include "framework/model/VQGradientFill.h"
-#include "platform/graphics/Color.h"
+#include "framework/model/TMStrokeFillObject.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,7 +22,7 @@ using TMPolygonObjectRef = std::shared_ptr<TMPolygonObject>;
 // click after another, stroked and/or filled as the other shapes are. The
 // corners are point texts in page points of the unrotated object; the shape
 // is drawn about the centre of their bounds, placed at the object's centre.
-class FORMWELL_EXPORT TMPolygonObject : public TMObject {
+class FORMWELL_EXPORT TMPolygonObject : public TMStrokeFillObject {
 public:
     TMPolygonObject();
     ~TMPolygonObject() override;
@@ -49,33 +47,9 @@ public:
     void initWithRepresentation(const QVariantMap& representation) override;
     QVariantMap dictRepresentation() const override;
 
-    // Undoable properties; a setter given the current value does nothing.
-    bool strokeState() const { return _strokeEnabled; }
-    void setStrokeState(bool enabled);
-    const Color& strokeColor() const { return _strokeColor; }
-    void setStrokeColor(const Color& color);
-    float strokeWidth() const { return _strokeWidth; }
-    // Kept within 0.1 to 32 points.
-    void setStrokeWidth(float width);
-    bool fillState() const { return _fillEnabled; }
-    void setFillState(bool enabled);
-    const Color& fillColor() const { return _fillColor; }
-    void setFillColor(const Color& color);
-    bool gradientFillState() const { return _gradientFillEnabled; }
-    void setGradientFillState(bool enabled);
-    const VQGradientFillRef& gradientFill() const { return _gradientFill; }
-    // Compared by value; null is ignored.
-    void setGradientFill(const VQGradientFillRef& fill);
-    const QString& dashPattern() const { return _dashPattern; }
-    // Normalised as the shapes' patterns are.
-    void setDashPattern(const QString& pattern);
-    int32_t lineJoin() const { return _lineJoin; }
-    void setLineJoin(int32_t join);
-    int32_t lineCap() const { return _lineCap; }
-    void setLineCap(int32_t cap);
+    // Undoable; a setter given the current value does nothing.
     bool closedState() const { return _closed; }
     virtual void setClosedState(bool closed);
-    void applyDashPatternToPath(BezierPath& path) const;
 
     // Corners.
     const QStringList& segmentPoints() const { return _segmentPts; }
@@ -112,8 +86,6 @@ public:
     // The corners' bounds; during creation with the segment being drawn.
     virtual Rect calcBoundsFromPoints() const;
     BezierPath basicShape() const override;
-    // With the stroke's width, cap, join and dash.
-    BezierPath path() const override;
     Rect frame() const override;
     Rect encapsulatingFrame() const override;
     // The outline's band, or the inside when filled; a double click on a
@@ -123,13 +95,6 @@ public:
     void drawHandles() const override;
 
 protected:
-    template <class Self, class V>
-    bool changeValue(V& field, const V& value, void (Self::*setter)(V), const char* actionKey);
-    template <class Self, class V>
-    bool changeValue(V& field, const V& value, void (Self::*setter)(const V&),
-                     const char* actionKey);
-
-    bool shadowIsOn() const { return shadowEnabled().toBool(); }
     bool undoingOrRedoing() const;
     void setSegmentPoint(int index, Point point);
     void appendSegmentPoint(Point point);
@@ -143,16 +108,6 @@ protected:
     // The list held under a key of a representation or geometry; null when absent.
     static std::optional<QStringList> pointListFromData(const QVariant& value);
 
-    bool _strokeEnabled = true;
-    float _strokeWidth = 1.0f;
-    Color _strokeColor = Color::blackColor();
-    bool _fillEnabled = false;
-    Color _fillColor = Color::whiteColor();
-    bool _gradientFillEnabled = false;
-    VQGradientFillRef _gradientFill;
-    QString _dashPattern;
-    int32_t _lineJoin = 0;
-    int32_t _lineCap = 0;
     QStringList _segmentPts;
     bool _closed = false;
     Point _curSegStartPt;
@@ -160,25 +115,3 @@ protected:
     int32_t _selectedKnob = 0;
     bool _recreationFlag = false;
 };
-
-template <class Self, class V>
-bool TMPolygonObject::changeValue(V& field, const V& value, void (Self::*setter)(V),
-                                  const char* actionKey) {
-    if (field == value)
-        return false;
-    registerUndo([old = field, setter](TMObject& self) { (static_cast<Self&>(self).*setter)(old); },
-                 actionKey);
-    field = value;
-    return true;
-}
-
-template <class Self, class V>
-bool TMPolygonObject::changeValue(V& field, const V& value, void (Self::*setter)(const V&),
-                                  const char* actionKey) {
-    if (field == value)
-        return false;
-    registerUndo([old = field, setter](TMObject& self) { (static_cast<Self&>(self).*setter)(old); },
-                 actionKey);
-    field = value;
-    return true;
-}

@@ -72,26 +72,16 @@ void TMRectPhotoMask::setFeatherPct(float value) {
     // A negative feather would clear the whole photograph, one above 1 would
     // not survive saving.
     const std::optional<float> feather = heldFraction(value);
-    if (!feather || *feather == _featherPct)
-        return;
-    registerUndo([old = _featherPct](
-                     TMPhotoMask& self) { static_cast<TMRectPhotoMask&>(self).setFeatherPct(old); },
-                 kFeatherActionKey);
-    _featherPct = *feather;
-    changeMade();
+    if (feather &&
+        changeValue(_featherPct, *feather, &TMRectPhotoMask::setFeatherPct, kFeatherActionKey))
+        changeMade();
 }
 
 void TMRectPhotoMask::setCornerRadius(float value) {
     const std::optional<float> radius = heldFraction(value);
-    if (!radius || *radius == _cornerRadius)
-        return;
-    registerUndo(
-        [old = _cornerRadius](TMPhotoMask& self) {
-            static_cast<TMRectPhotoMask&>(self).setCornerRadius(old);
-        },
-        kCornersActionKey);
-    _cornerRadius = *radius;
-    changeMade();
+    if (radius &&
+        changeValue(_cornerRadius, *radius, &TMRectPhotoMask::setCornerRadius, kCornersActionKey))
+        changeMade();
 }
 
 void TMRectPhotoMask::applyMasktoRect(const Rect& r) {

@@ -43,38 +43,16 @@ Rect insetTriangleBounds(const Rect& r, int style, int edge, double d) {
     const double p = d / std::sin(theta) + d * std::tan(halfPi - theta);
     const double v = d / std::cos(theta) + d * std::tan(theta);
     const double a = d / std::sin(halfPi - theta);
-    double x0, y0, x1, y1;
-    if (style != 0) {
-        switch (edge) {
-        case 0:
-            x0 = x + p, y0 = y + d, x1 = x + w - d, y1 = y + h - v;
-            break;
-        case 1:
-            x0 = x + d, y0 = y + v, x1 = x + w - p, y1 = y + h - d;
-            break;
-        case 2:
-            x0 = x + d, y0 = y + d, x1 = x + w - v, y1 = y + h - p;
-            break;
-        default:
-            x0 = x + v, y0 = y + p, x1 = x + w - d, y1 = y + h - d;
-            break;
-        }
-    } else {
-        switch (edge) {
-        case 0:
-            x0 = x + p, y0 = y + d, x1 = x + w - p, y1 = y + h - a;
-            break;
-        case 1:
-            x0 = x + p, y0 = y + a, x1 = x + w - p, y1 = y + h - d;
-            break;
-        case 2:
-            x0 = x + d, y0 = y + p, x1 = x + w - a, y1 = y + h - p;
-            break;
-        default:
-            x0 = x + a, y0 = y + p, x1 = x + w - d, y1 = y + h - p;
-            break;
-        }
-    }
+    // How far each side of the bounds moves in, by edge.
+    struct Insets {
+        double left, top, right, bottom;
+    };
+    const Insets rightAngled[] = {{p, d, d, v}, {d, v, p, d}, {d, d, v, p}, {v, p, d, d}};
+    const Insets isosceles[] = {{p, d, p, a}, {p, a, p, d}, {d, p, a, p}, {a, p, d, p}};
+    const int row = edge >= 0 && edge <= 2 ? edge : 3;
+    const Insets& in = style != 0 ? rightAngled[row] : isosceles[row];
+    const double x0 = x + in.left, y0 = y + in.top;
+    const double x1 = x + w - in.right, y1 = y + h - in.bottom;
     // An inset beyond the triangle's inner circle leaves nothing.
     return Rect(float(x0), float(y0), float(std::max(x1 - x0, 0.0)), float(std::max(y1 - y0, 0.0)));
 }
@@ -111,27 +89,13 @@ QString TMTrianglePhotoMask::name() const {
 }
 
 void TMTrianglePhotoMask::setTriangleStyle(int style) {
-    if (style == _style)
-        return;
-    registerUndo(
-        [old = _style](TMPhotoMask& self) {
-            static_cast<TMTrianglePhotoMask&>(self).setTriangleStyle(old);
-        },
-        kStyleActionKey);
-    _style = style;
-    changeMade();
+    if (changeValue(_style, style, &TMTrianglePhotoMask::setTriangleStyle, kStyleActionKey))
+        changeMade();
 }
 
 void TMTrianglePhotoMask::setTriangleEdge(int edge) {
-    if (edge == _edge)
-        return;
-    registerUndo(
-        [old = _edge](TMPhotoMask& self) {
-            static_cast<TMTrianglePhotoMask&>(self).setTriangleEdge(old);
-        },
-        kEdgeActionKey);
-    _edge = edge;
-    changeMade();
+    if (changeValue(_edge, edge, &TMTrianglePhotoMask::setTriangleEdge, kEdgeActionKey))
+        changeMade();
 }
 
 BezierPath TMTrianglePhotoMask::trianglePathInRect(const Rect& r, float inset) const {
