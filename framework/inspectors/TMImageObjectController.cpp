@@ -104,8 +104,7 @@ void TMImageObjectController::loadPalette() {
     QObject::connect(_vertFlipSwitch, &QCheckBox::clicked, _vertFlipSwitch,
                      [this] { vertFlipChanged(_vertFlipSwitch); });
 
-    _shadowSection = new TMShadowSection(this, TMShadowSection::LabelNames::Standard, view);
-    _shadowSection->move(0, kShadowTop);
+    buildShadowSection(view, kShadowTop);
 }
 
 // ---------------------------------------------------------------------------
@@ -141,22 +140,6 @@ QVariant TMImageObjectController::flipVertical() const {
 
 void TMImageObjectController::setFlipVertical(const QVariant& flip) {
     setPropertyValue(flip, &TMImageObject::setFlipVertical, _flippedVert);
-}
-
-QVariant TMImageObjectController::shadowEnabled() const {
-    return _shadowSection->shadowEnabled();
-}
-
-void TMImageObjectController::setShadowEnabled(const QVariant& enabled) {
-    _shadowSection->setShadowEnabled(enabled);
-}
-
-QVariant TMImageObjectController::shadow() const {
-    return _shadowSection->shadow();
-}
-
-void TMImageObjectController::setShadow(const QVariant& shadow) {
-    _shadowSection->setShadow(shadow);
 }
 
 // ---------------------------------------------------------------------------

@@ -72,8 +72,7 @@ void TMPhotoObjectController::loadPalette() {
     QObject::connect(_opacityField, &QLineEdit::editingFinished, _opacityField,
                      [this] { opacityChanged(_opacityField); });
 
-    _shadowSection = new TMShadowSection(this, TMShadowSection::LabelNames::PhotoCell, view);
-    _shadowSection->move(0, kShadowTop);
+    buildShadowSection(view, kShadowTop, TMShadowSection::LabelNames::PhotoCell);
 
     _maskEnabledSwitch = named(new QCheckBox(frameworkString("INSP_MASK"), view),
                                "_maskEnabledSwitch", {10, kMaskTop, 240, 20});
@@ -116,22 +115,6 @@ QVariant TMPhotoObjectController::mask() const {
 
 void TMPhotoObjectController::setMask(const QVariant& mask) {
     setPropertyValue(mask, &TMPhotoObject::setMask, _photoMask);
-}
-
-QVariant TMPhotoObjectController::shadowEnabled() const {
-    return _shadowSection->shadowEnabled();
-}
-
-void TMPhotoObjectController::setShadowEnabled(const QVariant& enabled) {
-    _shadowSection->setShadowEnabled(enabled);
-}
-
-QVariant TMPhotoObjectController::shadow() const {
-    return _shadowSection->shadow();
-}
-
-void TMPhotoObjectController::setShadow(const QVariant& shadow) {
-    _shadowSection->setShadow(shadow);
 }
 
 // ---------------------------------------------------------------------------
