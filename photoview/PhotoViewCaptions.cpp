@@ -128,29 +128,14 @@ void PhotoView::captionPropertyChanged(const Notification& notification) {
 // The mode
 
 void PhotoView::toggleCaptionMode() {
-    ZaroziveZodiroVirizidivi* controller = windowController();
-    if (!controller)
-        return;
-    if (controller->editMode() == PhotoEditModeCaption) {
-        closeCaptionPanel();
-        controller->setEditMode(PhotoEditModeNone);
-        return;
-    }
-    if (const std::optional<int> index = singleSelection()) {
-        VQFileCatalog& catalog = _document->fileCatalog();
-        setPhotoImage(catalog.getFileImageAtIndex(*index));
-        setPhotoImageSize(catalog.getFileImageSizeAtIndex(*index));
-    }
-    showCaptionPanel();
-    controller->setEditMode(PhotoEditModeCaption);
+    toggleEditMode(PhotoEditModeCaption, &PhotoView::showCaptionPanel,
+                   &PhotoView::closeCaptionPanel);
 }
 
 void PhotoView::showCaptionPanel() {
     CaptionController& palette = *CaptionController::sharedCaptionController();
     if (!palette.isVisible()) {
-        const QRect frame = window()->frameGeometry();
-        palette.setOrigin(
-            {frame.x() + kCropPanelOffsetX, frame.y() + frame.height() - kCropPanelOffsetY});
+        palette.setOrigin(modePanelOrigin());
         palette.showWindow(this);
     }
     updateSelectedCaptionInfo();
