@@ -347,16 +347,9 @@ void PixelAdjusterController::connectControls() {
 }
 
 void PixelAdjusterController::observe() {
+    observeMainWindows();
     NotificationCenter& center = NotificationCenter::defaultCenter();
     const void* self = this;
-    center.addObserver(self, str(kWindowDidBecomeMainNotification), nullptr,
-                       [this](const Notification& n) { mainWindowChanged(n); });
-    center.addObserver(self, str(kWindowDidResignMainNotification), nullptr,
-                       [this](const Notification& n) { mainWindowResigned(n); });
-    // Made while a catalog window is main: that one is served at once.
-    if (QWidget* main = MainWindowTracker::sharedTracker().mainWindow())
-        mainWindowChanged(Notification(str(kWindowDidBecomeMainNotification),
-                                       Notification::Sender(static_cast<const QObject*>(main))));
     center.addObserver(self, str(kPixelEnhancemntChangedNotify), nullptr,
                        [this](const Notification& n) {
                            if (document() && n.object() == static_cast<const QObject*>(document()))
