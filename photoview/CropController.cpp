@@ -1,6 +1,7 @@
 #include "photoview/CropController.h"
 
 #include "documents/ZaroziveZodiroVirizidivi.h"
+#include "photoview/NamedPresets.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -211,8 +212,7 @@ public:
         setModal(true);
         table = new QListWidget;
         table->setObjectName(qs("presetTable"));
-        for (const QVariant& preset : presets)
-            table->addItem(preset.toMap().value(qs(kCropPresetNameKey)).toString());
+        table->addItems(NamedPresets::names(presets, kCropPresetNameKey));
         removeButton = new QPushButton(text("REMOVE_PRESET_BUTTON"));
         removeButton->setObjectName(qs("remove"));
         auto* cancel = new QPushButton(text("CANCEL"));
@@ -409,15 +409,14 @@ void CropController::constraintChanged() {
 // Presets
 
 QVariantList CropController::cropPresets() {
-    if (!defaults().boolForKey(qs(kCropPresetsInitedKey))) {
+    NamedPresets::seedOnce(kCropPresetsKey, kCropPresetsInitedKey, [] {
         QVariantList builtIns;
         for (const BuiltInPreset& preset : kBuiltInPresets)
             builtIns.append(QVariantMap{{qs(kCropPresetNameKey), text(preset.nameKey)},
                                         {qs(kCropPresetXScaleKey), preset.scale},
                                         {qs(kCropPresetYScaleKey), preset.scale}});
-        defaults().setObjectForKey(builtIns, qs(kCropPresetsKey));
-        defaults().setObjectForKey(qs("YES"), qs(kCropPresetsInitedKey));
-    }
+        return builtIns;
+    });
     QVariantList presets;
     for (const QVariant& item : defaults().arrayForKey(qs(kCropPresetsKey)))
         if (isPreset(item))
@@ -426,16 +425,13 @@ QVariantList CropController::cropPresets() {
 }
 
 void CropController::setCropPresets(const QVariantList& presets) {
-    defaults().setObjectForKey(presets, qs(kCropPresetsKey));
-    defaults().synchronize();
+    NamedPresets::store(kCropPresetsKey, presets);
     buildCropPresetsMenu();
 }
 
 void CropController::buildCropPresetsMenu() {
-    while (_presetPopUp->count() > kFirstPresetItem)
-        _presetPopUp->removeItem(kFirstPresetItem);
-    for (const QVariant& preset : cropPresets())
-        _presetPopUp->addItem(preset.toMap().value(qs(kCropPresetNameKey)).toString());
+    NamedPresets::fillPopUp(*_presetPopUp, kFirstPresetItem,
+                            NamedPresets::names(cropPresets(), kCropPresetNameKey));
     _presetPopUp->setCurrentIndex(NoPresetItem);
     _lastPresetSelection = NoPresetItem;
 }
@@ -447,12 +443,7 @@ QVariantMap CropController::selectedPreset() {
 }
 
 QVariantMap CropController::getPresetByName(const QString& name) {
-    for (const QVariant& preset : cropPresets()) {
-        const QVariantMap map = preset.toMap();
-        if (map.value(qs(kCropPresetNameKey)).toString().compare(name, Qt::CaseInsensitive) == 0)
-            return map;
-    }
-    return {};
+    return NamedPresets::presetNamed(cropPresets(), kCropPresetNameKey, name);
 }
 
 void CropController::selectPresetByName(const QString& name) {
@@ -536,10 +527,7 @@ bool CropController::addAPreset() {
         const QString name = dialog.nameField->text();
         if (getPresetByName(name).isEmpty())
             break;
-        ModalAlert::Request request(text("DUP_NAME"),
-                                    stringWithFormat(text("CANT_ADD_PRESET"), name));
-        request.defaultButton = text("OK");
-        ModalAlert::run(request);
+        NamedPresets::alertNameTaken(name);
     }
     QVariantList presets = cropPresets();
     presets.append(presetFromCropInfo(dialog));
@@ -563,10 +551,7 @@ bool CropController::removeAPreset() {
         if (row < 0 || row >= presets.size())
             break;
         const QString name = presets.at(row).toMap().value(qs(kCropPresetNameKey)).toString();
-        ModalAlert::Request request(text("REMOVE"), stringWithFormat(text("PRESET_WARN"), name));
-        request.defaultButton = text("CANCEL");
-        request.alternateButton = text("REMOVE");
-        if (ModalAlert::run(request) == ModalAlert::DefaultReturn)
+        if (NamedPresets::askRemoval(name) == ModalAlert::DefaultReturn)
             continue;
         QVariantList left = presets;
         left.removeAt(row);
