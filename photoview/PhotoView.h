@@ -306,6 +306,9 @@ private:
     // Registers the undo of a list change for the shown entry, then shows the list.
     void changeCaptionList(const QList<TMObjectRef>& captions, const char* actionKey);
     void registerCaptionListUndo();
+    // Forward (1) or backward (-1) one place past an unselected neighbour;
+    // a beep when the selected captions can go no further.
+    void moveSelectedCaptionsOneStep(int direction);
     bool captionKey(QKeyEvent* event);
     void updateCaptionCursorAt(Point point);
 
