@@ -1,6 +1,7 @@
 #include "photoview/CropController.h"
 
 #include "documents/ZaroziveZodiroVirizidivi.h"
+#include "photoview/ModePaletteWindow.h"
 #include "photoview/NamedPresets.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/LocalizedStrings.h"
@@ -13,7 +14,6 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
 #include <QFormLayout>
@@ -91,30 +91,7 @@ UserDefaults& defaults() {
 } // namespace
 
 // ---------------------------------------------------------------------------
-// The palette's window and its two dialogs
-
-class CropController::Window : public QWidget {
-public:
-    explicit Window(CropController& owner)
-        : QWidget(nullptr, Qt::Tool | Qt::WindowDoesNotAcceptFocus), _owner(owner) {
-        setAttribute(Qt::WA_ShowWithoutActivating);
-        setFocusPolicy(Qt::NoFocus);
-    }
-
-protected:
-    void moveEvent(QMoveEvent* event) override {
-        QWidget::moveEvent(event);
-        _owner.windowMoved();
-    }
-    // Only the close box closes the window; the palette itself hides it.
-    void closeEvent(QCloseEvent* event) override {
-        QWidget::closeEvent(event);
-        _owner.windowWillClose();
-    }
-
-private:
-    CropController& _owner;
-};
+// The palette's two dialogs
 
 class CropController::AddPresetDialog : public QDialog {
 public:
@@ -257,7 +234,10 @@ CropController* CropController::sharedCropController() {
     return instance;
 }
 
-CropController::CropController() : _window(std::make_unique<Window>(*this)) {
+CropController::CropController()
+    : _window(std::make_unique<ModePaletteWindow>(
+          ModePaletteWindow::Keyboard::Refuses, [this] { windowWillClose(); },
+          [this] { windowMoved(); })) {
     buildWindow();
 }
 
