@@ -12,6 +12,7 @@
 #include <type_traits>
 
 class QLineEdit;
+class QSlider;
 class QWidget;
 class TemplateDocument;
 
@@ -89,6 +90,14 @@ public:
     static bool isExtensionViewShown(const QWidget* palette, const QWidget* view);
 
 protected:
+    // The opacity row at the top of the image and photo-cell palettes: a
+    // slider in hundredths and a percent field, each reporting to changed with
+    // itself as sender; a drag reports when the slider is let go.
+    static void buildOpacityRow(QWidget* palette, QSlider*& slider, QLineEdit*& field,
+                                const std::function<void(QObject*)>& changed);
+    // An opacity of 0 to 1 in both, the slider without reporting it.
+    static void showOpacity(QSlider* slider, QLineEdit* field, float opacity);
+
     // The inspected object as a class of page object, or null.
     template <class Object> std::shared_ptr<Object> inspected() const {
         return std::dynamic_pointer_cast<Object>(_inspectedObject);
