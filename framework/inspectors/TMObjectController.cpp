@@ -92,6 +92,23 @@ void TMObjectController::showNumber(QLineEdit* field, float value) {
         field->setText(numberText(value));
 }
 
+void TMObjectController::showOnSlider(QSlider* slider, float value) {
+    const QSignalBlocker quiet(slider);
+    slider->setValue(int(std::lround(value)));
+}
+
+void TMObjectController::connectSliderFollowedByField(
+    QSlider* slider, QLineEdit* field, const std::function<void(QObject*)>& changed) {
+    QObject::connect(slider, &QSlider::sliderReleased, slider,
+                     [slider, changed] { changed(slider); });
+    QObject::connect(slider, &QSlider::valueChanged, slider, [slider, field, changed] {
+        if (slider->isSliderDown())
+            showNumber(field, float(slider->value()));
+        else
+            changed(slider);
+    });
+}
+
 void TMObjectController::makeFirstResponder(QWidget* field) {
     if (field)
         field->setFocus(Qt::OtherFocusReason);

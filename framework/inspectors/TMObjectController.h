@@ -74,6 +74,12 @@ public:
     // A measure with at most two decimals, in the user's decimal separator.
     static QString numberText(float value);
     static void showNumber(QLineEdit* field, float value);
+    // A value on a slider, rounded, without reporting it.
+    static void showOnSlider(QSlider* slider, float value);
+    // A slider whose field follows a drag as it goes: the drag reports to
+    // changed when the slider is let go, a click or a key at once.
+    static void connectSliderFollowedByField(QSlider* slider, QLineEdit* field,
+                                             const std::function<void(QObject*)>& changed);
     // The field takes the keyboard in its window.
     static void makeFirstResponder(QWidget* field);
     // Whether the host lacks shadows, line-height multiples and the round
