@@ -88,6 +88,13 @@ UserDefaults& defaults() {
     return UserDefaults::standardUserDefaults();
 }
 
+// At its own size in the middle of the main screen.
+void centreOnScreen(QDialog& dialog) {
+    dialog.adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -496,9 +503,7 @@ QVariantMap CropController::presetFromCropInfo(const AddPresetDialog& dialog) co
 bool CropController::addAPreset() {
     close();
     AddPresetDialog dialog;
-    dialog.adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
+    centreOnScreen(dialog);
     for (;;) {
         if (ModalAlert::runDialog(dialog) != QDialog::Accepted) {
             endDialog();
@@ -521,9 +526,7 @@ bool CropController::removeAPreset() {
     close();
     const QVariantList presets = cropPresets();
     RemovePresetDialog dialog(presets);
-    dialog.adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
+    centreOnScreen(dialog);
     bool removed = false;
     for (;;) {
         const int row =
