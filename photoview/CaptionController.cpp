@@ -2,6 +2,7 @@
 
 #include "documents/RoduvudeDadevizi.h"
 #include "framework/model/TMCaptionObject.h"
+#include "photoview/ModePaletteWindow.h"
 #include "photoview/PhotoView.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -13,7 +14,6 @@
 #include "platform/ui/ToolWindow.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFormLayout>
@@ -52,30 +52,17 @@ void selectTag(QComboBox& popUp, int tag) {
 
 } // namespace
 
-class CaptionController::Window : public QWidget {
-public:
-    explicit Window(CaptionController& owner) : QWidget(nullptr, Qt::Tool), _owner(owner) {
-        setAttribute(Qt::WA_ShowWithoutActivating);
-    }
-
-protected:
-    // The close box: the user's close, which ends caption mode.
-    void closeEvent(QCloseEvent* event) override {
-        _owner._closedFromUser = true;
-        QWidget::closeEvent(event);
-        _owner.windowWillClose();
-    }
-
-private:
-    CaptionController& _owner;
-};
-
 CaptionController* CaptionController::sharedCaptionController() {
     static CaptionController* shared = new CaptionController;
     return shared;
 }
 
-CaptionController::CaptionController() : _window(std::make_unique<Window>(*this)) {
+// The close box is the user's close, which ends caption mode.
+CaptionController::CaptionController()
+    : _window(std::make_unique<ModePaletteWindow>(ModePaletteWindow::Keyboard::Takes, [this] {
+          _closedFromUser = true;
+          windowWillClose();
+      })) {
     _heartbeatTimer = new QTimer(this);
     _heartbeatTimer->setInterval(kHeartbeatMilliseconds);
     connect(_heartbeatTimer, &QTimer::timeout, this, [this] { heartbeat(); });
@@ -211,8 +198,7 @@ bool CaptionController::isVisible() const {
 }
 
 void CaptionController::setOrigin(QPoint frameBottomLeft) {
-    const int height = _window->frameGeometry().height();
-    _window->move(frameBottomLeft.x(), frameBottomLeft.y() - height);
+    _window->moveFrameBottomLeftTo(frameBottomLeft);
 }
 
 void CaptionController::windowWillClose() {

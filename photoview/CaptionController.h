@@ -10,6 +10,7 @@
 
 class ColorWell;
 class Font;
+class ModePaletteWindow;
 class Notification;
 class UndoManager;
 class PhotoView;
@@ -84,7 +85,6 @@ public:
     void heartbeat();
 
 private:
-    class Window;
     void buildWindow();
     void windowWillClose();
     void captionObjectChanged(const Notification& notification);
@@ -95,7 +95,7 @@ private:
     void setFont(const Font& font);
     void rotateBy(float degrees);
 
-    std::unique_ptr<Window> _window;
+    std::unique_ptr<ModePaletteWindow> _window;
     bool _closedFromUser = false;
     TMObjectRef _currentCaption;
     bool _multiSelection = false;

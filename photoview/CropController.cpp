@@ -1,6 +1,8 @@
 #include "photoview/CropController.h"
 
 #include "documents/ZaroziveZodiroVirizidivi.h"
+#include "photoview/ModePaletteWindow.h"
+#include "photoview/NamedPresets.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -12,7 +14,6 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
 #include <QFormLayout>
@@ -87,33 +88,17 @@ UserDefaults& defaults() {
     return UserDefaults::standardUserDefaults();
 }
 
+// At its own size in the middle of the main screen.
+void centreOnScreen(QDialog& dialog) {
+    dialog.adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
-// The palette's window and its two dialogs
-
-class CropController::Window : public QWidget {
-public:
-    explicit Window(CropController& owner)
-        : QWidget(nullptr, Qt::Tool | Qt::WindowDoesNotAcceptFocus), _owner(owner) {
-        setAttribute(Qt::WA_ShowWithoutActivating);
-        setFocusPolicy(Qt::NoFocus);
-    }
-
-protected:
-    void moveEvent(QMoveEvent* event) override {
-        QWidget::moveEvent(event);
-        _owner.windowMoved();
-    }
-    // Only the close box closes the window; the palette itself hides it.
-    void closeEvent(QCloseEvent* event) override {
-        QWidget::closeEvent(event);
-        _owner.windowWillClose();
-    }
-
-private:
-    CropController& _owner;
-};
+// The palette's two dialogs
 
 class CropController::AddPresetDialog : public QDialog {
 public:
@@ -211,8 +196,7 @@ public:
         setModal(true);
         table = new QListWidget;
         table->setObjectName(qs("presetTable"));
-        for (const QVariant& preset : presets)
-            table->addItem(preset.toMap().value(qs(kCropPresetNameKey)).toString());
+        table->addItems(NamedPresets::names(presets, kCropPresetNameKey));
         removeButton = new QPushButton(text("REMOVE_PRESET_BUTTON"));
         removeButton->setObjectName(qs("remove"));
         auto* cancel = new QPushButton(text("CANCEL"));
@@ -257,7 +241,10 @@ CropController* CropController::sharedCropController() {
     return instance;
 }
 
-CropController::CropController() : _window(std::make_unique<Window>(*this)) {
+CropController::CropController()
+    : _window(std::make_unique<ModePaletteWindow>(
+          ModePaletteWindow::Keyboard::Refuses, [this] { windowWillClose(); },
+          [this] { windowMoved(); })) {
     buildWindow();
 }
 
@@ -409,15 +396,14 @@ void CropController::constraintChanged() {
 // Presets
 
 QVariantList CropController::cropPresets() {
-    if (!defaults().boolForKey(qs(kCropPresetsInitedKey))) {
+    NamedPresets::seedOnce(kCropPresetsKey, kCropPresetsInitedKey, [] {
         QVariantList builtIns;
         for (const BuiltInPreset& preset : kBuiltInPresets)
             builtIns.append(QVariantMap{{qs(kCropPresetNameKey), text(preset.nameKey)},
                                         {qs(kCropPresetXScaleKey), preset.scale},
                                         {qs(kCropPresetYScaleKey), preset.scale}});
-        defaults().setObjectForKey(builtIns, qs(kCropPresetsKey));
-        defaults().setObjectForKey(qs("YES"), qs(kCropPresetsInitedKey));
-    }
+        return builtIns;
+    });
     QVariantList presets;
     for (const QVariant& item : defaults().arrayForKey(qs(kCropPresetsKey)))
         if (isPreset(item))
@@ -426,16 +412,13 @@ QVariantList CropController::cropPresets() {
 }
 
 void CropController::setCropPresets(const QVariantList& presets) {
-    defaults().setObjectForKey(presets, qs(kCropPresetsKey));
-    defaults().synchronize();
+    NamedPresets::store(kCropPresetsKey, presets);
     buildCropPresetsMenu();
 }
 
 void CropController::buildCropPresetsMenu() {
-    while (_presetPopUp->count() > kFirstPresetItem)
-        _presetPopUp->removeItem(kFirstPresetItem);
-    for (const QVariant& preset : cropPresets())
-        _presetPopUp->addItem(preset.toMap().value(qs(kCropPresetNameKey)).toString());
+    NamedPresets::fillPopUp(*_presetPopUp, kFirstPresetItem,
+                            NamedPresets::names(cropPresets(), kCropPresetNameKey));
     _presetPopUp->setCurrentIndex(NoPresetItem);
     _lastPresetSelection = NoPresetItem;
 }
@@ -447,12 +430,7 @@ QVariantMap CropController::selectedPreset() {
 }
 
 QVariantMap CropController::getPresetByName(const QString& name) {
-    for (const QVariant& preset : cropPresets()) {
-        const QVariantMap map = preset.toMap();
-        if (map.value(qs(kCropPresetNameKey)).toString().compare(name, Qt::CaseInsensitive) == 0)
-            return map;
-    }
-    return {};
+    return NamedPresets::presetNamed(cropPresets(), kCropPresetNameKey, name);
 }
 
 void CropController::selectPresetByName(const QString& name) {
@@ -525,9 +503,7 @@ QVariantMap CropController::presetFromCropInfo(const AddPresetDialog& dialog) co
 bool CropController::addAPreset() {
     close();
     AddPresetDialog dialog;
-    dialog.adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
+    centreOnScreen(dialog);
     for (;;) {
         if (ModalAlert::runDialog(dialog) != QDialog::Accepted) {
             endDialog();
@@ -536,10 +512,7 @@ bool CropController::addAPreset() {
         const QString name = dialog.nameField->text();
         if (getPresetByName(name).isEmpty())
             break;
-        ModalAlert::Request request(text("DUP_NAME"),
-                                    stringWithFormat(text("CANT_ADD_PRESET"), name));
-        request.defaultButton = text("OK");
-        ModalAlert::run(request);
+        NamedPresets::alertNameTaken(name);
     }
     QVariantList presets = cropPresets();
     presets.append(presetFromCropInfo(dialog));
@@ -553,9 +526,7 @@ bool CropController::removeAPreset() {
     close();
     const QVariantList presets = cropPresets();
     RemovePresetDialog dialog(presets);
-    dialog.adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
+    centreOnScreen(dialog);
     bool removed = false;
     for (;;) {
         const int row =
@@ -563,10 +534,7 @@ bool CropController::removeAPreset() {
         if (row < 0 || row >= presets.size())
             break;
         const QString name = presets.at(row).toMap().value(qs(kCropPresetNameKey)).toString();
-        ModalAlert::Request request(text("REMOVE"), stringWithFormat(text("PRESET_WARN"), name));
-        request.defaultButton = text("CANCEL");
-        request.alternateButton = text("REMOVE");
-        if (ModalAlert::run(request) == ModalAlert::DefaultReturn)
+        if (NamedPresets::askRemoval(name) == ModalAlert::DefaultReturn)
             continue;
         QVariantList left = presets;
         left.removeAt(row);

@@ -8,6 +8,7 @@
 #include <QVariantMap>
 #include <memory>
 
+class ModePaletteWindow;
 class QComboBox;
 class QDialog;
 class QLabel;
@@ -109,7 +110,6 @@ public:
     void presetChanged();
 
 private:
-    class Window;
     class AddPresetDialog;
     class RemovePresetDialog;
 
@@ -121,7 +121,7 @@ private:
     void endDialog();
     QVariantMap presetFromCropInfo(const AddPresetDialog& dialog) const;
 
-    std::unique_ptr<Window> _window;
+    std::unique_ptr<ModePaletteWindow> _window;
     QComboBox* _constraintPopUp = nullptr;
     QComboBox* _presetPopUp = nullptr;
     QLabel* _cropSizeField = nullptr;

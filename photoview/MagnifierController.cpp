@@ -1,5 +1,7 @@
 #include "photoview/MagnifierController.h"
 
+#include "photoview/ModePaletteWindow.h"
+
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/GraphicsContext.h"
@@ -7,7 +9,6 @@
 #include "utilities/GeometryUtilities.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -104,31 +105,14 @@ void MagnifierView::drawHelp() {
 // ---------------------------------------------------------------------------
 // The window
 
-class MagnifierController::Window : public QWidget {
-public:
-    explicit Window(MagnifierController& owner)
-        : QWidget(nullptr, Qt::Tool | Qt::WindowDoesNotAcceptFocus), _owner(owner) {
-        setAttribute(Qt::WA_ShowWithoutActivating);
-        setFocusPolicy(Qt::NoFocus);
-    }
-
-protected:
-    // Only the close box closes the window; the program hides it.
-    void closeEvent(QCloseEvent* event) override {
-        QWidget::closeEvent(event);
-        _owner.windowWillClose();
-    }
-
-private:
-    MagnifierController& _owner;
-};
-
 MagnifierController* MagnifierController::sharedMagnifierController() {
     static MagnifierController* shared = new MagnifierController;
     return shared;
 }
 
-MagnifierController::MagnifierController() : _window(std::make_unique<Window>(*this)) {
+MagnifierController::MagnifierController()
+    : _window(std::make_unique<ModePaletteWindow>(ModePaletteWindow::Keyboard::Refuses,
+                                                  [this] { windowWillClose(); })) {
     _window->setObjectName(qs("magnifierWindow"));
     _window->setWindowTitle(localizedString(qs("RED_EYE")));
     _view = new MagnifierView(_window.get());
@@ -159,8 +143,7 @@ bool MagnifierController::isVisible() const {
 }
 
 void MagnifierController::setOrigin(QPoint frameBottomLeft) {
-    const int height = _window->frameGeometry().height();
-    _window->move(frameBottomLeft.x(), frameBottomLeft.y() - height);
+    _window->moveFrameBottomLeftTo(frameBottomLeft);
 }
 
 void MagnifierController::updateDisplayImageWithCenter(const Image& image, Point center) {

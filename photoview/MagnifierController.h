@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+class ModePaletteWindow;
 class QWidget;
 
 // Posted by the loupe (object: its controller) when the user closes it.
@@ -75,9 +76,8 @@ public:
     void setDisplayScale(float scale);
 
 private:
-    class Window;
     void windowWillClose();
 
-    std::unique_ptr<Window> _window;
+    std::unique_ptr<ModePaletteWindow> _window;
     MagnifierView* _view = nullptr;
 };

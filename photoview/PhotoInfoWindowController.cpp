@@ -173,16 +173,9 @@ void PhotoInfoWindowController::buildWindow() {
 }
 
 void PhotoInfoWindowController::observe() {
+    observeMainWindows();
     NotificationCenter& center = NotificationCenter::defaultCenter();
     const void* self = this;
-    center.addObserver(self, str(kWindowDidBecomeMainNotification), nullptr,
-                       [this](const Notification& n) { mainWindowChanged(n); });
-    center.addObserver(self, str(kWindowDidResignMainNotification), nullptr,
-                       [this](const Notification& n) { mainWindowResigned(n); });
-    // Made while a catalog window is main: that one is served at once.
-    if (QWidget* main = MainWindowTracker::sharedTracker().mainWindow())
-        mainWindowChanged(Notification(str(kWindowDidBecomeMainNotification),
-                                       Notification::Sender(static_cast<const QObject*>(main))));
     // A notice of any catalog refreshes from the main window's document; a
     // hidden palette (live preview sends one per slider step) waits until it shows.
     for (const char* name :

@@ -130,6 +130,30 @@ void PhotoView::setEditMode(int mode) {
     update();
 }
 
+void PhotoView::toggleEditMode(int mode, void (PhotoView::*showPanel)(),
+                               void (PhotoView::*closePanel)()) {
+    ZaroziveZodiroVirizidivi* controller = windowController();
+    if (!controller)
+        return;
+    if (controller->editMode() == mode) {
+        (this->*closePanel)();
+        controller->setEditMode(PhotoEditModeNone);
+        return;
+    }
+    if (const std::optional<int> index = singleSelection()) {
+        VQFileCatalog& catalog = _document->fileCatalog();
+        setPhotoImage(catalog.getFileImageAtIndex(*index));
+        setPhotoImageSize(catalog.getFileImageSizeAtIndex(*index));
+    }
+    (this->*showPanel)();
+    controller->setEditMode(mode);
+}
+
+QPoint PhotoView::modePanelOrigin() const {
+    const QRect frame = window()->frameGeometry();
+    return {frame.x() + kCropPanelOffsetX, frame.y() + frame.height() - kCropPanelOffsetY};
+}
+
 void PhotoView::adjustToolbarButtons() {
     const QString crop = CatalogToolbar::itemIdentifier(_toolbarDelegate.kind(), "crop");
     if (_toolbarDelegate.findToolbarItemWithIdentifier(crop)) {

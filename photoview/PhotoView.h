@@ -77,7 +77,7 @@ public:
     static constexpr float kDragStartDistance = 4;
     // The catalog keeps no crop this small: such a crop is none.
     static constexpr float kSmallestCrop = 3;
-    // The crop palette's lower-left corner from the window frame's, y up.
+    // The mode palettes' lower-left corner from the window frame's, y up.
     static constexpr int kCropPanelOffsetX = 4;
     static constexpr int kCropPanelOffsetY = 28;
     // The red-eye aperture's side in view points.
@@ -235,6 +235,11 @@ protected:
 
 private:
     ZaroziveZodiroVirizidivi* windowController() const;
+    // Enters the mode with the single selected photo and the mode's palette,
+    // or leaves it when it is the mode now.
+    void toggleEditMode(int mode, void (PhotoView::*showPanel)(), void (PhotoView::*closePanel)());
+    // Where a mode's palette puts its frame's lower-left corner: by the window's.
+    QPoint modePanelOrigin() const;
     // The document's catalog when the notice comes from it.
     bool isOwnCatalog(const Notification& notification) const;
     void fileCatalogSelectionChanged(const Notification& notification);
@@ -301,6 +306,9 @@ private:
     // Registers the undo of a list change for the shown entry, then shows the list.
     void changeCaptionList(const QList<TMObjectRef>& captions, const char* actionKey);
     void registerCaptionListUndo();
+    // Forward (1) or backward (-1) one place past an unselected neighbour;
+    // a beep when the selected captions can go no further.
+    void moveSelectedCaptionsOneStep(int direction);
     bool captionKey(QKeyEvent* event);
     void updateCaptionCursorAt(Point point);
 

@@ -128,29 +128,14 @@ void PhotoView::captionPropertyChanged(const Notification& notification) {
 // The mode
 
 void PhotoView::toggleCaptionMode() {
-    ZaroziveZodiroVirizidivi* controller = windowController();
-    if (!controller)
-        return;
-    if (controller->editMode() == PhotoEditModeCaption) {
-        closeCaptionPanel();
-        controller->setEditMode(PhotoEditModeNone);
-        return;
-    }
-    if (const std::optional<int> index = singleSelection()) {
-        VQFileCatalog& catalog = _document->fileCatalog();
-        setPhotoImage(catalog.getFileImageAtIndex(*index));
-        setPhotoImageSize(catalog.getFileImageSizeAtIndex(*index));
-    }
-    showCaptionPanel();
-    controller->setEditMode(PhotoEditModeCaption);
+    toggleEditMode(PhotoEditModeCaption, &PhotoView::showCaptionPanel,
+                   &PhotoView::closeCaptionPanel);
 }
 
 void PhotoView::showCaptionPanel() {
     CaptionController& palette = *CaptionController::sharedCaptionController();
     if (!palette.isVisible()) {
-        const QRect frame = window()->frameGeometry();
-        palette.setOrigin(
-            {frame.x() + kCropPanelOffsetX, frame.y() + frame.height() - kCropPanelOffsetY});
+        palette.setOrigin(modePanelOrigin());
         palette.showWindow(this);
     }
     updateSelectedCaptionInfo();
@@ -510,40 +495,28 @@ void PhotoView::sendSelectedCaptionsToBack() {
 }
 
 void PhotoView::moveSelectedCaptionsForward() {
-    QList<TMObjectRef> order = _captions;
-    const qsizetype n = order.size() - 1;
-    if (n < 1)
-        return;
-    bool swapped = false, seen = false;
-    for (qsizetype i = n; i >= 1; --i) {
-        const bool upper = order[i]->selected(), lower = order[i - 1]->selected();
-        if (upper) {
-            seen = true;
-        } else if (lower) {
-            order.swapItemsAt(i, i - 1);
-            swapped = seen = true;
-        }
-    }
-    if (swapped) {
-        registerCaptionListUndo();
-        changeCaptionList(order, kCaptionLayerAction);
-    } else if (seen) {
-        ModalAlert::beep();
-    }
+    moveSelectedCaptionsOneStep(1);
 }
 
 void PhotoView::moveSelectedCaptionsBackward() {
+    moveSelectedCaptionsOneStep(-1);
+}
+
+void PhotoView::moveSelectedCaptionsOneStep(int direction) {
     QList<TMObjectRef> order = _captions;
     const qsizetype n = order.size() - 1;
     if (n < 1)
         return;
     bool swapped = false, seen = false;
-    for (qsizetype i = 0; i <= n - 1; ++i) {
-        const bool lower = order[i]->selected(), upper = order[i + 1]->selected();
-        if (lower) {
+    // From the far end of the move backwards, so that each selected caption
+    // moves one place at most and one that is stuck holds those right behind.
+    for (qsizetype step = 0; step < n; ++step) {
+        const qsizetype ahead = direction > 0 ? n - step : step;
+        const qsizetype behind = ahead - direction;
+        if (order[ahead]->selected()) {
             seen = true;
-        } else if (upper) {
-            order.swapItemsAt(i, i + 1);
+        } else if (order[behind]->selected()) {
+            order.swapItemsAt(ahead, behind);
             swapped = seen = true;
         }
     }

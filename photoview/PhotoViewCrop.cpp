@@ -96,28 +96,12 @@ std::optional<int> PhotoView::singleSelection() const {
 // The mode and the palette
 
 void PhotoView::toggleCropMode() {
-    ZaroziveZodiroVirizidivi* controller = windowController();
-    if (!controller)
-        return;
-    if (controller->editMode() == PhotoEditModeCrop) {
-        closeCropPanel();
-        controller->setEditMode(PhotoEditModeNone);
-        return;
-    }
-    if (const std::optional<int> index = singleSelection()) {
-        VQFileCatalog& catalog = _document->fileCatalog();
-        setPhotoImage(catalog.getFileImageAtIndex(*index));
-        setPhotoImageSize(catalog.getFileImageSizeAtIndex(*index));
-    }
-    showCropPanel();
-    controller->setEditMode(PhotoEditModeCrop);
+    toggleEditMode(PhotoEditModeCrop, &PhotoView::showCropPanel, &PhotoView::closeCropPanel);
 }
 
 void PhotoView::showCropPanel() {
     CropController* palette = CropController::sharedCropController();
-    const QRect frame = window()->frameGeometry();
-    palette->setOrigin(
-        {frame.x() + kCropPanelOffsetX, frame.y() + frame.height() - kCropPanelOffsetY});
+    palette->setOrigin(modePanelOrigin());
     palette->setConstraintTag(_cropConstraintTag);
     palette->setDocumentController(windowController());
     palette->showWindow();

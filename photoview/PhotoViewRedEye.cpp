@@ -43,27 +43,11 @@ void PhotoView::observeRedEye() {
 // The mode
 
 void PhotoView::toggleRedEyeMode() {
-    ZaroziveZodiroVirizidivi* controller = windowController();
-    if (!controller)
-        return;
-    if (controller->editMode() == PhotoEditModeRedEye) {
-        closeRedEyePanel();
-        controller->setEditMode(PhotoEditModeNone);
-        return;
-    }
-    if (const std::optional<int> index = singleSelection()) {
-        VQFileCatalog& catalog = _document->fileCatalog();
-        setPhotoImage(catalog.getFileImageAtIndex(*index));
-        setPhotoImageSize(catalog.getFileImageSizeAtIndex(*index));
-    }
-    showRedEyePanel();
-    controller->setEditMode(PhotoEditModeRedEye);
+    toggleEditMode(PhotoEditModeRedEye, &PhotoView::showRedEyePanel, &PhotoView::closeRedEyePanel);
 }
 
 void PhotoView::showRedEyePanel() {
-    const QRect frame = window()->frameGeometry();
-    loupe().setOrigin(
-        {frame.x() + kCropPanelOffsetX, frame.y() + frame.height() - kCropPanelOffsetY});
+    loupe().setOrigin(modePanelOrigin());
     loupe().showWindow();
 }
 

@@ -3,6 +3,7 @@
 #include "catalog/VQFileCatalog.h"
 #include "documents/RoduvudeDadevizi.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
+#include "photoview/NamedPresets.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/LocalizedStrings.h"
 #include "platform/foundation/Notification.h"
@@ -347,16 +348,9 @@ void PixelAdjusterController::connectControls() {
 }
 
 void PixelAdjusterController::observe() {
+    observeMainWindows();
     NotificationCenter& center = NotificationCenter::defaultCenter();
     const void* self = this;
-    center.addObserver(self, str(kWindowDidBecomeMainNotification), nullptr,
-                       [this](const Notification& n) { mainWindowChanged(n); });
-    center.addObserver(self, str(kWindowDidResignMainNotification), nullptr,
-                       [this](const Notification& n) { mainWindowResigned(n); });
-    // Made while a catalog window is main: that one is served at once.
-    if (QWidget* main = MainWindowTracker::sharedTracker().mainWindow())
-        mainWindowChanged(Notification(str(kWindowDidBecomeMainNotification),
-                                       Notification::Sender(static_cast<const QObject*>(main))));
     center.addObserver(self, str(kPixelEnhancemntChangedNotify), nullptr,
                        [this](const Notification& n) {
                            if (document() && n.object() == static_cast<const QObject*>(document()))
@@ -605,8 +599,7 @@ void PixelAdjusterController::performClose() {
 // Presets
 
 QVariantList PixelAdjusterController::enhancePresets() {
-    UserDefaults& defaults = UserDefaults::standardUserDefaults();
-    if (!defaults.boolForKey(str(kEnhancePresetsInitedKey))) {
+    NamedPresets::seedOnce(kEnhancePresetsKey, kEnhancePresetsInitedKey, [] {
         QVariantList seeded;
         for (const BuiltInPreset& preset : kBuiltInPresets) {
             QVariantMap made;
@@ -621,33 +614,23 @@ QVariantList PixelAdjusterController::enhancePresets() {
                 made.insert(str(kPresetSharpnessKey), preset.sharpness);
             seeded.append(made);
         }
-        defaults.setObjectForKey(seeded, str(kEnhancePresetsKey));
-        defaults.setObjectForKey(QStringLiteral("YES"), str(kEnhancePresetsInitedKey));
-    }
-    return defaults.objectForKey(str(kEnhancePresetsKey)).toList();
+        return seeded;
+    });
+    return UserDefaults::standardUserDefaults().objectForKey(str(kEnhancePresetsKey)).toList();
 }
 
 void PixelAdjusterController::setEnhancePresets(const QVariantList& presets) {
-    UserDefaults& defaults = UserDefaults::standardUserDefaults();
-    defaults.setObjectForKey(presets, str(kEnhancePresetsKey));
-    defaults.synchronize();
+    NamedPresets::store(kEnhancePresetsKey, presets);
     buildEnhancePresetsMenu();
 }
 
 QVariantMap PixelAdjusterController::getPresetByName(const QString& name) {
-    for (const QVariant& item : enhancePresets()) {
-        const QVariantMap preset = item.toMap();
-        if (preset.value(str(kPresetNameKey)).toString().compare(name, Qt::CaseInsensitive) == 0)
-            return preset;
-    }
-    return {};
+    return NamedPresets::presetNamed(enhancePresets(), kPresetNameKey, name);
 }
 
 void PixelAdjusterController::buildEnhancePresetsMenu() {
-    while (_presetPopUp->count() > kFirstPresetItem)
-        _presetPopUp->removeItem(kFirstPresetItem);
-    for (const QVariant& item : enhancePresets())
-        _presetPopUp->addItem(item.toMap().value(str(kPresetNameKey)).toString());
+    NamedPresets::fillPopUp(*_presetPopUp, kFirstPresetItem,
+                            NamedPresets::names(enhancePresets(), kPresetNameKey));
     _presetPopUp->setCurrentIndex(TitleItem);
 }
 
@@ -722,10 +705,7 @@ bool PixelAdjusterController::addAPreset() {
         name = _addPresetNameField->text();
         if (getPresetByName(name).isEmpty())
             break;
-        ModalAlert::Request request(text("DUP_NAME"),
-                                    stringWithFormat(text("CANT_ADD_PRESET"), name));
-        request.defaultButton = text("OK");
-        ModalAlert::run(request);
+        NamedPresets::alertNameTaken(name);
     }
     QVariantMap preset;
     preset.insert(str(kPresetNameKey), name);
@@ -751,8 +731,7 @@ void PixelAdjusterController::validateRemovePreset() {
 
 bool PixelAdjusterController::removeAPreset() {
     _removePresetTable->clear();
-    for (const QVariant& item : enhancePresets())
-        _removePresetTable->addItem(item.toMap().value(str(kPresetNameKey)).toString());
+    _removePresetTable->addItems(NamedPresets::names(enhancePresets(), kPresetNameKey));
     _removePresetTable->clearSelection();
     _removePresetTable->setCurrentRow(-1);
     validateRemovePreset();
@@ -765,12 +744,8 @@ bool PixelAdjusterController::removeAPreset() {
             _removePresetWindow->hide();
             return false;
         }
-        ModalAlert::Request request(
-            text("REMOVE"),
-            stringWithFormat(text("PRESET_WARN"), _removePresetTable->item(row)->text()));
-        request.defaultButton = text("CANCEL");
-        request.alternateButton = text("REMOVE");
-        if (ModalAlert::run(request) == ModalAlert::AlternateReturn)
+        if (NamedPresets::askRemoval(_removePresetTable->item(row)->text()) ==
+            ModalAlert::AlternateReturn)
             break;
     }
     QVariantList presets = enhancePresets();

@@ -75,18 +75,8 @@ void TMImageObjectController::loadPalette() {
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     };
 
-    label("INSP_OPACITY", 10);
-    _opacitySlider = named(new QSlider(Qt::Horizontal, view), "_opacitySlider", {74, 9, 124, 20});
-    _opacitySlider->setRange(0, 100);
-    _opacityField = named(new QLineEdit(view), "_opacityField", {206, 8, 44, 22});
-    QObject::connect(_opacitySlider, &QSlider::sliderReleased, _opacitySlider,
-                     [this] { opacityChanged(_opacitySlider); });
-    QObject::connect(_opacitySlider, &QSlider::valueChanged, _opacitySlider, [this] {
-        if (!_opacitySlider->isSliderDown())
-            opacityChanged(_opacitySlider);
-    });
-    QObject::connect(_opacityField, &QLineEdit::editingFinished, _opacityField,
-                     [this] { opacityChanged(_opacityField); });
+    buildOpacityRow(view, _opacitySlider, _opacityField,
+                    [this](QObject* sender) { opacityChanged(sender); });
 
     label("INSP_COMPOSITION", 40);
     _compositionPopUp = named(new QComboBox(view), "_compositionPopUp", {74, 37, 176, 24});
@@ -104,8 +94,7 @@ void TMImageObjectController::loadPalette() {
     QObject::connect(_vertFlipSwitch, &QCheckBox::clicked, _vertFlipSwitch,
                      [this] { vertFlipChanged(_vertFlipSwitch); });
 
-    _shadowSection = new TMShadowSection(this, TMShadowSection::LabelNames::Standard, view);
-    _shadowSection->move(0, kShadowTop);
+    buildShadowSection(view, kShadowTop);
 }
 
 // ---------------------------------------------------------------------------
@@ -141,22 +130,6 @@ QVariant TMImageObjectController::flipVertical() const {
 
 void TMImageObjectController::setFlipVertical(const QVariant& flip) {
     setPropertyValue(flip, &TMImageObject::setFlipVertical, _flippedVert);
-}
-
-QVariant TMImageObjectController::shadowEnabled() const {
-    return _shadowSection->shadowEnabled();
-}
-
-void TMImageObjectController::setShadowEnabled(const QVariant& enabled) {
-    _shadowSection->setShadowEnabled(enabled);
-}
-
-QVariant TMImageObjectController::shadow() const {
-    return _shadowSection->shadow();
-}
-
-void TMImageObjectController::setShadow(const QVariant& shadow) {
-    _shadowSection->setShadow(shadow);
 }
 
 // ---------------------------------------------------------------------------
@@ -195,12 +168,7 @@ void TMImageObjectController::vertFlipChanged(QObject*) {
 // Palette
 
 void TMImageObjectController::updateInspectorPalette() {
-    const float value = opacity().toFloat();
-    {
-        const QSignalBlocker quiet(_opacitySlider);
-        _opacitySlider->setValue(int(std::lround(value * 100.0f)));
-    }
-    showNumber(_opacityField, value * 100.0f);
+    showOpacity(_opacitySlider, _opacityField, opacity().toFloat());
     {
         const QSignalBlocker quiet(_compositionPopUp);
         _compositionPopUp->setCurrentIndex(_compositionPopUp->findData(composition().toInt()));

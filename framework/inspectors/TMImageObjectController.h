@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "framework/inspectors/TMObjectController.h"
+#include "framework/inspectors/TMShadowedObjectController.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -10,12 +10,11 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QSlider;
-class TMShadowSection;
 
 // The inspector of placed images: opacity, the compositing operation, the
 // two flips and the shadow. Its palette ("ImagePalette") carries the outlet
 // names as object names.
-class FORMWELL_EXPORT TMImageObjectController : public TMObjectController {
+class FORMWELL_EXPORT TMImageObjectController : public TMShadowedObjectController {
     Q_OBJECT
 
 public:
@@ -31,10 +30,6 @@ public:
     void setFlipHorizontal(const QVariant& flip);
     QVariant flipVertical() const;
     void setFlipVertical(const QVariant& flip);
-    QVariant shadowEnabled() const;
-    void setShadowEnabled(const QVariant& enabled);
-    QVariant shadow() const;
-    void setShadow(const QVariant& shadow);
 
     // From the slider (0 to 1, in hundredths) or the field (percent, held to
     // 0...100); the slider follows the field.
@@ -61,5 +56,4 @@ private:
     QComboBox* _compositionPopUp = nullptr;
     QCheckBox* _horizFlipSwitch = nullptr;
     QCheckBox* _vertFlipSwitch = nullptr;
-    TMShadowSection* _shadowSection = nullptr;
 };

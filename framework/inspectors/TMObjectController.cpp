@@ -1,14 +1,19 @@
 #include "framework/inspectors/TMObjectController.h"
 
+#include "framework/Formwell.h"
 #include "framework/model/TMUtilities.h"
 #include "framework/model/TemplateDocument.h"
 #include "platform/foundation/HostServices.h"
 #include "utilities/NumberText.h"
 
 #include <QHash>
+#include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
+#include <QSlider>
 #include <QWidget>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -87,9 +92,56 @@ void TMObjectController::showNumber(QLineEdit* field, float value) {
         field->setText(numberText(value));
 }
 
+void TMObjectController::showOnSlider(QSlider* slider, float value) {
+    const QSignalBlocker quiet(slider);
+    slider->setValue(int(std::lround(value)));
+}
+
+void TMObjectController::connectSliderFollowedByField(
+    QSlider* slider, QLineEdit* field, const std::function<void(QObject*)>& changed) {
+    QObject::connect(slider, &QSlider::sliderReleased, slider,
+                     [slider, changed] { changed(slider); });
+    QObject::connect(slider, &QSlider::valueChanged, slider, [slider, field, changed] {
+        if (slider->isSliderDown())
+            showNumber(field, float(slider->value()));
+        else
+            changed(slider);
+    });
+}
+
 void TMObjectController::makeFirstResponder(QWidget* field) {
     if (field)
         field->setFocus(Qt::OtherFocusReason);
+}
+
+void TMObjectController::buildOpacityRow(QWidget* palette, QSlider*& slider, QLineEdit*& field,
+                                         const std::function<void(QObject*)>& changed) {
+    auto* label = new QLabel(frameworkString("INSP_OPACITY"), palette);
+    label->setGeometry(4, 10, 66, 18);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    slider = new QSlider(Qt::Horizontal, palette);
+    slider->setObjectName(QStringLiteral("_opacitySlider"));
+    slider->setGeometry(74, 9, 124, 20);
+    slider->setRange(0, 100);
+    field = new QLineEdit(palette);
+    field->setObjectName(QStringLiteral("_opacityField"));
+    field->setGeometry(206, 8, 44, 22);
+    QSlider* s = slider;
+    QLineEdit* f = field;
+    QObject::connect(s, &QSlider::sliderReleased, s, [s, changed] { changed(s); });
+    QObject::connect(s, &QSlider::valueChanged, s, [s, changed] {
+        if (!s->isSliderDown())
+            changed(s);
+    });
+    QObject::connect(f, &QLineEdit::editingFinished, f, [f, changed] { changed(f); });
+}
+
+void TMObjectController::showOpacity(QSlider* slider, QLineEdit* field, float opacity) {
+    {
+        const QSignalBlocker quiet(slider);
+        slider->setValue(int(std::lround(opacity * 100.0f)));
+    }
+    showNumber(field, opacity * 100.0f);
 }
 
 bool TMObjectController::isOldSystem() {

@@ -12,6 +12,7 @@
 #include <type_traits>
 
 class QLineEdit;
+class QSlider;
 class QWidget;
 class TemplateDocument;
 
@@ -73,6 +74,12 @@ public:
     // A measure with at most two decimals, in the user's decimal separator.
     static QString numberText(float value);
     static void showNumber(QLineEdit* field, float value);
+    // A value on a slider, rounded, without reporting it.
+    static void showOnSlider(QSlider* slider, float value);
+    // A slider whose field follows a drag as it goes: the drag reports to
+    // changed when the slider is let go, a click or a key at once.
+    static void connectSliderFollowedByField(QSlider* slider, QLineEdit* field,
+                                             const std::function<void(QObject*)>& changed);
     // The field takes the keyboard in its window.
     static void makeFirstResponder(QWidget* field);
     // Whether the host lacks shadows, line-height multiples and the round
@@ -89,6 +96,14 @@ public:
     static bool isExtensionViewShown(const QWidget* palette, const QWidget* view);
 
 protected:
+    // The opacity row at the top of the image and photo-cell palettes: a
+    // slider in hundredths and a percent field, each reporting to changed with
+    // itself as sender; a drag reports when the slider is let go.
+    static void buildOpacityRow(QWidget* palette, QSlider*& slider, QLineEdit*& field,
+                                const std::function<void(QObject*)>& changed);
+    // An opacity of 0 to 1 in both, the slider without reporting it.
+    static void showOpacity(QSlider* slider, QLineEdit* field, float opacity);
+
     // The inspected object as a class of page object, or null.
     template <class Object> std::shared_ptr<Object> inspected() const {
         return std::dynamic_pointer_cast<Object>(_inspectedObject);

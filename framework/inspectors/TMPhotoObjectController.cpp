@@ -14,7 +14,6 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -57,23 +56,10 @@ void TMPhotoObjectController::loadPalette() {
     _paletteView->setFixedSize(kPaletteWidth, kHolderTop + kEmptyHolderHeight);
     QWidget* view = _paletteView;
 
-    auto* opacityLabel = new QLabel(frameworkString("INSP_OPACITY"), view);
-    opacityLabel->setGeometry(4, 10, 66, 18);
-    opacityLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    _opacitySlider = named(new QSlider(Qt::Horizontal, view), "_opacitySlider", {74, 9, 124, 20});
-    _opacitySlider->setRange(0, 100);
-    _opacityField = named(new QLineEdit(view), "_opacityField", {206, 8, 44, 22});
-    QObject::connect(_opacitySlider, &QSlider::sliderReleased, _opacitySlider,
-                     [this] { opacityChanged(_opacitySlider); });
-    QObject::connect(_opacitySlider, &QSlider::valueChanged, _opacitySlider, [this] {
-        if (!_opacitySlider->isSliderDown())
-            opacityChanged(_opacitySlider);
-    });
-    QObject::connect(_opacityField, &QLineEdit::editingFinished, _opacityField,
-                     [this] { opacityChanged(_opacityField); });
+    buildOpacityRow(view, _opacitySlider, _opacityField,
+                    [this](QObject* sender) { opacityChanged(sender); });
 
-    _shadowSection = new TMShadowSection(this, TMShadowSection::LabelNames::PhotoCell, view);
-    _shadowSection->move(0, kShadowTop);
+    buildShadowSection(view, kShadowTop, TMShadowSection::LabelNames::PhotoCell);
 
     _maskEnabledSwitch = named(new QCheckBox(frameworkString("INSP_MASK"), view),
                                "_maskEnabledSwitch", {10, kMaskTop, 240, 20});
@@ -116,22 +102,6 @@ QVariant TMPhotoObjectController::mask() const {
 
 void TMPhotoObjectController::setMask(const QVariant& mask) {
     setPropertyValue(mask, &TMPhotoObject::setMask, _photoMask);
-}
-
-QVariant TMPhotoObjectController::shadowEnabled() const {
-    return _shadowSection->shadowEnabled();
-}
-
-void TMPhotoObjectController::setShadowEnabled(const QVariant& enabled) {
-    _shadowSection->setShadowEnabled(enabled);
-}
-
-QVariant TMPhotoObjectController::shadow() const {
-    return _shadowSection->shadow();
-}
-
-void TMPhotoObjectController::setShadow(const QVariant& shadow) {
-    _shadowSection->setShadow(shadow);
 }
 
 // ---------------------------------------------------------------------------
@@ -213,12 +183,7 @@ void TMPhotoObjectController::updateInspectorPalette() {
         setMaskInspectorPalette(nullptr);
     }
 
-    const float value = opacity().toFloat();
-    {
-        const QSignalBlocker quiet(_opacitySlider);
-        _opacitySlider->setValue(int(std::lround(value * 100.0f)));
-    }
-    showNumber(_opacityField, value * 100.0f);
+    showOpacity(_opacitySlider, _opacityField, opacity().toFloat());
     _shadowSection->updateShadowControls();
 
     const bool on = maskEnabled().toBool();

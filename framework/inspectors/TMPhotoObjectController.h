@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "framework/inspectors/TMObjectController.h"
+#include "framework/inspectors/TMShadowedObjectController.h"
 #include "framework/model/TMPhotoMask.h"
 
 #include <QPointer>
@@ -12,7 +12,6 @@ class QComboBox;
 class QLineEdit;
 class QSlider;
 class TMPhotoMaskController;
-class TMShadowSection;
 
 // The inspector of photo cells: opacity, the shadow, whether the cell is
 // masked and by which kind of mask, and below them the palette of the mask's
@@ -21,7 +20,7 @@ class TMShadowSection;
 //
 // The embedded palette belongs to its mask inspector; this inspector only
 // shows it, and gives it back before it is gone itself.
-class FORMWELL_EXPORT TMPhotoObjectController : public TMObjectController {
+class FORMWELL_EXPORT TMPhotoObjectController : public TMShadowedObjectController {
     Q_OBJECT
 
 public:
@@ -40,10 +39,6 @@ public:
     void setMaskEnabled(const QVariant& enabled);
     QVariant mask() const;
     void setMask(const QVariant& mask);
-    QVariant shadowEnabled() const;
-    void setShadowEnabled(const QVariant& enabled);
-    QVariant shadow() const;
-    void setShadow(const QVariant& shadow);
 
     // From the slider or the field (held to 0...100 %); the slider shows the
     // value at the next refresh.
@@ -77,7 +72,6 @@ private:
     QPointer<QWidget> _maskInspectorPalette;
     QSlider* _opacitySlider = nullptr;
     QLineEdit* _opacityField = nullptr;
-    TMShadowSection* _shadowSection = nullptr;
     QCheckBox* _maskEnabledSwitch = nullptr;
     QComboBox* _maskPopUp = nullptr;
     QWidget* _maskInspectorView = nullptr;

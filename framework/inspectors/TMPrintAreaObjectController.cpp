@@ -11,7 +11,6 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -33,11 +32,6 @@ template <class T> T* named(T* widget, const char* name, QRect frame) {
     widget->setObjectName(str(name));
     widget->setGeometry(frame);
     return widget;
-}
-
-void showOnSlider(QSlider* slider, float value) {
-    const QSignalBlocker quiet(slider);
-    slider->setValue(int(std::lround(value)));
 }
 
 } // namespace
@@ -90,15 +84,8 @@ void TMPrintAreaObjectController::loadPalette() {
 
 void TMPrintAreaObjectController::connectMeasure(
     QSlider* slider, QLineEdit* field, void (TMPrintAreaObjectController::*action)(QObject*)) {
-    // A drag is applied when the slider is let go; the field follows it.
-    QObject::connect(slider, &QSlider::sliderReleased, slider,
-                     [this, slider, action] { (this->*action)(slider); });
-    QObject::connect(slider, &QSlider::valueChanged, slider, [this, slider, field, action] {
-        if (slider->isSliderDown())
-            showNumber(field, float(slider->value()));
-        else
-            (this->*action)(slider);
-    });
+    connectSliderFollowedByField(slider, field,
+                                 [this, action](QObject* sender) { (this->*action)(sender); });
     QObject::connect(field, &QLineEdit::editingFinished, field,
                      [this, field, action] { (this->*action)(field); });
 }

@@ -39,8 +39,7 @@ void showNumber(QLineEdit* field, float value) {
 }
 
 void showOnSlider(QSlider* slider, float value) {
-    const QSignalBlocker quiet(slider);
-    slider->setValue(int(std::lround(value)));
+    TMObjectController::showOnSlider(slider, value);
 }
 
 } // namespace
@@ -139,14 +138,8 @@ void TMShadowSection::build(LabelNames labelNames) {
 }
 
 void TMShadowSection::connectSlider(QSlider* slider, QLineEdit* field) {
-    QObject::connect(slider, &QSlider::sliderReleased, slider,
-                     [this, slider] { shadowChanged(slider); });
-    QObject::connect(slider, &QSlider::valueChanged, slider, [this, slider, field] {
-        if (slider->isSliderDown())
-            showNumber(field, float(slider->value()));
-        else
-            shadowChanged(slider);
-    });
+    TMObjectController::connectSliderFollowedByField(
+        slider, field, [this](QObject* sender) { shadowChanged(sender); });
 }
 
 void TMShadowSection::replaceDirectionDial() {

@@ -261,31 +261,6 @@ int TMShapeObjectController::buildFillControls(QWidget* view, int top) {
     return top + 90;
 }
 
-int TMShapeObjectController::buildShadowSection(QWidget* palette, int top) {
-    _shadowSection = new TMShadowSection(this, TMShadowSection::LabelNames::Standard, palette);
-    _shadowSection->move(0, top);
-    return top + TMShadowSection::kHeight;
-}
-
-// ---------------------------------------------------------------------------
-// Shadow
-
-QVariant TMShapeObjectController::shadowEnabled() const {
-    return _shadowSection->shadowEnabled();
-}
-
-void TMShapeObjectController::setShadowEnabled(const QVariant& enabled) {
-    _shadowSection->setShadowEnabled(enabled);
-}
-
-QVariant TMShapeObjectController::shadow() const {
-    return _shadowSection->shadow();
-}
-
-void TMShapeObjectController::setShadow(const QVariant& shadow) {
-    _shadowSection->setShadow(shadow);
-}
-
 // ---------------------------------------------------------------------------
 // Actions
 

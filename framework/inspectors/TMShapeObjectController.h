@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "framework/inspectors/TMObjectController.h"
+#include "framework/inspectors/TMShadowedObjectController.h"
 
 #include <QIcon>
 #include <QPointer>
@@ -18,7 +18,6 @@ class QPushButton;
 class QRadioButton;
 class QToolButton;
 class Stepper;
-class TMShadowSection;
 class VQGradientFillWell;
 
 // What the inspectors of drawn shapes share: the stroke controls (switch,
@@ -30,7 +29,7 @@ class VQGradientFillWell;
 //
 // Subclasses build the palette from these parts and answer the properties
 // from the class of object they inspect.
-class FORMWELL_EXPORT TMShapeObjectController : public TMObjectController {
+class FORMWELL_EXPORT TMShapeObjectController : public TMShadowedObjectController {
     Q_OBJECT
 
 public:
@@ -71,10 +70,6 @@ public:
     virtual void setGradientFillState(const QVariant&) {}
     virtual QVariant gradientFill() const { return {}; }
     virtual void setGradientFill(const QVariant&) {}
-    QVariant shadowEnabled() const;
-    void setShadowEnabled(const QVariant& enabled);
-    QVariant shadow() const;
-    void setShadow(const QVariant& shadow);
 
     // Stroke actions.
     void strokeModeChanged(QObject* sender);
@@ -95,7 +90,6 @@ public:
 
     QWidget* getInspectorPalette() override;
     QWidget* paletteView() const { return _paletteView; }
-    TMShadowSection* shadowSection() const { return _shadowSection; }
     QToolButton* strokePopUp() const { return _strokePopUp; }
     QToolButton* dashPopUp() const { return _dashPopUp; }
     QButtonGroup* fillSolidMatrix() const { return _fillSolidMatrix; }
@@ -114,7 +108,6 @@ protected:
                                 const char* const* imageNames, QRect frame);
     // The fill controls into the view from the top; answers the bottom.
     int buildFillControls(QWidget* view, int top);
-    int buildShadowSection(QWidget* palette, int top);
 
     // The stroke controls' values; enables them by the switch and answers it.
     bool updateStrokeControls();
@@ -143,6 +136,4 @@ protected:
     QButtonGroup* _fillSolidMatrix = nullptr;
     QButtonGroup* _fillGradientMatrix = nullptr;
     VQGradientFillWell* _gradientFillWell = nullptr;
-
-    TMShadowSection* _shadowSection = nullptr;
 };

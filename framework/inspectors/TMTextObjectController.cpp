@@ -205,8 +205,7 @@ void TMTextObjectController::loadPalette() {
     connectMeasure(_lineSpacingField, _lineSpacingStepper,
                    &TMTextObjectController::lineSpacingChanged);
 
-    _shadowSection = new TMShadowSection(this, TMShadowSection::LabelNames::Standard, view);
-    _shadowSection->move(0, kShadowTop);
+    buildShadowSection(view, kShadowTop);
 
     label(view, "INSP_TEXT_KIND", {4, kVariantTop + 3, 66, 18});
     _variantPopUp = named(new QComboBox(view), "_variantPopUp", {74, kVariantTop, 176, 24});
@@ -344,18 +343,6 @@ QVariant TMTextObjectController::propertyCellID() const {
 }
 void TMTextObjectController::setPropertyCellID(const QVariant& cellID) {
     setPropertyValue(cellID, &TMTextObject::setPropertyCellID, _propertyCellID);
-}
-QVariant TMTextObjectController::shadowEnabled() const {
-    return _shadowSection->shadowEnabled();
-}
-void TMTextObjectController::setShadowEnabled(const QVariant& enabled) {
-    _shadowSection->setShadowEnabled(enabled);
-}
-QVariant TMTextObjectController::shadow() const {
-    return _shadowSection->shadow();
-}
-void TMTextObjectController::setShadow(const QVariant& shadow) {
-    _shadowSection->setShadow(shadow);
 }
 
 // ---------------------------------------------------------------------------

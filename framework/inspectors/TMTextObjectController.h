@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
-#include "framework/inspectors/TMObjectController.h"
+#include "framework/inspectors/TMShadowedObjectController.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
 
@@ -19,7 +19,6 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class Stepper;
-class TMShadowSection;
 
 // Orders property entries ({"key", "name"}) by name: names beginning with
 // "File" first, then the rest ignoring case ("EXIF/", "iPhoto/", "Template/").
@@ -32,7 +31,7 @@ FORMWELL_EXPORT int propertySort(const QVariant& a, const QVariant& b, void* con
 // identifier, or a photo property of one photo cell, chosen from a menu of
 // every property a template can show, grouped by where it comes from.
 // Its palette ("TextPalette") carries the outlet names as object names.
-class FORMWELL_EXPORT TMTextObjectController : public TMObjectController {
+class FORMWELL_EXPORT TMTextObjectController : public TMShadowedObjectController {
     Q_OBJECT
 
 public:
@@ -68,10 +67,6 @@ public:
     void setPropertyKey(const QVariant& key);
     QVariant propertyCellID() const;
     void setPropertyCellID(const QVariant& cellID);
-    QVariant shadowEnabled() const;
-    void setShadowEnabled(const QVariant& enabled);
-    QVariant shadow() const;
-    void setShadow(const QVariant& shadow);
 
     void familyChanged(QObject* sender);
     void typefaceChanged(QObject* sender);
@@ -99,7 +94,6 @@ public:
     void buildPropertyMenus();
 
     QWidget* paletteView() const { return _paletteView; }
-    TMShadowSection* shadowSection() const { return _shadowSection; }
     QPushButton* propertyNamePopUp() const { return _propertyNamePopUp; }
     // The property entries ({"key", "name"}), once they are built.
     const QList<QVariantMap>& sortedProperties() const { return _sortedProperties; }
@@ -146,7 +140,6 @@ private:
     QLineEdit* _lineSpacingField = nullptr;
     Stepper* _lineSpacingStepper = nullptr;
     QLabel* _backgroundColorLabel = nullptr;
-    TMShadowSection* _shadowSection = nullptr;
     QComboBox* _variantPopUp = nullptr;
     QWidget* _variantContainerView = nullptr;
     QPointer<QWidget> _userEditVariantView;
