@@ -134,7 +134,6 @@ private:
     void sliderPressed();
     void sliderReleased();
     void setFactorControls(FractionSlider* slider, QLineEdit* field, double factor);
-    bool runAddPresetDialog();
 
     QTabWidget* _tabPanelView = nullptr;
     QComboBox* _presetPopUp = nullptr;

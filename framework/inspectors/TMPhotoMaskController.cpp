@@ -122,7 +122,7 @@ QLineEdit* TMPhotoMaskController::addField(const char* name, int row) {
 
 void TMPhotoMaskController::connectMeasure(QSlider* slider, QLineEdit* field,
                                            std::function<void(QObject*)> action) {
-    // A drag is applied when the slider is let go; the field follows it.
+    // A drag is applied when the slider is let go; the field then shows the value.
     QObject::connect(slider, &QSlider::sliderReleased, slider,
                      [slider, action] { action(slider); });
     QObject::connect(slider, &QSlider::valueChanged, slider, [slider, action] {
