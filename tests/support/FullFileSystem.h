@@ -68,3 +68,18 @@ private:
     rlimit _oldLimit{};
     void (*_oldHandler)(int) = SIG_DFL;
 };
+
+// Runs `test` in each kind of full folder this process can make, so that both
+// ways of running out of room are met where the system allows them. False when
+// neither could be made.
+template <class Test> bool inEachFullFileSystem(qint64 capacity, Test test) {
+    bool tried = false;
+    for (const auto kind : {FullFileSystem::Kind::Tmpfs, FullFileSystem::Kind::SizeLimit}) {
+        FullFileSystem full(kind, capacity);
+        if (!full.ready())
+            continue;
+        tried = true;
+        test(full);
+    }
+    return tried;
+}

@@ -508,19 +508,13 @@ TEST(PropertyList, OnlyRegularFilesOfBoundedSizeAreRead) {
 
 TEST(PropertyList, WritingIntoAFullFileSystemGivesTheSystemsReason) {
     const QByteArray filler(256 * 1024, 'x');
-    bool triedOne = false;
-    for (const auto kind : {FullFileSystem::Kind::Tmpfs, FullFileSystem::Kind::SizeLimit}) {
-        FullFileSystem full(kind, 64 * 1024);
+    EXPECT_TRUE(inEachFullFileSystem(64 * 1024, [&](FullFileSystem& full) {
         // Tests may not mount file systems everywhere.
-        if (!full.ready())
-            continue;
-        triedOne = true;
         const QString path = full.filePath(QStringLiteral("cache.plist"));
         ASSERT_TRUE(PropertyList::writeToFile(QStringLiteral("small"), path));
         QString error;
         EXPECT_FALSE(PropertyList::writeToFile(QVariantList{filler}, path, &error));
         EXPECT_TRUE(error.contains(full.systemReason())) << error.toStdString();
         EXPECT_EQ(PropertyList::readFromFile(path).toString(), QStringLiteral("small"));
-    }
-    EXPECT_TRUE(triedOne);
+    }));
 }
