@@ -39,13 +39,6 @@ void GenericDragReceiverView::disableDrags() {
     unregisterDraggedTypes();
 }
 
-void GenericDragReceiverView::setDragHilight(bool flag) {
-    if (flag == _dragHilightState)
-        return;
-    _dragHilightState = flag;
-    setNeedsDisplay(true);
-}
-
 void GenericDragReceiverView::setInDragHandler(bool flag) {
     _inDragHandler = int8_t(_inDragHandler + (flag ? 1 : -1));
 }
@@ -56,7 +49,7 @@ bool GenericDragReceiverView::canIHandleDrag(const DraggingInfo& info) {
 
 void GenericDragReceiverView::drawRect(const Rect& dirtyRect) {
     View::drawRect(dirtyRect);
-    if (!_dragHilightState)
+    if (!dragHilight())
         return;
     GraphicsContext* context = GraphicsContext::currentContext();
     context->setFillColor(QApplication::palette().color(QPalette::Highlight));
@@ -66,27 +59,22 @@ void GenericDragReceiverView::drawRect(const Rect& dirtyRect) {
 
 uint32_t GenericDragReceiverView::draggingEntered(const DraggingInfo& info) {
     const DragHandlerScope scope(*this);
-    if (!canIHandleDrag(info))
-        return DragOperationNone;
-    setDragHilight(true);
-    return DragOperationGeneric;
+    return View::draggingEntered(info);
 }
 
 void GenericDragReceiverView::draggingExited() {
     const DragHandlerScope scope(*this);
-    setDragHilight(false);
+    View::draggingExited();
 }
 
 bool GenericDragReceiverView::prepareForDragOperation(const DraggingInfo& info) {
     const DragHandlerScope scope(*this);
-    setDragHilight(false);
-    return canIHandleDrag(info);
+    return View::prepareForDragOperation(info);
 }
 
 bool GenericDragReceiverView::performDragOperation(const DraggingInfo& info) {
     const DragHandlerScope scope(*this);
-    setDragHilight(false);
-    return canIHandleDrag(info);
+    return View::performDragOperation(info);
 }
 
 void GenericDragReceiverView::concludeDragOperation(const DraggingInfo& info) {

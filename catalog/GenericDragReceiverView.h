@@ -31,12 +31,10 @@ public:
     void setupForDragTypesWithTarget(const QStringList& types, DragReceiverTarget* target);
     void disableDrags();
 
-    bool dragHilight() const { return _dragHilightState; }
-    void setDragHilight(bool flag);
     // Whether a drag callback is running; nested calls are counted.
     bool inDragHandler() const { return _inDragHandler > 0; }
     void setInDragHandler(bool flag);
-    bool canIHandleDrag(const DraggingInfo& info);
+    bool canIHandleDrag(const DraggingInfo& info) override;
 
 protected:
     void drawRect(const Rect& dirtyRect) override;
@@ -48,6 +46,5 @@ protected:
 
 private:
     DragReceiverTarget* _targetObject = nullptr;
-    bool _dragHilightState = false;
     int8_t _inDragHandler = 0;
 };

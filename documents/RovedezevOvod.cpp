@@ -131,36 +131,8 @@ void RovedezevOvod::showEvent(QShowEvent* event) {
     calculateLayout();
 }
 
-void RovedezevOvod::setDragHilight(bool flag) {
-    if (flag == _dragHilightState)
-        return;
-    _dragHilightState = flag;
-    update();
-}
-
 bool RovedezevOvod::canIHandleDrag(const DraggingInfo& info) {
     return info.draggingPasteboard().hasType(qs(kDragDropInstalledTemplatePboardType));
-}
-
-uint32_t RovedezevOvod::draggingEntered(const DraggingInfo& info) {
-    if (!canIHandleDrag(info))
-        return DragOperationNone;
-    setDragHilight(true);
-    return DragOperationGeneric;
-}
-
-void RovedezevOvod::draggingExited() {
-    setDragHilight(false);
-}
-
-bool RovedezevOvod::prepareForDragOperation(const DraggingInfo& info) {
-    setDragHilight(false);
-    return canIHandleDrag(info);
-}
-
-bool RovedezevOvod::performDragOperation(const DraggingInfo& info) {
-    setDragHilight(false);
-    return canIHandleDrag(info);
 }
 
 void RovedezevOvod::concludeDragOperation(const DraggingInfo& info) {
@@ -259,7 +231,7 @@ void RovedezevOvod::drawRect(const Rect&) {
         shadow.setLineWidth(width);
         context->strokePath(shadow);
     }
-    if (_dragHilightState) {
+    if (dragHilight()) {
         context->setColor(QApplication::palette().color(QPalette::Highlight));
         context->frameRect(insetRect(b, 1, 1), 3);
     }

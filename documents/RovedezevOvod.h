@@ -39,8 +39,7 @@ public:
     void setEditMode(int mode) override { _curEditMode = mode; }
     int editMode() const { return _curEditMode; }
     // Redraws only when the flag changes.
-    Q_INVOKABLE void setDragHilight(bool flag) override;
-    bool dragHilight() const { return _dragHilightState; }
+    Q_INVOKABLE void setDragHilight(bool flag) override { View::setDragHilight(flag); }
     void setupToolbar() override { _toolbarDelegate.setupToolbar(window()); }
     void adjustToolbarButtons() override { _toolbarDelegate.adjustToolbarButtons(); }
     CatalogToolbarDelegate& toolbarDelegate() { return _toolbarDelegate; }
@@ -68,10 +67,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-    uint32_t draggingEntered(const DraggingInfo& info) override;
-    void draggingExited() override;
-    bool prepareForDragOperation(const DraggingInfo& info) override;
-    bool performDragOperation(const DraggingInfo& info) override;
     void concludeDragOperation(const DraggingInfo& info) override;
 
 private:
@@ -86,6 +81,5 @@ private:
     RoduvudeDadevizi* _document = nullptr;
     std::shared_ptr<TemplateMapper> _shownMapper;
     int _curEditMode = 0;
-    bool _dragHilightState = false;
     CatalogToolbarDelegate _toolbarDelegate{CatalogToolbarKind::Layout, *this};
 };

@@ -4,8 +4,6 @@
 #include "documents/ZaroziveZodiroVirizidivi.h"
 #include "platform/documents/WindowController.h"
 #include "platform/foundation/Notification.h"
-#include "platform/foundation/NotificationCenter.h"
-#include "platform/ui/MainWindowTracker.h"
 
 #include <QWidget>
 
@@ -37,17 +35,4 @@ void CatalogPaletteController::mainWindowResigned(const Notification& notificati
     _myDocument = nullptr;
     documentChanged();
     PaletteController::mainWindowResigned(notification);
-}
-
-void CatalogPaletteController::observeMainWindows() {
-    NotificationCenter& center = NotificationCenter::defaultCenter();
-    const void* self = this;
-    const QString becameMain = QString::fromLatin1(kWindowDidBecomeMainNotification);
-    center.addObserver(self, becameMain, nullptr,
-                       [this](const Notification& n) { mainWindowChanged(n); });
-    center.addObserver(self, QString::fromLatin1(kWindowDidResignMainNotification), nullptr,
-                       [this](const Notification& n) { mainWindowResigned(n); });
-    if (QWidget* main = MainWindowTracker::sharedTracker().mainWindow())
-        mainWindowChanged(
-            Notification(becameMain, Notification::Sender(static_cast<const QObject*>(main))));
 }

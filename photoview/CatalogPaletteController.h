@@ -29,9 +29,6 @@ protected:
     virtual void documentChanged() = 0;
     // The served document is about to go: ends what is under way with it.
     virtual void documentWillGo() {}
-    // Follows the windows that become and resign main, under this palette's
-    // address as observer; a catalog window main now is served at once.
-    void observeMainWindows();
 
     const void* documentOfWindow(const void* window) const override;
     void mainWindowChanged(const Notification& notification) override;

@@ -329,13 +329,6 @@ void PhotoView::resizeEvent(QResizeEvent* event) {
     calculateLayout();
 }
 
-void PhotoView::setDragHilight(bool flag) {
-    if (flag == _dragHilightState)
-        return;
-    _dragHilightState = flag;
-    update();
-}
-
 // ---------------------------------------------------------------------------
 // Drawing
 
@@ -376,7 +369,7 @@ void PhotoView::drawRect(const Rect& dirtyRect) {
     }
     context->setFillColor(Qt::gray);
     context->frameRect(bounds());
-    if (_dragHilightState) {
+    if (dragHilight()) {
         context->setFillColor(selectedTextBackgroundColor());
         context->frameRect(insetRect(bounds(), 1, 1), 3);
     }
@@ -591,27 +584,6 @@ QByteArray PhotoView::draggedTIFF() const {
 
 bool PhotoView::canIHandleDrag(const DraggingInfo& info) {
     return info.draggingPasteboard().hasType(qs(kDragDropInstalledTemplatePboardType));
-}
-
-uint32_t PhotoView::draggingEntered(const DraggingInfo& info) {
-    if (!canIHandleDrag(info))
-        return DragOperationNone;
-    setDragHilight(true);
-    return DragOperationGeneric;
-}
-
-void PhotoView::draggingExited() {
-    setDragHilight(false);
-}
-
-bool PhotoView::prepareForDragOperation(const DraggingInfo& info) {
-    setDragHilight(false);
-    return canIHandleDrag(info);
-}
-
-bool PhotoView::performDragOperation(const DraggingInfo& info) {
-    setDragHilight(false);
-    return canIHandleDrag(info);
 }
 
 void PhotoView::concludeDragOperation(const DraggingInfo& info) {

@@ -92,7 +92,7 @@ public:
     void setDocument(RoduvudeDadevizi* document) override;
     // The mode is the window controller's; the panel keeps none.
     void setEditMode(int mode) override;
-    void setDragHilight(bool flag) override;
+    void setDragHilight(bool flag) override { View::setDragHilight(flag); }
     void setupToolbar() override { _toolbarDelegate.setupToolbar(window()); }
     // Also shows the crop palette in crop mode and closes it otherwise, while
     // the toolbar holds the crop item.
@@ -122,7 +122,6 @@ public:
     void setMultiSelection(bool flag) { _multiSelectFlag = flag; }
     bool multiSelection() const { return _multiSelectFlag; }
     bool loadingImage() const { return _loadingImageFlag; }
-    bool dragHilight() const { return _dragHilightState; }
     bool needsRefetch() const { return _needsRefetch; }
     // Image space; the zero rectangle is no crop.
     Rect cropRect() const { return _cropRect; }
@@ -227,10 +226,6 @@ protected:
     void leaveEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-    uint32_t draggingEntered(const DraggingInfo& info) override;
-    void draggingExited() override;
-    bool prepareForDragOperation(const DraggingInfo& info) override;
-    bool performDragOperation(const DraggingInfo& info) override;
     void concludeDragOperation(const DraggingInfo& info) override;
 
 private:
@@ -341,7 +336,6 @@ private:
     QVariantList _redEyeArray;
     int _cropConstraintTag = 0;
     float _constraintRatio = 0;
-    bool _dragHilightState = false;
     bool _needsRefetch = false;
     QList<TMObjectRef> _captions;
     bool _loadingImageFlag = false;

@@ -9,7 +9,6 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/ui/AngleDial.h"
-#include "platform/ui/MainWindowTracker.h"
 
 #include <QCheckBox>
 #include <QDial>
@@ -115,14 +114,7 @@ GeometryController::GeometryController()
                            updatePaletteValues();
                            setupPopupMenus();
                        });
-    center.addObserver(this, str(kWindowDidBecomeMainNotification), nullptr,
-                       [this](const Notification& n) { mainWindowChanged(n); });
-    center.addObserver(this, str(kWindowDidResignMainNotification), nullptr,
-                       [this](const Notification& n) { mainWindowResigned(n); });
-    // The main window at the time the palette is made counts as just become main.
-    if (QWidget* main = MainWindowTracker::sharedTracker().mainWindow())
-        mainWindowChanged(Notification(str(kWindowDidBecomeMainNotification),
-                                       Notification::Sender(static_cast<const QObject*>(main))));
+    observeMainWindows();
     activatePalette();
 }
 

@@ -4,7 +4,6 @@
 #include "platform/documents/Document.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/CurrentEvent.h"
-#include "platform/ui/MainWindowTracker.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -140,17 +139,7 @@ ToolPaletteController::ToolPaletteController()
     _heartbeatTimer.setInterval(kHeartbeatMilliseconds);
     QObject::connect(&_heartbeatTimer, &QTimer::timeout, [this] { heartbeat(); });
     _heartbeatTimer.start();
-
-    NotificationCenter& center = NotificationCenter::defaultCenter();
-    const void* owner = static_cast<const void*>(this);
-    center.addObserver(owner, QString::fromLatin1(kWindowDidBecomeMainNotification), nullptr,
-                       [this](const Notification& n) { mainWindowChanged(n); });
-    center.addObserver(owner, QString::fromLatin1(kWindowDidResignMainNotification), nullptr,
-                       [this](const Notification& n) { mainWindowResigned(n); });
-    // The main window at the time the palette is made counts as just become main.
-    if (QWidget* main = MainWindowTracker::sharedTracker().mainWindow())
-        mainWindowChanged(Notification(QString::fromLatin1(kWindowDidBecomeMainNotification),
-                                       Notification::Sender(static_cast<const QObject*>(main))));
+    observeMainWindows();
 }
 
 ToolPaletteController::~ToolPaletteController() {

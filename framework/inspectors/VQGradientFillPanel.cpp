@@ -15,7 +15,6 @@
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/AngleDial.h"
-#include "platform/ui/MainWindowTracker.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -88,16 +87,9 @@ VQGradientFillPanel::VQGradientFillPanel()
     ensurePresetStore();
     buildWindow();
     NotificationCenter& center = NotificationCenter::defaultCenter();
-    center.addObserver(this, str(kWindowDidBecomeMainNotification), nullptr,
-                       [this](const Notification& n) { mainWindowChanged(n); });
-    center.addObserver(this, str(kWindowDidResignMainNotification), nullptr,
-                       [this](const Notification& n) { mainWindowResigned(n); });
     center.addObserver(this, str(kVQColorMarkerSelectedNotification), nullptr,
                        [this](const Notification& n) { markerSelected(n); });
-    // The main window at the time the panel is made counts as just become main.
-    if (QWidget* main = MainWindowTracker::sharedTracker().mainWindow())
-        mainWindowChanged(Notification(str(kWindowDidBecomeMainNotification),
-                                       Notification::Sender(static_cast<const QObject*>(main))));
+    observeMainWindows();
     updateDisplayedValues();
 }
 

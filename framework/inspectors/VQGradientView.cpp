@@ -62,14 +62,7 @@ void VQGradientView::setDrawsBorder(bool draws) {
     update();
 }
 
-void VQGradientView::setDragHilight(bool hilight) {
-    if (hilight == _dragHilightState)
-        return;
-    _dragHilightState = hilight;
-    update();
-}
-
-bool VQGradientView::canIHandleDrag(const DraggingInfo&) const {
+bool VQGradientView::canIHandleDrag(const DraggingInfo&) {
     // Presets reach the preview by a click on their cell, not by a drop.
     return false;
 }
@@ -79,7 +72,7 @@ void VQGradientView::drawInFrame(const Rect& frame) {
     if (!context)
         return;
     context->saveGraphicsState();
-    if (_dragHilightState) {
+    if (dragHilight()) {
         context->setFillColor(palette().color(QPalette::Highlight));
         context->frameRect(frame, 2);
         context->setColor(Qt::black);
@@ -182,27 +175,6 @@ void VQGradientView::contextMenuEvent(QContextMenuEvent* event) {
         return;
     }
     menu->popup(event->globalPos());
-}
-
-uint32_t VQGradientView::draggingEntered(const DraggingInfo& info) {
-    if (!canIHandleDrag(info))
-        return DragOperationNone;
-    setDragHilight(true);
-    return DragOperationGeneric;
-}
-
-void VQGradientView::draggingExited() {
-    setDragHilight(false);
-}
-
-bool VQGradientView::prepareForDragOperation(const DraggingInfo& info) {
-    setDragHilight(false);
-    return canIHandleDrag(info);
-}
-
-bool VQGradientView::performDragOperation(const DraggingInfo& info) {
-    setDragHilight(false);
-    return canIHandleDrag(info);
 }
 
 void VQGradientView::concludeDragOperation(const DraggingInfo& info) {

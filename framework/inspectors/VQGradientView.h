@@ -38,9 +38,7 @@ public:
     void setDragEnabled(bool enabled) { _dragEnabled = enabled; }
     bool drawsBorder() const { return _drawsBorder; }
     void setDrawsBorder(bool draws);
-    bool dragHilight() const { return _dragHilightState; }
-    void setDragHilight(bool hilight);
-    bool canIHandleDrag(const DraggingInfo& info) const;
+    bool canIHandleDrag(const DraggingInfo& info) override;
 
     // Highlight or bezel, then the fill inside a 2-point margin.
     void drawInFrame(const Rect& frame);
@@ -57,10 +55,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    uint32_t draggingEntered(const DraggingInfo& info) override;
-    void draggingExited() override;
-    bool prepareForDragOperation(const DraggingInfo& info) override;
-    bool performDragOperation(const DraggingInfo& info) override;
     void concludeDragOperation(const DraggingInfo& info) override;
 
 private:
@@ -69,7 +63,6 @@ private:
 
     VQGradientDelegate* _myDelegate = nullptr;
     VQGradientFillRef _gradientFill;
-    bool _dragHilightState = false;
     bool _drawsCompass = false;
     bool _dragEnabled = false;
     bool _drawsBorder = false;

@@ -108,14 +108,7 @@ void VQGradientViewMatrix::sendAction() {
         _action(this);
 }
 
-void VQGradientViewMatrix::setDragHilight(bool hilight) {
-    if (hilight == _dragHilightState)
-        return;
-    _dragHilightState = hilight;
-    update();
-}
-
-bool VQGradientViewMatrix::canIHandleDrag(const DraggingInfo& info) const {
+bool VQGradientViewMatrix::canIHandleDrag(const DraggingInfo& info) {
     return info.draggingPasteboard().hasType(str(kDragDropGradientViewPboardType));
 }
 
@@ -129,7 +122,7 @@ void VQGradientViewMatrix::drawRect(const Rect&) {
         for (int c = 0; c < _columns; ++c)
             _cells[size_t(r) * size_t(_columns) + size_t(c)].drawInteriorWithFrame(
                 cellFrameAtRowColumn(r, c), this);
-    if (_dragHilightState) {
+    if (dragHilight()) {
         context->setFillColor(palette().color(QPalette::Highlight));
         context->frameRect(bounds(), 2);
     }
@@ -215,27 +208,6 @@ void VQGradientViewMatrix::contextMenuEvent(QContextMenuEvent* event) {
         return;
     }
     menu->popup(event->globalPos());
-}
-
-uint32_t VQGradientViewMatrix::draggingEntered(const DraggingInfo& info) {
-    if (!canIHandleDrag(info))
-        return DragOperationNone;
-    setDragHilight(true);
-    return DragOperationGeneric;
-}
-
-void VQGradientViewMatrix::draggingExited() {
-    setDragHilight(false);
-}
-
-bool VQGradientViewMatrix::prepareForDragOperation(const DraggingInfo& info) {
-    setDragHilight(false);
-    return canIHandleDrag(info);
-}
-
-bool VQGradientViewMatrix::performDragOperation(const DraggingInfo& info) {
-    setDragHilight(false);
-    return canIHandleDrag(info);
 }
 
 void VQGradientViewMatrix::concludeDragOperation(const DraggingInfo& info) {

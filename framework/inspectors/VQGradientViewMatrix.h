@@ -63,9 +63,7 @@ public:
     }
     void sendAction();
 
-    bool dragHilight() const { return _dragHilightState; }
-    void setDragHilight(bool hilight);
-    bool canIHandleDrag(const DraggingInfo& info) const;
+    bool canIHandleDrag(const DraggingInfo& info) override;
 
     // "Cell Actions" for the cell under a point of the bounds, or null.
     QMenu* menuForPoint(Point point);
@@ -79,10 +77,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    uint32_t draggingEntered(const DraggingInfo& info) override;
-    void draggingExited() override;
-    bool prepareForDragOperation(const DraggingInfo& info) override;
-    bool performDragOperation(const DraggingInfo& info) override;
     void concludeDragOperation(const DraggingInfo& info) override;
 
 private:
@@ -94,7 +88,6 @@ private:
     VQGradientFillRef _selectedFill;
     VQGradientDelegate* _delegate = nullptr;
     std::function<void(VQGradientViewMatrix*)> _action;
-    bool _dragHilightState = false;
     bool _dragging = false;
     QPointer<QMenu> _cellMenu;
 };

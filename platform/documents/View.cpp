@@ -155,22 +155,40 @@ bool View::offersDraggedType(const QDropEvent& event) const {
     return !Pasteboard(event.mimeData()).availableTypeFromArray(_draggedTypes).isNull();
 }
 
-uint32_t View::draggingEntered(const DraggingInfo&) {
-    return DragOperationNone;
+void View::setDragHilight(bool flag) {
+    if (flag == _dragHilightState)
+        return;
+    _dragHilightState = flag;
+    update();
+}
+
+bool View::canIHandleDrag(const DraggingInfo&) {
+    return false;
+}
+
+uint32_t View::draggingEntered(const DraggingInfo& info) {
+    if (!canIHandleDrag(info))
+        return DragOperationNone;
+    setDragHilight(true);
+    return DragOperationGeneric;
 }
 
 uint32_t View::draggingUpdated(const DraggingInfo&) {
     return _enteredOperation;
 }
 
-void View::draggingExited() {}
-
-bool View::prepareForDragOperation(const DraggingInfo&) {
-    return true;
+void View::draggingExited() {
+    setDragHilight(false);
 }
 
-bool View::performDragOperation(const DraggingInfo&) {
-    return false;
+bool View::prepareForDragOperation(const DraggingInfo& info) {
+    setDragHilight(false);
+    return canIHandleDrag(info);
+}
+
+bool View::performDragOperation(const DraggingInfo& info) {
+    setDragHilight(false);
+    return canIHandleDrag(info);
 }
 
 void View::concludeDragOperation(const DraggingInfo&) {}

@@ -66,15 +66,23 @@ public:
     void registerForDraggedTypes(const QStringList& types);
     void unregisterDraggedTypes();
     const QStringList& registeredDraggedTypes() const { return _draggedTypes; }
+    // Whether the view shows that the drag over it can be dropped; the view
+    // draws that itself. Redraws on a change.
+    bool dragHilight() const { return _dragHilightState; }
+    void setDragHilight(bool flag);
 
 protected:
     // Draws a part of the bounds with the view's context in focus.
     virtual void drawRect(const Rect& dirtyRect);
     void paintEvent(QPaintEvent* event) override;
 
-    // Answer drag operations; none at first. Updates answer what entering
-    // answered unless overridden. A drop runs prepare, perform and, when both
-    // said YES, conclude.
+    // Whether a drag can be dropped here; none at first.
+    virtual bool canIHandleDrag(const DraggingInfo& info);
+    // Answer drag operations. Entering with a drag the view can handle
+    // highlights it and answers a generic operation; leaving and dropping clear
+    // the highlight. Updates answer what entering answered unless overridden.
+    // A drop runs prepare, perform and, when both said YES, conclude; it goes
+    // ahead while the view can handle the drag.
     virtual uint32_t draggingEntered(const DraggingInfo& info);
     virtual uint32_t draggingUpdated(const DraggingInfo& info);
     virtual void draggingExited();
@@ -95,6 +103,7 @@ private:
     // Keeps blurred shadows from one repaint to the next.
     std::unique_ptr<ShadowRenderer> _shadowRenderer;
     uint32_t _enteredOperation = 0;
+    bool _dragHilightState = false;
     // Widget pixels per bounds unit.
     double _scaleX = 1;
     double _scaleY = 1;

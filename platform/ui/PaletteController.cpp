@@ -51,6 +51,19 @@ PaletteController::~PaletteController() {
     NotificationCenter::defaultCenter().removeObserver(static_cast<const void*>(this));
 }
 
+void PaletteController::observeMainWindows() {
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    const void* self = this;
+    const QString becameMain = QString::fromLatin1(kWindowDidBecomeMainNotification);
+    center.addObserver(self, becameMain, nullptr,
+                       [this](const Notification& n) { mainWindowChanged(n); });
+    center.addObserver(self, QString::fromLatin1(kWindowDidResignMainNotification), nullptr,
+                       [this](const Notification& n) { mainWindowResigned(n); });
+    if (QWidget* main = MainWindowTracker::sharedTracker().mainWindow())
+        mainWindowChanged(
+            Notification(becameMain, Notification::Sender(static_cast<const QObject*>(main))));
+}
+
 QRect PaletteController::mainScreenVisibleFrame() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->availableGeometry() : QRect();

@@ -64,6 +64,9 @@ protected:
     virtual void windowWillClose();
     // Whether the application's main window now is one the palette serves.
     bool servesMainWindow() const;
+    // Follows the windows that become and resign main, under this palette's
+    // address as observer; the window main now counts as just become main.
+    void observeMainWindows();
 
     void placeAtDefaultOrigin();
 

@@ -288,6 +288,56 @@ TEST(DragTypesTest, ADragOverAViewReachesItsDraggingCalls) {
                                        str("entered"), str("exited")}));
 }
 
+// Takes only selections, through the view's own dragging calls.
+class HighlightingDropView : public View {
+public:
+    HighlightingDropView() {
+        resize(200, 100);
+        registerForDraggedTypes({str(FilenamesPboardType), kSelection});
+    }
+
+protected:
+    bool canIHandleDrag(const DraggingInfo& info) override {
+        return info.draggingPasteboard().hasType(kSelection);
+    }
+};
+
+TEST(DragTypesTest, AViewIsHighlightedOnlyWhileADragItCanHandleIsOverIt) {
+    HighlightingDropView view;
+    QMimeData selection;
+    ASSERT_TRUE(Pasteboard::setPropertyListForType(
+        selection, QVariantList{QVariantMap{{str("VQSelectionIndexKey"), 1}}}, kSelection));
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(str("/photos/a.jpg"))});
+
+    QDragEnterEvent enter(QPoint(20, 30), Qt::CopyAction, &selection, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(&view, &enter);
+    EXPECT_NE(enter.dropAction(), Qt::IgnoreAction);
+    EXPECT_TRUE(view.dragHilight());
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(&view, &leave);
+    EXPECT_FALSE(view.dragHilight());
+
+    QDragEnterEvent again(QPoint(20, 30), Qt::CopyAction, &selection, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(&view, &again);
+    ASSERT_TRUE(view.dragHilight());
+    QDropEvent drop(QPointF(20, 30), Qt::CopyAction, &selection, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_FALSE(view.dragHilight());
+
+    // A registered type the view cannot handle: no highlight, no drop.
+    QDragEnterEvent other(QPoint(20, 30), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &other);
+    EXPECT_EQ(other.dropAction(), Qt::IgnoreAction);
+    EXPECT_FALSE(view.dragHilight());
+    QDropEvent refused(QPointF(20, 30), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+}
+
 TEST(DragTypesTest, DragsOfOtherTypesNeverReachTheView) {
     DropView view;
     QMimeData web;
