@@ -19,7 +19,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
-#include <QTimer>
 
 #include <cmath>
 
@@ -29,10 +28,6 @@ QString str(const char* text) {
     return QString::fromLatin1(text);
 }
 
-// A drag is polled as the canvas polls its gestures: after half a second,
-// then ten times a second.
-constexpr int kPeriodicDelayMs = 500;
-constexpr int kPeriodicPeriodMs = 100;
 const QRect kStandardWellRect(3, 6, 9, 20);
 // The size of a marker whose image is missing.
 constexpr QSize kFallbackSize(15, 30);
@@ -183,15 +178,7 @@ void VQColorMarker::mousePressEvent(QMouseEvent* event) {
         parentWidget() ? parentWidget()->mapFromGlobal(_lastGlobalPoint) : _lastGlobalPoint;
     if (_myDelegate)
         _myDelegate->colorMarkerTrackingBegan(this);
-    if (!_periodicTimer) {
-        _periodicTimer = new QTimer(this);
-        connect(_periodicTimer, &QTimer::timeout, this, [this] {
-            _periodicTimer->setInterval(kPeriodicPeriodMs);
-            if (_tracking)
-                trackTo(_lastGlobalPoint);
-        });
-    }
-    _periodicTimer->start(kPeriodicDelayMs);
+    _periodicTimer.start();
 }
 
 void VQColorMarker::mouseMoveEvent(QMouseEvent* event) {
@@ -221,8 +208,7 @@ void VQColorMarker::trackTo(const QPointF& globalPoint) {
 }
 
 void VQColorMarker::endTracking() {
-    if (_periodicTimer)
-        _periodicTimer->stop();
+    _periodicTimer.stop();
     _tracking = false;
     if (_myDelegate)
         _myDelegate->colorMarkerTrackingEnded(this);
