@@ -14,7 +14,6 @@
 
 #include <QColorDialog>
 #include <QContextMenuEvent>
-#include <QHash>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -33,17 +32,9 @@ const QRect kStandardWellRect(3, 6, 9, 20);
 constexpr QSize kFallbackSize(15, 30);
 
 QImage markerImage(int size, bool selected) {
-    // Loaded once and kept for the life of the process; a missing one is null.
-    static QHash<QString, QImage> cache;
-    const QString name = QString::fromLatin1(size == VQColorMarker::Small ? "SMarker" : "MMarker") +
-                         (selected ? QStringLiteral("H") : QString());
-    const auto found = cache.constFind(name);
-    if (found != cache.constEnd())
-        return *found;
-    QImage image(Resources::sharePath() + QStringLiteral("/Images/") + name +
-                 QStringLiteral(".png"));
-    cache.insert(name, image);
-    return image;
+    return Resources::cachedApplicationImageNamed(
+        QString::fromLatin1(size == VQColorMarker::Small ? "SMarker" : "MMarker") +
+        (selected ? QStringLiteral("H") : QString()));
 }
 
 } // namespace
