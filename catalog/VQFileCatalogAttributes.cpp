@@ -101,15 +101,8 @@ QVariant imageVariant(const Image& image) {
 
 // The application's picture of that name (with or without its extension).
 Image imageNamed(const QString& name) {
-    const QString base = Resources::sharePath() + QStringLiteral("/Images/") + name;
-    if (QFileInfo(base).isFile())
-        return Image(QImage(base));
-    for (const char* extension : {".png", ".tiff", ".tif", ".jpg"}) {
-        const QString path = base + QLatin1String(extension);
-        if (QFileInfo(path).isFile())
-            return Image(QImage(path));
-    }
-    return Image();
+    const QImage pixels = Resources::applicationImageNamed(name);
+    return pixels.isNull() ? Image() : Image(pixels);
 }
 
 // A 320 x 240 placeholder: a faint picture under a centred text.

@@ -73,8 +73,7 @@ QFont labelFont() {
 // The badge image of the shared images, else one drawn here: a warning sign.
 const Image& alertBadge() {
     static const Image badge = [] {
-        QImage pixels(QDir(Resources::sharePath())
-                          .filePath(qs("Images/") + qs(kAlertBadgeName) + qs(".png")));
+        QImage pixels = Resources::applicationImageNamed(qs(kAlertBadgeName));
         if (pixels.isNull()) {
             pixels = QImage(32, 32, QImage::Format_ARGB32_Premultiplied);
             pixels.fill(Qt::transparent);

@@ -191,8 +191,7 @@ QStringList identifiersOf(CatalogToolbarKind kind, const char* const (&names)[N]
 
 QIcon toolbarImage(const char* name) {
     // Read whole: an icon given the file name probes it in a way the TIFF reader complains of.
-    return QIcon(
-        QPixmap::fromImage(QImage(Resources::sharePath() + QStringLiteral("/Images/") + qs(name))));
+    return QIcon(QPixmap::fromImage(Resources::applicationImageNamed(qs(name))));
 }
 
 bool isEditModeToggle(const CatalogToolbarItem& row) {

@@ -3,7 +3,6 @@
 #include "platform/foundation/Resources.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
@@ -16,16 +15,8 @@ void TemplateButtonCell::setDescription(const QString& description) {
 }
 
 Image TemplateButtonCell::namedImage(const QString& name) {
-    const QString path = Resources::sharePath() + QStringLiteral("/Images/") + name;
-    for (const char* extension : {".png", ".tiff", ""}) {
-        const QString file = path + QLatin1String(extension);
-        if (QFileInfo::exists(file)) {
-            QImage pixels(file);
-            if (!pixels.isNull())
-                return Image(pixels);
-        }
-    }
-    return {};
+    const QImage pixels = Resources::applicationImageNamed(name);
+    return pixels.isNull() ? Image() : Image(pixels);
 }
 
 void TemplateButtonCell::drawInteriorWithFrame(QPainter& painter, const QRect& frame,

@@ -18,7 +18,6 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/ImageFocus.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -58,7 +57,6 @@ constexpr char kV1ScaleKey[] = "scale";
 constexpr char kV1RatioKey[] = "ratio";
 
 constexpr char kXmlSignature[] = "<?xml version=";
-constexpr char kImagesFolder[] = "Images";
 // The longer side of a made thumbnail, in points.
 constexpr float kThumbnailSide = 96;
 
@@ -100,26 +98,9 @@ bool isPhotoCell(const TMObjectRef& object) {
 
 } // namespace
 
-// A name that reaches into another folder names nothing.
 Image TemplateHandle::applicationImageNamed(const QString& name) {
-    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String("..") ||
-        name == QLatin1String("."))
-        return {};
-    const QDir folder(Resources::sharePath() + QLatin1Char('/') + key(kImagesFolder));
-    QStringList candidates{name};
-    if (QFileInfo(name).suffix().isEmpty())
-        for (const char* extension : {".png", ".tiff", ".tif", ".jpg"})
-            candidates.append(name + QLatin1String(extension));
-    for (const QString& candidate : std::as_const(candidates)) {
-        const std::optional<QByteArray> bytes =
-            FileAccess::readRegularFile(folder.filePath(candidate), PropertyList::kMaxFileSize);
-        if (!bytes)
-            continue;
-        const QImage pixels = QImage::fromData(*bytes);
-        if (!pixels.isNull())
-            return Image(pixels);
-    }
-    return {};
+    const QImage pixels = Resources::applicationImageNamed(name);
+    return pixels.isNull() ? Image() : Image(pixels);
 }
 
 TemplateHandleRef TemplateHandle::templateHandleWithFile(const QString& path) {

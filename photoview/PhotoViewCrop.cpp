@@ -37,7 +37,7 @@ constexpr float kHandleSide = 5;
 // system's nearest shapes stand in for missing images.
 QCursor PhotoView::cropCursor(CropGeometry::Cursor kind) {
     const auto make = [](const char* name, Qt::CursorShape fallback) {
-        const QPixmap image(Resources::sharePath() + qs("/Images/") + qs(name) + qs(".png"));
+        const QPixmap image = QPixmap::fromImage(Resources::applicationImageNamed(qs(name)));
         return image.isNull() ? QCursor(fallback) : QCursor(image, 8, 8);
     };
     static const QCursor grab = make("Grab", Qt::OpenHandCursor);

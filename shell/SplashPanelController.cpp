@@ -12,13 +12,13 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr char kSplashImage[] = "/Images/Splash.png";
+constexpr char kSplashImage[] = "Splash.png";
 constexpr int kRollingInterval = 50; // ms
 constexpr int kFallbackWidth = 400;
 constexpr int kFallbackHeight = 200;
 
 QImage splashImage() {
-    QImage image(Resources::sharePath() + QLatin1String(kSplashImage));
+    QImage image = Resources::applicationImageNamed(QLatin1String(kSplashImage));
     if (image.isNull()) {
         image = QImage(kFallbackWidth, kFallbackHeight, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::white);

@@ -7,6 +7,7 @@
 #include "platform/foundation/Geometry.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Commands.h"
+#include "platform/ui/PressRepeatTimer.h"
 #include "platform/ui/RulerView.h"
 
 #include <QList>
@@ -23,7 +24,6 @@ class TMPolygonObject;
 
 class PrintOperation;
 class QKeyEvent;
-class QTimer;
 class QMimeData;
 class PasteboardData;
 class ScrollView;
@@ -398,7 +398,7 @@ private:
     Point _lastImportPoint;
     QPointer<QDialog> _scaleWindow;
     std::unique_ptr<Gesture, GestureDeleter> _gesture;
-    QTimer* _periodicTimer = nullptr;
+    PressRepeatTimer _periodicTimer{[this] { periodicEvent(); }};
     QPointF _lastPointer;
     std::vector<std::unique_ptr<QKeyEvent>> _waitingKeys;
 };

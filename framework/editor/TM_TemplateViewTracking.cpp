@@ -24,7 +24,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTimer>
 
 #include <cmath>
 #include <set>
@@ -36,8 +35,6 @@ constexpr char kMoveKey[] = "MOVE";
 constexpr char kResizeKey[] = "RESIZE";
 constexpr char kCreateKey[] = "CREATE";
 
-constexpr int kPeriodicDelayMs = 500;
-constexpr int kPeriodicPeriodMs = 100;
 constexpr uint32_t kArmTicks = 30;
 constexpr float kArmDistance = 8;
 constexpr uint32_t kZoomClickTicks = 29;
@@ -163,8 +160,7 @@ void TM_TemplateView::GestureDeleter::operator()(Gesture* gesture) const {
 
 void TM_TemplateView::abandonGesture() {
     // The canvas goes mid-gesture: its undo group must not stay open.
-    if (_periodicTimer)
-        _periodicTimer->stop();
+    _periodicTimer.stop();
     if (_gesture && _gesture->undoGroup && _myDocument)
         _myDocument->undoManager()->endUndoGrouping();
     _gesture.reset();
@@ -260,8 +256,6 @@ void TM_TemplateView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TM_TemplateView::periodicEvent() {
-    if (_periodicTimer && _periodicTimer->interval() != kPeriodicPeriodMs)
-        _periodicTimer->setInterval(kPeriodicPeriodMs);
     if (_gesture)
         trackEvent(TrackEvent::Periodic, _lastPointer, 0);
 }
@@ -277,11 +271,7 @@ void TM_TemplateView::startGesture(QMouseEvent* event, int clickCount) {
         _myDocument->undoManager()->beginUndoGrouping();
         _gesture->undoGroup = true;
     }
-    if (!_periodicTimer) {
-        _periodicTimer = new QTimer(this);
-        connect(_periodicTimer, &QTimer::timeout, this, [this] { periodicEvent(); });
-    }
-    _periodicTimer->start(kPeriodicDelayMs);
+    _periodicTimer.start();
 
     const Point p = pointInView(event->position());
     _gesture->start = p;
@@ -343,8 +333,7 @@ void TM_TemplateView::trackEvent(TrackEvent kind, const QPointF& widgetPoint, in
 }
 
 void TM_TemplateView::endGesture() {
-    if (_periodicTimer)
-        _periodicTimer->stop();
+    _periodicTimer.stop();
     const std::unique_ptr<Gesture, GestureDeleter> gesture = std::move(_gesture);
     if (gesture && gesture->undoGroup && _myDocument)
         _myDocument->undoManager()->endUndoGrouping();

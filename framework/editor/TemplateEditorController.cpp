@@ -28,6 +28,7 @@
 #include <QLayout>
 #include <QMainWindow>
 #include <QPalette>
+#include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
@@ -46,7 +47,6 @@ constexpr int kCascadeDown = 23;
 constexpr float kRulerMarkerThickness = 13.0f;
 
 constexpr char kToolbarItemPrefix[] = "editortoolbar.";
-constexpr char kImagesFolder[] = "/Images/";
 
 struct ToolbarItemRow {
     const char* name;
@@ -573,9 +573,8 @@ QAction* TemplateEditorController::toolbarItemForItemIdentifier(Toolbar& bar,
     for (const ToolbarItemRow& row : kToolbarItems) {
         if (identifier != itemIdentifier(row.name))
             continue;
-        const QString image =
-            Resources::sharePath() + key(kImagesFolder) + key(row.image) + QStringLiteral(".png");
-        auto* item = new QAction(QIcon(image), frameworkString(row.label), &bar);
+        const QIcon image(QPixmap::fromImage(Resources::applicationImageNamed(key(row.image))));
+        auto* item = new QAction(image, frameworkString(row.label), &bar);
         item->setIconText(frameworkString(row.label));
         item->setToolTip(frameworkString(row.tip));
         Commands::setItemTag(item, row.tag);

@@ -4,7 +4,6 @@
 #include "platform/foundation/UserDefaults.h"
 
 #include <QEvent>
-#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -23,18 +22,6 @@ constexpr int kSmallSide = 60;
 // The value of "AppleAquaColorVariant" that asks for graphite controls.
 constexpr int kGraphiteVariant = 6;
 
-QImage namedImage(const QString& name) {
-    // Loaded once and kept for the life of the process; a missing one is null.
-    static QHash<QString, QImage> cache;
-    const auto found = cache.constFind(name);
-    if (found != cache.constEnd())
-        return *found;
-    QImage image(Resources::sharePath() + QStringLiteral("/Images/") + name +
-                 QStringLiteral(".png"));
-    cache.insert(name, image);
-    return image;
-}
-
 float distanceBetween(Point a, Point b) {
     return std::hypot(a.x - b.x, a.y - b.y);
 }
@@ -50,7 +37,8 @@ SSCircularSlider::SSCircularSlider(const QRect& frame, QWidget* parent) : QWidge
 QImage SSCircularSlider::baseImageWithCenter(bool center, bool nonEdge, bool big) {
     const char* base = center ? (nonEdge ? "CircularSlider" : "TargetSlider")
                               : (nonEdge ? "RingSlider" : "DonutSlider");
-    return namedImage(QLatin1String(big ? "big" : "small") + QLatin1String(base));
+    return Resources::cachedApplicationImageNamed(QLatin1String(big ? "big" : "small") +
+                                                  QLatin1String(base));
 }
 
 QImage SSCircularSlider::knobImageWithTint(int tint, bool highlighted, bool big) {
@@ -69,8 +57,9 @@ QImage SSCircularSlider::knobImageWithTint(int tint, bool highlighted, bool big)
     default:
         return {};
     }
-    return namedImage(QLatin1String(big ? "big" : "small") + QLatin1String(colour) +
-                      QLatin1String(highlighted ? "HighlightedKnob" : "Knob"));
+    return Resources::cachedApplicationImageNamed(
+        QLatin1String(big ? "big" : "small") + QLatin1String(colour) +
+        QLatin1String(highlighted ? "HighlightedKnob" : "Knob"));
 }
 
 // ---------------------------------------------------------------------------

@@ -14,12 +14,10 @@
 
 #include <QColorDialog>
 #include <QContextMenuEvent>
-#include <QHash>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
-#include <QTimer>
 
 #include <cmath>
 
@@ -29,26 +27,14 @@ QString str(const char* text) {
     return QString::fromLatin1(text);
 }
 
-// A drag is polled as the canvas polls its gestures: after half a second,
-// then ten times a second.
-constexpr int kPeriodicDelayMs = 500;
-constexpr int kPeriodicPeriodMs = 100;
 const QRect kStandardWellRect(3, 6, 9, 20);
 // The size of a marker whose image is missing.
 constexpr QSize kFallbackSize(15, 30);
 
 QImage markerImage(int size, bool selected) {
-    // Loaded once and kept for the life of the process; a missing one is null.
-    static QHash<QString, QImage> cache;
-    const QString name = QString::fromLatin1(size == VQColorMarker::Small ? "SMarker" : "MMarker") +
-                         (selected ? QStringLiteral("H") : QString());
-    const auto found = cache.constFind(name);
-    if (found != cache.constEnd())
-        return *found;
-    QImage image(Resources::sharePath() + QStringLiteral("/Images/") + name +
-                 QStringLiteral(".png"));
-    cache.insert(name, image);
-    return image;
+    return Resources::cachedApplicationImageNamed(
+        QString::fromLatin1(size == VQColorMarker::Small ? "SMarker" : "MMarker") +
+        (selected ? QStringLiteral("H") : QString()));
 }
 
 } // namespace
@@ -183,15 +169,7 @@ void VQColorMarker::mousePressEvent(QMouseEvent* event) {
         parentWidget() ? parentWidget()->mapFromGlobal(_lastGlobalPoint) : _lastGlobalPoint;
     if (_myDelegate)
         _myDelegate->colorMarkerTrackingBegan(this);
-    if (!_periodicTimer) {
-        _periodicTimer = new QTimer(this);
-        connect(_periodicTimer, &QTimer::timeout, this, [this] {
-            _periodicTimer->setInterval(kPeriodicPeriodMs);
-            if (_tracking)
-                trackTo(_lastGlobalPoint);
-        });
-    }
-    _periodicTimer->start(kPeriodicDelayMs);
+    _periodicTimer.start();
 }
 
 void VQColorMarker::mouseMoveEvent(QMouseEvent* event) {
@@ -221,8 +199,7 @@ void VQColorMarker::trackTo(const QPointF& globalPoint) {
 }
 
 void VQColorMarker::endTracking() {
-    if (_periodicTimer)
-        _periodicTimer->stop();
+    _periodicTimer.stop();
     _tracking = false;
     if (_myDelegate)
         _myDelegate->colorMarkerTrackingEnded(this);

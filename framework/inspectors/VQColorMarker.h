@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/FormwellExport.h"
+#include "platform/ui/PressRepeatTimer.h"
 
 #include <QAbstractButton>
 #include <QByteArray>
@@ -11,7 +12,6 @@
 #include <functional>
 
 class Notification;
-class QTimer;
 class VQGradientDelegate;
 
 // Posted with the marker as sender when a marker is selected.
@@ -101,5 +101,9 @@ private:
     bool _tracking = false;
     QPointF _lastPoint;       // in the parent's coordinates
     QPointF _lastGlobalPoint; // where the pointer was last seen
-    QTimer* _periodicTimer = nullptr;
+    // A drag is polled as the canvas polls its gestures.
+    PressRepeatTimer _periodicTimer{[this] {
+        if (_tracking)
+            trackTo(_lastGlobalPoint);
+    }};
 };

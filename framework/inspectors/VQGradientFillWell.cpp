@@ -5,15 +5,6 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTimer>
-
-namespace {
-
-// Press tracking polls as canvas tracking does.
-constexpr int kPeriodicDelayMs = 500;
-constexpr int kPeriodicPeriodMs = 100;
-
-} // namespace
 
 VQGradientFillWell::VQGradientFillWell(QWidget* parent)
     : ColorWell(parent), _gradientFill(VQGradientFill::stdFill()) {
@@ -101,15 +92,7 @@ void VQGradientFillWell::mousePressEvent(QMouseEvent* event) {
     _activeAtPress = isActive();
     _inside = false;
     trackAt(event->position());
-    if (!_periodicTimer) {
-        _periodicTimer = new QTimer(this);
-        connect(_periodicTimer, &QTimer::timeout, this, [this] {
-            _periodicTimer->setInterval(kPeriodicPeriodMs);
-            if (_tracking)
-                trackAt(_lastPoint);
-        });
-    }
-    _periodicTimer->start(kPeriodicDelayMs);
+    _periodicTimer.start();
 }
 
 void VQGradientFillWell::mouseMoveEvent(QMouseEvent* event) {
@@ -131,8 +114,7 @@ void VQGradientFillWell::mouseReleaseEvent(QMouseEvent* event) {
         return;
     trackAt(event->position());
     _tracking = false;
-    if (_periodicTimer)
-        _periodicTimer->stop();
+    _periodicTimer.stop();
     update();
     if (!_inside)
         return;

@@ -3,8 +3,7 @@
 #include "framework/FormwellExport.h"
 #include "framework/model/VQGradientFill.h"
 #include "platform/ui/ColorWell.h"
-
-class QTimer;
+#include "platform/ui/PressRepeatTimer.h"
 
 // A colour well that shows a gradient fill. Clicked, it becomes the active
 // well and the gradient panel edits a copy of its fill; every edit comes back
@@ -50,5 +49,9 @@ private:
     bool _activeAtPress = false;
     bool _inside = false;
     QPointF _lastPoint;
-    QTimer* _periodicTimer = nullptr;
+    // Press tracking polls as canvas tracking does.
+    PressRepeatTimer _periodicTimer{[this] {
+        if (_tracking)
+            trackAt(_lastPoint);
+    }};
 };
