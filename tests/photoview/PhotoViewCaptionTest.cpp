@@ -1,3 +1,4 @@
+#include "PhotoPanelFixture.h"
 #include "PrintedPhoto.h"
 #include "catalog/GridFixture.h"
 #include "framework/model/TMCaptionObject.h"
@@ -31,45 +32,22 @@ TMCaptionObject* balloon(const TMObjectRef& caption) {
 
 // The catalog window, main, with its photograph panel showing a 400 x 300 photo
 // at full size, in caption mode.
-class PhotoViewCaptionTest : public GridFixture {
+class PhotoViewCaptionTest : public PhotoPanelFixture {
 public:
-    void SetUp() override {
-        GridFixture::SetUp();
-        window()->activateWindow();
-        QApplication::setActiveWindow(window());
-        MainWindowTracker::sharedTracker().update();
-        place(*controller);
-    }
     void TearDown() override {
         if (controller)
             controller->setEditMode(0);
         CaptionController::sharedCaptionController()->close();
         drainEvents();
-        GridFixture::TearDown();
+        PhotoPanelFixture::TearDown();
     }
-    static void place(ZaroziveZodiroVirizidivi& owner) {
-        owner.mainView()->setGeometry(0, 0, 500, 400);
-        owner.mainView()->show();
-        owner.mainView()->findChild<PhotoView*>()->setGeometry(1, 1, 498, 398);
-        drainEvents();
-    }
-    PhotoView* panel() const { return controller->mainView()->findChild<PhotoView*>(); }
     // Photos named c1.png, c2.png, ...; the first is selected and shown.
     void showPhotos(int count = 1) {
         for (int i = 1; i <= count; ++i)
             ASSERT_TRUE(catalog().addFileEntry(photo(str("c%1.png").arg(i), 400, 300)));
-        drainEvents();
-        catalog().clearSelection();
-        catalog().setSelectionAtIndex(0);
-        drainEvents();
-        undo().removeAllActions();
-        ASSERT_FALSE(panel()->photoImage().isNull());
+        showFirstPhoto();
     }
-    void enterCaptionMode() {
-        panel()->toggleCaptionMode();
-        drainEvents();
-        ASSERT_EQ(controller->editMode(), PhotoEditModeCaption);
-    }
+    void enterCaptionMode() { enterMode(&PhotoView::toggleCaptionMode, PhotoEditModeCaption); }
     // Captions A, B, C ... back to front, 60 x 40 each, 80 apart, stored in entry 0.
     QList<TMObjectRef> lay(int count) {
         QList<TMObjectRef> captions;

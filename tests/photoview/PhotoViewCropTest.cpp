@@ -1,3 +1,4 @@
+#include "PhotoPanelFixture.h"
 #include "catalog/GridFixture.h"
 #include "documents/CatalogToolbar.h"
 #include "framework/model/TMPhotoObject.h"
@@ -60,10 +61,10 @@ const Rect kCrop{100, 100, 100, 80};
 
 // The catalog window, main, with its photograph panel showing a 400 x 300 photo
 // at full size: image space is view space moved by the image frame's origin.
-class PhotoViewCropTest : public GridFixture {
+class PhotoViewCropTest : public PhotoPanelFixture {
 protected:
     void SetUp() override {
-        GridFixture::SetUp();
+        PhotoPanelFixture::SetUp();
         for (const char* key : {kCropPresetsKey, kCropPresetsInitedKey})
             UserDefaults::standardUserDefaults().removeObjectForKey(str(key));
         UserDefaults::standardUserDefaults().removeObjectForKey(
@@ -72,41 +73,21 @@ protected:
         palette->buildCropPresetsMenu();
         palette->setConstraintTag(0);
         palette->close();
-        window()->activateWindow();
-        QApplication::setActiveWindow(window());
-        MainWindowTracker::sharedTracker().update();
-        placeMainView(500, 400);
     }
     void TearDown() override {
         if (controller)
             controller->setEditMode(0);
         CropController::sharedCropController()->close();
-        GridFixture::TearDown();
+        PhotoPanelFixture::TearDown();
     }
 
-    PhotoView* panel() const { return controller->mainView()->findChild<PhotoView*>(); }
-    void placeMainView(int width, int height) {
-        controller->mainView()->setGeometry(0, 0, width, height);
-        controller->mainView()->show();
-        panel()->setGeometry(1, 1, width - 2, height - 2);
-        drainEvents();
-    }
     // One photo, selected, with no undo behind it.
     void showPhoto(int width = 400, int height = 300, const char* format = "png") {
         ASSERT_TRUE(
             catalog().addFileEntry(photo(str("crop.%1").arg(str(format)), width, height, format)));
-        drainEvents();
-        catalog().clearSelection();
-        catalog().setSelectionAtIndex(0);
-        drainEvents();
-        undo().removeAllActions();
-        ASSERT_FALSE(panel()->photoImage().isNull());
+        showFirstPhoto();
     }
-    void enterCropMode() {
-        panel()->toggleCropMode();
-        drainEvents();
-        ASSERT_EQ(controller->editMode(), PhotoEditModeCrop);
-    }
+    void enterCropMode() { enterMode(&PhotoView::toggleCropMode, PhotoEditModeCrop); }
     Rect storedCrop() { return catalog().getFileImageCropAtIndex(0); }
 
     // A widget point of the panel for a point of the photo.

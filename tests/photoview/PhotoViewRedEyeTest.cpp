@@ -1,3 +1,4 @@
+#include "PhotoPanelFixture.h"
 #include "PrintedPhoto.h"
 #include "catalog/GridFixture.h"
 #include "catalog/RedEyeRects.h"
@@ -173,45 +174,25 @@ TEST_F(MagnifierTest, AScaleChangeAloneDoesNotRepaint) {
 // Red-eye mode
 
 // The catalog window, main, with its photograph panel of 498 x 398 points.
-class PhotoViewRedEyeTest : public GridFixture {
+class PhotoViewRedEyeTest : public PhotoPanelFixture {
 protected:
     void SetUp() override {
         testHost.setPreferencesIntFor(15, PrefRedEyeAperture);
-        GridFixture::SetUp();
-        window()->activateWindow();
-        QApplication::setActiveWindow(window());
-        MainWindowTracker::sharedTracker().update();
-        place(*controller);
+        PhotoPanelFixture::SetUp();
     }
     void TearDown() override {
         if (controller)
             controller->setEditMode(0);
         MagnifierController::sharedMagnifierController()->close();
-        GridFixture::TearDown();
+        PhotoPanelFixture::TearDown();
     }
-    static void place(ZaroziveZodiroVirizidivi& owner) {
-        owner.mainView()->setGeometry(0, 0, 500, 400);
-        owner.mainView()->show();
-        owner.mainView()->findChild<PhotoView*>()->setGeometry(1, 1, 498, 398);
-        drainEvents();
-    }
-    PhotoView* panel() const { return controller->mainView()->findChild<PhotoView*>(); }
     void showPhoto(const QImage& image, const char* format = "png") {
         ++photos;
         ASSERT_TRUE(catalog().addFileEntry(
             writeImage(dir.filePath(str("eye%1.%2").arg(photos).arg(str(format))), image, format)));
-        drainEvents();
-        catalog().clearSelection();
-        catalog().setSelectionAtIndex(0);
-        drainEvents();
-        undo().removeAllActions();
-        ASSERT_FALSE(panel()->photoImage().isNull());
+        showFirstPhoto();
     }
-    void enterRedEyeMode() {
-        panel()->toggleRedEyeMode();
-        drainEvents();
-        ASSERT_EQ(controller->editMode(), PhotoEditModeRedEye);
-    }
+    void enterRedEyeMode() { enterMode(&PhotoView::toggleRedEyeMode, PhotoEditModeRedEye); }
     QPoint at(Point image) const {
         const Point view = UTMapPoint(panel()->imageRect(), panel()->imageFrame(), image);
         return panel()->widgetRectFromBounds({view, kZeroSize}).topLeft().toPoint();
