@@ -15,6 +15,7 @@
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/FontManager.h"
+#include "support/ScreenShot.h"
 #include "support/TestHome.h"
 
 #include <QAction>
@@ -98,17 +99,7 @@ protected:
         return right < left ? 0 : float(right - left + 1) * band.size.width / float(r.width());
     }
 
-    // With LUMISK_SCREENSHOT set: the screen and the Inspector, to look at.
-    void saveShot(const char* suffix) {
-        const QByteArray shot = qgetenv("LUMISK_SCREENSHOT");
-        if (shot.isEmpty())
-            return;
-        inspector->window()->show();
-        QTest::qWait(300);
-        const QString base = QString::fromLocal8Bit(shot) + str(suffix);
-        QGuiApplication::primaryScreen()->grabWindow(0).save(base + str(".png"));
-        inspector->window()->grab().save(base + str(".inspector.png"));
-    }
+    void saveShot(const char* suffix) { saveScreenAndWindow(inspector->window(), suffix); }
 
     TestHome home;
     InspectorController* inspector = nullptr;

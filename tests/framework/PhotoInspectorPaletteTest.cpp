@@ -8,6 +8,7 @@
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "support/ScreenShot.h"
 #include "support/TestHome.h"
 
 #include <QCheckBox>
@@ -87,16 +88,7 @@ protected:
         cell->recache();
         return page;
     }
-    void saveShot(const char* suffix) {
-        const QByteArray shot = qgetenv("LUMISK_SCREENSHOT");
-        if (shot.isEmpty())
-            return;
-        inspector->window()->show();
-        QTest::qWait(300);
-        const QString base = QString::fromLocal8Bit(shot) + str(suffix);
-        QGuiApplication::primaryScreen()->grabWindow(0).save(base + str(".png"));
-        inspector->window()->grab().save(base + str(".inspector.png"));
-    }
+    void saveShot(const char* suffix) { saveScreenAndWindow(inspector->window(), suffix); }
 
     TestHome home;
     InspectorController* inspector = nullptr;
