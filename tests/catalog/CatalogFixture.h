@@ -103,6 +103,12 @@ protected:
     QString name(int index) {
         return catalog().getFileAttributeAtIndex(kCatalogAttrName, index).toString();
     }
+    QStringList names() {
+        QStringList list;
+        for (int i = 0; i < catalog().fileCount(); ++i)
+            list.append(name(i));
+        return list;
+    }
 
     TestHome home;
     TestHost testHost;

@@ -6,6 +6,7 @@
 #include "documents/DurevedeDudiruVorudu.h"
 #include "documents/ZaroziveZodiroVirizidivi.h"
 #include "platform/ui/ClipView.h"
+#include "platform/ui/MainWindowTracker.h"
 #include "platform/ui/ModalAlert.h"
 #include "platform/ui/Pasteboard.h"
 
@@ -44,6 +45,12 @@ protected:
     }
 
     QWidget* window() const { return controller->window(); }
+    // The catalog window becomes the active and main window, as a click makes it.
+    void makeMain() {
+        window()->activateWindow();
+        QApplication::setActiveWindow(window());
+        MainWindowTracker::sharedTracker().update();
+    }
     VQFileCatalogScrollView* scroll() const { return controller->fileCatalogScrollView(); }
     VQFileCatalogView* grid() const { return scroll()->fileCatalogView(); }
 

@@ -28,19 +28,11 @@ protected:
     void SetUp() override {
         GridFixture::SetUp();
         QGuiApplication::clipboard()->clear();
-        window()->activateWindow();
-        QApplication::setActiveWindow(window());
-        MainWindowTracker::sharedTracker().update();
+        makeMain();
         drainEvents();
     }
     DurevedeDudiruVorudu* catalogWindow() const {
         return qobject_cast<DurevedeDudiruVorudu*>(window());
-    }
-    QStringList names() {
-        QStringList list;
-        for (int i = 0; i < catalog().fileCount(); ++i)
-            list.append(name(i));
-        return list;
     }
     // Photos of one colour each, named c0.png, c1.png, ...
     void addColouredPhotos(const QList<QColor>& colours, QSize size = {40, 30}) {

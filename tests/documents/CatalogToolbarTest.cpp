@@ -72,9 +72,7 @@ protected:
         for (const char* identifier : {kPhotoDocToolbarIdentifier, kLayoutDocToolbarIdentifier})
             UserDefaults::standardUserDefaults().removeObjectForKey(
                 Toolbar::configurationKey(qs(identifier)));
-        window()->activateWindow();
-        QApplication::setActiveWindow(window());
-        MainWindowTracker::sharedTracker().update();
+        makeMain();
         addPhotos(3);
         controller->setPanels(&photograph, &layout);
         controller->setup();

@@ -37,19 +37,11 @@ class CatalogWindowTest : public GridFixture {
 protected:
     void SetUp() override {
         GridFixture::SetUp();
-        window()->activateWindow();
-        QApplication::setActiveWindow(window());
-        MainWindowTracker::sharedTracker().update();
+        makeMain();
         drainEvents();
     }
     DurevedeDudiruVorudu* catalogWindow() const {
         return qobject_cast<DurevedeDudiruVorudu*>(window());
-    }
-    QStringList names() {
-        QStringList list;
-        for (int i = 0; i < catalog().fileCount(); ++i)
-            list.append(name(i));
-        return list;
     }
     // Every request an alert or sheet makes, answered with `answer`.
     struct Alerts {

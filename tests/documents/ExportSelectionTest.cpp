@@ -450,9 +450,7 @@ TEST_F(ExportSelectionTest, TheGridsExportItemRunsTheCommandOnTheClickedPhoto) {
 
 TEST_F(ExportSelectionTest, ThePanelsToolbarExportItemReachesTheCommand) {
     addSelectedPhotos({str("p.png")});
-    window()->activateWindow();
-    QApplication::setActiveWindow(window());
-    MainWindowTracker::sharedTracker().update();
+    makeMain();
     Toolbar* bar = Toolbar::toolbarOfWindow(window());
     ASSERT_NE(bar, nullptr);
     const QString identifier = str("photodoctoolbar.export");

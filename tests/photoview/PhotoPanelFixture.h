@@ -15,9 +15,7 @@ class PhotoPanelFixture : public GridFixture {
 public:
     void SetUp() override {
         GridFixture::SetUp();
-        window()->activateWindow();
-        QApplication::setActiveWindow(window());
-        MainWindowTracker::sharedTracker().update();
+        makeMain();
         placeMainView(500, 400);
     }
     PhotoView* panel() const { return controller->mainView()->findChild<PhotoView*>(); }

@@ -389,9 +389,7 @@ TEST_F(PhotoViewCropTest, CroppingInOneWindowLeavesAnotherDocumentAlone) {
     drainEvents();
     second.undoManager()->removeAllActions();
 
-    window()->activateWindow();
-    QApplication::setActiveWindow(window());
-    MainWindowTracker::sharedTracker().update();
+    makeMain();
     enterCropMode();
     drag({150, 100}, {{200, 200}, {250, 220}});
     expectRect(storedCrop(), {150, 100, 100, 120});
